@@ -1,0 +1,147 @@
+// The platform layer on Windows (the Win32 calls and the C runtime the
+// converter was written against) and on POSIX (their counterparts, with the
+// host's own MessageBoxA looked up in the loading process).
+#include "Platform.h"
+
+#if defined(_WIN32)
+#include <direct.h>
+#include <io.h>
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace tala {
+namespace platform {
+
+#if defined(_WIN32)
+
+namespace {
+// The module handle recorded when the library is attached to a process.
+HMODULE moduleHandle = nullptr;
+}  // namespace
+
+std::string getModulePath() {
+    std::string path(32768, '\0');
+    DWORD length = GetModuleFileNameA(moduleHandle, &path[0], static_cast<DWORD>(path.size()));
+    if (length == 0 || length >= path.size()) return std::string();
+    path.resize(length);
+    return path;
+}
+
+int messageBox(const std::string& text, const std::string& caption, unsigned flags) {
+    return MessageBoxA(nullptr, text.c_str(), caption.c_str(), flags);
+}
+
+int copyFile(const std::string& from, const std::string& to) {
+    return CopyFileA(from.c_str(), to.c_str(), FALSE) ? 0 : -1;
+}
+
+int pathAccess(const std::string& path) {
+    return _access(path.c_str(), 0) == 0 ? 0 : -1;
+}
+
+int makeDirectory(const std::string& path) {
+    return _mkdir(path.c_str()) == 0 ? 0 : -1;
+}
+
+FILE* openTextFile(const std::string& path) {
+    FILE* file = nullptr;
+    if (fopen_s(&file, path.c_str(), "wt+") != 0) return nullptr;
+    return file;
+}
+
+}  // namespace platform
+}  // namespace tala
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) tala::platform::moduleHandle = instance;
+    return TRUE;
+}
+
+#else  // POSIX
+
+namespace {
+
+// The library's own path, resolved when the library is loaded (the
+// counterpart of the module handle kept at process attach), so that a later
+// change of the working directory cannot move it.
+std::string& modulePath() {
+    static std::string path;
+    return path;
+}
+
+__attribute__((constructor)) void recordModulePath() {
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&recordModulePath), &info) == 0 || info.dli_fname == nullptr)
+        return;
+    char* resolved = realpath(info.dli_fname, nullptr);
+    modulePath() = resolved != nullptr ? resolved : info.dli_fname;
+    free(resolved);
+}
+
+using MessageBoxFunction = int (*)(void*, const char*, const char*, unsigned);
+
+constexpr unsigned kButtonMask = 0x0F;
+constexpr unsigned kYesNoButtons = 0x04;
+
+}  // namespace
+
+std::string getModulePath() {
+    return modulePath();
+}
+
+// A host that shows or scripts messages exports MessageBoxA; without one the
+// message goes to standard error and the default button answers.
+int messageBox(const std::string& text, const std::string& caption, unsigned flags) {
+    void* symbol = dlsym(RTLD_DEFAULT, "MessageBoxA");
+    if (symbol != nullptr) {
+        auto function = reinterpret_cast<MessageBoxFunction>(symbol);
+        return function(nullptr, text.c_str(), caption.c_str(), flags);
+    }
+    fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    return (flags & kButtonMask) == kYesNoButtons ? 6 : 1;
+}
+
+int copyFile(const std::string& from, const std::string& to) {
+    FILE* in = fopen(from.c_str(), "rb");
+    if (in == nullptr) return -1;
+    FILE* out = fopen(to.c_str(), "wb");
+    if (out == nullptr) {
+        fclose(in);
+        return -1;
+    }
+    char buffer[65536];
+    size_t count = 0;
+    int result = 0;
+    while ((count = fread(buffer, 1, sizeof buffer, in)) > 0) {
+        if (fwrite(buffer, 1, count, out) != count) {
+            result = -1;
+            break;
+        }
+    }
+    if (ferror(in)) result = -1;
+    fclose(in);
+    if (fclose(out) != 0) result = -1;
+    return result;
+}
+
+int pathAccess(const std::string& path) {
+    return access(path.c_str(), F_OK) == 0 ? 0 : -1;
+}
+
+int makeDirectory(const std::string& path) {
+    return mkdir(path.c_str(), 0777) == 0 ? 0 : -1;
+}
+
+FILE* openTextFile(const std::string& path) {
+    return fopen(path.c_str(), "w+");
+}
+
+}  // namespace platform
+}  // namespace tala
+
+#endif
