@@ -1,0 +1,437 @@
+// The scripted host: statements, nodes and tokens served from descriptions.
+#include "ScriptedHost.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+
+namespace nidustest {
+
+namespace {
+
+const char* const kOperators[] = {">>>=", ">>>", "<<=", ">>=", "...", "->", "::", "++", "--",
+                                  "&&",   "||",  "==",  "!=",  "<=",  ">=", "+=", "-=", "*=",
+                                  "/=",   "%=",  "&=",  "|=",  "^=",  "<<", ">>"};
+
+bool isWordByte(unsigned char c) {
+    return std::isalnum(c) || c == '_' || c == '$' || c >= 0x80;
+}
+
+bool isBracketText(const std::string& text) {
+    return text == "(" || text == ")" || text == "[" || text == "]" || text == "{" || text == "}";
+}
+
+size_t quotedEnd(const std::string& source, size_t start) {
+    char quote = source[start];
+    size_t i = start + 1;
+    while (i < source.size() && source[i] != quote) i += source[i] == '\\' ? 2 : 1;
+    return i < source.size() ? i + 1 : source.size();
+}
+
+size_t tokenEnd(const std::string& source, size_t start) {
+    unsigned char c = static_cast<unsigned char>(source[start]);
+    if (c == '"' || c == '\'') return quotedEnd(source, start);
+    if (isWordByte(c)) {
+        size_t i = start;
+        while (i < source.size() && isWordByte(static_cast<unsigned char>(source[i]))) ++i;
+        return i;
+    }
+    for (const char* op : kOperators) {
+        if (source.compare(start, std::strlen(op), op) == 0) return start + std::strlen(op);
+    }
+    return start + 1;
+}
+
+// One node as the plug-in sees it: a view of a description. Nodes it hands
+// out (operands, left and right) come from the statement's arena.
+class Arena;
+
+class NodeView : public tala::INode {
+public:
+    NodeView(Arena& arena, const NodeSpec* spec) : arena(arena), spec(spec) {}
+    virtual ~NodeView() = default;
+
+    std::string getText() override { return current()->text; }
+    std::string getFullText() override { return current()->fullText; }
+    int getType() override { return current()->type; }
+    int getSubType() override { return current()->subType; }
+    std::string getQualifiedName() override { return current()->qualifiedName; }
+    tala::INode* getLeft() override { return child(current()->left); }
+    tala::INode* getRight() override { return child(current()->right); }
+    int prepareOperand() override { return 0; }
+    tala::INode* getOperand() override { return child(current()->operand); }
+    void releaseNode(tala::INode* node) override;
+
+protected:
+    virtual const NodeSpec* current() const { return spec; }
+    tala::INode* child(const std::shared_ptr<NodeSpec>& childSpec);
+
+    Arena& arena;
+    const NodeSpec* spec;
+};
+
+// The cursor of getFirstNode: moved in place by nextNode and prevNode.
+class Cursor : public NodeView {
+public:
+    Cursor(Arena& arena, const std::vector<NodeSpec>& list)
+        : NodeView(arena, nullptr), list(list) {}
+    size_t index = 0;
+    const std::vector<NodeSpec>& list;
+
+protected:
+    const NodeSpec* current() const override { return &list[index]; }
+};
+
+class TokenView : public tala::IToken {
+public:
+    TokenView(const TokenSpec& spec, bool first) : spec(spec), first(first) {}
+    virtual ~TokenView() = default;
+    std::string getText() override { return spec.text; }
+    bool isBracket() override { return spec.bracket; }
+    bool hasNewLine() override { return spec.newLine; }
+    bool hasBlank() override { return spec.blank; }
+    int hasPrev() override { return first ? 0 : 1; }
+
+private:
+    const TokenSpec& spec;
+    bool first;
+};
+
+// Owns every object handed out while one statement is served, and reports
+// the ones not given back when the statement is done.
+class Arena {
+public:
+    explicit Arena(Discipline& discipline) : discipline(discipline) {}
+    ~Arena() {
+        for (const auto& object : nodes) {
+            if (discipline.isOutstanding(object.get()))
+                discipline.misuse("node not given back: " + object->getText());
+        }
+        for (const auto& object : tokens) {
+            if (discipline.isOutstanding(object.get()))
+                discipline.misuse("token not given back: " + object->getText());
+        }
+    }
+
+    template <typename T, typename... Args>
+    T* makeNode(const void* owner, Args&&... args) {
+        auto object = std::make_unique<T>(*this, std::forward<Args>(args)...);
+        T* raw = object.get();
+        nodes.push_back(std::move(object));
+        discipline.obtained(raw, owner);
+        return raw;
+    }
+
+    TokenView* makeToken(const void* owner, const TokenSpec& spec, bool first) {
+        tokens.push_back(std::make_unique<TokenView>(spec, first));
+        discipline.obtained(tokens.back().get(), owner);
+        return tokens.back().get();
+    }
+
+    Cursor* findCursor(tala::INode* node) {
+        for (const auto& object : nodes) {
+            if (object.get() == node) return dynamic_cast<Cursor*>(object.get());
+        }
+        return nullptr;
+    }
+
+    Discipline& discipline;
+
+private:
+    std::vector<std::unique_ptr<NodeView>> nodes;
+    std::vector<std::unique_ptr<TokenView>> tokens;
+};
+
+void NodeView::releaseNode(tala::INode* node) {
+    arena.discipline.released(node, this);
+}
+
+tala::INode* NodeView::child(const std::shared_ptr<NodeSpec>& childSpec) {
+    if (!childSpec) return nullptr;
+    return arena.makeNode<NodeView>(this, childSpec.get());
+}
+
+class FakeStmt : public tala::IStmt {
+public:
+    FakeStmt(const StmtSpec& spec, Discipline& discipline) : spec(spec), arena(discipline) {}
+    virtual ~FakeStmt() = default;
+
+    int getLine() override { return spec.line; }
+    int getPrevLine() override { return spec.prevLine; }
+    int getNextLine() override { return spec.nextLine; }
+    int prepareNodes() override {
+        noteMode = false;
+        return 0;
+    }
+    int prepareNote() override {
+        noteMode = true;
+        return 0;
+    }
+
+    int traverseNode(std::function<int(tala::INode*)> callback) override {
+        int result = 0;
+        for (size_t i = 0; i < spec.nodes.size(); ++i) {
+            Cursor view(arena, spec.nodes);
+            view.index = i;
+            int answer = callback(&view);
+            if (answer < 0) return -1;
+            if (answer > result) result = answer;
+        }
+        return result;
+    }
+
+    tala::INode* getFirstNode() override {
+        const std::vector<NodeSpec>& list = noteMode ? spec.noteNodes : spec.nodes;
+        if (list.empty()) return nullptr;
+        return arena.makeNode<Cursor>(this, list);
+    }
+
+    int nextNode(tala::INode* node) override {
+        Cursor* cursor = usableCursor(node, "nextNode");
+        if (cursor == nullptr || cursor->index + 1 >= cursor->list.size()) return 1;
+        ++cursor->index;
+        return 0;
+    }
+
+    int prevNode(tala::INode* node) override {
+        Cursor* cursor = usableCursor(node, "prevNode");
+        if (cursor == nullptr || cursor->index == 0) return 1;
+        --cursor->index;
+        return 0;
+    }
+
+    void releaseNode(tala::INode* node) override { arena.discipline.released(node, this); }
+    int getNoteType() override { return spec.noteType; }
+
+    int hasPrevNode(tala::INode* node) override {
+        Cursor* cursor = usableCursor(node, "hasPrevNode");
+        return cursor != nullptr && cursor->index > 0 ? 1 : 0;
+    }
+
+    int traverseToken(std::function<int(tala::IToken*)> callback) override {
+        for (size_t i = 0; i < spec.tokens.size(); ++i) {
+            TokenView view(spec.tokens[i], i == 0);
+            if (callback(&view) != 0) return -1;
+        }
+        return 0;
+    }
+
+    tala::IToken* getFirstToken() override {
+        if (spec.tokens.empty()) return nullptr;
+        return arena.makeToken(this, spec.tokens.front(), true);
+    }
+
+    tala::IToken* getLastToken() override {
+        if (!spec.hasLastToken) return nullptr;
+        return arena.makeToken(this, spec.lastToken, false);
+    }
+
+    void releaseToken(tala::IToken* token) override { arena.discipline.released(token, this); }
+    int getLevel() override { return spec.level; }
+    int getPrevLevel() override { return spec.prevLevel; }
+    int getNextLevel() override { return spec.nextLevel; }
+    int getType() override { return spec.type; }
+
+private:
+    Cursor* usableCursor(tala::INode* node, const char* operation) {
+        Cursor* cursor = arena.findCursor(node);
+        if (cursor == nullptr || !arena.discipline.isOutstanding(cursor)) {
+            arena.discipline.misuse(std::string(operation) + " with a node that is no live cursor");
+            return nullptr;
+        }
+        return cursor;
+    }
+
+    const StmtSpec& spec;
+    Arena arena;
+    bool noteMode = false;
+};
+
+}  // namespace
+
+std::vector<TokenSpec> tokenize(const std::string& source) {
+    std::vector<TokenSpec> tokens;
+    size_t i = 0;
+    bool blank = false;
+    bool newLine = false;
+    while (i < source.size()) {
+        char c = source[i];
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+            blank = true;
+            newLine = newLine || c == '\n';
+            ++i;
+            continue;
+        }
+        size_t end = tokenEnd(source, i);
+        TokenSpec token;
+        token.text = source.substr(i, end - i);
+        token.blank = blank;
+        token.newLine = newLine;
+        token.bracket = isBracketText(token.text);
+        tokens.push_back(token);
+        blank = newLine = false;
+        i = end;
+    }
+    return tokens;
+}
+
+NodeSpec node(int type, const std::string& text, const std::string& qualifiedName) {
+    NodeSpec spec;
+    spec.type = type;
+    spec.text = text;
+    spec.fullText = text;
+    spec.qualifiedName = qualifiedName;
+    return spec;
+}
+
+NodeSpec noteNode(const std::string& fullText) {
+    NodeSpec spec = node(tala::kNodeNote, fullText);
+    spec.fullText = fullText;
+    return spec;
+}
+
+std::vector<NodeSpec> parseNodes(const std::string& description) {
+    std::vector<NodeSpec> nodes;
+    size_t i = 0;
+    while (i < description.size()) {
+        if (description[i] == ' ') {
+            ++i;
+            continue;
+        }
+        size_t itemEnd = description[i] == '"' ? quotedEnd(description, i) : i;
+        itemEnd = description.find(' ', itemEnd);
+        if (itemEnd == std::string::npos) itemEnd = description.size();
+        std::string item = description.substr(i, itemEnd - i);
+        i = itemEnd;
+        std::string qualified;
+        size_t at = item.rfind('@');
+        size_t colon = item.rfind(':', at == std::string::npos ? std::string::npos : at);
+        if (at != std::string::npos && at > colon) {
+            qualified = item.substr(at + 1);
+            item.resize(at);
+        }
+        nodes.push_back(
+            node(std::atoi(item.c_str() + colon + 1), item.substr(0, colon), qualified));
+    }
+    return nodes;
+}
+
+StmtSpec statement(const std::string& source) {
+    StmtSpec spec;
+    spec.tokens = tokenize(source);
+    return spec;
+}
+
+StmtSpec& StmtSpec::kind(int statementType) {
+    type = statementType;
+    return *this;
+}
+
+StmtSpec& StmtSpec::levels(int levelValue, int prev, int next) {
+    level = levelValue;
+    prevLevel = prev;
+    nextLevel = next;
+    return *this;
+}
+
+StmtSpec& StmtSpec::lines(int lineValue, int prev, int next) {
+    line = lineValue;
+    prevLine = prev;
+    nextLine = next;
+    return *this;
+}
+
+StmtSpec& StmtSpec::withNodes(const std::string& description) {
+    for (const NodeSpec& spec : parseNodes(description)) nodes.push_back(spec);
+    return *this;
+}
+
+StmtSpec& StmtSpec::withNode(const NodeSpec& spec) {
+    nodes.push_back(spec);
+    return *this;
+}
+
+StmtSpec& StmtSpec::note(const NodeSpec& root, int type) {
+    noteNodes = {root};
+    noteType = type;
+    return *this;
+}
+
+StmtSpec& StmtSpec::noteKind(int type) {
+    noteType = type;
+    return *this;
+}
+
+StmtSpec& StmtSpec::last(const std::string& text) {
+    hasLastToken = true;
+    lastToken.text = text;
+    lastToken.blank = false;
+    return *this;
+}
+
+MessageBoxes& messageBoxes() {
+    static MessageBoxes boxes;
+    return boxes;
+}
+
+void Discipline::obtained(const void* object, const void* owner) {
+    owners[object] = owner;
+}
+
+void Discipline::released(const void* object, const void* owner) {
+    auto found = owners.find(object);
+    if (found == owners.end()) {
+        misuse("given back an object it does not hold");
+        return;
+    }
+    if (found->second != owner) misuse("given back to the wrong object");
+    owners.erase(found);
+}
+
+bool Discipline::isOutstanding(const void* object) const {
+    return owners.count(object) != 0;
+}
+
+void Discipline::misuse(const std::string& what) {
+    problems.push_back(what);
+}
+
+int ScriptedHost::hasStmt() {
+    return body.empty() ? 0 : 1;
+}
+
+int ScriptedHost::traverseStmt(std::function<int(tala::IStmt*)> callback) {
+    for (const StmtSpec& spec : body) {
+        FakeStmt stmt(spec, discipline);
+        ++statementsVisited;
+        if (callback(&stmt) != 0) return -1;
+    }
+    return 0;
+}
+
+void ScriptedHost::writeLog(const std::string& message, const std::string& detail,
+                            const std::string& file, int line) {
+    log.push_back({message, detail, file, line});
+}
+
+int ScriptedHost::convertStmt(tala::IConvert* plugin, const StmtSpec& spec) {
+    FakeStmt stmt(spec, discipline);
+    return plugin->convertStmt(&stmt);
+}
+
+}  // namespace nidustest
+
+// The plug-in shows its messages through this function when the loading
+// process exports it.
+extern "C" __attribute__((visibility("default"))) int MessageBoxA(void*, const char* text,
+                                                                  const char* caption,
+                                                                  unsigned flags) {
+    nidustest::MessageBoxes& boxes = nidustest::messageBoxes();
+    boxes.shown.push_back({text, caption, flags});
+    if (!boxes.answers.empty()) {
+        int answer = boxes.answers.front();
+        boxes.answers.pop_front();
+        return answer;
+    }
+    return (flags & 0x0F) == 0x04 ? tala::kAnswerYes : tala::kAnswerOk;
+}
