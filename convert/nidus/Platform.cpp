@@ -20,8 +20,12 @@ namespace platform {
 #if defined(_WIN32)
 
 namespace {
+
 // The module handle recorded when the library is attached to a process.
 HMODULE moduleHandle = nullptr;
+
+using MessageBoxFunction = int(WINAPI*)(HWND, LPCSTR, LPCSTR, UINT);
+
 }  // namespace
 
 std::string getModulePath() {
@@ -32,8 +36,22 @@ std::string getModulePath() {
     return path;
 }
 
+// A host program that shows or scripts messages itself exports a function
+// MessageBoxA with the Win32 signature and calling convention, under that
+// undecorated name; the library then calls it instead of user32's, as the
+// POSIX side calls the one the loading process exports. Only the program's
+// own export table is searched, never other loaded DLLs, so user32's own
+// MessageBoxA is never mistaken for a host's; a host without the export
+// (the usual case) gets the real box.
 int messageBox(const std::string& text, const std::string& caption, unsigned flags) {
-    return MessageBoxA(nullptr, text.c_str(), caption.c_str(), flags);
+    MessageBoxFunction function = &MessageBoxA;
+    HMODULE program = GetModuleHandleA(nullptr);
+    FARPROC symbol = program != nullptr ? GetProcAddress(program, "MessageBoxA") : nullptr;
+    // The detour through void(*)() is the sanctioned way to change a function
+    // pointer's type; the export has the type of user32's MessageBoxA.
+    if (symbol != nullptr)
+        function = reinterpret_cast<MessageBoxFunction>(reinterpret_cast<void (*)()>(symbol));
+    return function(nullptr, text.c_str(), caption.c_str(), flags);
 }
 
 int copyFile(const std::string& from, const std::string& to) {
@@ -57,7 +75,9 @@ FILE* openTextFile(const std::string& path) {
 }  // namespace platform
 }  // namespace tala
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+// The loader calls the entry point by its C name; C linkage keeps it so
+// whatever the headers declare.
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) tala::platform::moduleHandle = instance;
     return TRUE;
 }

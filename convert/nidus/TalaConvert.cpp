@@ -12,8 +12,8 @@ namespace tala {
 namespace {
 
 constexpr char kLayer[] = "TalaConvert";
-constexpr char kNotConfigured[] = "Configuration not initialized or initialization error!";
-constexpr char kNotConfiguredZh[] =
+constexpr char kNoRules[] = "Configuration not initialized or initialization error!";
+constexpr char kNoRulesZh[] =
     "\xC3\xBB\xD3\xD0\xB3\xF5\xCA\xBC\xBB\xAF\xC5\xE4\xD6\xC3\xBB\xF2"
     "\xB3\xF5\xCA\xBC\xBB\xAF\xB4\xED\xCE\xF3\xA3\xA1";
 constexpr char kCaptionError[] = "Error";
@@ -75,8 +75,7 @@ int TalaConvert::outputText(const std::string& text) {
 
 int TalaConvert::beginFile() {
     if (packageKeywords.empty()) {
-        showMessage(pick(kNotConfigured, kNotConfiguredZh), pick(kCaptionError, kCaptionErrorZh),
-                    kBoxWarning);
+        showMessage(pick(kNoRules, kNoRulesZh), pick(kCaptionError, kCaptionErrorZh), kBoxWarning);
         return -1;
     }
     resetFileState();

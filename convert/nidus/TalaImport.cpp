@@ -59,7 +59,7 @@ int TalaImport::convertImport(IStmt* stmt) {
 int TalaImport::outputImport(std::string keywords, std::string name) {
     const std::vector<std::string>* changes = findImportRule(name);
     if (changes == nullptr || changes->empty()) {
-        showMessage(name, pick(kNotConfigured, kNotConfiguredZh), kBoxOk);
+        showNotConfigured(name);
         return -1;
     }
     for (const std::string& code : *changes) {
@@ -69,6 +69,10 @@ int TalaImport::outputImport(std::string keywords, std::string name) {
         emittedImports.push_back(code);
     }
     return 0;
+}
+
+void TalaImport::showNotConfigured(const std::string& name) {
+    showMessage(name, pick(kNotConfigured, kNotConfiguredZh), kBoxOk);
 }
 
 }  // namespace tala

@@ -22,6 +22,8 @@ protected:
     // the replacement imports.
     int convertImport(IStmt* stmt);
     int outputImport(std::string keywords, std::string name);
+    // Tells the user that a name under the rules has no rule.
+    void showNotConfigured(const std::string& name);
 };
 
 }  // namespace tala

@@ -19,9 +19,6 @@ constexpr int kLineBraceFail = 268;
 constexpr char kFileMatchingError[] = "File matching error!";
 constexpr char kCaptionError[] = "error";
 constexpr char kCaptionMessage[] = "Message";
-constexpr char kNotConfigured[] = "No corresponding conversion item is configured!";
-constexpr char kNotConfiguredZh[] =
-    "\xC3\xBB\xD3\xD0\xC5\xE4\xD6\xC3\xB6\xD4\xD3\xA6\xB5\xC4\xD7\xAA\xBB\xBB\xCF\xEE";
 constexpr char kDefaultEmpty[] = "Default value is empty!";
 constexpr char kDefaultEmptyZh[] = "\xC4\xAC\xC8\xCF\xD6\xB5\xCE\xAA\xBF\xD5!";
 constexpr char kParamConfigError[] = "Parameter replacement configuration error!";
@@ -391,10 +388,6 @@ std::string TalaStmt::convertName(const std::map<std::string, std::string>& rule
         return std::string();
     }
     return found->second;
-}
-
-void TalaStmt::showNotConfigured(const std::string& key) {
-    showMessage(key, pick(kNotConfigured, kNotConfiguredZh), kBoxOk);
 }
 
 std::string TalaStmt::convertMethodCall(IStmt* stmt, INode* node, const std::string& key,

@@ -59,7 +59,6 @@ private:
     std::string buildCall(const MethodRule& rule, const std::vector<std::string>& arguments);
     std::string askDriverQuestion(IStmt* stmt, INode* node, const std::string& text,
                                   const std::string& className);
-    void showNotConfigured(const std::string& key);
 
     // Rebuilt calls nested inside the current one; bounded so that hostile
     // input fails the statement instead of exhausting the stack.
