@@ -1,0 +1,190 @@
+#!/usr/bin/env bash
+# The Windows check: cross-builds the plug-in for 32-bit Windows with
+# mingw-w64 (nidus.dll, statically linked, tinyxml2 compiled from Debian's
+# source package), checks its export table, and runs the plug-in's tests
+# under Wine. Installs what it needs on Debian 12; quick when everything is
+# there already. The run is judged by GoogleTest's own summary line: a
+# 32-bit program under a Wine without 32-bit support crashes and still
+# exits 0.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+root=$PWD
+build=$root/build-windows
+toolchain=$root/cmake/mingw-w64-i686.cmake
+third_party=$root/third_party
+host=i686-w64-mingw32
+
+sudo_cmd=""
+[ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+
+say() { echo "windows-check: $*"; }
+fail() {
+  echo "windows-check: FAILED: $*" >&2
+  exit 1
+}
+
+# --- Setup -------------------------------------------------------------------
+
+# The Debian mirror the machine already uses, for the deb-src entry.
+debian_mirror() {
+  local uri
+  uri=$(grep -hs -E '^URIs:' /etc/apt/sources.list.d/*.sources |
+    awk '{print $2}' | grep -E '/debian/?$' | head -n1 || true)
+  [ -n "$uri" ] || uri=$(grep -hs -E '^deb[[:space:]]' /etc/apt/sources.list |
+    awk '{print $2}' | grep -E '/debian/?$' | head -n1 || true)
+  echo "${uri:-http://deb.debian.org/debian}"
+}
+
+debian_suite() {
+  local codename=""
+  [ -r /etc/os-release ] && codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+  echo "${codename:-bookworm}"
+}
+
+has_deb_src() {
+  grep -hs -E '^Types:.*deb-src' /etc/apt/sources.list.d/*.sources >/dev/null ||
+    grep -hs -E '^deb-src[[:space:]]' /etc/apt/sources.list /etc/apt/sources.list.d/*.list >/dev/null
+}
+
+installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
+
+setup() {
+  local packages=(cmake make dpkg-dev g++-mingw-w64-i686-posix googletest wine wine32:i386)
+  local update=0 missing=()
+
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    say "adding the i386 architecture"
+    $sudo_cmd dpkg --add-architecture i386
+    update=1
+  fi
+  if ! has_deb_src; then
+    say "adding a deb-src entry for $(debian_mirror)"
+    printf 'Types: deb-src\nURIs: %s\nSuites: %s\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
+      "$(debian_mirror)" "$(debian_suite)" |
+      $sudo_cmd tee /etc/apt/sources.list.d/nidus-deb-src.sources >/dev/null
+    update=1
+  fi
+  for package in "${packages[@]}"; do
+    installed "$package" || missing+=("$package")
+  done
+  if [ ${#missing[@]} -gt 0 ] || [ "$update" -eq 1 ]; then
+    $sudo_cmd apt-get update -qq
+  fi
+  if [ ${#missing[@]} -gt 0 ]; then
+    say "installing ${missing[*]}"
+    DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends \
+      "${missing[@]}" >/dev/null
+  fi
+}
+
+# tinyxml2 comes from Debian's source package of the release in use, patches
+# applied; the folder is git-ignored.
+fetch_tinyxml2() {
+  local source
+  source=$(find "$third_party" -maxdepth 2 -name tinyxml2.cpp -printf '%h\n' 2>/dev/null | head -n1 || true)
+  if [ -z "$source" ]; then
+    say "fetching Debian's tinyxml2 source"
+    mkdir -p "$third_party"
+    (cd "$third_party" && apt-get source -qq tinyxml2 >/dev/null 2>&1) ||
+      fail "apt-get source tinyxml2"
+    source=$(find "$third_party" -maxdepth 2 -name tinyxml2.cpp -printf '%h\n' | head -n1)
+  fi
+  [ -n "$source" ] || fail "no tinyxml2 source in $third_party"
+  echo "$source"
+}
+
+# --- Build -------------------------------------------------------------------
+
+# Third-party code is built once per build folder, with its own flags (no
+# -Werror), as static libraries installed into one prefix; the project's own
+# build finds them there through the toolchain's search roots.
+prefix=$build/prefix
+
+cross_cmake() {
+  local source=$1 binary=$2
+  shift 2
+  cmake -S "$source" -B "$binary" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_BUILD_TYPE=Release "$@" >"$binary.log" 2>&1 ||
+    { cat "$binary.log" >&2; fail "configuring $source"; }
+  cmake --build "$binary" -j 2 >>"$binary.log" 2>&1 ||
+    { tail -n 60 "$binary.log" >&2; fail "building $source"; }
+}
+
+build_third_party() {
+  local tinyxml2_source=$1
+  mkdir -p "$build"
+  if [ ! -f "$prefix/lib/libtinyxml2.a" ]; then
+    say "building tinyxml2 from $(basename "$tinyxml2_source")"
+    cross_cmake "$tinyxml2_source" "$build/tinyxml2" -DBUILD_SHARED_LIBS=OFF \
+      -Dtinyxml2_BUILD_TESTING=OFF -DCMAKE_INSTALL_PREFIX="$prefix"
+    cmake --install "$build/tinyxml2" >/dev/null
+  fi
+  if [ ! -f "$prefix/lib/libgtest.a" ]; then
+    say "building GoogleTest from /usr/src/googletest"
+    cross_cmake /usr/src/googletest "$build/googletest" -DBUILD_SHARED_LIBS=OFF \
+      -DBUILD_GMOCK=ON -DINSTALL_GTEST=ON -DCMAKE_INSTALL_PREFIX="$prefix"
+    cmake --install "$build/googletest" >/dev/null
+  fi
+}
+
+# Wine runs the test program (and, while building, GoogleTest's listing of
+# its tests) in a prefix kept in the build folder: made once, then reused.
+export WINEPREFIX=$build/wineprefix
+export WINEDEBUG=-all
+# No prompts for the .NET and HTML engines a new prefix would offer.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win32
+
+setup
+tinyxml2_source=$(fetch_tinyxml2)
+build_third_party "$tinyxml2_source"
+
+say "building nidus.dll and the tests"
+cross_cmake "$root" "$build/nidus" -DCMAKE_FIND_ROOT_PATH="$prefix"
+
+dll=$build/nidus/convert/nidus/nidus.dll
+tests_exe=$build/nidus/tests/nidus_tests.exe
+
+# --- The library --------------------------------------------------------------
+
+kind=$(file -b "$dll")
+say "nidus.dll: $kind"
+case "$kind" in
+  "PE32 executable (DLL)"*"Intel 80386"*) ;;
+  *) fail "nidus.dll is not a 32-bit i386 DLL" ;;
+esac
+
+# The export table: registConvert, undecorated, and nothing else of ours.
+exports=$("$host-objdump" -p "$dll" |
+  sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' | awk '/^\t\[/ {print $NF}')
+say "exports: $(echo $exports)"
+[ "$exports" = "registConvert" ] || fail "the export table should hold registConvert alone"
+
+# Static linking: only system DLLs are imported, no MinGW runtime.
+imports=$("$host-objdump" -p "$dll" | awk '/DLL Name:/ {print $NF}' | sort -u)
+say "imports: $(echo $imports)"
+for name in $imports; do
+  case "${name,,}" in
+    kernel32.dll | user32.dll | msvcrt.dll) ;;
+    *) fail "nidus.dll needs $name" ;;
+  esac
+done
+
+# --- The tests under Wine -----------------------------------------------------
+
+say "running the tests under $(wine --version)"
+output=$build/tests.log
+(cd "$build/nidus/tests" && wine "$tests_exe" --gtest_color=no) >"$output" 2>&1 || true
+if ! grep -qE '^\[  PASSED  \] [0-9]+ tests?\.' "$output" || grep -qE '^\[  FAILED  \]' "$output"; then
+  cat "$output" >&2
+  fail "the tests did not pass under Wine"
+fi
+ran=$(grep -E '^\[==========\] [0-9]+ tests? from' "$output" | tail -n1)
+passed=$(grep -E '^\[  PASSED  \]' "$output" | tail -n1)
+say "$ran"
+say "$passed"
+count=$(echo "$passed" | grep -oE '[0-9]+' | head -n1)
+echo "windows-check: $count passed, 0 failed"
