@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <ostream>
 
 namespace nidustest {
 
@@ -369,6 +370,24 @@ StmtSpec& StmtSpec::last(const std::string& text) {
     return *this;
 }
 
+bool operator==(const LogLine& a, const LogLine& b) {
+    return a.message == b.message && a.detail == b.detail && a.file == b.file && a.line == b.line;
+}
+
+bool operator==(const MessageBoxCall& a, const MessageBoxCall& b) {
+    return a.text == b.text && a.caption == b.caption && a.flags == b.flags;
+}
+
+std::ostream& operator<<(std::ostream& out, const LogLine& line) {
+    return out << "{\"" << line.message << "\", \"" << line.detail << "\", " << line.file << ":"
+               << line.line << "}";
+}
+
+std::ostream& operator<<(std::ostream& out, const MessageBoxCall& box) {
+    return out << "{text \"" << box.text << "\", caption \"" << box.caption << "\", flags 0x"
+               << std::hex << box.flags << std::dec << "}";
+}
+
 MessageBoxes& messageBoxes() {
     static MessageBoxes boxes;
     return boxes;
@@ -419,14 +438,8 @@ int ScriptedHost::convertStmt(tala::IConvert* plugin, const StmtSpec& spec) {
     return plugin->convertStmt(&stmt);
 }
 
-}  // namespace nidustest
-
-// The plug-in shows its messages through this function when the loading
-// process exports it.
-extern "C" __attribute__((visibility("default"))) int MessageBoxA(void*, const char* text,
-                                                                  const char* caption,
-                                                                  unsigned flags) {
-    nidustest::MessageBoxes& boxes = nidustest::messageBoxes();
+int answerMessageBox(const char* text, const char* caption, unsigned flags) {
+    MessageBoxes& boxes = messageBoxes();
     boxes.shown.push_back({text, caption, flags});
     if (!boxes.answers.empty()) {
         int answer = boxes.answers.front();
@@ -435,3 +448,5 @@ extern "C" __attribute__((visibility("default"))) int MessageBoxA(void*, const c
     }
     return (flags & 0x0F) == 0x04 ? tala::kAnswerYes : tala::kAnswerOk;
 }
+
+}  // namespace nidustest

@@ -6,6 +6,7 @@
 
 #include <deque>
 #include <functional>
+#include <iosfwd>
 #include <map>
 #include <memory>
 #include <set>
@@ -88,6 +89,13 @@ struct MessageBoxCall {
     unsigned flags;
 };
 
+// Whole-record comparisons, so that a test asserts log lines and message
+// boxes in one expectation; printed field by field when one fails.
+bool operator==(const LogLine& a, const LogLine& b);
+bool operator==(const MessageBoxCall& a, const MessageBoxCall& b);
+std::ostream& operator<<(std::ostream& out, const LogLine& line);
+std::ostream& operator<<(std::ostream& out, const MessageBoxCall& box);
+
 // Message boxes the plug-in showed through the exported MessageBoxA, and
 // the answers to give; without a scripted answer a box answers OK (1), or
 // Yes (6) when it asks a question.
@@ -96,6 +104,9 @@ struct MessageBoxes {
     std::deque<int> answers;
 };
 MessageBoxes& messageBoxes();
+// Records one box and gives its answer; the MessageBoxA that the test
+// program exports to the plug-in (TestPlatform.cpp) calls it.
+int answerMessageBox(const char* text, const char* caption, unsigned flags);
 
 // Counts the host objects handed to the plug-in and given back, and records
 // every misuse: an object given back twice, to the wrong owner, or one that
