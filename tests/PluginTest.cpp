@@ -48,6 +48,12 @@ tala::IConvert* PluginTest::loadRaw(const std::string& configXml) {
     return plugin;
 }
 
+tala::IConvert* PluginTest::loadRawIn(const std::string& dirName, const std::string& configXml) {
+    pluginDir = root + kSeparator + dirName;
+    makeDirs(pluginDir);
+    return loadRaw(configXml);
+}
+
 tala::IConvert* PluginTest::load(const std::string& rules) {
     return loadRaw(std::string(kBaseRules) + rules);
 }

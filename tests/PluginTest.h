@@ -26,6 +26,10 @@ protected:
     tala::IConvert* loadRaw(const std::string& configXml);
     // Loads the plug-in with kBaseRules followed by these rules.
     tala::IConvert* load(const std::string& rules = "");
+    // Loads a further copy of the plug-in from its own folder dirName under
+    // the test's root, with exactly this config.xml, and makes it the
+    // current plug-in. Each copy reads the host's language when it is built.
+    tala::IConvert* loadRawIn(const std::string& dirName, const std::string& configXml);
 
     // The current source file: written under the source root at relDir.
     void sourceFile(const std::string& content, const std::string& relDir = "",
