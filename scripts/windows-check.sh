@@ -52,7 +52,7 @@ installed() {
 }
 
 setup() {
-  local packages=(cmake make dpkg-dev g++-mingw-w64-i686-posix googletest wine wine32:i386)
+  local packages=(cmake make file dpkg-dev g++-mingw-w64-i686-posix googletest wine wine32:i386)
   local update=0 missing=()
 
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -88,8 +88,8 @@ fetch_tinyxml2() {
   if [ -z "$source" ]; then
     say "fetching Debian's tinyxml2 source"
     mkdir -p "$third_party"
-    (cd "$third_party" && apt-get source -qq tinyxml2 >/dev/null 2>&1) ||
-      fail "apt-get source tinyxml2"
+    (cd "$third_party" && apt-get source -qq tinyxml2 >"$third_party/apt-get-source.log" 2>&1) ||
+      { cat "$third_party/apt-get-source.log" >&2; fail "apt-get source tinyxml2"; }
     source=$(find "$third_party" -maxdepth 2 -name tinyxml2.cpp -printf '%h\n' | head -n1)
   fi
   [ -n "$source" ] || fail "no tinyxml2 source in $third_party"
@@ -176,15 +176,25 @@ done
 # --- The tests under Wine -----------------------------------------------------
 
 say "running the tests under $(wine --version)"
+# The runner's output goes through Wine's text-mode stdout: lines end in
+# CR LF, and message texts hold GBK bytes.
 output=$build/tests.log
-(cd "$build/nidus/tests" && wine "$tests_exe" --gtest_color=no) >"$output" 2>&1 || true
-if ! grep -qE '^\[  PASSED  \] [0-9]+ tests?\.' "$output" || grep -qE '^\[  FAILED  \]' "$output"; then
+(cd "$build/nidus/tests" && wine "$tests_exe" --gtest_color=no) 2>&1 | tr -d '\r' >"$output" || true
+wineserver -k 2>/dev/null || true
+
+summary() { grep -a -E "^\[  $1 *\] [0-9]+ tests?" "$output" | tail -n1 || true; }
+number() { grep -oE '[0-9]+' <<<"$1" | head -n1; }
+
+passed=$(summary PASSED)
+failed=$(summary FAILED)
+skipped=$(summary SKIPPED)
+if [ -z "$passed" ] || [ -n "$failed" ] || [ "$(number "$passed")" -eq 0 ]; then
   cat "$output" >&2
   fail "the tests did not pass under Wine"
 fi
-ran=$(grep -E '^\[==========\] [0-9]+ tests? from' "$output" | tail -n1)
-passed=$(grep -E '^\[  PASSED  \]' "$output" | tail -n1)
-say "$ran"
+say "$(grep -a -E '^\[==========\] [0-9]+ tests? from' "$output" | tail -n1)"
 say "$passed"
-count=$(echo "$passed" | grep -oE '[0-9]+' | head -n1)
-echo "windows-check: $count passed, 0 failed"
+[ -z "$skipped" ] || say "$skipped"
+line="windows-check: $(number "$passed") passed, 0 failed"
+[ -z "$skipped" ] || line+=", $(number "$skipped") skipped"
+echo "$line"
