@@ -27,7 +27,7 @@ const char* const kRules =
     "<Members><member src=\"Types.VARCHAR\" to=\"java.sql.Types.VARCHAR\"/>"
     "<member src=\"OPEN\" to=\"State.OPEN\"/></Members>\n"
     "<Words><word src=\"Foo\" to=\"Bar\"/><word src=\"ab\" to=\"x\"/>"
-    "<word src=\"abc\" to=\"y\"/></Words>\n";
+    "<word src=\"abc\" to=\"y\"/><word src=\"Q\" to=\"QQ\"/></Words>\n";
 
 // A method name node of a call under the rules.
 std::string call(const std::string& name) {
@@ -115,6 +115,8 @@ TEST_F(MethodCall, QualifiedKeyFirstThenBareNameForTheWholeElement) {
         "t:16 =:4 Types:11 .:4 VARCHAR:12@net.olddb.Types.VARCHAR ;:4",
         "t:16 =:4 OPEN:13@net.olddb.State.OPEN ;:4",
         "Other:24 o:16 =:4 new:7 Stmt:24 (:4 ):4 ;:4",
+        "p:16 .:4 Stmt:24 s:16 ;:4",
+        "return:7 net:16 .:4 olddb:16 .:4 Conn:11@net.olddb.Conn",
     });
     EXPECT_EQ(lines("n(u)\n"
                     "aq(x)\n"
@@ -129,7 +131,9 @@ TEST_F(MethodCall, QualifiedKeyFirstThenBareNameForTheWholeElement) {
                     "BarePool p; \n"
                     "t = java.sql.Types.VARCHAR; \n"
                     "t = State.OPEN; \n"
-                    "Other o = new Statement(); \n"),
+                    "Other o = new Statement(); \n"
+                    "Statement s; \n"
+                    "return org.newdb.Conn\n"),
               output);
     EXPECT_TRUE(boxes().empty());
 }
@@ -138,9 +142,11 @@ TEST_F(MethodCall, WordRulesReplaceWholeWordsInAscendingKeyOrder) {
     std::string output = writeEach({
         "s:16 =:4 \"Foo.x FooBar _Foo Foo1 Foo\":5 ;:4",
         "s:16 =:4 \"abc ab\":5 ;:4",
+        "s:16 =:4 \"Q Q\":5 ;:4",
     });
     EXPECT_EQ(lines("s = \"Foo.x FooBar _Foo Bar1 Bar\"; \n"
-                    "s = \"y x\"; \n"),
+                    "s = \"y x\"; \n"
+                    "s = \"QQ QQ\"; \n"),
               output);
 }
 
