@@ -109,6 +109,26 @@ TEST_F(Workspace, ExistingOutputFileIsOverwrittenByCopyAndByOpen) {
     EXPECT_EQ(lines("written\n"), written());
 }
 
+TEST_F(Workspace, LargeBinaryFileIsCopiedByteForByte) {
+    load();
+    std::string source;
+    for (size_t i = 0; i < 200000; ++i) source += static_cast<char>((i * 7 + i / 256) % 256);
+    sourceFile(source, "bin" + kSep);
+    EXPECT_EQ(0, copyFile());
+    EXPECT_COPIED(source, written());
+}
+
+// Once its directory exists the file counts as handled, copied or not.
+TEST_F(Workspace, CopyThatFailsIsNotReported) {
+    load();
+    sourceFile(kSource);
+    makeDirs(outputPath());
+    EXPECT_EQ(0, copyFile());
+    EXPECT_TRUE(std::filesystem::is_directory(outputPath()));
+    EXPECT_TRUE(log().empty());
+    EXPECT_TRUE(boxes().empty());
+}
+
 TEST_F(Workspace, CopyWithoutSourceRootFailsSilently) {
     load();
     sourceFile(kSource);
