@@ -293,5 +293,15 @@ TEST_F(FileCycle, FileIsRefusedWithoutRulesInChineseOnlyForExactlyChinese) {
     }
 }
 
+TEST_F(FileCycle, LanguageIsTheOneTheHostGaveWhenTheConverterWasBuilt) {
+    host.language = "English";
+    ASSERT_NE(nullptr, loadRaw("<Classes/>"));
+    host.language = "Chinese";
+    sourceFile("");
+    EXPECT_EQ(-1, plugin->beginFile());
+    ASSERT_EQ(1u, boxes().size());
+    EXPECT_EQ("Error", boxes()[0].caption);
+}
+
 }  // namespace
 }  // namespace nidustest

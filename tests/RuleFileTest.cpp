@@ -58,6 +58,9 @@ TEST_F(RuleFile, EachCheckLogsItsMessageAndLineAndStopsTheLoad) {
         {"item without code",
          "<Imports><item name=\"a\"><change code=\"b\"/></item></Imports>" + key,
          "Convert item is null!", 124, false},
+        {"item without code and with a bare change",
+         key + "<Imports><item name=\"a\"><change/></item></Imports>", "Convert item is null!", 124,
+         true},
         {"item with empty code",
          key + "<Imports><item code=\"\"><change code=\"b\"/></item></Imports>",
          "Convert item is null!", 124, true},
@@ -78,6 +81,9 @@ TEST_F(RuleFile, EachCheckLogsItsMessageAndLineAndStopsTheLoad) {
         {"method without src", key + "<Methods><method to=\"b\"/></Methods>",
          "Convert item is null!", 210, true},
         {"method with empty to", key + "<Methods><method src=\"a\" to=\"\"/></Methods>",
+         "Convert item is null!", 210, true},
+        {"method without src and with a bare param",
+         key + "<Methods><method to=\"b\" params=\"1\"><param/></method></Methods>",
          "Convert item is null!", 210, true},
         {"param without attributes",
          key + "<Methods><method src=\"a\" to=\"b\" params=\"1\"><param/></method></Methods>",
@@ -112,9 +118,10 @@ TEST_F(RuleFile, EachCheckLogsItsMessageAndLineAndStopsTheLoad) {
     }
 }
 
-TEST_F(RuleFile, KeyAttributesAreTakenInAnyOrderAndUnknownOnesIgnored) {
+TEST_F(RuleFile, DeclarationCommentsAndUnknownNamesAreSkippedAndAttributesTakenInAnyOrder) {
     loadFresh(
-        "<Notes/><KeyWords><Other/><Key note=\"x\" code=\"olddb\" kind=\"package\"/></KeyWords>");
+        "<?xml version=\"1.0\" encoding=\"GBK\"?><!-- rules --><Notes/><KeyWords><Other/><Key "
+        "note=\"x\" code=\"olddb\" kind=\"package\"/></KeyWords>");
     EXPECT_TRUE(log().empty());
     EXPECT_TRUE(boxes().empty());
     EXPECT_TRUE(usable());

@@ -66,6 +66,20 @@ TEST_F(RuleTables, RulesReadBeforeALateFailureStillConvert) {
     EXPECT_COPIED(kSource, convertString("\"ab\""));
 }
 
+TEST_F(RuleTables, MethodWithAFailingParamIsNotStoredButThoseBeforeItAre) {
+    load(
+        "<Methods><method src=\"ok\" to=\"fine\"/>"
+        "<method src=\"bad\" to=\"worse\" params=\"1\"><param new=\"2\" old=\"1\"/></method>"
+        "</Methods>");
+    ASSERT_EQ(1u, boxes().size());
+    EXPECT_EQ("Parameter list error!", boxes()[0].text);
+    EXPECT_EQ(lines("fine(x); \n"), convertNodes("ok:14@olddb.ok (:4 x:0 ):4 ;:4"));
+    EXPECT_COPIED(kSource, convertNodes("bad:14@olddb.bad (:4 x:0 ):4 ;:4"));
+    ASSERT_EQ(2u, boxes().size());
+    EXPECT_EQ("bad", boxes()[1].text);
+    EXPECT_EQ("No corresponding conversion item is configured!", boxes()[1].caption);
+}
+
 TEST_F(RuleTables, LookupFindsOnlyTheWholeKeyByteForByte) {
     load("<Classes><class src=\"Conn\" to=\"Link\"/><class src=\"A&amp;B\" to=\" Y \"/></Classes>");
     for (const char* text :
