@@ -205,6 +205,10 @@ const FailCase kFailCases[] = {
     {"LeadingBraceAtDepthZero", 0, {at("}", 1, 1, -1, 1)}, kMismatch, "", false},
 };
 
+void PrintTo(const FailCase& value, std::ostream* out) {
+    *out << value.name;
+}
+
 // Each case gets a converter of its own: a failed body leaves the previous
 // statement's first word behind for the next body.
 class BlockError : public PluginTest, public ::testing::WithParamInterface<FailCase> {};
