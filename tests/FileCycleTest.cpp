@@ -60,18 +60,26 @@ TEST_F(FileCycle, WorkedBodyGivesSixLines) {
               finishWriting());
 }
 
-TEST_F(FileCycle, EndBlockBelowDepthZeroClosesTheFile) {
+TEST_F(FileCycle, ClosingBelowDepthZeroClosesTheFileWithMatchingError) {
     load();
-    sourceFile("");
-    beginWriting();
-    EXPECT_EQ(-1, plugin->endBlock());
-    ASSERT_EQ(1u, log().size());
-    EXPECT_EQ("File matching error!", log()[0].message);
-    EXPECT_EQ("", log()[0].detail);
-    EXPECT_EQ("TalaConvert", log()[0].file);
-    EXPECT_EQ(0, plugin->beginBlock());
-    EXPECT_EQ(0, plugin->endBlock());
-    EXPECT_EQ("", written());
+    int file = 0;
+    for (bool byBody : {false, true}) {
+        SCOPED_TRACE(byBody ? "closed body" : "endBlock");
+        host.log.clear();
+        sourceFile("", "", "F" + std::to_string(++file) + ".java");
+        beginWriting();
+        EXPECT_EQ(0, plugin->outputText("first"));
+        EXPECT_EQ(-1, byBody ? runBody({}) : plugin->endBlock());
+        ASSERT_EQ(1u, log().size());
+        EXPECT_EQ("File matching error!", log()[0].message);
+        EXPECT_EQ("", log()[0].detail);
+        EXPECT_EQ("TalaConvert", log()[0].file);
+        // The file is closed: nothing more is written, no brace is followed.
+        EXPECT_EQ(0, plugin->beginBlock());
+        EXPECT_EQ(0, plugin->endBlock());
+        EXPECT_EQ(0, plugin->outputText("later"));
+        EXPECT_EQ(lines("first\n"), written());
+    }
 }
 
 TEST_F(FileCycle, BeginFileDuringWritingPassLeavesTheOpenFileAlone) {
@@ -177,13 +185,14 @@ TEST_F(FileCycle, BodyModesZeroAndTwoDifferOnlyInTheClosingBrace) {
         int mode;
         bool visits;
         const char* output;
+        const char* emptyOutput;
     };
     const Case cases[] = {
-        {tala::kBodyClosed, true, "{\n    a;\n}\n"},
-        {tala::kBodyOpen, true, "{\n    a;\n"},
-        {1, false, "{\n"},
-        {3, false, "{\n"},
-        {-1, false, "{\n"},
+        {tala::kBodyClosed, true, "{\n    a;\n}\n", "{\n}\n"},
+        {tala::kBodyOpen, true, "{\n    a;\n", "{\n"},
+        {1, false, "{\n", "{\n"},
+        {3, false, "{\n", "{\n"},
+        {-1, false, "{\n", "{\n"},
     };
     load();
     for (const Case& c : cases) {
@@ -195,33 +204,14 @@ TEST_F(FileCycle, BodyModesZeroAndTwoDifferOnlyInTheClosingBrace) {
         EXPECT_EQ(0, runBody({statement("a;")}, c.mode));
         EXPECT_EQ(c.visits ? 1 : 0, host.statementsVisited);
         EXPECT_EQ(lines(c.output), finishWriting());
+
+        sourceFile("", "", "Empty" + std::to_string(c.mode + 1) + ".java");
+        beginWriting();
+        ASSERT_EQ(0, plugin->beginBlock());
+        EXPECT_EQ(0, runBody({}, c.mode));
+        EXPECT_EQ(lines(c.emptyOutput), finishWriting());
     }
     EXPECT_TRUE(log().empty());
-}
-
-TEST_F(FileCycle, EmptyClosedBodyWritesOnlyTheClosingBrace) {
-    load();
-    sourceFile("");
-    beginWriting();
-    ASSERT_EQ(0, plugin->beginBlock());
-    ASSERT_EQ(0, plugin->beginBlock());
-    EXPECT_EQ(0, runBody({}));
-    EXPECT_EQ(0, runBody({}, tala::kBodyOpen));
-    EXPECT_EQ(lines("{\n    {\n    }\n"), finishWriting());
-}
-
-TEST_F(FileCycle, ClosedBodyAtDepthZeroClosesTheFileWithMatchingError) {
-    load();
-    sourceFile("");
-    beginWriting();
-    EXPECT_EQ(0, plugin->outputText("first"));
-    EXPECT_EQ(-1, runBody({}));
-    ASSERT_EQ(1u, log().size());
-    EXPECT_EQ("File matching error!", log()[0].message);
-    EXPECT_EQ("", log()[0].detail);
-    EXPECT_EQ("TalaConvert", log()[0].file);
-    EXPECT_EQ(0, plugin->outputText("later"));
-    EXPECT_EQ(lines("first\n"), written());
 }
 
 TEST_F(FileCycle, FailedBodyWritesNoClosingBrace) {

@@ -166,19 +166,6 @@ TEST_F(RuleFile, ParamChecksShowTheirBoxInTheHostsLanguage) {
     }
 }
 
-TEST_F(RuleFile, ParamsAreAcceptedWhenNumberedInSequence) {
-    loadFresh(std::string(kKey) +
-              "<Methods><method src=\"f\" to=\"g\" params=\"2\">"
-              "<param new=\"1\" old=\"2\"/><note new=\"9\"/><param new=\"2\" old=\"1\" type=\"x\"/>"
-              "<param new=\"3\" default=\"abc\"/><param new=\"4\" old=\"-1\" default=\"d\"/>"
-              "</method>"
-              "<method src=\"h\" to=\"i\"><param/><param new=\"7\"/></method>"
-              "<method src=\"j\" to=\"k\" params=\"-1\"><param/></method></Methods>");
-    EXPECT_TRUE(log().empty());
-    EXPECT_TRUE(boxes().empty());
-    EXPECT_TRUE(usable());
-}
-
 TEST_F(RuleFile, MissingOrMalformedFileIsShownWithItsFullPath) {
     struct Case {
         const char* name;

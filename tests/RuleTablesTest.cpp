@@ -128,7 +128,7 @@ TEST_F(RuleTables, ImportRuleKeepsItsFirstItemAndAllItsChangeCodesInOrder) {
 TEST_F(RuleTables, MethodRulesStoreTheirParameterListsAsWritten) {
     load(
         "<Methods>"
-        "<method src=\"swap\" to=\"exchange\" params=\"2\"><param new=\"1\" old=\"2\"/>"
+        "<method src=\"swap\" to=\"exchange\" params=\"2\"><param new=\"1\" old=\"2\"/><note/>"
         "<param new=\"2\" old=\"1\" type=\"string\"/>"
         "<param new=\"3\" default=\"abc\" type=\"string\"/>"
         "<param new=\"4\" default=\"0\" type=\"String\"/><param new=\"5\" default=\"a b\"/>"
