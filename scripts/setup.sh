@@ -3,7 +3,11 @@
 # everything is there already.
 set -euo pipefail
 
-packages=(cmake make g++ pkg-config libtinyxml2-dev libgtest-dev)
+packages=(cmake make g++ pkg-config libtinyxml2-dev libgtest-dev libtree-sitter-dev)
+# The conversion host's Java checks need a JDK, its grammar fetch needs npm;
+# a machine that already has them (from any source) keeps its own.
+command -v javac >/dev/null 2>&1 || packages+=(default-jdk-headless)
+command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
 
 missing=()
 for package in "${packages[@]}"; do
@@ -17,3 +21,5 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo_cmd apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
+
+bash "$(dirname "$0")/fetch-grammar.sh"

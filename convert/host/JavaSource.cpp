@@ -1,0 +1,1537 @@
+// JavaSource: parsing, tokens, name classification and the statement layout.
+//
+// Design note: how a Java file reaches the plug-in.
+//
+// Steps. Package and import declarations, type headers, fields and method
+// headers are single statements (convertStmt; imports as kind 11). A type
+// body lies between beginBlock and endBlock. A method, constructor or
+// initializer body is one convertBody(0): its header statement ends with the
+// body's "{" (so the token writer keeps the source's brace style), and
+// convertBody writes the closing "}". Comments between members are
+// statements of their own; a comment that follows a statement on its line
+// stays with that statement. An empty line before a statement or member is
+// written with outputText("\n").
+//
+// Levels inside a body. The body's statements are at level 1. A statement
+// whose body is a block (if, else, for, while, do, try, catch, finally,
+// synchronized, a bare block) ends with that block's "{", its statements are
+// one level deeper, and the block's "}" is a statement of the outer level
+// that begins with "}"; the clause that continues it (else, catch, finally,
+// the while of a do) joins that "}" statement: "} else {". So the plug-in
+// never has to close a level itself, and every "}" it writes is the
+// source's. "else if" is one first token. A body without braces stays at the
+// level of its head (the plug-in indents it after if, for, else and else
+// if). An empty block stays inside its statement: "if (a) {} else {".
+// switch: the switch statement leaves out its "{" (the plug-in writes it),
+// case and default labels and the statements under them are one level
+// deeper, and the switch's "}" is a statement at the switch's level. A case
+// block or an arrow rule's block is a block statement under its label. A
+// labeled statement is its label ("outer:") followed by the statement at the
+// same level. Lambdas, anonymous class bodies, local classes and switch
+// expressions stay inside the statement that holds them: written unchanged
+// their lines keep their breaks and brace depth; rebuilt by the plug-in they
+// become one line, which is still the same code.
+//
+// Node kinds. Operators and punctuation 4; string literals and text blocks
+// 5 (with their quotes); other literals 6; keywords 7; comments 27 (a line
+// comment's node text is its block-comment form, so a rebuilt line keeps
+// it). A class name standing alone (a declared type, new, a cast, a class
+// literal) is 24; the parts of a dotted type or a class used as a receiver
+// (Session.open, net.olddb.Session) are 11 for classes and 16 for package
+// parts. A capitalised part is a class only where a type can stand or where
+// a receiver is not a variable; in Type.NAME the name is a member (12):
+// constants are members. The member after a receiver is 12, an own field
+// named without receiver 13, a called method 14. Locals, parameters and
+// fields used as values or receivers are variables (17), never 16 or 11, so
+// the plug-in keeps "s." in front of a renamed call. Declared names are 18,
+// labels 28, anything else 19.
+//
+// Qualified names (kinds 11 to 14). A class name resolves through the
+// file's own types, its single-type imports, the source tree's types in the
+// same package, on-demand imports of packages the tree or the JDK supplies
+// the name from, java.lang, and last an on-demand import of a package under
+// the rules. A member or method gets its receiver's type plus "." plus its
+// name, where the type is known: a class, a typed local, parameter or field
+// (var with a new initializer too), this, super, a cast, new T(), or no
+// receiver (the file's own members, or a static import). Otherwise it
+// carries its name as written.
+#include "JavaSource.h"
+
+#include <tree_sitter/api.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+
+extern "C" const TSLanguage* tree_sitter_java(void);
+
+namespace host {
+
+namespace {
+
+std::string typeOf(TSNode node) {
+    return ts_node_type(node);
+}
+
+TSNode fieldOf(TSNode node, const char* name) {
+    return ts_node_child_by_field_name(node, name, static_cast<uint32_t>(strlen(name)));
+}
+
+bool isType(TSNode node, const char* type) {
+    return !ts_node_is_null(node) && strcmp(ts_node_type(node), type) == 0;
+}
+
+bool isLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+}
+
+bool isCapitalised(const std::string& name) {
+    return !name.empty() && name[0] >= 'A' && name[0] <= 'Z';
+}
+
+// A constant name such as MAX_SIZE: no lower-case letter at all.
+bool isConstantName(const std::string& name) {
+    return std::none_of(name.begin(), name.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+}
+
+// Tokens that the leaf walk keeps whole although tree-sitter splits them.
+bool isAtomic(const std::string& type) {
+    return type == "string_literal" || type == "character_literal" || type == "line_comment" ||
+           type == "block_comment";
+}
+
+bool isLiteralType(const std::string& type) {
+    return type.find("literal") != std::string::npos || type == "true" || type == "false";
+}
+
+std::string withoutCarriageReturns(const std::string& text) {
+    std::string result;
+    result.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        result += text[i];
+    }
+    while (!result.empty() && result.back() == '\r') result.pop_back();
+    return result;
+}
+
+// A comment as a block comment, safe to stand inside a rebuilt line.
+std::string asBlockComment(const std::string& text) {
+    std::string body = text;
+    if (body.rfind("//", 0) == 0) {
+        body = "/*" + body.substr(2) + " */";
+    } else {
+        return body;
+    }
+    // A "*/" inside the old line comment would end the new comment early.
+    std::string inner = body.substr(2, body.size() - 4);
+    for (size_t found = inner.find("*/"); found != std::string::npos;
+         found = inner.find("*/", found + 1)) {
+        inner.replace(found, 2, "* /");
+    }
+    return "/*" + inner + "*/";
+}
+
+// ---- name resolution -------------------------------------------------------
+
+struct Variable {
+    std::string type;  // qualified type, empty when unknown
+    bool field = false;
+    std::string owner;  // the declaring class of a field
+};
+
+struct Scope {
+    std::map<std::string, Variable> variables;
+    bool classScope = false;
+    std::string classQualified;
+    std::string superQualified;
+};
+
+// What a receiver expression turned out to be.
+struct Receiver {
+    enum Kind { kUnknown, kPackage, kType, kValue } kind = kUnknown;
+    std::string name;  // package or qualified type name; the value's type
+};
+
+class Classifier {
+public:
+    Classifier(const std::string& source, std::vector<Leaf>& leaves, const TreeTypes& types,
+               const RuleFacts& rules)
+        : src(source), leaves(leaves), types(types), rules(rules) {}
+
+    void run(TSNode root) {
+        collectFileFacts(root);
+        visit(root);
+    }
+
+private:
+    const std::string& src;
+    std::vector<Leaf>& leaves;
+    const TreeTypes& types;
+    const RuleFacts& rules;
+
+    std::string package;
+    std::map<std::string, std::string> singleImports;  // simple -> qualified
+    std::vector<std::string> onDemand;                 // packages (or types) imported with *
+    std::map<std::string, std::string> staticMembers;  // member -> owner type
+    std::map<std::string, std::string> ownTypes;       // simple -> qualified, every nesting
+    std::map<std::string, std::map<std::string, std::string>> ownFields;  // class -> field -> type
+    std::vector<Scope> scopes;
+
+    std::string text(TSNode node) const {
+        return src.substr(ts_node_start_byte(node), ts_node_end_byte(node) - ts_node_start_byte(node));
+    }
+
+    Leaf* leafOf(TSNode node) {
+        unsigned start = ts_node_start_byte(node);
+        auto found = std::lower_bound(leaves.begin(), leaves.end(), start,
+                                      [](const Leaf& leaf, unsigned at) { return leaf.startByte < at; });
+        if (found == leaves.end() || found->startByte != start) return nullptr;
+        return &*found;
+    }
+
+    void mark(TSNode node, int kind, const std::string& qualified = std::string()) {
+        Leaf* leaf = leafOf(node);
+        if (leaf == nullptr || leaf->comment) return;
+        leaf->kind = kind;
+        leaf->qualified = qualified.empty() ? leaf->text : qualified;
+    }
+
+    // ---- facts of the whole file, gathered before the walk ----
+
+    void collectFileFacts(TSNode root) {
+        uint32_t count = ts_node_named_child_count(root);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_named_child(root, i);
+            std::string type = typeOf(child);
+            if (type == "package_declaration") {
+                TSNode name = ts_node_named_child(child, ts_node_named_child_count(child) - 1);
+                package = text(name);
+            } else if (type == "import_declaration") {
+                collectImport(child);
+            }
+        }
+        std::vector<std::pair<TSNode, std::string>> declarations;
+        collectOwnTypes(root, std::string(), declarations);
+        // Fields after all types, so that a field's type may be declared later.
+        for (const auto& declaration : declarations) collectFields(declaration.first, declaration.second);
+    }
+
+    void collectImport(TSNode node) {
+        bool isStatic = false;
+        bool asterisk = false;
+        std::string name;
+        uint32_t count = ts_node_child_count(node);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_child(node, i);
+            std::string type = typeOf(child);
+            if (type == "static") isStatic = true;
+            if (type == "asterisk") asterisk = true;
+            if (type == "scoped_identifier" || type == "identifier") name = text(child);
+        }
+        if (name.empty()) return;
+        if (asterisk) {
+            onDemand.push_back(name);
+            return;
+        }
+        size_t dot = name.rfind('.');
+        std::string simple = dot == std::string::npos ? name : name.substr(dot + 1);
+        if (isStatic) {
+            staticMembers[simple] = dot == std::string::npos ? std::string() : name.substr(0, dot);
+        } else {
+            singleImports[simple] = name;
+        }
+    }
+
+    static bool isTypeDeclaration(const std::string& type) {
+        return type == "class_declaration" || type == "interface_declaration" ||
+               type == "enum_declaration" || type == "record_declaration" ||
+               type == "annotation_type_declaration";
+    }
+
+    void collectOwnTypes(TSNode node, const std::string& outer,
+                         std::vector<std::pair<TSNode, std::string>>& declarations) {
+        uint32_t count = ts_node_named_child_count(node);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_named_child(node, i);
+            std::string type = typeOf(child);
+            std::string next = outer;
+            if (isTypeDeclaration(type)) {
+                TSNode name = fieldOf(child, "name");
+                if (!ts_node_is_null(name)) {
+                    std::string simple = text(name);
+                    next = outer.empty() ? simple : outer + "." + simple;
+                    ownTypes.emplace(simple, next);
+                    declarations.emplace_back(child, next);
+                }
+            }
+            collectOwnTypes(child, next, declarations);
+        }
+    }
+
+    void collectFields(TSNode declaration, const std::string& qualified) {
+        auto& fields = ownFields[qualified];
+        TSNode parameters = fieldOf(declaration, "parameters");  // record components
+        if (!ts_node_is_null(parameters)) {
+            uint32_t count = ts_node_named_child_count(parameters);
+            for (uint32_t i = 0; i < count; ++i) {
+                TSNode parameter = ts_node_named_child(parameters, i);
+                TSNode name = fieldOf(parameter, "name");
+                if (!ts_node_is_null(name)) fields[text(name)] = typeName(fieldOf(parameter, "type"));
+            }
+        }
+        TSNode body = fieldOf(declaration, "body");
+        if (ts_node_is_null(body)) return;
+        std::function<void(TSNode)> scan = [&](TSNode holder) {
+            uint32_t count = ts_node_named_child_count(holder);
+            for (uint32_t i = 0; i < count; ++i) {
+                TSNode member = ts_node_named_child(holder, i);
+                std::string type = typeOf(member);
+                if (type == "field_declaration" || type == "constant_declaration") {
+                    std::string fieldType = typeName(fieldOf(member, "type"));
+                    forDeclarators(member, [&](TSNode name, TSNode) { fields[text(name)] = fieldType; });
+                } else if (type == "enum_constant") {
+                    TSNode name = fieldOf(member, "name");
+                    if (!ts_node_is_null(name)) fields[text(name)] = qualified;
+                } else if (type == "enum_body_declarations") {
+                    scan(member);
+                }
+            }
+        };
+        scan(body);
+    }
+
+    template <typename Function>
+    void forDeclarators(TSNode declaration, Function function) {
+        uint32_t count = ts_node_named_child_count(declaration);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_named_child(declaration, i);
+            if (!isType(child, "variable_declarator")) continue;
+            TSNode name = fieldOf(child, "name");
+            if (!ts_node_is_null(name)) function(name, fieldOf(child, "value"));
+        }
+    }
+
+    // ---- types ----
+
+    // The qualified name of a simple type name; known is false when only
+    // the name itself can be given.
+    std::string resolveType(const std::string& simple, bool* known = nullptr) {
+        auto set = [&](bool value) {
+            if (known != nullptr) *known = value;
+        };
+        set(true);
+        auto own = ownTypes.find(simple);
+        if (own != ownTypes.end()) return qualify(own->second);
+        auto single = singleImports.find(simple);
+        if (single != singleImports.end()) return single->second;
+        auto same = types.byPackage.find(package);
+        if (same != types.byPackage.end() && same->second.count(simple) != 0)
+            return qualify(simple);
+        for (const std::string& pkg : onDemand) {
+            auto inTree = types.byPackage.find(pkg);
+            if (inTree != types.byPackage.end() && inTree->second.count(simple) != 0)
+                return pkg + "." + simple;
+            if (types.qualifiedNames.count(pkg + "." + simple) != 0) return pkg + "." + simple;
+        }
+        std::vector<std::string> jdk = onDemand;
+        jdk.push_back("java.lang");
+        std::string fromJdk = jdkPackageOf(simple, jdk);
+        if (!fromJdk.empty()) return fromJdk + "." + simple;
+        for (const std::string& pkg : onDemand) {
+            if (isJdkPackage(pkg) || types.byPackage.count(pkg) != 0) continue;
+            for (const std::string& keyword : rules.packageKeywords) {
+                if (containsPackage(pkg, keyword)) return pkg + "." + simple;
+            }
+        }
+        set(false);
+        return simple;
+    }
+
+    std::string qualify(const std::string& name) const {
+        return package.empty() ? name : package + "." + name;
+    }
+
+    // The qualified type of a type node without its type arguments; empty
+    // for primitive and array types and for var.
+    std::string typeName(TSNode node) {
+        if (ts_node_is_null(node)) return std::string();
+        std::string type = typeOf(node);
+        if (type == "type_identifier") {
+            std::string name = text(node);
+            return name == "var" ? std::string() : resolveType(name);
+        }
+        if (type == "generic_type") return typeName(ts_node_named_child(node, 0));
+        if (type == "scoped_type_identifier") return scopedTypeName(node, false);
+        return std::string();
+    }
+
+    static void typeParts(TSNode node, std::vector<TSNode>& parts) {
+        uint32_t count = ts_node_named_child_count(node);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_named_child(node, i);
+            std::string type = typeOf(child);
+            if (type == "scoped_type_identifier" || type == "scoped_identifier") {
+                typeParts(child, parts);
+            } else if (type == "type_identifier" || type == "identifier") {
+                parts.push_back(child);
+            }
+        }
+    }
+
+    // A dotted type: package parts are 16, class parts 11. Returns the
+    // qualified name of the whole.
+    std::string scopedTypeName(TSNode node, bool markParts) {
+        std::vector<TSNode> parts;
+        typeParts(node, parts);
+        if (parts.empty()) return std::string();
+        std::string qualified;
+        bool inClass = false;
+        bool known = false;
+        std::string first = text(parts[0]);
+        std::string resolved = resolveType(first, &known);
+        if (known) {
+            qualified = resolved;
+            inClass = true;
+            if (markParts) mark(parts[0], kKindClassRef, qualified);
+        } else {
+            qualified = first;
+            inClass = isCapitalised(first) || parts.size() == 1;
+            if (markParts) mark(parts[0], inClass ? kKindClassRef : kKindName, qualified);
+        }
+        for (size_t i = 1; i < parts.size(); ++i) {
+            std::string part = text(parts[i]);
+            qualified += "." + part;
+            bool last = i + 1 == parts.size();
+            if (!inClass && (isCapitalised(part) || last || types.qualifiedNames.count(qualified) != 0))
+                inClass = true;
+            if (markParts) mark(parts[i], inClass ? kKindClassRef : kKindName, qualified);
+        }
+        return qualified;
+    }
+
+    // ---- scopes ----
+
+    void push(bool classScope = false, const std::string& qualified = std::string(),
+              const std::string& super = std::string()) {
+        Scope scope;
+        scope.classScope = classScope;
+        scope.classQualified = qualified;
+        scope.superQualified = super;
+        if (classScope) {
+            auto fields = ownFields.find(qualified);
+            if (fields != ownFields.end()) {
+                for (const auto& field : fields->second)
+                    scope.variables[field.first] = Variable{field.second, true, qualified};
+            }
+        }
+        scopes.push_back(scope);
+    }
+
+    void pop() { scopes.pop_back(); }
+
+    void declare(const std::string& name, const std::string& type) {
+        if (!scopes.empty()) scopes.back().variables[name] = Variable{type, false, std::string()};
+    }
+
+    const Variable* lookup(const std::string& name) const {
+        for (auto scope = scopes.rbegin(); scope != scopes.rend(); ++scope) {
+            auto found = scope->variables.find(name);
+            if (found != scope->variables.end()) return &found->second;
+        }
+        return nullptr;
+    }
+
+    const Scope* currentClass() const {
+        for (auto scope = scopes.rbegin(); scope != scopes.rend(); ++scope) {
+            if (scope->classScope) return &*scope;
+        }
+        return nullptr;
+    }
+
+    std::string fieldType(const std::string& owner, const std::string& field) const {
+        auto fields = ownFields.find(owner);
+        if (fields == ownFields.end()) return std::string();
+        auto found = fields->second.find(field);
+        return found == fields->second.end() ? std::string() : found->second;
+    }
+
+    // ---- the walk ----
+
+    void visitChildren(TSNode node) {
+        uint32_t count = ts_node_child_count(node);
+        for (uint32_t i = 0; i < count; ++i) visit(ts_node_child(node, i));
+    }
+
+    void visit(TSNode node) {
+        std::string type = typeOf(node);
+        if (type == "package_declaration" || type == "module_declaration") {
+            markIdentifiers(node, type == "package_declaration" ? kKindName : kKindOther);
+        } else if (type == "import_declaration") {
+            visitImport(node);
+        } else if (isTypeDeclaration(type)) {
+            visitTypeDeclaration(node);
+        } else if (type == "method_declaration" || type == "constructor_declaration" ||
+                   type == "compact_constructor_declaration" ||
+                   type == "annotation_type_element_declaration") {
+            mark(fieldOf(node, "name"), kKindDeclared);
+            push();
+            visitExcept(node, fieldOf(node, "name"));
+            pop();
+        } else if (type == "block" || type == "constructor_body" || type == "switch_block" ||
+                   type == "for_statement" || type == "enhanced_for_statement" ||
+                   type == "catch_clause" || type == "try_with_resources_statement" ||
+                   type == "lambda_expression" || type == "switch_block_statement_group" ||
+                   type == "switch_rule") {
+            push();
+            if (type == "enhanced_for_statement") {
+                visitVariable(fieldOf(node, "type"), fieldOf(node, "name"), TSNode{});
+                visitExcept(node, fieldOf(node, "name"), fieldOf(node, "type"));
+            } else if (type == "lambda_expression") {
+                visitLambdaParameters(fieldOf(node, "parameters"));
+                visitExcept(node, fieldOf(node, "parameters"));
+            } else {
+                visitChildren(node);
+            }
+            pop();
+        } else if (type == "formal_parameter" || type == "spread_parameter" ||
+                   type == "catch_formal_parameter" || type == "resource") {
+            visitParameter(node);
+        } else if (type == "local_variable_declaration" || type == "field_declaration" ||
+                   type == "constant_declaration") {
+            visitDeclaration(node, type == "local_variable_declaration");
+        } else if (type == "method_invocation") {
+            visitCall(node);
+        } else if (type == "field_access") {
+            analyse(node);
+        } else if (type == "identifier") {
+            visitIdentifier(node);
+        } else if (type == "type_identifier") {
+            std::string name = text(node);
+            if (name == "var") {
+                mark(node, kKindKeyword);
+            } else {
+                mark(node, kKindClass, resolveType(name));
+            }
+        } else if (type == "scoped_type_identifier") {
+            scopedTypeName(node, true);
+            visitAnnotations(node);
+        } else if (type == "marker_annotation" || type == "annotation") {
+            TSNode name = fieldOf(node, "name");
+            if (isType(name, "identifier")) {
+                mark(name, kKindClass, resolveType(text(name)));
+            } else if (!ts_node_is_null(name)) {
+                scopedTypeName(name, true);
+            }
+            visitExcept(node, name);
+        } else if (type == "element_value_pair") {
+            mark(fieldOf(node, "key"), kKindOther);
+            visitExcept(node, fieldOf(node, "key"));
+        } else if (type == "labeled_statement" || type == "break_statement" ||
+                   type == "continue_statement") {
+            uint32_t count = ts_node_child_count(node);
+            for (uint32_t i = 0; i < count; ++i) {
+                TSNode child = ts_node_child(node, i);
+                if (isType(child, "identifier")) {
+                    mark(child, kKindLabel);
+                } else {
+                    visit(child);
+                }
+            }
+        } else if (type == "enum_constant") {
+            mark(fieldOf(node, "name"), kKindDeclared);
+            visitExcept(node, fieldOf(node, "name"));
+        } else if (type == "method_reference") {
+            visitMethodReference(node);
+        } else if (type == "instanceof_expression") {
+            TSNode name = fieldOf(node, "name");
+            if (!ts_node_is_null(name)) {
+                declare(text(name), typeName(fieldOf(node, "right")));
+                mark(name, kKindVariable);
+            }
+            visitExcept(node, name);
+        } else if (type == "type_pattern") {
+            TSNode typeNode = ts_node_named_child(node, 0);
+            TSNode name = ts_node_named_child(node, ts_node_named_child_count(node) - 1);
+            if (isType(name, "identifier")) {
+                declare(text(name), typeName(typeNode));
+                mark(name, kKindVariable);
+                visitExcept(node, name);
+            } else {
+                visitChildren(node);
+            }
+        } else if (type == "object_creation_expression") {
+            visitCreation(node);
+        } else {
+            visitChildren(node);
+        }
+    }
+
+    void visitExcept(TSNode node, TSNode skip, TSNode skip2 = TSNode{}) {
+        uint32_t count = ts_node_child_count(node);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_child(node, i);
+            if (!ts_node_is_null(skip) && ts_node_eq(child, skip)) continue;
+            if (skip2.id != nullptr && ts_node_eq(child, skip2)) {
+                continue;
+            }
+            visit(child);
+        }
+    }
+
+    void visitAnnotations(TSNode node) {
+        uint32_t count = ts_node_named_child_count(node);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_named_child(node, i);
+            std::string type = typeOf(child);
+            if (type == "marker_annotation" || type == "annotation") visit(child);
+        }
+    }
+
+    void markIdentifiers(TSNode node, int kind) {
+        uint32_t count = ts_node_child_count(node);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_child(node, i);
+            if (isType(child, "identifier")) {
+                mark(child, kind);
+            } else {
+                markIdentifiers(child, kind);
+            }
+        }
+    }
+
+    // Import parts are plain names; the last name is a class reference
+    // that carries the whole imported name, so that the plug-in sees the
+    // vendor package in it.
+    void visitImport(TSNode node) {
+        std::vector<TSNode> parts;
+        typeParts(node, parts);
+        std::string qualified;
+        for (size_t i = 0; i < parts.size(); ++i) {
+            qualified += (i == 0 ? "" : ".") + text(parts[i]);
+            mark(parts[i], i + 1 == parts.size() ? kKindClassRef : kKindName, qualified);
+        }
+    }
+
+    void visitTypeDeclaration(TSNode node) {
+        TSNode name = fieldOf(node, "name");
+        mark(name, kKindDeclared);
+        std::string simple = ts_node_is_null(name) ? std::string() : text(name);
+        std::string qualified;
+        const Scope* outer = currentClass();
+        if (outer != nullptr && !outer->classQualified.empty()) {
+            qualified = outer->classQualified + "." + simple;
+        } else {
+            auto own = ownTypes.find(simple);
+            qualified = own != ownTypes.end() ? qualify(own->second) : qualify(simple);
+        }
+        std::string super;
+        TSNode superclass = fieldOf(node, "superclass");
+        if (!ts_node_is_null(superclass) && ts_node_named_child_count(superclass) > 0)
+            super = typeName(ts_node_named_child(superclass, 0));
+        // Own fields are kept under the name without the package.
+        std::string key = package.empty() || qualified.rfind(package + ".", 0) != 0
+                              ? qualified
+                              : qualified.substr(package.size() + 1);
+        push(true, qualified, super);
+        auto fields = ownFields.find(key);
+        if (fields != ownFields.end()) {
+            for (const auto& field : fields->second)
+                scopes.back().variables[field.first] = Variable{field.second, true, qualified};
+        }
+        visitExcept(node, name);
+        pop();
+    }
+
+    void visitVariable(TSNode typeNode, TSNode name, TSNode value) {
+        std::string type = typeName(typeNode);
+        if (type.empty() && isType(value, "object_creation_expression"))
+            type = typeName(fieldOf(value, "type"));
+        if (!ts_node_is_null(typeNode)) visit(typeNode);
+        if (!ts_node_is_null(name)) {
+            declare(text(name), type);
+            mark(name, kKindVariable);
+        }
+    }
+
+    void visitParameter(TSNode node) {
+        TSNode typeNode = fieldOf(node, "type");
+        TSNode name = fieldOf(node, "name");
+        if (isType(node, "catch_formal_parameter")) {
+            TSNode catchType = ts_node_named_child(node, 0);
+            for (uint32_t i = 0; i < ts_node_named_child_count(node); ++i) {
+                if (isType(ts_node_named_child(node, i), "catch_type"))
+                    catchType = ts_node_named_child(node, i);
+            }
+            typeNode = ts_node_named_child_count(catchType) == 1 ? ts_node_named_child(catchType, 0)
+                                                                 : TSNode{};
+        }
+        if (isType(node, "spread_parameter")) {
+            // Type... name: the declarator holds the name.
+            for (uint32_t i = 0; i < ts_node_named_child_count(node); ++i) {
+                TSNode child = ts_node_named_child(node, i);
+                if (isType(child, "variable_declarator")) name = fieldOf(child, "name");
+            }
+        }
+        if (!ts_node_is_null(name)) {
+            declare(text(name), typeNode.id == nullptr ? std::string() : typeName(typeNode));
+            mark(name, kKindVariable);
+        }
+        visitExcept(node, name);
+    }
+
+    void visitLambdaParameters(TSNode parameters) {
+        if (ts_node_is_null(parameters)) return;
+        if (isType(parameters, "identifier")) {
+            declare(text(parameters), std::string());
+            mark(parameters, kKindVariable);
+            return;
+        }
+        if (isType(parameters, "inferred_parameters")) {
+            for (uint32_t i = 0; i < ts_node_named_child_count(parameters); ++i) {
+                TSNode name = ts_node_named_child(parameters, i);
+                declare(text(name), std::string());
+                mark(name, kKindVariable);
+            }
+            return;
+        }
+        visit(parameters);
+    }
+
+    void visitDeclaration(TSNode node, bool local) {
+        TSNode typeNode = fieldOf(node, "type");
+        std::string type = typeName(typeNode);
+        uint32_t count = ts_node_child_count(node);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_child(node, i);
+            if (!isType(child, "variable_declarator")) {
+                visit(child);
+                continue;
+            }
+            TSNode name = fieldOf(child, "name");
+            TSNode value = fieldOf(child, "value");
+            std::string declared = type;
+            if (declared.empty() && isType(value, "object_creation_expression"))
+                declared = typeName(fieldOf(value, "type"));
+            if (local && !ts_node_is_null(name)) declare(text(name), declared);
+            mark(name, kKindVariable);
+            visitExcept(child, name);
+        }
+    }
+
+    void visitCreation(TSNode node) {
+        TSNode body;
+        uint32_t count = ts_node_child_count(node);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_child(node, i);
+            if (isType(child, "class_body")) {
+                body = child;
+                continue;
+            }
+            visit(child);
+        }
+        if (body.id != nullptr) {
+            push(true, std::string(), typeName(fieldOf(node, "type")));
+            visit(body);
+            pop();
+        }
+    }
+
+    void visitMethodReference(TSNode node) {
+        uint32_t count = ts_node_child_count(node);
+        bool afterColons = false;
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_child(node, i);
+            if (typeOf(child) == "::") {
+                afterColons = true;
+                continue;
+            }
+            if (afterColons) {
+                if (isType(child, "identifier")) {
+                    mark(child, kKindOther);
+                } else {
+                    visit(child);
+                }
+            } else if (isType(child, "identifier")) {
+                Receiver receiver = analyse(child);
+                (void)receiver;
+            } else {
+                visit(child);
+            }
+        }
+    }
+
+    void visitIdentifier(TSNode node) {
+        std::string name = text(node);
+        const Variable* variable = lookup(name);
+        if (variable != nullptr) {
+            if (variable->field) {
+                mark(node, kKindOwnMember, variable->owner.empty() ? name : variable->owner + "." + name);
+            } else {
+                mark(node, kKindVariable);
+            }
+            return;
+        }
+        auto member = staticMembers.find(name);
+        if (member != staticMembers.end()) {
+            mark(node, kKindOwnMember, member->second + "." + name);
+            return;
+        }
+        mark(node, kKindVariable);
+    }
+
+    void visitCall(TSNode node) {
+        TSNode object = fieldOf(node, "object");
+        TSNode name = fieldOf(node, "name");
+        std::string method = ts_node_is_null(name) ? std::string() : text(name);
+        std::string qualified = method;
+        if (!ts_node_is_null(object)) {
+            Receiver receiver = analyse(object);
+            if ((receiver.kind == Receiver::kType || receiver.kind == Receiver::kValue) &&
+                !receiver.name.empty())
+                qualified = receiver.name + "." + method;
+        } else {
+            auto member = staticMembers.find(method);
+            const Scope* own = currentClass();
+            if (member != staticMembers.end()) {
+                qualified = member->second + "." + method;
+            } else if (own != nullptr && !own->classQualified.empty()) {
+                qualified = own->classQualified + "." + method;
+            }
+        }
+        mark(name, kKindMethod, qualified);
+        uint32_t count = ts_node_child_count(node);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_child(node, i);
+            if ((!ts_node_is_null(object) && ts_node_eq(child, object)) ||
+                (!ts_node_is_null(name) && ts_node_eq(child, name)))
+                continue;
+            visit(child);
+        }
+    }
+
+    // Classifies a receiver expression (and everything in it) and tells
+    // what it is.
+    Receiver analyse(TSNode node) {
+        Receiver result;
+        std::string type = typeOf(node);
+        if (type == "identifier") {
+            std::string name = text(node);
+            const Variable* variable = lookup(name);
+            if (variable != nullptr) {
+                if (variable->field) {
+                    mark(node, kKindOwnMember,
+                         variable->owner.empty() ? name : variable->owner + "." + name);
+                } else {
+                    mark(node, kKindVariable);
+                }
+                result.kind = Receiver::kValue;
+                result.name = variable->type;
+                return result;
+            }
+            if (staticMembers.count(name) != 0) {
+                mark(node, kKindOwnMember, staticMembers[name] + "." + name);
+                result.kind = Receiver::kValue;
+                return result;
+            }
+            bool known = false;
+            std::string qualified = resolveType(name, &known);
+            if (known || isCapitalised(name)) {
+                mark(node, kKindClassRef, qualified);
+                result.kind = Receiver::kType;
+                result.name = qualified;
+            } else {
+                mark(node, kKindName);
+                result.kind = Receiver::kPackage;
+                result.name = name;
+            }
+            return result;
+        }
+        if (type == "field_access") {
+            TSNode object = fieldOf(node, "object");
+            TSNode field = fieldOf(node, "field");
+            Receiver owner = analyse(object);
+            std::string name = ts_node_is_null(field) ? std::string() : text(field);
+            // Everything between object and field ("." and perhaps comments).
+            uint32_t count = ts_node_child_count(node);
+            for (uint32_t i = 0; i < count; ++i) {
+                TSNode child = ts_node_child(node, i);
+                if (ts_node_eq(child, object) || (!ts_node_is_null(field) && ts_node_eq(child, field)))
+                    continue;
+                visit(child);
+            }
+            if (isType(field, "this") || isType(field, "super")) {
+                // Outer.this: the outer class itself.
+                result.kind = Receiver::kValue;
+                result.name = owner.name;
+                return result;
+            }
+            if (owner.kind == Receiver::kPackage) {
+                std::string qualified = owner.name + "." + name;
+                if (isCapitalised(name) || types.qualifiedNames.count(qualified) != 0) {
+                    mark(field, kKindClassRef, qualified);
+                    result.kind = Receiver::kType;
+                } else {
+                    mark(field, kKindName, qualified);
+                    result.kind = Receiver::kPackage;
+                }
+                result.name = qualified;
+                return result;
+            }
+            if (owner.kind == Receiver::kType) {
+                std::string qualified = owner.name + "." + name;
+                // A capitalised name with lower-case letters after a type is
+                // a nested type; a constant name is a member.
+                if (isCapitalised(name) && !isConstantName(name) &&
+                    fieldType(ownKey(owner.name), name).empty()) {
+                    mark(field, kKindClassRef, qualified);
+                    result.kind = Receiver::kType;
+                    result.name = qualified;
+                } else {
+                    mark(field, kKindMember, qualified);
+                    result.kind = Receiver::kValue;
+                    result.name = fieldType(ownKey(owner.name), name);
+                }
+                return result;
+            }
+            if (owner.kind == Receiver::kValue && !owner.name.empty()) {
+                mark(field, kKindMember, owner.name + "." + name);
+                result.kind = Receiver::kValue;
+                result.name = fieldType(ownKey(owner.name), name);
+                return result;
+            }
+            mark(field, kKindMember, name);
+            result.kind = Receiver::kValue;
+            return result;
+        }
+        if (type == "this" || type == "super") {
+            const Scope* own = currentClass();
+            result.kind = Receiver::kValue;
+            if (own != nullptr) result.name = type == "this" ? own->classQualified : own->superQualified;
+            return result;
+        }
+        if (type == "parenthesized_expression") {
+            Receiver inner;
+            uint32_t count = ts_node_child_count(node);
+            for (uint32_t i = 0; i < count; ++i) {
+                TSNode child = ts_node_child(node, i);
+                if (ts_node_is_named(child) && !isType(child, "line_comment") &&
+                    !isType(child, "block_comment")) {
+                    inner = analyse(child);
+                } else {
+                    visit(child);
+                }
+            }
+            return inner.kind == Receiver::kValue ? inner : Receiver{};
+        }
+        if (type == "cast_expression") {
+            visitChildren(node);
+            result.kind = Receiver::kValue;
+            result.name = typeName(fieldOf(node, "type"));
+            return result;
+        }
+        if (type == "object_creation_expression") {
+            visit(node);
+            result.kind = Receiver::kValue;
+            result.name = typeName(fieldOf(node, "type"));
+            return result;
+        }
+        visit(node);
+        return result;
+    }
+
+    // Own classes keep their fields under the name without the package.
+    std::string ownKey(const std::string& qualified) const {
+        if (!package.empty() && qualified.rfind(package + ".", 0) == 0)
+            return qualified.substr(package.size() + 1);
+        return qualified;
+    }
+};
+
+// ---- layout ------------------------------------------------------------------
+
+class Layout {
+public:
+    Layout(const std::vector<Leaf>& leaves, std::vector<Step>& steps) : leaves(leaves), steps(steps) {}
+
+    void run(TSNode root) {
+        uint32_t count = ts_node_named_child_count(root);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_named_child(root, i);
+            if (isComment(child)) continue;
+            member(child);
+        }
+        flushTop(leaves.size());
+        finish();
+    }
+
+private:
+    const std::vector<Leaf>& leaves;
+    std::vector<Step>& steps;
+    std::vector<Statement>* body = nullptr;  // the body being laid out, if any
+    size_t cursor = 0;                       // first leaf not yet placed
+
+    static bool isComment(TSNode node) {
+        return isType(node, "line_comment") || isType(node, "block_comment");
+    }
+
+    // Index of the first leaf that starts at or after byte.
+    size_t leafAt(unsigned byte) const {
+        auto found = std::lower_bound(leaves.begin(), leaves.end(), byte,
+                                      [](const Leaf& leaf, unsigned at) { return leaf.startByte < at; });
+        return static_cast<size_t>(found - leaves.begin());
+    }
+
+    size_t startOf(TSNode node) const { return leafAt(ts_node_start_byte(node)); }
+    size_t endOf(TSNode node) const { return leafAt(ts_node_end_byte(node)); }
+
+    Statement* lastStatement() {
+        if (body != nullptr && !body->empty()) return &body->back();
+        if (!steps.empty() && steps.back().kind == StepKind::kStatement)
+            return &steps.back().statements.back();
+        return nullptr;
+    }
+
+    void addStatement(Statement statement) {
+        if (body != nullptr) {
+            body->push_back(statement);
+        } else {
+            Step step;
+            step.kind = StepKind::kStatement;
+            step.statements.push_back(statement);
+            steps.push_back(step);
+        }
+    }
+
+    // Places the comments before leaf upto: one that follows a statement on
+    // its line (or the head of a brace-less body) joins it, others become
+    // statements at level.
+    void flush(size_t upto, int level) {
+        while (cursor < upto) {
+            size_t at = cursor++;
+            Statement* previous = lastStatement();
+            bool joins = previous != nullptr && previous->last == at &&
+                         (previous->braceLessHead || leaves[at].line == leaves[at - 1].endLine);
+            if (joins && leaves[at].comment) {
+                previous->last = at + 1;
+                continue;
+            }
+            Statement statement;
+            statement.kind = leaves[at].comment ? kStmtComment : kStmtCode;
+            statement.first = at;
+            statement.last = at + 1;
+            statement.level = level;
+            addStatement(statement);
+        }
+    }
+
+    void flushTop(size_t upto) { flush(upto, 1); }
+
+    Statement& emit(size_t first, size_t last, int level, int kind = kStmtCode) {
+        flush(first, level);
+        Statement statement;
+        statement.kind = kind;
+        statement.first = first;
+        statement.last = std::max(first, last);
+        statement.level = level;
+        cursor = statement.last;
+        addStatement(statement);
+        return *lastStatement();
+    }
+
+    void pushStep(StepKind kind) {
+        Step step;
+        step.kind = kind;
+        steps.push_back(step);
+    }
+
+    // ---- members ----
+
+    static bool isTypeDeclaration(const std::string& type) {
+        return type == "class_declaration" || type == "interface_declaration" ||
+               type == "enum_declaration" || type == "record_declaration" ||
+               type == "annotation_type_declaration";
+    }
+
+    void member(TSNode node) {
+        std::string type = typeOf(node);
+        if (isTypeDeclaration(type)) {
+            typeDeclaration(node);
+        } else if (type == "import_declaration") {
+            emit(startOf(node), endOf(node), 1, kStmtImportDecl);
+        } else if (type == "method_declaration" || type == "constructor_declaration" ||
+                   type == "compact_constructor_declaration") {
+            method(node, fieldOf(node, "body"));
+        } else if (type == "static_initializer") {
+            method(node, ts_node_named_child(node, 0));
+        } else if (type == "block") {
+            method(node, node);
+        } else {
+            emit(startOf(node), endOf(node), 1);
+        }
+    }
+
+    void typeDeclaration(TSNode node) {
+        TSNode typeBody = fieldOf(node, "body");
+        if (ts_node_is_null(typeBody)) {
+            emit(startOf(node), endOf(node), 1);
+            return;
+        }
+        size_t open = startOf(typeBody);
+        size_t close = endOf(typeBody) - 1;
+        if (close == open + 1) {  // an empty body stays with its header
+            emit(startOf(node), endOf(node), 1);
+            return;
+        }
+        emit(startOf(node), open, 1);
+        flushTop(open);
+        cursor = open + 1;
+        pushStep(StepKind::kBeginBlock);
+        uint32_t count = ts_node_named_child_count(typeBody);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_named_child(typeBody, i);
+            if (isComment(child)) continue;
+            if (isType(child, "enum_body_declarations")) {
+                enumDeclarations(child);
+            } else if (isType(child, "enum_constant") && isType(typeBody, "enum_body")) {
+                enumConstants(typeBody, i);
+                while (i + 1 < count && !isType(ts_node_named_child(typeBody, i + 1),
+                                                "enum_body_declarations"))
+                    ++i;
+            } else {
+                member(child);
+            }
+        }
+        flushTop(close);
+        cursor = close + 1;
+        pushStep(StepKind::kEndBlock);
+    }
+
+    // The constants of an enum with their commas and the ";" that ends
+    // them: one statement.
+    void enumConstants(TSNode enumBody, uint32_t from) {
+        size_t first = startOf(ts_node_named_child(enumBody, from));
+        size_t last = endOf(enumBody) - 1;  // before "}"
+        uint32_t count = ts_node_named_child_count(enumBody);
+        for (uint32_t i = from; i < count; ++i) {
+            TSNode child = ts_node_named_child(enumBody, i);
+            if (isType(child, "enum_body_declarations")) {
+                last = startOf(child) + 1;  // through its ";"
+                break;
+            }
+        }
+        // Trailing comments belong to the member list, not the constants.
+        while (last > first && leaves[last - 1].comment) --last;
+        emit(first, last, 1);
+    }
+
+    void enumDeclarations(TSNode node) {
+        // Its ";" went with the constants, or stands alone when there are none.
+        size_t semicolon = startOf(node);
+        if (cursor <= semicolon) emit(semicolon, semicolon + 1, 1);
+        uint32_t count = ts_node_named_child_count(node);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_named_child(node, i);
+            if (!isComment(child)) member(child);
+        }
+    }
+
+    // A member with a body: the header through "{", then the body.
+    void method(TSNode node, TSNode block) {
+        if (ts_node_is_null(block)) {
+            emit(startOf(node), endOf(node), 1);
+            return;
+        }
+        size_t open = startOf(block);
+        size_t close = endOf(block) - 1;
+        if (close == open + 1) {
+            emit(startOf(node), endOf(node), 1);
+            return;
+        }
+        emit(startOf(node), open + 1, 1);
+        Step step;
+        step.kind = StepKind::kBody;
+        std::vector<Statement> statements;
+        body = &statements;
+        contents(block, 1);
+        flush(close, 1);
+        body = nullptr;
+        cursor = close + 1;
+        step.statements = std::move(statements);
+        steps.push_back(std::move(step));
+    }
+
+    // ---- statements in bodies ----
+
+    void contents(TSNode block, int level) {
+        uint32_t count = ts_node_named_child_count(block);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_named_child(block, i);
+            if (isComment(child)) continue;
+            statement(child, level, startOf(child));
+        }
+    }
+
+    static bool isEmptyBlock(const std::vector<Leaf>& leaves, size_t open, size_t close) {
+        (void)leaves;
+        return close == open + 1;
+    }
+
+    // A head with its body. Returns the leaf where a statement is still
+    // open (the body's "}", or the head itself when the block is empty), or
+    // npos when the body was written completely.
+    size_t clause(size_t from, TSNode bodyNode, int level) {
+        if (isType(bodyNode, "block")) {
+            size_t open = startOf(bodyNode);
+            size_t close = endOf(bodyNode) - 1;
+            if (isEmptyBlock(leaves, open, close)) return from;
+            emit(from, open + 1, level);
+            cursor = open + 1;
+            contents(bodyNode, level + 1);
+            flush(close, level + 1);
+            return close;
+        }
+        Statement& head = emit(from, startOf(bodyNode), level);
+        head.braceLessHead = true;
+        statement(bodyNode, level, startOf(bodyNode));
+        return std::string::npos;
+    }
+
+    void finishOpen(size_t open, TSNode node, int level) {
+        if (open != std::string::npos) emit(open, endOf(node), level);
+    }
+
+    size_t keywordLeaf(TSNode node, const char* keyword) const {
+        uint32_t count = ts_node_child_count(node);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_child(node, i);
+            if (strcmp(ts_node_type(child), keyword) == 0) return startOf(child);
+        }
+        return startOf(node);
+    }
+
+    static bool bodyIsBlock(TSNode node) {
+        if (isType(node, "if_statement")) return isType(fieldOf(node, "consequence"), "block");
+        return isType(node, "block");
+    }
+
+    void statement(TSNode node, int level, size_t from) {
+        std::string type = typeOf(node);
+        if (type == "if_statement") {
+            ifStatement(node, level, from);
+        } else if (type == "while_statement" || type == "for_statement" ||
+                   type == "enhanced_for_statement" || type == "synchronized_statement") {
+            TSNode loopBody = fieldOf(node, "body");
+            if (ts_node_is_null(loopBody)) loopBody = lastNamedChild(node);
+            finishOpen(clause(from, loopBody, level), node, level);
+        } else if (type == "block") {
+            finishOpen(clause(from, node, level), node, level);
+        } else if (type == "do_statement") {
+            size_t open = clause(from, fieldOf(node, "body"), level);
+            emit(open != std::string::npos ? open : keywordLeaf(node, "while"), endOf(node), level);
+        } else if (type == "try_statement" || type == "try_with_resources_statement") {
+            tryStatement(node, level, from);
+        } else if (type == "switch_expression") {
+            switchStatement(node, level, from);
+        } else if (type == "labeled_statement") {
+            TSNode inner = lastNamedChild(node);
+            emit(from, startOf(inner), level);
+            statement(inner, level, startOf(inner));
+        } else {
+            emit(from, endOf(node), level);
+        }
+    }
+
+    static TSNode lastNamedChild(TSNode node) {
+        uint32_t count = ts_node_named_child_count(node);
+        for (uint32_t i = count; i > 0; --i) {
+            TSNode child = ts_node_named_child(node, i - 1);
+            if (!isComment(child)) return child;
+        }
+        return TSNode{};
+    }
+
+    void ifStatement(TSNode node, int level, size_t from) {
+        TSNode consequence = fieldOf(node, "consequence");
+        TSNode alternative = fieldOf(node, "alternative");
+        size_t open = clause(from, consequence, level);
+        if (ts_node_is_null(alternative)) {
+            finishOpen(open, node, level);
+            return;
+        }
+        size_t elseLeaf = keywordLeaf(node, "else");
+        size_t next = elseLeaf;
+        if (open != std::string::npos) {
+            // "} else {" is one statement; before a brace-less else body the
+            // "}" stands alone, so that the plug-in indents that body.
+            if (bodyIsBlock(alternative)) {
+                next = open;
+            } else {
+                emit(open, elseLeaf, level);
+            }
+        }
+        if (isType(alternative, "if_statement")) {
+            ifStatement(alternative, level, next);
+        } else {
+            finishOpen(clause(next, alternative, level), node, level);
+        }
+    }
+
+    void tryStatement(TSNode node, int level, size_t from) {
+        size_t open = clause(from, fieldOf(node, "body"), level);
+        uint32_t count = ts_node_named_child_count(node);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_named_child(node, i);
+            std::string type = typeOf(child);
+            if (type != "catch_clause" && type != "finally_clause") continue;
+            TSNode clauseBody = fieldOf(child, "body");
+            if (ts_node_is_null(clauseBody)) clauseBody = lastNamedChild(child);
+            size_t start = open != std::string::npos ? open : startOf(child);
+            open = clause(start, clauseBody, level);
+        }
+        finishOpen(open, node, level);
+    }
+
+    void switchStatement(TSNode node, int level, size_t from) {
+        TSNode block = fieldOf(node, "body");
+        size_t open = startOf(block);
+        size_t close = endOf(block) - 1;
+        // The plug-in writes the switch's "{" itself.
+        emit(from, open, level);
+        flush(open, level);
+        cursor = open + 1;
+        uint32_t count = ts_node_named_child_count(block);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_named_child(block, i);
+            std::string type = typeOf(child);
+            if (type == "switch_block_statement_group") {
+                caseGroup(child, level + 1);
+            } else if (type == "switch_rule") {
+                TSNode ruleBody = lastNamedChild(child);
+                if (isType(ruleBody, "block")) {
+                    emit(startOf(child), startOf(ruleBody), level + 1);
+                    statement(ruleBody, level + 1, startOf(ruleBody));
+                } else {
+                    emit(startOf(child), endOf(child), level + 1);
+                }
+            }
+        }
+        flush(close, level + 1);
+        emit(close, endOf(node), level);
+    }
+
+    void caseGroup(TSNode group, int level) {
+        uint32_t count = ts_node_child_count(group);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_child(group, i);
+            std::string type = typeOf(child);
+            if (type == "switch_label") {
+                // The label with its ":".
+                size_t last = endOf(child);
+                if (i + 1 < count && typeOf(ts_node_child(group, i + 1)) == ":")
+                    last = endOf(ts_node_child(group, i + 1));
+                emit(startOf(child), last, level);
+            } else if (ts_node_is_named(child) && !isComment(child)) {
+                statement(child, level, startOf(child));
+            }
+        }
+    }
+
+    // ---- neighbours ----
+
+    void finish() {
+        for (size_t s = 0; s < steps.size(); ++s) {
+            Step& step = steps[s];
+            if (step.kind == StepKind::kBody) {
+                auto& list = step.statements;
+                for (size_t i = 0; i < list.size(); ++i) {
+                    Statement& current = list[i];
+                    current.prevLevel = i == 0 ? 0 : list[i - 1].level;
+                    current.nextLevel = i + 1 < list.size() ? list[i + 1].level : -1;
+                    current.prevLine = current.first > 0 ? leaves[current.first - 1].endLine : -1;
+                    current.nextLine = i + 1 < list.size() ? leaves[list[i + 1].first].line : -1;
+                }
+            } else if (step.kind == StepKind::kStatement) {
+                Statement& current = step.statements[0];
+                current.level = 1;
+                bool afterStatement = s > 0 && steps[s - 1].kind == StepKind::kStatement;
+                current.prevLine =
+                    afterStatement && current.first > 0 ? leaves[current.first - 1].endLine : -1;
+                current.nextLine = -1;
+                if (s + 1 < steps.size()) {
+                    const Step& next = steps[s + 1];
+                    if (next.kind == StepKind::kStatement) {
+                        current.nextLine = leaves[next.statements[0].first].line;
+                    } else if (next.kind == StepKind::kBody && !next.statements.empty()) {
+                        current.nextLine = leaves[next.statements[0].first].line;
+                    }
+                }
+            }
+        }
+    }
+};
+
+void collectLeaves(TSNode node, const std::string& source, std::vector<Leaf>& leaves) {
+    std::string type = ts_node_type(node);
+    uint32_t count = ts_node_child_count(node);
+    if (count == 0 || isAtomic(type)) {
+        unsigned start = ts_node_start_byte(node);
+        unsigned end = ts_node_end_byte(node);
+        if (end == start) return;  // a zero-width node
+        Leaf leaf;
+        leaf.text = withoutCarriageReturns(source.substr(start, end - start));
+        leaf.startByte = start;
+        leaf.endByte = end;
+        leaf.line = static_cast<int>(ts_node_start_point(node).row) + 1;
+        leaf.endLine = static_cast<int>(ts_node_end_point(node).row) + 1;
+        leaf.comment = type == "line_comment" || type == "block_comment";
+        leaf.nodeText = leaf.comment ? asBlockComment(leaf.text) : leaf.text;
+        leaf.bracket = leaf.text == "{" || leaf.text == "}" || leaf.text == "(" ||
+                       leaf.text == ")" || leaf.text == "[" || leaf.text == "]";
+        if (leaf.comment) {
+            leaf.kind = kKindNote;
+        } else if (type == "string_literal") {
+            leaf.kind = kKindString;
+        } else if (isLiteralType(type)) {
+            leaf.kind = kKindLiteral;
+        } else if (type == "identifier" || type == "type_identifier") {
+            leaf.kind = kKindOther;
+        } else if (isLetter(leaf.text[0])) {
+            leaf.kind = kKindKeyword;
+        } else {
+            leaf.kind = kKindOperator;
+        }
+        leaf.qualified = leaf.text;
+        leaves.push_back(leaf);
+        return;
+    }
+    for (uint32_t i = 0; i < count; ++i) collectLeaves(ts_node_child(node, i), source, leaves);
+}
+
+void markSpacing(const std::string& source, std::vector<Leaf>& leaves) {
+    unsigned previousEnd = 0;
+    for (Leaf& leaf : leaves) {
+        int breaks = 0;
+        bool blanks = false;
+        for (unsigned at = previousEnd; at < leaf.startByte; ++at) {
+            if (source[at] == '\n') {
+                ++breaks;
+            } else {
+                blanks = true;
+            }
+        }
+        leaf.newLine = breaks > 0;
+        leaf.blank = blanks && breaks == 0;
+        leaf.blankLine = breaks > 1;
+        previousEnd = leaf.endByte;
+    }
+}
+
+// The first error in the tree, as "line L: ...".
+std::string firstError(TSNode node) {
+    if (ts_node_is_missing(node)) {
+        return "line " + std::to_string(ts_node_start_point(node).row + 1) + ": missing \"" +
+               ts_node_type(node) + "\"";
+    }
+    if (strcmp(ts_node_type(node), "ERROR") == 0) {
+        return "line " + std::to_string(ts_node_start_point(node).row + 1) + ": syntax error";
+    }
+    uint32_t count = ts_node_child_count(node);
+    for (uint32_t i = 0; i < count; ++i) {
+        TSNode child = ts_node_child(node, i);
+        if (ts_node_has_error(child)) return firstError(child);
+    }
+    return "syntax error";
+}
+
+}  // namespace
+
+bool containsPackage(const std::string& text, const std::string& keyword) {
+    if (keyword.empty()) return false;
+    for (size_t found = text.find(keyword); found != std::string::npos;
+         found = text.find(keyword, found + 1)) {
+        bool before = found == 0 || text[found - 1] == '.';
+        size_t end = found + keyword.size();
+        bool after = end == text.size() || text[end] == '.';
+        if (before && after) return true;
+    }
+    return false;
+}
+
+JavaSource::~JavaSource() {
+    if (tree != nullptr) ts_tree_delete(static_cast<TSTree*>(tree));
+}
+
+bool JavaSource::parse(const std::string& text) {
+    source = text;
+    TSParser* parser = ts_parser_new();
+    if (!ts_parser_set_language(parser, tree_sitter_java())) {
+        ts_parser_delete(parser);
+        failure = "the Java grammar does not fit this tree-sitter library";
+        return false;
+    }
+    TSTree* parsed =
+        ts_parser_parse_string(parser, nullptr, source.data(), static_cast<uint32_t>(source.size()));
+    ts_parser_delete(parser);
+    if (parsed == nullptr) {
+        failure = "the parser gave up";
+        return false;
+    }
+    tree = parsed;
+    TSNode root = ts_tree_root_node(parsed);
+    if (ts_node_has_error(root)) {
+        failure = firstError(root);
+        return false;
+    }
+    return true;
+}
+
+void JavaSource::collectTypes(TreeTypes& types) const {
+    if (tree == nullptr) return;
+    TSNode root = ts_tree_root_node(static_cast<TSTree*>(tree));
+    std::string package;
+    uint32_t count = ts_node_named_child_count(root);
+    for (uint32_t i = 0; i < count; ++i) {
+        TSNode child = ts_node_named_child(root, i);
+        if (isType(child, "package_declaration")) {
+            TSNode name = ts_node_named_child(child, ts_node_named_child_count(child) - 1);
+            package = source.substr(ts_node_start_byte(name),
+                                    ts_node_end_byte(name) - ts_node_start_byte(name));
+        }
+    }
+    std::function<void(TSNode, const std::string&)> walk = [&](TSNode node, const std::string& outer) {
+        uint32_t children = ts_node_named_child_count(node);
+        for (uint32_t i = 0; i < children; ++i) {
+            TSNode child = ts_node_named_child(node, i);
+            std::string type = ts_node_type(child);
+            std::string next = outer;
+            if (type == "class_declaration" || type == "interface_declaration" ||
+                type == "enum_declaration" || type == "record_declaration" ||
+                type == "annotation_type_declaration") {
+                TSNode name = fieldOf(child, "name");
+                if (!ts_node_is_null(name)) {
+                    std::string simple = source.substr(
+                        ts_node_start_byte(name), ts_node_end_byte(name) - ts_node_start_byte(name));
+                    next = outer.empty() ? simple : outer + "." + simple;
+                    if (outer.empty()) types.byPackage[package].insert(simple);
+                    types.qualifiedNames.insert(package.empty() ? next : package + "." + next);
+                }
+            }
+            walk(child, next);
+        }
+    };
+    walk(root, std::string());
+}
+
+void JavaSource::build(const TreeTypes& types, const RuleFacts& rules) {
+    tokens.clear();
+    layout.clear();
+    if (tree == nullptr) return;
+    TSNode root = ts_tree_root_node(static_cast<TSTree*>(tree));
+    collectLeaves(root, source, tokens);
+    markSpacing(source, tokens);
+    Classifier(source, tokens, types, rules).run(root);
+    Layout(tokens, layout).run(root);
+}
+
+}  // namespace host

@@ -1,0 +1,127 @@
+// JavaSource: one Java file as the conversion host hands it to the plug-in.
+// Parses the file with tree-sitter, cuts it into tokens (leaves), classifies
+// every name (node kinds and resolved qualified names), and lays the file out
+// as a list of steps: statements, bodies of flattened statements with levels,
+// and the type-body braces the host places itself.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace host {
+
+// Node kinds of the host. The plug-in relies on 4, 5, 7, 11 to 14, 16, 24
+// and 27; the others are the host's own and never match a rule.
+enum HostNodeKind {
+    kKindOperator = 4,
+    kKindString = 5,
+    kKindLiteral = 6,
+    kKindKeyword = 7,
+    kKindClassRef = 11,
+    kKindMember = 12,
+    kKindOwnMember = 13,
+    kKindMethod = 14,
+    kKindName = 16,
+    kKindVariable = 17,
+    kKindDeclared = 18,
+    kKindOther = 19,
+    kKindClass = 24,
+    kKindNote = 27,
+    kKindLabel = 28,
+};
+
+// Statement kinds of the host; 11 is the plug-in's import kind.
+enum HostStmtKind {
+    kStmtCode = 20,
+    kStmtComment = 21,
+    kStmtImportDecl = 11,
+};
+
+// One token of the source with its layout flags and its node.
+struct Leaf {
+    std::string text;      // as the source has it (CR LF inside made LF)
+    std::string nodeText;  // the node's text: a line comment becomes /* */
+    int kind = kKindOther;
+    std::string qualified;  // resolved name for kinds 11 to 14
+    int line = 0;           // first and last source line, from 1
+    int endLine = 0;
+    unsigned startByte = 0;
+    unsigned endByte = 0;
+    bool newLine = false;     // a line break before it
+    bool blank = false;       // blanks (no line break) before it
+    bool blankLine = false;   // an empty line before it
+    bool bracket = false;
+    bool comment = false;
+};
+
+// A statement: a run of leaves [first, last) with its level in its body.
+struct Statement {
+    int kind = kStmtCode;
+    size_t first = 0;
+    size_t last = 0;
+    int level = 1;
+    bool braceLessHead = false;  // an if/for/while/else whose body has no braces
+    // Filled in when the layout is done.
+    int prevLevel = 0;
+    int nextLevel = -1;
+    int prevLine = -1;
+    int nextLine = -1;
+};
+
+enum class StepKind { kStatement, kBody, kBeginBlock, kEndBlock };
+
+struct Step {
+    StepKind kind = StepKind::kStatement;
+    std::vector<Statement> statements;  // one for kStatement, the body for kBody
+};
+
+// What the host knows of the whole source tree: the types it declares.
+struct TreeTypes {
+    std::set<std::string> qualifiedNames;            // p.q.Type for every declared type
+    std::map<std::string, std::set<std::string>> byPackage;  // package -> simple names
+};
+
+// What the host knows of the rules: the package keywords.
+struct RuleFacts {
+    std::vector<std::string> packageKeywords;
+};
+
+class JavaSource {
+public:
+    // Parses text. false when tree-sitter reports an error; reason says where.
+    bool parse(const std::string& text);
+    const std::string& reason() const { return failure; }
+
+    // The package and the types this file declares (for the tree scan).
+    void collectTypes(TreeTypes& types) const;
+
+    // Classifies the names and lays the file out as steps. Needs parse().
+    void build(const TreeTypes& types, const RuleFacts& rules);
+
+    const std::vector<Leaf>& leaves() const { return tokens; }
+    const std::vector<Step>& steps() const { return layout; }
+
+    ~JavaSource();
+    JavaSource() = default;
+    JavaSource(const JavaSource&) = delete;
+    JavaSource& operator=(const JavaSource&) = delete;
+
+private:
+    std::string source;
+    std::string failure;
+    void* tree = nullptr;  // TSTree*
+    std::vector<Leaf> tokens;
+    std::vector<Step> layout;
+};
+
+// True when keyword stands in text as whole dot-separated parts.
+bool containsPackage(const std::string& text, const std::string& keyword);
+
+// The JDK package that declares simple (a small table of common packages);
+// empty when none of them does. java.lang is among them.
+std::string jdkPackageOf(const std::string& simple, const std::vector<std::string>& packages);
+bool isJdkPackage(const std::string& package);
+
+}  // namespace host

@@ -1,0 +1,182 @@
+// Plugin: library loading, rule keywords and the exported MessageBoxA.
+#include "Plugin.h"
+
+#include <dlfcn.h>
+#include <iconv.h>
+#include <tinyxml2.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+
+namespace host {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr unsigned kButtonMask = 0x0F;
+constexpr unsigned kYesNo = 0x04;
+
+using RegistFunction = tala::IConvert* (*)(tala::IConvertHost*);
+
+int readAnswer(MessageDesk& desk) {
+    for (;;) {
+        fprintf(desk.out, "Answer y(es) or n(o): ");
+        fflush(desk.out);
+        char line[64];
+        if (fgets(line, sizeof line, desk.in) == nullptr) return tala::kAnswerYes;
+        if (line[0] == 'y' || line[0] == 'Y') return tala::kAnswerYes;
+        if (line[0] == 'n' || line[0] == 'N') return tala::kAnswerNo;
+    }
+}
+
+}  // namespace
+
+MessageDesk& messageDesk() {
+    static MessageDesk desk;
+    return desk;
+}
+
+std::string gbkToUtf8(const std::string& text) {
+    iconv_t converter = iconv_open("UTF-8", "GBK");
+    if (converter == reinterpret_cast<iconv_t>(-1)) return text;
+    std::string result;
+    std::string input = text;
+    char* in = input.data();
+    size_t inLeft = input.size();
+    char buffer[256];
+    while (inLeft > 0) {
+        char* out = buffer;
+        size_t outLeft = sizeof buffer;
+        size_t done = iconv(converter, &in, &inLeft, &out, &outLeft);
+        result.append(buffer, sizeof buffer - outLeft);
+        if (done == static_cast<size_t>(-1) && errno != E2BIG) {
+            result += *in;  // keep a byte that does not convert
+            ++in;
+            --inLeft;
+        }
+    }
+    iconv_close(converter);
+    return result;
+}
+
+bool loadPlugin(const std::string& library, const std::string& rules, tala::IConvertHost* host,
+                LoadedPlugin& plugin, std::string& reason) {
+    std::error_code error;
+    if (!fs::is_regular_file(library, error)) {
+        reason = "plug-in library not found: " + library;
+        return false;
+    }
+    std::string path = library;
+    fs::path privateDir;
+    if (!rules.empty()) {
+        char pattern[] = "/tmp/nidus-convert-XXXXXX";
+        if (mkdtemp(pattern) == nullptr) {
+            reason = "cannot make a temporary folder for the plug-in";
+            return false;
+        }
+        privateDir = pattern;
+        fs::path copy = privateDir / fs::path(library).filename();
+        fs::copy_file(library, copy, error);
+        if (!error) fs::copy_file(rules, privateDir / "config.xml", error);
+        if (error) {
+            fs::remove_all(privateDir, error);
+            reason = "cannot copy the plug-in and its rules to a temporary folder";
+            return false;
+        }
+        path = copy.string();
+    }
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+        const char* why = dlerror();
+        reason = std::string("cannot load the plug-in: ") + (why != nullptr ? why : library);
+        if (!privateDir.empty()) fs::remove_all(privateDir, error);
+        return false;
+    }
+    auto regist = reinterpret_cast<RegistFunction>(dlsym(handle, "registConvert"));
+    if (regist == nullptr) {
+        reason = "the library has no registConvert: " + library;
+        dlclose(handle);
+        if (!privateDir.empty()) fs::remove_all(privateDir, error);
+        return false;
+    }
+    // The converter reads its rules while it is built; the private copy is
+    // not needed after that.
+    plugin.convert = regist(host);
+    plugin.handle = handle;
+    if (!privateDir.empty()) fs::remove_all(privateDir, error);
+    if (plugin.convert == nullptr) {
+        reason = "the plug-in gave no converter";
+        return false;
+    }
+    return true;
+}
+
+bool readPackageKeywords(const std::string& rules, std::vector<std::string>& keywords,
+                         std::string& reason) {
+    tinyxml2::XMLDocument document(true, tinyxml2::PRESERVE_WHITESPACE);
+    if (document.LoadFile(rules.c_str()) != tinyxml2::XML_SUCCESS) {
+        reason = "cannot read the rule file " + rules + ": " +
+                 (document.ErrorStr() != nullptr ? document.ErrorStr() : "not XML");
+        return false;
+    }
+    for (auto* section = document.FirstChildElement(); section != nullptr;
+         section = section->NextSiblingElement()) {
+        if (std::string(section->Name()) != "KeyWords") continue;
+        for (auto* key = section->FirstChildElement("Key"); key != nullptr;
+             key = key->NextSiblingElement("Key")) {
+            const char* kind = key->Attribute("kind");
+            const char* code = key->Attribute("code");
+            if (kind != nullptr && std::string(kind) == "package" && code != nullptr && *code != '\0')
+                keywords.push_back(code);
+        }
+    }
+    return true;
+}
+
+}  // namespace host
+
+// The plug-in looks this up in the loading process: messages go to
+// standard error, questions are answered by the run's answer mode and
+// asked at most once per run.
+extern "C" __attribute__((visibility("default"))) int MessageBoxA(void*, const char* text,
+                                                                   const char* caption,
+                                                                   unsigned flags) {
+    host::MessageDesk& desk = host::messageDesk();
+    std::string shownText = text != nullptr ? text : "";
+    std::string shownCaption = caption != nullptr ? caption : "";
+    if (desk.chinese) {
+        shownText = host::gbkToUtf8(shownText);
+        shownCaption = host::gbkToUtf8(shownCaption);
+    }
+    bool question = (flags & host::kButtonMask) == host::kYesNo;
+    if (!question) {
+        ++desk.messages;
+        desk.fileMessages.push_back(shownCaption + ": " + shownText);
+        fprintf(desk.out, "\n%s: %s\n", shownCaption.c_str(), shownText.c_str());
+        return tala::kAnswerOk;
+    }
+    std::string key = shownCaption + "\n" + shownText;
+    auto known = desk.answers.find(key);
+    if (known != desk.answers.end()) return known->second;
+    ++desk.questions;
+    fprintf(desk.out, "\n%s: %s\n", shownCaption.c_str(), shownText.c_str());
+    int answer = tala::kAnswerYes;
+    switch (desk.mode) {
+    case host::AnswerMode::kYes:
+        fprintf(desk.out, "(answered yes)\n");
+        break;
+    case host::AnswerMode::kNo:
+        answer = tala::kAnswerNo;
+        fprintf(desk.out, "(answered no)\n");
+        break;
+    case host::AnswerMode::kAsk:
+        answer = host::readAnswer(desk);
+        break;
+    }
+    desk.fileMessages.push_back(shownCaption + ": " + shownText +
+                                (answer == tala::kAnswerNo ? " -> no" : " -> yes"));
+    desk.answers[key] = answer;
+    return answer;
+}

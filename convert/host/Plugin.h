@@ -1,0 +1,51 @@
+// Plugin: loading the nidus library (from a private folder when the run has
+// its own rule file), reading the rule file's package keywords, and the
+// MessageBoxA the host exports for the plug-in's messages and questions.
+#pragma once
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "IConvert.h"
+
+namespace host {
+
+// How the plug-in's Yes/No questions are answered.
+enum class AnswerMode { kAsk, kYes, kNo };
+
+// The message side of one run: MessageBoxA reports here.
+struct MessageDesk {
+    AnswerMode mode = AnswerMode::kYes;
+    bool chinese = false;        // texts come in GBK
+    FILE* out = stderr;          // where messages are printed
+    FILE* in = stdin;            // where answers are read in ask mode
+    std::map<std::string, int> answers;  // question text -> answer, asked once per run
+    int questions = 0;
+    int messages = 0;
+    std::vector<std::string> fileMessages;  // messages of the current file
+};
+
+MessageDesk& messageDesk();
+
+// GBK text as UTF-8; bytes that do not convert are kept.
+std::string gbkToUtf8(const std::string& text);
+
+struct LoadedPlugin {
+    tala::IConvert* convert = nullptr;
+    void* handle = nullptr;
+};
+
+// Loads library and calls its registConvert with host. With a rule file,
+// the library is loaded from a private temporary folder that holds a copy
+// of it and the rule file as config.xml. false with a one-line reason.
+bool loadPlugin(const std::string& library, const std::string& rules, tala::IConvertHost* host,
+                LoadedPlugin& plugin, std::string& reason);
+
+// The package keywords of a rule file. false with a reason when the file
+// cannot be read as XML.
+bool readPackageKeywords(const std::string& rules, std::vector<std::string>& keywords,
+                         std::string& reason);
+
+}  // namespace host

@@ -1,0 +1,210 @@
+// nidus-convert: converts a Java source tree with the nidus plug-in.
+// Options, the plug-in's rule file, the run and its summary; exit codes
+// 0 (nothing failed), 1 (some files failed), 2 (usage error).
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "HostObjects.h"
+#include "Plugin.h"
+#include "Runner.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+constexpr char kUsage[] =
+    "usage: nidus-convert [options] SOURCE_DIR\n"
+    "Converts the Java source tree SOURCE_DIR with the nidus plug-in and its rules;\n"
+    "every file comes out converted or unchanged.\n"
+    "\n"
+    "  -o DIR              output root (default: SOURCE_DIR/Convert/)\n"
+    "  --rules FILE        rule file to use (default: config.xml beside the plug-in)\n"
+    "  --language English|Chinese\n"
+    "                      language of the plug-in's messages (default: English)\n"
+    "  --answer ask|yes|no how the plug-in's questions are answered (default: ask\n"
+    "                      when standard input is a terminal, else yes)\n"
+    "  --plugin FILE       the plug-in library (default: libnidus.so beside this\n"
+    "                      program, else the one it was built with)\n"
+    "  -h, --help          this text\n"
+    "  --version           the version\n"
+    "\n"
+    "Exit codes: 0 nothing failed, 1 some files failed (kept unchanged, listed),\n"
+    "2 usage error (missing directory, unreadable rules, plug-in not loadable).\n";
+
+struct Options {
+    std::string source;
+    std::string output;
+    std::string rules;
+    std::string language = "English";
+    std::string answer;
+    std::string plugin;
+};
+
+int usageError(const std::string& reason) {
+    fprintf(stderr, "nidus-convert: %s\n", reason.c_str());
+    return kExitUsage;
+}
+
+std::string asDirectory(const fs::path& path) {
+    std::string text = path.generic_string();
+    if (text.empty() || text.back() != '/') text += '/';
+    return text;
+}
+
+std::string defaultPlugin() {
+    std::error_code error;
+    fs::path self = fs::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        fs::path beside = self.parent_path() / "libnidus.so";
+        if (fs::is_regular_file(beside, error)) return beside.string();
+    }
+    return NIDUS_PLUGIN_DEFAULT;
+}
+
+// 0 when parsed, else the exit code to end with (help and version give 0
+// through done).
+int parseOptions(int argc, char** argv, Options& options, bool& done) {
+    done = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        auto value = [&](std::string& into) {
+            if (i + 1 >= argc) return false;
+            into = argv[++i];
+            return true;
+        };
+        if (arg == "-h" || arg == "--help") {
+            fputs(kUsage, stdout);
+            done = true;
+            return kExitOk;
+        }
+        if (arg == "--version") {
+            printf("nidus-convert %s\n", NIDUS_VERSION);
+            done = true;
+            return kExitOk;
+        }
+        bool ok = true;
+        if (arg == "-o") {
+            ok = value(options.output);
+        } else if (arg == "--rules") {
+            ok = value(options.rules);
+        } else if (arg == "--language") {
+            ok = value(options.language);
+        } else if (arg == "--answer") {
+            ok = value(options.answer);
+        } else if (arg == "--plugin") {
+            ok = value(options.plugin);
+        } else if (!arg.empty() && arg[0] == '-') {
+            return usageError("unknown option " + arg + " (see --help)");
+        } else if (options.source.empty()) {
+            options.source = arg;
+        } else {
+            return usageError("more than one source directory: " + arg);
+        }
+        if (!ok) return usageError("option " + arg + " needs a value");
+    }
+    if (options.source.empty()) return usageError("no source directory given (see --help)");
+    if (options.language != "English" && options.language != "Chinese")
+        return usageError("--language must be English or Chinese");
+    if (!options.answer.empty() && options.answer != "ask" && options.answer != "yes" &&
+        options.answer != "no")
+        return usageError("--answer must be ask, yes or no");
+    return kExitOk;
+}
+
+const char* resultName(host::FileResult result) {
+    switch (result) {
+    case host::FileResult::kConverted:
+        return "converted";
+    case host::FileResult::kCopied:
+        return "copied";
+    case host::FileResult::kFailed:
+        return "failed";
+    case host::FileResult::kNotParsed:
+        return "not parsed";
+    }
+    return "";
+}
+
+void printSummary(const host::RunReport& report, const std::string& output) {
+    size_t total = report.files.size();
+    printf("nidus-convert: %zu files: %d converted, %d copied unchanged, %d failed; "
+           "%d questions asked; %.2f s\n",
+           total, report.converted, report.copied, report.failed, host::messageDesk().questions,
+           report.seconds);
+    printf("output: %s\n", output.c_str());
+    if (report.failed == 0) return;
+    printf("failed files (kept unchanged in the output):\n");
+    for (const host::FileReport& file : report.files) {
+        if (file.result != host::FileResult::kFailed && file.result != host::FileResult::kNotParsed)
+            continue;
+        printf("  %s: %s\n", file.path.c_str(), file.reason.c_str());
+        for (const std::string& message : file.messages) printf("      message: %s\n", message.c_str());
+        for (const host::LogLine& line : file.log)
+            printf("      log: %s:%d: %s\n", line.file.c_str(), line.line, line.message.c_str());
+    }
+    (void)resultName;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    bool done = false;
+    int parsed = parseOptions(argc, argv, options, done);
+    if (done || parsed != kExitOk) return parsed;
+
+    std::error_code error;
+    if (!fs::is_directory(options.source, error))
+        return usageError("source directory not found: " + options.source);
+    host::RunOptions run;
+    run.sourceDir = asDirectory(fs::canonical(options.source, error));
+    if (!options.output.empty()) run.outputDir = asDirectory(fs::absolute(options.output, error));
+
+    std::string plugin = options.plugin.empty() ? defaultPlugin() : options.plugin;
+    std::string rules = options.rules;
+    if (!rules.empty()) {
+        if (!fs::is_regular_file(rules, error)) return usageError("rule file not found: " + rules);
+    } else {
+        rules = (fs::path(plugin).parent_path() / "config.xml").string();
+        if (!fs::is_regular_file(rules, error))
+            return usageError("no config.xml beside the plug-in (" + rules + "); give one with --rules");
+    }
+    std::string reason;
+    if (!host::readPackageKeywords(rules, run.packageKeywords, reason)) return usageError(reason);
+    if (run.packageKeywords.empty())
+        return usageError("the rule file " + rules + " names no package keyword (KeyWords/Key kind=\"package\")");
+
+    host::MessageDesk& desk = host::messageDesk();
+    desk.chinese = options.language == "Chinese";
+    if (options.answer == "no") {
+        desk.mode = host::AnswerMode::kNo;
+    } else if (options.answer == "ask" || (options.answer.empty() && isatty(STDIN_FILENO))) {
+        desk.mode = host::AnswerMode::kAsk;
+    } else {
+        desk.mode = host::AnswerMode::kYes;
+    }
+
+    host::Host service(run.sourceDir, run.outputDir, options.language);
+    host::LoadedPlugin loaded;
+    if (!host::loadPlugin(plugin, options.rules.empty() ? std::string() : options.rules, &service,
+                          loaded, reason))
+        return usageError(reason);
+    service.setConverter(loaded.convert);
+
+    run.progress = isatty(STDERR_FILENO) != 0;
+    host::Runner runner(run, service, *loaded.convert);
+    host::RunReport report = runner.run();
+    if (report.refused) return usageError(report.refusal);
+    printSummary(report, host::outputRoot(run));
+    return report.failed == 0 ? kExitOk : kExitFailed;
+}
