@@ -108,6 +108,13 @@ using MessageBoxFunction = int (*)(void*, const char*, const char*, unsigned);
 constexpr unsigned kButtonMask = 0x0F;
 constexpr unsigned kYesNoButtons = 0x04;
 
+bool sameFile(const std::string& first, const std::string& second) {
+    struct stat a {};
+    struct stat b {};
+    return stat(first.c_str(), &a) == 0 && stat(second.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
+}
+
 }  // namespace
 
 std::string getModulePath() {
@@ -126,7 +133,10 @@ int messageBox(const std::string& text, const std::string& caption, unsigned fla
     return (flags & kButtonMask) == kYesNoButtons ? 6 : 1;
 }
 
+// Copying a file onto itself fails and leaves it alone, as on Windows;
+// opening the target first would otherwise empty the source.
 int copyFile(const std::string& from, const std::string& to) {
+    if (sameFile(from, to)) return -1;
     FILE* in = fopen(from.c_str(), "rb");
     if (in == nullptr) return -1;
     FILE* out = fopen(to.c_str(), "wb");
