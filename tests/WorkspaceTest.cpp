@@ -129,6 +129,16 @@ TEST_F(Workspace, CopyThatFailsIsNotReported) {
     EXPECT_TRUE(boxes().empty());
 }
 
+TEST_F(Workspace, CopyOntoTheSourceFileItselfLeavesItIntact) {
+    load();
+    // The output root names the source root with one more separator, so
+    // the output path is the source file's own path.
+    host.outPath = host.srcPath + kSep;
+    sourceFile(kSource);
+    EXPECT_EQ(0, copyFile());
+    EXPECT_COPIED(kSource, readFile(host.srcPath + "Main.java"));
+}
+
 TEST_F(Workspace, CopyWithoutSourceRootFailsSilently) {
     load();
     sourceFile(kSource);
