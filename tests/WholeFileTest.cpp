@@ -96,6 +96,19 @@ TEST_F(WholeFile, CheckingPassAsksThenWritingPassAsksAgainAndWrites) {
     EXPECT_TRUE(log().empty());
 }
 
+// Only a statement whose node walk reaches its end counts as converted.
+TEST_F(WholeFile, StatementThatFailsInTheCheckingPassCountsNothing) {
+    load(kRules);
+    const std::string source = "Missing m;\n";
+    sourceFile(source);
+    ASSERT_EQ(0, plugin->beginFile());
+    EXPECT_EQ(-1, convert(statement(source).withNodes("Missing:11@net.olddb.Missing m:16 ;:4")));
+    EXPECT_EQ(0, plugin->endFile());
+    EXPECT_COPIED(source, written());
+    EXPECT_EQ(1u, boxes().size());
+    EXPECT_EQ((std::vector<LogLine>{{"getNodeCode is null!", "", "TalaStmt", 202}}), log());
+}
+
 TEST_F(WholeFile, FileWithNothingUnderTheRulesIsCopiedByteForByte) {
     load(kRules);
     const std::string source = "class Plain {\r\n\tString s = \"olddbx.Driver\";\n}\n\xb5";
