@@ -24,69 +24,50 @@ void openBlocks(tala::IConvert* plugin, int count) {
     for (int i = 0; i < count; ++i) plugin->beginBlock();
 }
 
+// A body run with mode 0 inside one block opened before it.
 struct BodyCase {
     const char* what;
-    int depth;  // blocks opened before the body
     std::vector<StmtSpec> body;
-    int mode;
     const char* output;
 };
 
 TEST_F(StatementDriver, LevelsBecomeBracesAndIndentation) {
     const BodyCase cases[] = {
         {"a shallower statement closes each ended level",
-         1,
          {at("if (a)", 1, 1, 2, 1), at("if (b)", 2, 1, 3, 2), at("x;", 3, 2, 1, 3),
           at("y;", 1, 3, -1, 4)},
-         tala::kBodyClosed,
          "{\n    if (a)\n    {\n        if (b)\n        {\n            x;\n        }\n    }\n"
          "    y;\n}\n"},
         {"while follows the last closing brace on its line",
-         1,
          {at("do", 1, 1, 2, 1), at("if (a)", 2, 1, 3, 2), at("x++;", 3, 2, 1, 3),
           at("while (c);", 1, 3, -1, 4)},
-         tala::kBodyClosed,
          "{\n    do\n    {\n        if (a)\n        {\n            x++;\n        }\n"
          "    }while (c);\n}\n"},
         {"a statement beginning with a brace closes its level itself",
-         1,
          {at("if (a) {", 1, 1, 2, 1), at("x;", 2, 1, 1, 2), at("}", 1, 2, -1, 3)},
-         tala::kBodyClosed,
          "{\n    if (a) {\n        x;\n    }\n}\n"},
         {"a brace opened on the line of the next statement",
-         1,
          {statement("if (a)").levels(1, 1, 2).lines(5, 4, 5),
           statement("x = 1;").levels(2, 1, 1).lines(5, 5, 6), at("return;", 1, 2, -1, 7)},
-         tala::kBodyClosed,
          "{\n    if (a) {x = 1;\n    }\n    return;\n}\n"},
         {"the last statement closes the body's inner levels",
-         1,
          {at("if (a)", 1, 1, 2, 1), at("if (b)", 2, 1, 3, 2), at("x;", 3, 2, -1, 3)},
-         tala::kBodyClosed,
          "{\n    if (a)\n    {\n        if (b)\n        {\n            x;\n        }\n    }\n}\n"},
         {"switch opens a brace whatever the levels, labels stand one level out",
-         1,
          {at("switch (k)", 1, 1, 1, 1), at("case 1:", 1, 1, 2, 2), at("x = 1;", 2, 1, 2, 3),
           at("break;", 2, 2, 1, 4), at("default:", 1, 2, 2, 5), at("y = 2;", 2, 1, -1, 6)},
-         tala::kBodyClosed,
          "{\n    switch (k)\n    {\n    case 1:\n        x = 1;\n        break;\n"
          "    default:\n        y = 2;\n    }\n}\n"},
         {"a label's own brace takes one level more, given back at its closing brace",
-         1,
          {at("switch (k)", 1, 1, 1, 1), at("case 1: {", 1, 1, 3, 2), at("x;", 3, 1, 1, 3),
           at("}", 1, 3, 1, 4), at("default:", 1, 1, 2, 5), at("y;", 2, 1, -1, 6)},
-         tala::kBodyClosed,
          "{\n    switch (k)\n    {\n    case 1: {\n                x;\n        }\n"
          "    default:\n        y;\n    }\n}\n"},
         {"a last statement at level 0 writes no closing line",
-         1,
          {at("x;", 0, 0, -1, 1)},
-         tala::kBodyClosed,
          "{\n    x;\n}\n"},
         {"a last statement at a negative level writes no closing line",
-         1,
          {at("x;", -2, -2, -1, 1)},
-         tala::kBodyClosed,
          "{\n    x;\n}\n"},
     };
     load();
@@ -95,8 +76,8 @@ TEST_F(StatementDriver, LevelsBecomeBracesAndIndentation) {
         SCOPED_TRACE(c.what);
         sourceFile("", "", "Case" + std::to_string(++file) + ".java");
         beginWriting();
-        openBlocks(plugin, c.depth);
-        EXPECT_EQ(0, runBody(c.body, c.mode));
+        plugin->beginBlock();
+        EXPECT_EQ(0, runBody(c.body));
         EXPECT_EQ(lines(c.output), finishWriting());
     }
     EXPECT_TRUE(log().empty());
