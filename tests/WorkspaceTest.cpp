@@ -171,9 +171,11 @@ TEST_F(Workspace, OutputThatCannotBeCreatedShowsCreateFailInEnglishCutTo299Bytes
     // "Create " and " fail!" add 13 bytes: 286 fits the 300-byte buffer.
     const Case cases[] = {
         {60, "English"}, {60, "Chinese"}, {286, "English"}, {287, "English"}, {420, "Chinese"}};
-    if (kSeparator == '\\') GTEST_SKIP() << "paths over 260 bytes need the long-path prefix";
     int copy = 0;
     for (const Case& c : cases) {
+        // The Windows file calls with narrow paths stop at MAX_PATH (260
+        // bytes), so there only the short cases can reach the open.
+        if (kSeparator == '\\' && c.pathLength >= 260) continue;
         SCOPED_TRACE(std::to_string(c.pathLength) + " bytes, " + c.language);
         host.language = c.language;
         ASSERT_NE(nullptr, loadRawIn("plugin" + std::to_string(++copy), kBaseRules));
