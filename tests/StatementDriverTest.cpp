@@ -121,6 +121,15 @@ TEST_F(StatementDriver, NextBodyDoesNotInheritABraceLessHead) {
     EXPECT_EQ(lines("if (a)\nx;\n"), finishWriting());
 }
 
+TEST_F(StatementDriver, BodyAfterAFailedBodyDoesNotInheritABraceLessHead) {
+    load();
+    sourceFile("");
+    beginWriting();
+    EXPECT_EQ(-1, runBody({at("if (a)", 1, 1, 1, 1), statement("")}, tala::kBodyOpen));
+    EXPECT_EQ(0, runBody({at("x;", 1, 1, -1, 5)}, tala::kBodyOpen));
+    EXPECT_EQ(lines("if (a)\nx;\n"), finishWriting());
+}
+
 TEST_F(StatementDriver, StatementHandedOnItsOwnGetsNoBlockLogic) {
     load();
     sourceFile("");
@@ -197,8 +206,7 @@ void PrintTo(const FailCase& value, std::ostream* out) {
     *out << value.name;
 }
 
-// Each case gets a converter of its own: a failed body leaves the previous
-// statement's first word behind for the next body.
+// Each case gets a converter of its own.
 class BlockError : public PluginTest, public ::testing::WithParamInterface<FailCase> {};
 
 TEST_P(BlockError, FailsTheBodyAndOnlyALeadingBraceClosesTheOutput) {

@@ -34,6 +34,9 @@ int TalaConvert::convertBody(int mode) {
     if (mode != kBodyClosed && mode != kBodyOpen) return 0;
     stmtBraces = 0;
     caseBrace = false;
+    // A body that failed part-way never reached its last statement, which
+    // empties the first word; the next body must not take it for its own.
+    prevFirstWord.clear();
     if (host->hasStmt() != 0) {
         std::function<int(IStmt*)> callback =
             std::bind(&TalaConvert::onStatement, this, std::placeholders::_1);
