@@ -176,6 +176,7 @@ private:
     std::map<std::string, std::string> staticMembers;  // member -> owner type
     std::map<std::string, std::string> ownTypes;       // simple -> qualified, every nesting
     std::map<std::string, std::map<std::string, std::string>> ownFields;  // class -> field -> type
+    std::map<std::string, std::map<std::string, std::string>> ownMethods;  // class -> method -> type
     std::vector<Scope> scopes;
 
     std::string text(TSNode node) const {
@@ -293,6 +294,10 @@ private:
                 } else if (type == "enum_constant") {
                     TSNode name = fieldOf(member, "name");
                     if (!ts_node_is_null(name)) fields[text(name)] = qualified;
+                } else if (type == "method_declaration") {
+                    TSNode name = fieldOf(member, "name");
+                    if (!ts_node_is_null(name))
+                        ownMethods[qualified][text(name)] = typeName(fieldOf(member, "type"));
                 } else if (type == "enum_body_declarations") {
                     scan(member);
                 }
@@ -720,7 +725,7 @@ private:
     }
 
     void visitCreation(TSNode node) {
-        TSNode body;
+        TSNode body{};
         uint32_t count = ts_node_child_count(node);
         for (uint32_t i = 0; i < count; ++i) {
             TSNode child = ts_node_child(node, i);
@@ -937,6 +942,23 @@ private:
             return result;
         }
         visit(node);
+        if (type == "method_invocation") {
+            // A call of the file's own method (no receiver, or this) has the
+            // type that method declares.
+            TSNode object = fieldOf(node, "object");
+            const Scope* own = currentClass();
+            if ((ts_node_is_null(object) || isType(object, "this")) && own != nullptr) {
+                auto methods = ownMethods.find(ownKey(own->classQualified));
+                TSNode name = fieldOf(node, "name");
+                if (methods != ownMethods.end() && !ts_node_is_null(name)) {
+                    auto found = methods->second.find(text(name));
+                    if (found != methods->second.end() && !found->second.empty()) {
+                        result.kind = Receiver::kValue;
+                        result.name = found->second;
+                    }
+                }
+            }
+        }
         return result;
     }
 
@@ -1010,7 +1032,9 @@ private:
         while (cursor < upto) {
             size_t at = cursor++;
             Statement* previous = lastStatement();
+            // An import is rewritten whole: a comment after it stands alone.
             bool joins = previous != nullptr && previous->last == at &&
+                         previous->kind != kStmtImportDecl &&
                          (previous->braceLessHead || leaves[at].line == leaves[at - 1].endLine);
             if (joins && leaves[at].comment) {
                 previous->last = at + 1;

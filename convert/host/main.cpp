@@ -194,8 +194,10 @@ int main(int argc, char** argv) {
         desk.mode = host::AnswerMode::kYes;
     }
 
-    host::Host service(run.sourceDir, run.outputDir, options.language);
-    host::LoadedPlugin loaded;
+    // The host and the converter live as long as the process: the plug-in
+    // never frees its converter, which keeps a pointer to the host.
+    static host::Host service(run.sourceDir, run.outputDir, options.language);
+    static host::LoadedPlugin loaded;
     if (!host::loadPlugin(plugin, options.rules.empty() ? std::string() : options.rules, &service,
                           loaded, reason))
         return usageError(reason);
@@ -206,5 +208,6 @@ int main(int argc, char** argv) {
     host::RunReport report = runner.run();
     if (report.refused) return usageError(report.refusal);
     printSummary(report, host::outputRoot(run));
+    fflush(stdout);
     return report.failed == 0 ? kExitOk : kExitFailed;
 }

@@ -1,0 +1,166 @@
+// nidus-convert's command line: usage errors with their one-line reasons
+// and exit code 2, failed files kept unchanged and listed with exit code 1,
+// the plug-in's questions and messages.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "HostTestSupport.h"
+
+namespace hosttest {
+namespace {
+
+constexpr char kRules[] =
+    "<KeyWords><Key kind=\"package\" code=\"olddb\"/></KeyWords>\n"
+    "<Imports><item code=\"net.olddb.Session\"><change code=\"org.newdb.Handle\"/></item></Imports>\n"
+    "<Classes><class src=\"Session\" to=\"Handle\"/></Classes>\n"
+    "<Methods><method src=\"run\" to=\"execute\"/></Methods>\n";
+
+constexpr char kConverts[] =
+    "package a;\n\nimport net.olddb.Session;\n\nclass A {\n    void f(Session s) {\n"
+    "        s.run(\"x\");\n    }\n}\n";
+
+// A method of the vendor's that no rule names: the plug-in refuses it.
+constexpr char kUnconfigured[] =
+    "package a;\n\nimport net.olddb.Session;\n\nclass B {\n    void f(Session s) {\n"
+    "        s.flush();\n    }\n}\n";
+
+// A driver class that no class rule names, in a forName call.
+constexpr char kDriver[] =
+    "package a;\n\nclass C {\n    void f() throws Exception {\n"
+    "        Class.forName(\"net.olddb.jdbc.Driver\");\n    }\n}\n";
+
+class CommandLineTest : public ::testing::Test {
+protected:
+    std::string root = makeTempDir();
+    std::string source = root + "/src";
+    std::string output = root + "/out";
+    std::string rules = root + "/rules.xml";
+
+    void SetUp() override { writeFile(rules, kRules); }
+
+    CommandResult convert(const std::string& options) {
+        return runCommand(std::string(NIDUS_CONVERT) + " " + options);
+    }
+    CommandResult convertTree(const std::string& options = "--answer yes") {
+        return convert(options + " --rules " + quote(rules) + " -o " + quote(output) + " " +
+                       quote(source));
+    }
+    static int lines(const std::string& text) {
+        return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+    }
+};
+
+TEST_F(CommandLineTest, MissingSourceDirectoryIsAUsageError) {
+    CommandResult result = convert("--rules " + quote(rules) + " " + quote(root + "/nowhere"));
+    EXPECT_EQ(2, result.exitCode);
+    EXPECT_EQ("nidus-convert: source directory not found: " + root + "/nowhere\n", result.output);
+}
+
+TEST_F(CommandLineTest, RuleFileThatIsNotXmlIsAUsageError) {
+    writeFile(source + "/A.java", kConverts);
+    writeFile(rules, "<KeyWords><Key kind=\"package\" code=\"olddb\"/>");
+    CommandResult result = convertTree();
+    EXPECT_EQ(2, result.exitCode);
+    EXPECT_EQ(1, lines(result.output)) << result.output;
+    EXPECT_EQ(0u, result.output.find("nidus-convert: cannot read the rule file " + rules));
+    EXPECT_TRUE(listTree(output).empty());
+}
+
+TEST_F(CommandLineTest, MissingRuleFileAndRulesWithoutKeywordsAreUsageErrors) {
+    writeFile(source + "/A.java", kConverts);
+    CommandResult missing = convert("--rules " + quote(root + "/none.xml") + " " + quote(source));
+    EXPECT_EQ(2, missing.exitCode);
+    EXPECT_EQ("nidus-convert: rule file not found: " + root + "/none.xml\n", missing.output);
+
+    writeFile(rules, "<Classes><class src=\"A\" to=\"B\"/></Classes>");
+    CommandResult empty = convertTree();
+    EXPECT_EQ(2, empty.exitCode);
+    EXPECT_EQ(1, lines(empty.output)) << empty.output;
+}
+
+TEST_F(CommandLineTest, PluginThatCannotBeLoadedIsAUsageError) {
+    writeFile(source + "/A.java", kConverts);
+    writeFile(root + "/libbroken.so", "not a library");
+    CommandResult result = convertTree("--plugin " + quote(root + "/libbroken.so"));
+    EXPECT_EQ(2, result.exitCode);
+    EXPECT_EQ(1, lines(result.output)) << result.output;
+    EXPECT_EQ(0u, result.output.find("nidus-convert: cannot load the plug-in: "));
+    EXPECT_TRUE(listTree(output).empty());
+}
+
+TEST_F(CommandLineTest, UnknownOptionsAndBadValuesAreUsageErrors) {
+    EXPECT_EQ(2, convert("--frobnicate " + quote(source)).exitCode);
+    EXPECT_EQ(2, convert("--answer maybe " + quote(source)).exitCode);
+    EXPECT_EQ(2, convert("--language French " + quote(source)).exitCode);
+    EXPECT_EQ(2, convert("-o").exitCode);
+    EXPECT_EQ(2, convert("").exitCode);
+}
+
+TEST_F(CommandLineTest, HelpAndVersionExitWithZero) {
+    CommandResult help = convert("--help");
+    EXPECT_EQ(0, help.exitCode);
+    EXPECT_EQ(0u, help.output.find("usage: nidus-convert [options] SOURCE_DIR\n"));
+    CommandResult version = convert("--version");
+    EXPECT_EQ(0, version.exitCode);
+    EXPECT_EQ("nidus-convert " NIDUS_VERSION_TEXT "\n", version.output);
+}
+
+TEST_F(CommandLineTest, FailedFileStaysUnchangedAndIsListedWithItsLog) {
+    writeFile(source + "/a/A.java", kConverts);
+    writeFile(source + "/a/B.java", kUnconfigured);
+    CommandResult result = convertTree();
+    EXPECT_EQ(1, result.exitCode) << result.output;
+    EXPECT_EQ(kUnconfigured, readFile(output + "/a/B.java"));
+    EXPECT_NE(readFile(source + "/a/A.java"), readFile(output + "/a/A.java"));
+    EXPECT_NE(std::string::npos, result.output.find("2 files: 1 converted, 0 copied unchanged, 1 failed"))
+        << result.output;
+    EXPECT_NE(std::string::npos,
+              result.output.find("  a/B.java: conversion failed; copied unchanged\n"
+                                 "      message: No corresponding conversion item is configured!: flush\n"
+                                 "      log: TalaStmt:202: getNodeCode is null!\n"))
+        << result.output;
+}
+
+TEST_F(CommandLineTest, OtherFilesAreCopiedByteForByte) {
+    std::string binary("\x00\x01\r\n\xff", 5);
+    writeFile(source + "/data/blob.bin", binary);
+    writeFile(source + "/notes.txt", "olddb Session\r\n");
+    CommandResult result = convertTree();
+    EXPECT_EQ(0, result.exitCode) << result.output;
+    EXPECT_EQ(binary, readFile(output + "/data/blob.bin"));
+    EXPECT_EQ("olddb Session\r\n", readFile(output + "/notes.txt"));
+}
+
+TEST_F(CommandLineTest, SameQuestionIsAskedOnceAndAnsweredByTheAnswerMode) {
+    writeFile(source + "/a/C.java", kDriver);
+    writeFile(source + "/b/C.java", kDriver);
+    CommandResult yes = convertTree("--answer yes");
+    EXPECT_EQ(0, yes.exitCode) << yes.output;
+    EXPECT_NE(std::string::npos, yes.output.find("1 questions asked")) << yes.output;
+    EXPECT_EQ(1u, std::count(yes.output.begin(), yes.output.end(), '?')) << yes.output;
+
+    CommandResult no = convertTree("--answer no");
+    EXPECT_EQ(1, no.exitCode) << no.output;
+    EXPECT_EQ(kDriver, readFile(output + "/a/C.java"));
+    EXPECT_NE(std::string::npos, no.output.find("0 converted, 0 copied unchanged, 2 failed"))
+        << no.output;
+}
+
+TEST_F(CommandLineTest, ChineseMessagesReachTheTerminalAsUtf8) {
+    writeFile(source + "/B.java", kUnconfigured);
+    CommandResult result = convertTree("--answer yes --language Chinese");
+    EXPECT_EQ(1, result.exitCode);
+    EXPECT_NE(std::string::npos,
+              result.output.find("\xE6\xB2\xA1\xE6\x9C\x89\xE9\x85\x8D\xE7\xBD\xAE"))  // 没有配置
+        << result.output;
+}
+
+TEST_F(CommandLineTest, NoProgressLineWhenNotOnATerminal) {
+    writeFile(source + "/A.java", kConverts);
+    CommandResult result = convertTree();
+    EXPECT_EQ(std::string::npos, result.output.find('\r')) << result.output;
+}
+
+}  // namespace
+}  // namespace hosttest

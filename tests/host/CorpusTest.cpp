@@ -1,0 +1,111 @@
+// Java in, Java out: every case of tests/host/corpus/*.txt is one file of a
+// source tree that nidus-convert converts once with the corpus rules; each
+// case compares its output file, and the converted tree (and the input
+// tree) must compile with javac against stubs of the two vendors' APIs.
+// NIDUS_UPDATE_CORPUS=1 writes the outputs back as the expected texts.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+
+#include "HostTestSupport.h"
+#include "JavaSource.h"
+
+namespace hosttest {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CorpusRun {
+    std::vector<CorpusCase> cases;
+    std::string sourceDir;
+    std::string outputDir;
+    CommandResult result;
+};
+
+CorpusRun& corpusRun() {
+    static CorpusRun run = [] {
+        CorpusRun made;
+        made.cases = loadCorpus(NIDUS_CORPUS_DIR);
+        std::string root = makeTempDir();
+        made.sourceDir = root + "/src";
+        made.outputDir = root + "/out";
+        for (const CorpusCase& corpusCase : made.cases)
+            writeFile(made.sourceDir + "/" + corpusCase.relPath, corpusCase.input);
+        made.result = runCommand(std::string(NIDUS_CONVERT) + " --answer yes --rules " +
+                                 quote(std::string(NIDUS_CORPUS_DIR) + "/config.xml") + " -o " +
+                                 quote(made.outputDir) + " " + quote(made.sourceDir));
+        if (getenv("NIDUS_UPDATE_CORPUS") != nullptr) {
+            for (CorpusCase& corpusCase : made.cases) {
+                if (!corpusCase.unchanged)
+                    corpusCase.expected = readFile(made.outputDir + "/" + corpusCase.relPath);
+            }
+            writeCorpus(NIDUS_CORPUS_DIR, made.cases);
+        }
+        return made;
+    }();
+    return run;
+}
+
+std::vector<CorpusCase> corpusCases() {
+    return loadCorpus(NIDUS_CORPUS_DIR);
+}
+
+class CorpusTest : public ::testing::TestWithParam<CorpusCase> {};
+
+TEST_P(CorpusTest, ConvertsToTheExpectedText) {
+    const CorpusCase& corpusCase = GetParam();
+    CorpusRun& run = corpusRun();
+    std::string output = readFile(run.outputDir + "/" + corpusCase.relPath);
+    if (corpusCase.unchanged) {
+        EXPECT_EQ(corpusCase.input, output) << "the file should be copied byte for byte";
+    } else {
+        EXPECT_EQ(corpusCase.expected, output);
+        host::JavaSource parsed;
+        EXPECT_TRUE(parsed.parse(output)) << "converted output does not parse: " << parsed.reason();
+    }
+    // A file that did not parse or whose conversion failed is listed.
+    std::string listed = "  " + corpusCase.relPath + ": ";
+    size_t line = run.result.output.find(listed);
+    if (corpusCase.flags.count("error") != 0) {
+        ASSERT_NE(std::string::npos, line) << run.result.output;
+        EXPECT_EQ(0u, run.result.output.compare(line + listed.size(), 10, "not parsed"));
+    } else if (corpusCase.flags.count("fails") != 0) {
+        ASSERT_NE(std::string::npos, line) << run.result.output;
+        EXPECT_EQ(0u, run.result.output.compare(line + listed.size(), 17, "conversion failed"));
+    } else {
+        EXPECT_EQ(std::string::npos, line) << run.result.output;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Corpus, CorpusTest, ::testing::ValuesIn(corpusCases()),
+                         [](const ::testing::TestParamInfo<CorpusCase>& info) {
+                             return info.param.testName;
+                         });
+
+std::vector<std::string> compiledCases(const std::string& root) {
+    std::vector<std::string> files;
+    for (const CorpusCase& corpusCase : corpusRun().cases) {
+        if (corpusCase.flags.count("nocompile") == 0) files.push_back(root + "/" + corpusCase.relPath);
+    }
+    return files;
+}
+
+TEST(CorpusRunTest, ExitsWithOneBecauseSomeCasesFail) {
+    // The corpus holds a file that does not parse and one that fails.
+    EXPECT_EQ(1, corpusRun().result.exitCode) << corpusRun().result.output;
+}
+
+TEST(CorpusRunTest, InputTreeCompilesAgainstTheOldVendor) {
+    if (!haveJavac()) GTEST_SKIP() << "no javac";
+    EXPECT_EQ("", compileJava(compiledCases(corpusRun().sourceDir), NIDUS_STUBS_DIR "/olddb"));
+}
+
+TEST(CorpusRunTest, ConvertedTreeCompilesAgainstTheNewVendor) {
+    if (!haveJavac()) GTEST_SKIP() << "no javac";
+    EXPECT_EQ("", compileJava(compiledCases(corpusRun().outputDir), NIDUS_STUBS_DIR "/newdb"));
+}
+
+}  // namespace
+}  // namespace hosttest

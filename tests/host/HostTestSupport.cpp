@@ -1,0 +1,199 @@
+// Support for the conversion host's tests.
+#include "HostTestSupport.h"
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace hosttest {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool isRule(const std::string& line, char c) {
+    return line.size() >= 3 && std::all_of(line.begin(), line.end(), [c](char x) { return x == c; });
+}
+
+std::string joinLines(const std::vector<std::string>& lines) {
+    size_t end = lines.size();
+    while (end > 0 && lines[end - 1].empty()) --end;  // blank lines between cases
+    std::string text;
+    for (size_t i = 0; i < end; ++i) text += lines[i] + "\n";
+    return text;
+}
+
+// The name of the file a case is stored in: its public type, else Case.
+std::string javaFileName(const std::string& input) {
+    static const char* kinds[] = {"public class ", "public interface ", "public enum ",
+                                  "public record "};
+    for (const char* kind : kinds) {
+        size_t found = input.find(kind);
+        if (found == std::string::npos) continue;
+        size_t start = found + std::string(kind).size();
+        size_t end = start;
+        while (end < input.size() && (isalnum(static_cast<unsigned char>(input[end])) || input[end] == '_'))
+            ++end;
+        return input.substr(start, end - start) + ".java";
+    }
+    return "Case.java";
+}
+
+std::string testNameOf(const std::string& file, const std::string& name) {
+    std::string result = file + "_";
+    for (char c : name) result += isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    return result;
+}
+
+std::string withCrLf(const std::string& text) {
+    std::string result;
+    for (char c : text) {
+        if (c == '\n') result += '\r';
+        result += c;
+    }
+    return result;
+}
+
+}  // namespace
+
+std::vector<CorpusCase> loadCorpus(const std::string& dir) {
+    std::vector<CorpusCase> cases;
+    std::vector<std::string> files;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        if (entry.path().extension() == ".txt") files.push_back(entry.path().string());
+    }
+    std::sort(files.begin(), files.end());
+    for (const std::string& path : files) {
+        std::istringstream in(readFile(path));
+        std::string stem = fs::path(path).stem().string();
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        size_t i = 0;
+        while (i < lines.size()) {
+            if (!isRule(lines[i], '=')) {
+                ++i;
+                continue;
+            }
+            CorpusCase corpusCase;
+            corpusCase.file = stem;
+            std::istringstream header(i + 1 < lines.size() ? lines[i + 1] : std::string());
+            std::string word;
+            while (header >> word) {
+                if (word[0] == ':') {
+                    corpusCase.flags.insert(word.substr(1));
+                } else {
+                    corpusCase.name += (corpusCase.name.empty() ? "" : " ") + word;
+                }
+            }
+            i += 3;
+            std::vector<std::string> input;
+            while (i < lines.size() && !isRule(lines[i], '-')) input.push_back(lines[i++]);
+            ++i;
+            std::vector<std::string> expected;
+            while (i < lines.size() && !isRule(lines[i], '=')) expected.push_back(lines[i++]);
+            corpusCase.input = joinLines(input);
+            if (corpusCase.flags.count("crlf") != 0) corpusCase.input = withCrLf(corpusCase.input);
+            corpusCase.expected = joinLines(expected);
+            corpusCase.unchanged = corpusCase.expected == "(unchanged)\n";
+            corpusCase.testName = testNameOf(stem, corpusCase.name);
+            corpusCase.relPath = corpusCase.testName + "/" + javaFileName(corpusCase.input);
+            cases.push_back(corpusCase);
+        }
+    }
+    return cases;
+}
+
+void PrintTo(const CorpusCase& corpusCase, std::ostream* out) {
+    *out << corpusCase.testName;
+}
+
+void writeCorpus(const std::string& dir, const std::vector<CorpusCase>& cases) {
+    std::map<std::string, std::string> texts;
+    const std::string equals(80, '=');
+    const std::string dashes(80, '-');
+    for (const CorpusCase& corpusCase : cases) {
+        std::string& text = texts[corpusCase.file];
+        std::string name = corpusCase.name;
+        for (const std::string& flag : corpusCase.flags) name += " :" + flag;
+        std::string input = corpusCase.input;
+        input.erase(std::remove(input.begin(), input.end(), '\r'), input.end());
+        text += equals + "\n" + name + "\n" + equals + "\n" + input + dashes + "\n" +
+                (corpusCase.unchanged ? std::string("(unchanged)\n") : corpusCase.expected);
+    }
+    for (const auto& entry : texts) writeFile(dir + "/" + entry.first + ".txt", entry.second);
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    return buffer.str();
+}
+
+void writeFile(const std::string& path, const std::string& text) {
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+std::string makeTempDir() {
+    char pattern[] = "/tmp/nidus-host-test-XXXXXX";
+    char* made = mkdtemp(pattern);
+    return made != nullptr ? std::string(made) : std::string();
+}
+
+std::string quote(const std::string& text) {
+    std::string result = "'";
+    for (char c : text) {
+        if (c == '\'') {
+            result += "'\\''";
+        } else {
+            result += c;
+        }
+    }
+    return result + "'";
+}
+
+CommandResult runCommand(const std::string& command) {
+    CommandResult result;
+    FILE* pipe = popen((command + " 2>&1 </dev/null").c_str(), "r");
+    if (pipe == nullptr) return result;
+    char buffer[4096];
+    size_t count = 0;
+    while ((count = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, count);
+    int status = pclose(pipe);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+bool haveJavac() {
+    return runCommand("javac -version").exitCode == 0;
+}
+
+std::string compileJava(const std::vector<std::string>& files, const std::string& sourcePath) {
+    std::string classes = makeTempDir();
+    std::string command = "javac -encoding UTF-8 -nowarn -d " + quote(classes) + " -sourcepath " +
+                          quote(sourcePath);
+    for (const std::string& file : files) command += " " + quote(file);
+    CommandResult result = runCommand(command);
+    fs::remove_all(classes);
+    return result.exitCode == 0 ? std::string() : result.output;
+}
+
+std::vector<std::string> listTree(const std::string& dir) {
+    std::vector<std::string> files;
+    if (!fs::is_directory(dir)) return files;
+    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+        if (entry.is_regular_file()) files.push_back(fs::relative(entry.path(), dir).generic_string());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+}  // namespace hosttest

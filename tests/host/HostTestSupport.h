@@ -1,0 +1,54 @@
+// Support for the conversion host's tests: corpus files, temporary trees,
+// running nidus-convert and javac.
+#pragma once
+
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace hosttest {
+
+// One corpus case: "=====" header with the name (and :flags), the Java
+// input, a "-----" line, the expected output; "(unchanged)" as expected
+// output means the output must be the input byte for byte.
+struct CorpusCase {
+    std::string file;  // corpus file name without extension
+    std::string name;
+    std::set<std::string> flags;  // crlf, error, fails, nocompile
+    std::string input;
+    std::string expected;
+    bool unchanged = false;
+    std::string testName;  // usable as a test name
+    std::string relPath;   // where the case lies in the source tree
+};
+
+std::vector<CorpusCase> loadCorpus(const std::string& dir);
+
+// GoogleTest names a failing case by its test name.
+void PrintTo(const CorpusCase& corpusCase, std::ostream* out);
+
+// Writes the expected outputs back into the corpus files (update mode).
+void writeCorpus(const std::string& dir, const std::vector<CorpusCase>& cases);
+
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& text);
+std::string makeTempDir();
+
+struct CommandResult {
+    int exitCode = -1;
+    std::string output;  // standard output and standard error
+};
+
+CommandResult runCommand(const std::string& command);
+std::string quote(const std::string& text);
+
+// javac over files, with sourcePath for the stubs. Empty text when
+// everything compiled, else javac's messages.
+std::string compileJava(const std::vector<std::string>& files, const std::string& sourcePath);
+bool haveJavac();
+
+// Every regular file below dir, relative, sorted.
+std::vector<std::string> listTree(const std::string& dir);
+
+}  // namespace hosttest

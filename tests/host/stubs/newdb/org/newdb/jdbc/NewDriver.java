@@ -1,0 +1,3 @@
+package org.newdb.jdbc;
+
+public class NewDriver {}

@@ -1,0 +1,3 @@
+package net.olddb.jdbc;
+
+public class OldDriver {}
