@@ -142,10 +142,30 @@ void writeFile(const std::string& path, const std::string& text) {
     out << text;
 }
 
+namespace {
+
+// The temporary folders of this test process, removed when it ends.
+struct TempDirs {
+    std::vector<std::string> dirs;
+    ~TempDirs() {
+        std::error_code error;
+        for (const std::string& dir : dirs) fs::remove_all(dir, error);
+    }
+};
+
+TempDirs& tempDirs() {
+    static TempDirs made;
+    return made;
+}
+
+}  // namespace
+
 std::string makeTempDir() {
     char pattern[] = "/tmp/nidus-host-test-XXXXXX";
     char* made = mkdtemp(pattern);
-    return made != nullptr ? std::string(made) : std::string();
+    if (made == nullptr) return std::string();
+    tempDirs().dirs.push_back(made);
+    return made;
 }
 
 std::string quote(const std::string& text) {

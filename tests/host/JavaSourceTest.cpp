@@ -1,0 +1,251 @@
+// How the host lays a Java file out for the plug-in (statements and their
+// levels in a body) and how it classifies names (node kinds and resolved
+// qualified names).
+#include <gtest/gtest.h>
+
+#include "HostObjects.h"
+#include "JavaSource.h"
+
+namespace hosttest {
+namespace {
+
+using host::JavaSource;
+using host::Leaf;
+using host::StepKind;
+
+// A method body wrapped into a class, for the layout tests.
+std::string inMethod(const std::string& body) {
+    return "class T {\n    void m() {\n" + body + "\n    }\n}\n";
+}
+
+class JavaSourceTest : public ::testing::Test {
+protected:
+    JavaSource source;
+    host::TreeTypes types;
+    host::RuleFacts rules{{"olddb"}};
+
+    void build(const std::string& text) {
+        ASSERT_TRUE(source.parse(text)) << source.reason();
+        source.build(types, rules);
+    }
+
+    // The first body as "level: tokens" lines.
+    std::vector<std::string> body() {
+        std::vector<std::string> lines;
+        for (const host::Step& step : source.steps()) {
+            if (step.kind != StepKind::kBody) continue;
+            for (const host::Statement& statement : step.statements) {
+                std::string line = std::to_string(statement.level) + ":";
+                for (size_t i = statement.first; i < statement.last; ++i)
+                    line += " " + source.leaves()[i].text;
+                lines.push_back(line);
+            }
+            break;
+        }
+        return lines;
+    }
+
+    // The n-th leaf (from 0) whose text is text.
+    const Leaf& leaf(const std::string& text, int n = 0) {
+        for (const Leaf& candidate : source.leaves()) {
+            if (candidate.text == text && n-- == 0) return candidate;
+        }
+        ADD_FAILURE() << "no leaf " << text;
+        return source.leaves().front();
+    }
+};
+
+using Lines = std::vector<std::string>;
+
+TEST_F(JavaSourceTest, BlockBodiesAreOneLevelDeeperAndTheirBraceJoinsTheElse) {
+    build(inMethod("if (a) { x(); } else if (b) { y(); } else { z(); }\nw();"));
+    EXPECT_EQ((Lines{"1: if ( a ) {", "2: x ( ) ;", "1: } else if ( b ) {", "2: y ( ) ;",
+                     "1: } else {", "2: z ( ) ;", "1: }", "1: w ( ) ;"}),
+              body());
+}
+
+TEST_F(JavaSourceTest, BraceLessBodiesStayAtTheLevelOfTheirHead) {
+    build(inMethod("if (a) x(); else if (b) y(); else z();\nfor (;;) f();\nwhile (c) g();"));
+    EXPECT_EQ((Lines{"1: if ( a )", "1: x ( ) ;", "1: else if ( b )", "1: y ( ) ;", "1: else",
+                     "1: z ( ) ;", "1: for ( ; ; )", "1: f ( ) ;", "1: while ( c )", "1: g ( ) ;"}),
+              body());
+}
+
+TEST_F(JavaSourceTest, BraceStandsAloneBeforeABraceLessElse) {
+    build(inMethod("if (a) { x(); } else y();"));
+    EXPECT_EQ((Lines{"1: if ( a ) {", "2: x ( ) ;", "1: }", "1: else", "1: y ( ) ;"}), body());
+}
+
+TEST_F(JavaSourceTest, EmptyBlocksStayInsideTheirStatement) {
+    build(inMethod("if (a) {} else { b(); }\ntry {} finally {}"));
+    EXPECT_EQ((Lines{"1: if ( a ) { } else {", "2: b ( ) ;", "1: }", "1: try { } finally { }"}),
+              body());
+}
+
+TEST_F(JavaSourceTest, DoWhileTryAndLabelsCloseWithTheirOwnClause) {
+    build(inMethod("do { a(); } while (b);\nouter: for (;;) { break outer; }\n"
+                   "try { c(); } catch (E e) { d(); } finally { f(); }"));
+    EXPECT_EQ((Lines{"1: do {", "2: a ( ) ;", "1: } while ( b ) ;", "1: outer :", "1: for ( ; ; ) {",
+                     "2: break outer ;", "1: }", "1: try {", "2: c ( ) ;",
+                     "1: } catch ( E e ) {", "2: d ( ) ;", "1: } finally {", "2: f ( ) ;", "1: }"}),
+              body());
+}
+
+TEST_F(JavaSourceTest, SwitchLeavesItsOpeningBraceToThePluginAndLabelsAreOneLevelDeeper) {
+    build(inMethod("switch (k) {\ncase 1:\ncase 2: { a(); break; }\ndefault: b();\n}\nc();"));
+    EXPECT_EQ((Lines{"1: switch ( k )", "2: case 1 :", "2: case 2 :", "2: {", "3: a ( ) ;",
+                     "3: break ;", "2: }", "2: default :", "2: b ( ) ;", "1: }", "1: c ( ) ;"}),
+              body());
+}
+
+TEST_F(JavaSourceTest, ArrowRulesAreOneStatementOrALabelWithABlock) {
+    build(inMethod("switch (k) {\ncase 1 -> a();\ndefault -> { b(); }\n}"));
+    EXPECT_EQ((Lines{"1: switch ( k )", "2: case 1 -> a ( ) ;", "2: default ->", "2: {", "3: b ( ) ;",
+                     "2: }", "1: }"}),
+              body());
+}
+
+TEST_F(JavaSourceTest, LambdasAndAnonymousClassesStayInsideTheirStatement) {
+    build(inMethod("run(() -> {\n a();\n});\nObject o = new Object() {\n int x;\n};"));
+    EXPECT_EQ((Lines{"1: run ( ( ) -> { a ( ) ; } ) ;", "1: Object o = new Object ( ) { int x ; } ;"}),
+              body());
+}
+
+TEST_F(JavaSourceTest, CommentsJoinTheStatementOnTheirLineOrStandAlone) {
+    build(inMethod("a(); // after a\n// own line\nif (x) // why\n    b();"));
+    EXPECT_EQ((Lines{"1: a ( ) ; // after a", "1: // own line", "1: if ( x ) // why", "1: b ( ) ;"}),
+              body());
+    EXPECT_EQ("/* after a */", leaf("// after a").nodeText);
+    EXPECT_EQ(host::kKindNote, leaf("// own line").kind);
+}
+
+TEST_F(JavaSourceTest, NeighboursGiveLevelsAndLines) {
+    build(inMethod("if (a) {\n    x();\n}"));
+    // The class header, its block, the method header, the method body.
+    ASSERT_EQ(StepKind::kBody, source.steps()[3].kind);
+    const auto& list = source.steps()[3].statements;
+    ASSERT_EQ(3u, list.size());
+    EXPECT_EQ(0, list[0].prevLevel);
+    EXPECT_EQ(2, list[0].nextLevel);
+    EXPECT_EQ(1, list[1].prevLevel);
+    EXPECT_EQ(-1, list[2].nextLevel);
+    EXPECT_EQ(-1, list[2].nextLine);
+    EXPECT_EQ(5, list[1].nextLine);
+    EXPECT_EQ(3, list[1].prevLine);
+    EXPECT_EQ(2, list[0].prevLine);
+    // The method header ends on line 2 and the body starts on line 3.
+    EXPECT_EQ(3, source.steps()[2].statements[0].nextLine);
+}
+
+TEST_F(JavaSourceTest, ElseIfIsOneFirstToken) {
+    build(inMethod("if (a) x(); else if (b) y();"));
+    const host::Statement& elseIf = source.steps()[3].statements[2];
+    host::HostStatement stmt(source.leaves(), elseIf);
+    tala::IToken* first = stmt.getFirstToken();
+    ASSERT_NE(nullptr, first);
+    EXPECT_EQ("else if", first->getText());
+    stmt.releaseToken(first);
+    std::vector<std::string> texts;
+    stmt.traverseToken([&](tala::IToken* token) {
+        texts.push_back(token->getText());
+        return 0;
+    });
+    EXPECT_EQ((Lines{"else if", "(", "b", ")"}), texts);
+    EXPECT_EQ(0, stmt.outstanding());
+}
+
+TEST_F(JavaSourceTest, TypedReceiversGiveTheirTypeToTheMethodAndStayVariables) {
+    build("import net.olddb.Session;\nclass T {\n  Session field;\n"
+          "  void m(Session param, Object raw) {\n    Session local = null;\n    var made = new Session();\n"
+          "    local.a(); param.b(); field.c(); this.field.d(); ((Session) raw).e(); made.f();\n  }\n}\n");
+    for (const char* method : {"a", "b", "c", "d", "e", "f"}) {
+        EXPECT_EQ(host::kKindMethod, leaf(method).kind) << method;
+        EXPECT_EQ(std::string("net.olddb.Session.") + method, leaf(method).qualified) << method;
+    }
+    EXPECT_EQ(host::kKindVariable, leaf("local", 1).kind);
+    EXPECT_EQ(host::kKindVariable, leaf("param", 1).kind);
+    EXPECT_EQ(host::kKindOwnMember, leaf("field", 1).kind);
+    EXPECT_EQ(host::kKindMember, leaf("field", 2).kind);
+    EXPECT_EQ(host::kKindClass, leaf("Session", 1).kind);
+}
+
+TEST_F(JavaSourceTest, ConstantsAfterAClassAreMembersAndNestedTypesAreClasses) {
+    build("import net.olddb.Session;\nclass T {\n  int x = Session.DEFAULT_TIMEOUT;\n"
+          "  Object y = Session.Kind.READ;\n  Object z = Session.open(\"u\");\n}\n");
+    EXPECT_EQ(host::kKindClassRef, leaf("Session", 1).kind);
+    EXPECT_EQ("net.olddb.Session", leaf("Session", 1).qualified);
+    EXPECT_EQ(host::kKindMember, leaf("DEFAULT_TIMEOUT").kind);
+    EXPECT_EQ("net.olddb.Session.DEFAULT_TIMEOUT", leaf("DEFAULT_TIMEOUT").qualified);
+    EXPECT_EQ(host::kKindClassRef, leaf("Kind").kind);
+    EXPECT_EQ(host::kKindMember, leaf("READ").kind);
+    EXPECT_EQ("net.olddb.Session.Kind.READ", leaf("READ").qualified);
+    EXPECT_EQ("net.olddb.Session.open", leaf("open").qualified);
+}
+
+TEST_F(JavaSourceTest, DottedNamesSplitIntoPackagePartsAndAClass) {
+    build("class T {\n  net.olddb.Session s;\n  Object o = net.olddb.Util.make();\n}\n");
+    EXPECT_EQ(host::kKindName, leaf("net").kind);
+    EXPECT_EQ(host::kKindName, leaf("olddb").kind);
+    EXPECT_EQ(host::kKindClassRef, leaf("Session").kind);
+    EXPECT_EQ("net.olddb.Session", leaf("Session").qualified);
+    EXPECT_EQ(host::kKindName, leaf("net", 1).kind);
+    EXPECT_EQ(host::kKindClassRef, leaf("Util").kind);
+    EXPECT_EQ("net.olddb.Util.make", leaf("make").qualified);
+}
+
+TEST_F(JavaSourceTest, OnDemandImportsResolveThroughTheTreeTheJdkAndThenTheRules) {
+    types.byPackage["app"].insert("Result");
+    types.qualifiedNames.insert("app.Result");
+    build("package app;\nimport java.util.*;\nimport net.olddb.*;\nclass T {\n"
+          "  List<Session> a;\n  Result b;\n  Unknown c;\n  String d;\n}\n");
+    EXPECT_EQ("java.util.List", leaf("List").qualified);
+    EXPECT_EQ("net.olddb.Session", leaf("Session").qualified);
+    EXPECT_EQ("app.Result", leaf("Result").qualified);
+    EXPECT_EQ("net.olddb.Unknown", leaf("Unknown").qualified);
+    EXPECT_EQ("java.lang.String", leaf("String").qualified);
+}
+
+TEST_F(JavaSourceTest, OnDemandImportOutsideTheRulesSuppliesNothing) {
+    rules.packageKeywords = {"otherdb"};
+    build("import net.olddb.*;\nclass T { Session s; }\n");
+    EXPECT_EQ("Session", leaf("Session").qualified);
+}
+
+TEST_F(JavaSourceTest, UnknownReceiversAndStaticImportsAndOwnMethods) {
+    build("import static net.olddb.Util.connect;\nimport net.olddb.Session;\nclass T {\n"
+          "  Session own() { return null; }\n  void m() {\n    connect();\n    open().run();\n"
+          "    own().close();\n    helper();\n  }\n}\n");
+    EXPECT_EQ("net.olddb.Util.connect", leaf("connect", 1).qualified);
+    EXPECT_EQ("run", leaf("run").qualified);
+    EXPECT_EQ("net.olddb.Session.close", leaf("close").qualified);
+    EXPECT_EQ("T.helper", leaf("helper").qualified);
+}
+
+TEST_F(JavaSourceTest, ImportsCarryTheWholeNameOnTheirLastPart) {
+    build("import net.olddb.Session;\nimport net.olddb.*;\nclass T {}\n");
+    EXPECT_EQ(host::kKindName, leaf("net").kind);
+    EXPECT_EQ(host::kKindClassRef, leaf("Session").kind);
+    EXPECT_EQ("net.olddb.Session", leaf("Session").qualified);
+    EXPECT_EQ(host::kKindClassRef, leaf("olddb", 1).kind);
+    EXPECT_EQ("net.olddb", leaf("olddb", 1).qualified);
+    EXPECT_EQ(host::kStmtImportDecl, source.steps()[0].statements[0].kind);
+}
+
+TEST_F(JavaSourceTest, SyntaxErrorsAreReportedWithTheirLine) {
+    EXPECT_FALSE(source.parse("class T {\n  void m( {\n}\n"));
+    EXPECT_EQ(0u, source.reason().find("line 2: "));
+}
+
+TEST_F(JavaSourceTest, TokensKeepTheirSpacingAndCarriageReturnsLeaveComments) {
+    build("class T {\r\n  int a =  1; // c\r\n\r\n  int b;\r\n}\r\n");
+    EXPECT_TRUE(leaf("=").blank);
+    EXPECT_FALSE(leaf("=").newLine);
+    EXPECT_TRUE(leaf("int", 1).newLine);
+    EXPECT_TRUE(leaf("int", 1).blankLine);
+    EXPECT_FALSE(leaf("int").blankLine);
+    EXPECT_EQ("// c", leaf("// c").text);
+    EXPECT_TRUE(leaf("{").bracket);
+}
+
+}  // namespace
+}  // namespace hosttest
