@@ -180,9 +180,15 @@ done
 
 say "running the tests under $(wine --version)"
 # The runner's output goes through Wine's text-mode stdout: lines end in
-# CR LF, and message texts hold GBK bytes.
+# CR LF, and message texts hold GBK bytes. It runs from inside the build
+# tree, so that the current drive is Wine's Z: (the Linux root) and the
+# plug-in's build path compiled into the tests, a Linux path, names the
+# built nidus.dll.
 output=$build/tests.log
-(cd "$build/nidus/tests" && wine "$tests_exe" --gtest_color=no) 2>&1 | tr -d '\r' >"$output" || true
+set +e
+(cd "$build/nidus/tests" && wine "$tests_exe" --gtest_color=no) 2>&1 | tr -d '\r' >"$output"
+status=${PIPESTATUS[0]}
+set -e
 wineserver -k 2>/dev/null || true
 
 summary() { grep -a -E "^\[  $1 *\] [0-9]+ tests?" "$output" | tail -n1 || true; }
@@ -191,9 +197,12 @@ number() { grep -oE '[0-9]+' <<<"$1" | head -n1; }
 passed=$(summary PASSED)
 failed=$(summary FAILED)
 skipped=$(summary SKIPPED)
-if [ -z "$passed" ] || [ -n "$failed" ] || [ "$(number "$passed")" -eq 0 ]; then
+# The summary decides; the exit status must agree with it, so that a crash
+# after the last test (while the process ends) fails the check too.
+if [ -z "$passed" ] || [ -n "$failed" ] || [ "$(number "$passed")" -eq 0 ] || [ "$status" -ne 0 ]; then
   cat "$output" >&2
-  fail "the tests did not pass under Wine"
+  [ -z "$failed" ] || grep -a -E '^\[  FAILED  \] [A-Za-z_][^ ]*$' "$output" | sort -u >&2 || true
+  fail "the tests did not pass under Wine (${passed:-no summary line}, ${failed:-no failures listed}, exit status $status)"
 fi
 say "$(grep -a -E '^\[==========\] [0-9]+ tests? from' "$output" | tail -n1)"
 say "$passed"
