@@ -471,7 +471,9 @@ private:
     void visit(TSNode node) {
         std::string type = typeOf(node);
         if (type == "package_declaration" || type == "module_declaration") {
-            markIdentifiers(node, type == "package_declaration" ? kKindName : kKindOther);
+            // The file's own package is never vendor code, even when a part
+            // of it reads like a package keyword.
+            markIdentifiers(node, kKindOther);
         } else if (type == "import_declaration") {
             visitImport(node);
         } else if (isTypeDeclaration(type)) {

@@ -156,10 +156,18 @@ TEST_F(CommandLineTest, ChineseMessagesReachTheTerminalAsUtf8) {
         << result.output;
 }
 
-TEST_F(CommandLineTest, NoProgressLineWhenNotOnATerminal) {
+TEST_F(CommandLineTest, ProgressLineOnlyOnATerminal) {
     writeFile(source + "/A.java", kConverts);
-    CommandResult result = convertTree();
-    EXPECT_EQ(std::string::npos, result.output.find('\r')) << result.output;
+    CommandResult piped = convertTree();
+    EXPECT_EQ(std::string::npos, piped.output.find('\r')) << piped.output;
+
+    // script(1) gives the program a terminal.
+    if (runCommand("script --version").exitCode != 0) GTEST_SKIP() << "no script(1)";
+    std::string command = std::string(NIDUS_CONVERT) + " --answer yes --rules " + quote(rules) +
+                          " -o " + quote(output) + " " + quote(source);
+    CommandResult terminal = runCommand("script -qec " + quote(command) + " /dev/null");
+    EXPECT_EQ(0, terminal.exitCode) << terminal.output;
+    EXPECT_NE(std::string::npos, terminal.output.find("[1/1] A.java")) << terminal.output;
 }
 
 }  // namespace

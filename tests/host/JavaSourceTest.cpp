@@ -231,6 +231,13 @@ TEST_F(JavaSourceTest, ImportsCarryTheWholeNameOnTheirLastPart) {
     EXPECT_EQ(host::kStmtImportDecl, source.steps()[0].statements[0].kind);
 }
 
+TEST_F(JavaSourceTest, TheFilesOwnPackageIsNeverAPlainName) {
+    // A plain name equal to a keyword would be vendor code without a rule.
+    build("package com.acme.olddb;\nclass T {}\n");
+    EXPECT_EQ(host::kKindOther, leaf("olddb").kind);
+    EXPECT_EQ(host::kKindOther, leaf("com").kind);
+}
+
 TEST_F(JavaSourceTest, SyntaxErrorsAreReportedWithTheirLine) {
     EXPECT_FALSE(source.parse("class T {\n  void m( {\n}\n"));
     EXPECT_EQ(0u, source.reason().find("line 2: "));
