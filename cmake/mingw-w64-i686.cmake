@@ -26,7 +26,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# Test programs built with this toolchain run under Wine.
+# Test programs built with this toolchain run under Wine, GoogleTest's
+# listing of a test program's tests at build time included.
 find_program(NIDUS_WINE wine)
 if(NIDUS_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${NIDUS_WINE})
