@@ -92,6 +92,20 @@ std::vector<std::string> compiledCases(const std::string& root) {
     return files;
 }
 
+TEST(CorpusRunTest, EveryCaseIsCopiedByteForByteWhenNoRuleTouchesIt) {
+    CorpusRun& run = corpusRun();
+    std::string root = makeTempDir();
+    writeFile(root + "/rules.xml",
+              "<KeyWords><Key kind=\"package\" code=\"nosuchvendor\"/></KeyWords>\n"
+              "<Classes><class src=\"NoSuchClass\" to=\"Other\"/></Classes>\n");
+    CommandResult result = runCommand(std::string(NIDUS_CONVERT) + " --rules " +
+                                      quote(root + "/rules.xml") + " -o " + quote(root + "/out") +
+                                      " " + quote(run.sourceDir));
+    EXPECT_NE(std::string::npos, result.output.find(" 0 converted, ")) << result.output;
+    for (const CorpusCase& corpusCase : run.cases)
+        EXPECT_EQ(corpusCase.input, readFile(root + "/out/" + corpusCase.relPath)) << corpusCase.testName;
+}
+
 TEST(CorpusRunTest, ExitsWithOneBecauseSomeCasesFail) {
     // The corpus holds a file that does not parse and one that fails.
     EXPECT_EQ(1, corpusRun().result.exitCode) << corpusRun().result.output;
