@@ -121,20 +121,6 @@ int parseOptions(int argc, char** argv, Options& options, bool& done) {
     return kExitOk;
 }
 
-const char* resultName(host::FileResult result) {
-    switch (result) {
-    case host::FileResult::kConverted:
-        return "converted";
-    case host::FileResult::kCopied:
-        return "copied";
-    case host::FileResult::kFailed:
-        return "failed";
-    case host::FileResult::kNotParsed:
-        return "not parsed";
-    }
-    return "";
-}
-
 void printSummary(const host::RunReport& report, const std::string& output) {
     size_t total = report.files.size();
     printf("nidus-convert: %zu files: %d converted, %d copied unchanged, %d failed; "
@@ -148,11 +134,16 @@ void printSummary(const host::RunReport& report, const std::string& output) {
         if (file.result != host::FileResult::kFailed && file.result != host::FileResult::kNotParsed)
             continue;
         printf("  %s: %s\n", file.path.c_str(), file.reason.c_str());
-        for (const std::string& message : file.messages) printf("      message: %s\n", message.c_str());
+        for (std::string message : file.messages) {
+            // One line per message in the list.
+            for (char& c : message) {
+                if (c == '\n') c = ' ';
+            }
+            printf("      message: %s\n", message.c_str());
+        }
         for (const host::LogLine& line : file.log)
             printf("      log: %s:%d: %s\n", line.file.c_str(), line.line, line.message.c_str());
     }
-    (void)resultName;
 }
 
 }  // namespace
