@@ -50,7 +50,8 @@ private:
 
 class Token : public tala::IToken {
 public:
-    Token(const Leaf& leaf, std::string text, bool first) : leaf(leaf), text(std::move(text)), first(first) {}
+    Token(const Leaf& leaf, std::string text, bool first)
+        : leaf(leaf), text(std::move(text)), first(first) {}
 
     std::string getText() override { return text; }
     bool isBracket() override { return leaf.bracket; }
@@ -186,9 +187,12 @@ int HostStatement::getType() {
 }
 
 Host::Host(std::string sourceRoot, std::string outputRoot, std::string language)
-    : sourceRoot(std::move(sourceRoot)), outputRoot(std::move(outputRoot)), language(std::move(language)) {}
+    : sourceRoot(std::move(sourceRoot)),
+      outputRoot(std::move(outputRoot)),
+      language(std::move(language)) {}
 
-void Host::setFile(const std::string& dir, const std::string& name, const std::vector<Leaf>* fileLeaves) {
+void Host::setFile(const std::string& dir, const std::string& name,
+                   const std::vector<Leaf>* fileLeaves) {
     relativeDir = dir;
     fileName = name;
     leaves = fileLeaves;
@@ -218,7 +222,8 @@ int Host::traverseStmt(std::function<int(tala::IStmt*)> callback) {
     return 0;
 }
 
-void Host::writeLog(const std::string& message, const std::string&, const std::string& file, int line) {
+void Host::writeLog(const std::string& message, const std::string&, const std::string& file,
+                    int line) {
     log.push_back(LogLine{message, file, line});
 }
 

@@ -176,17 +176,20 @@ private:
     std::map<std::string, std::string> staticMembers;  // member -> owner type
     std::map<std::string, std::string> ownTypes;       // simple -> qualified, every nesting
     std::map<std::string, std::map<std::string, std::string>> ownFields;  // class -> field -> type
-    std::map<std::string, std::map<std::string, std::string>> ownMethods;  // class -> method -> type
+    std::map<std::string, std::map<std::string, std::string>>
+        ownMethods;  // class -> method -> type
     std::vector<Scope> scopes;
 
     std::string text(TSNode node) const {
-        return src.substr(ts_node_start_byte(node), ts_node_end_byte(node) - ts_node_start_byte(node));
+        return src.substr(ts_node_start_byte(node),
+                          ts_node_end_byte(node) - ts_node_start_byte(node));
     }
 
     Leaf* leafOf(TSNode node) {
         unsigned start = ts_node_start_byte(node);
-        auto found = std::lower_bound(leaves.begin(), leaves.end(), start,
-                                      [](const Leaf& leaf, unsigned at) { return leaf.startByte < at; });
+        auto found =
+            std::lower_bound(leaves.begin(), leaves.end(), start,
+                             [](const Leaf& leaf, unsigned at) { return leaf.startByte < at; });
         if (found == leaves.end() || found->startByte != start) return nullptr;
         return &*found;
     }
@@ -215,7 +218,8 @@ private:
         std::vector<std::pair<TSNode, std::string>> declarations;
         collectOwnTypes(root, std::string(), declarations);
         // Fields after all types, so that a field's type may be declared later.
-        for (const auto& declaration : declarations) collectFields(declaration.first, declaration.second);
+        for (const auto& declaration : declarations)
+            collectFields(declaration.first, declaration.second);
     }
 
     void collectImport(TSNode node) {
@@ -278,7 +282,8 @@ private:
             for (uint32_t i = 0; i < count; ++i) {
                 TSNode parameter = ts_node_named_child(parameters, i);
                 TSNode name = fieldOf(parameter, "name");
-                if (!ts_node_is_null(name)) fields[text(name)] = typeName(fieldOf(parameter, "type"));
+                if (!ts_node_is_null(name))
+                    fields[text(name)] = typeName(fieldOf(parameter, "type"));
             }
         }
         TSNode body = fieldOf(declaration, "body");
@@ -290,7 +295,8 @@ private:
                 std::string type = typeOf(member);
                 if (type == "field_declaration" || type == "constant_declaration") {
                     std::string fieldType = typeName(fieldOf(member, "type"));
-                    forDeclarators(member, [&](TSNode name, TSNode) { fields[text(name)] = fieldType; });
+                    forDeclarators(member,
+                                   [&](TSNode name, TSNode) { fields[text(name)] = fieldType; });
                 } else if (type == "enum_constant") {
                     TSNode name = fieldOf(member, "name");
                     if (!ts_node_is_null(name)) fields[text(name)] = qualified;
@@ -408,7 +414,8 @@ private:
             std::string part = text(parts[i]);
             qualified += "." + part;
             bool last = i + 1 == parts.size();
-            if (!inClass && (isCapitalised(part) || last || types.qualifiedNames.count(qualified) != 0))
+            if (!inClass &&
+                (isCapitalised(part) || last || types.qualifiedNames.count(qualified) != 0))
                 inClass = true;
             if (markParts) mark(parts[i], inClass ? kKindClassRef : kKindName, qualified);
         }
@@ -773,7 +780,8 @@ private:
         const Variable* variable = lookup(name);
         if (variable != nullptr) {
             if (variable->field) {
-                mark(node, kKindOwnMember, variable->owner.empty() ? name : variable->owner + "." + name);
+                mark(node, kKindOwnMember,
+                     variable->owner.empty() ? name : variable->owner + "." + name);
             } else {
                 mark(node, kKindVariable);
             }
@@ -863,7 +871,8 @@ private:
             uint32_t count = ts_node_child_count(node);
             for (uint32_t i = 0; i < count; ++i) {
                 TSNode child = ts_node_child(node, i);
-                if (ts_node_eq(child, object) || (!ts_node_is_null(field) && ts_node_eq(child, field)))
+                if (ts_node_eq(child, object) ||
+                    (!ts_node_is_null(field) && ts_node_eq(child, field)))
                     continue;
                 visit(child);
             }
@@ -914,7 +923,8 @@ private:
         if (type == "this" || type == "super") {
             const Scope* own = currentClass();
             result.kind = Receiver::kValue;
-            if (own != nullptr) result.name = type == "this" ? own->classQualified : own->superQualified;
+            if (own != nullptr)
+                result.name = type == "this" ? own->classQualified : own->superQualified;
             return result;
         }
         if (type == "parenthesized_expression") {
@@ -976,7 +986,8 @@ private:
 
 class Layout {
 public:
-    Layout(const std::vector<Leaf>& leaves, std::vector<Step>& steps) : leaves(leaves), steps(steps) {}
+    Layout(const std::vector<Leaf>& leaves, std::vector<Step>& steps)
+        : leaves(leaves), steps(steps) {}
 
     void run(TSNode root) {
         uint32_t count = ts_node_named_child_count(root);
@@ -1001,8 +1012,9 @@ private:
 
     // Index of the first leaf that starts at or after byte.
     size_t leafAt(unsigned byte) const {
-        auto found = std::lower_bound(leaves.begin(), leaves.end(), byte,
-                                      [](const Leaf& leaf, unsigned at) { return leaf.startByte < at; });
+        auto found =
+            std::lower_bound(leaves.begin(), leaves.end(), byte,
+                             [](const Leaf& leaf, unsigned at) { return leaf.startByte < at; });
         return static_cast<size_t>(found - leaves.begin());
     }
 
@@ -1121,8 +1133,8 @@ private:
                 enumDeclarations(child);
             } else if (isType(child, "enum_constant") && isType(typeBody, "enum_body")) {
                 enumConstants(typeBody, i);
-                while (i + 1 < count && !isType(ts_node_named_child(typeBody, i + 1),
-                                                "enum_body_declarations"))
+                while (i + 1 < count &&
+                       !isType(ts_node_named_child(typeBody, i + 1), "enum_body_declarations"))
                     ++i;
             } else {
                 member(child);
@@ -1496,8 +1508,8 @@ bool JavaSource::parse(const std::string& text) {
         failure = "the Java grammar does not fit this tree-sitter library";
         return false;
     }
-    TSTree* parsed =
-        ts_parser_parse_string(parser, nullptr, source.data(), static_cast<uint32_t>(source.size()));
+    TSTree* parsed = ts_parser_parse_string(parser, nullptr, source.data(),
+                                            static_cast<uint32_t>(source.size()));
     ts_parser_delete(parser);
     if (parsed == nullptr) {
         failure = "the parser gave up";
@@ -1525,7 +1537,8 @@ void JavaSource::collectTypes(TreeTypes& types) const {
                                     ts_node_end_byte(name) - ts_node_start_byte(name));
         }
     }
-    std::function<void(TSNode, const std::string&)> walk = [&](TSNode node, const std::string& outer) {
+    std::function<void(TSNode, const std::string&)> walk = [&](TSNode node,
+                                                               const std::string& outer) {
         uint32_t children = ts_node_named_child_count(node);
         for (uint32_t i = 0; i < children; ++i) {
             TSNode child = ts_node_named_child(node, i);
@@ -1536,8 +1549,9 @@ void JavaSource::collectTypes(TreeTypes& types) const {
                 type == "annotation_type_declaration") {
                 TSNode name = fieldOf(child, "name");
                 if (!ts_node_is_null(name)) {
-                    std::string simple = source.substr(
-                        ts_node_start_byte(name), ts_node_end_byte(name) - ts_node_start_byte(name));
+                    std::string simple =
+                        source.substr(ts_node_start_byte(name),
+                                      ts_node_end_byte(name) - ts_node_start_byte(name));
                     next = outer.empty() ? simple : outer + "." + simple;
                     if (outer.empty()) types.byPackage[package].insert(simple);
                     types.qualifiedNames.insert(package.empty() ? next : package + "." + next);

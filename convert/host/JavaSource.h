@@ -49,9 +49,9 @@ struct Leaf {
     int endLine = 0;
     unsigned startByte = 0;
     unsigned endByte = 0;
-    bool newLine = false;     // a line break before it
-    bool blank = false;       // blanks (no line break) before it
-    bool blankLine = false;   // an empty line before it
+    bool newLine = false;    // a line break before it
+    bool blank = false;      // blanks (no line break) before it
+    bool blankLine = false;  // an empty line before it
     bool bracket = false;
     bool comment = false;
 };
@@ -79,7 +79,7 @@ struct Step {
 
 // What the host knows of the whole source tree: the types it declares.
 struct TreeTypes {
-    std::set<std::string> qualifiedNames;            // p.q.Type for every declared type
+    std::set<std::string> qualifiedNames;                    // p.q.Type for every declared type
     std::map<std::string, std::set<std::string>> byPackage;  // package -> simple names
 };
 

@@ -128,7 +128,8 @@ bool readPackageKeywords(const std::string& rules, std::vector<std::string>& key
              key = key->NextSiblingElement("Key")) {
             const char* kind = key->Attribute("kind");
             const char* code = key->Attribute("code");
-            if (kind != nullptr && std::string(kind) == "package" && code != nullptr && *code != '\0')
+            if (kind != nullptr && std::string(kind) == "package" && code != nullptr &&
+                *code != '\0')
                 keywords.push_back(code);
         }
     }
@@ -141,8 +142,8 @@ bool readPackageKeywords(const std::string& rules, std::vector<std::string>& key
 // standard error, questions are answered by the run's answer mode and
 // asked at most once per run.
 extern "C" __attribute__((visibility("default"))) int MessageBoxA(void*, const char* text,
-                                                                   const char* caption,
-                                                                   unsigned flags) {
+                                                                  const char* caption,
+                                                                  unsigned flags) {
     host::MessageDesk& desk = host::messageDesk();
     std::string shownText = text != nullptr ? text : "";
     std::string shownCaption = caption != nullptr ? caption : "";

@@ -18,9 +18,9 @@ enum class AnswerMode { kAsk, kYes, kNo };
 // The message side of one run: MessageBoxA reports here.
 struct MessageDesk {
     AnswerMode mode = AnswerMode::kYes;
-    bool chinese = false;        // texts come in GBK
-    FILE* out = stderr;          // where messages are printed
-    FILE* in = stdin;            // where answers are read in ask mode
+    bool chinese = false;                // texts come in GBK
+    FILE* out = stderr;                  // where messages are printed
+    FILE* in = stdin;                    // where answers are read in ask mode
     std::map<std::string, int> answers;  // question text -> answer, asked once per run
     int questions = 0;
     int messages = 0;

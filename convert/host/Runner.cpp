@@ -33,7 +33,8 @@ bool readFile(const std::string& path, std::string& text) {
 }
 
 bool endsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 void splitPath(const std::string& rel, std::string& dir, std::string& name) {
@@ -62,14 +63,15 @@ std::vector<std::string> Runner::listFiles() const {
     std::error_code error;
     fs::path root(options.sourceDir);
     fs::path output = fs::weakly_canonical(outputRoot(options), error);
-    for (auto it = fs::recursive_directory_iterator(root, fs::directory_options::skip_permission_denied,
-                                                    error);
+    for (auto it = fs::recursive_directory_iterator(
+             root, fs::directory_options::skip_permission_denied, error);
          it != fs::recursive_directory_iterator(); it.increment(error)) {
         if (error) break;
         const fs::directory_entry& entry = *it;
         if (entry.is_directory(error)) {
             fs::path canonical = fs::weakly_canonical(entry.path(), error);
-            if (canonical == output || entry.path().filename() == ".git") it.disable_recursion_pending();
+            if (canonical == output || entry.path().filename() == ".git")
+                it.disable_recursion_pending();
             continue;
         }
         if (!entry.is_regular_file(error)) continue;
@@ -169,7 +171,8 @@ FileReport Runner::convertFile(const std::string& rel) {
     if (result != 0) {
         report.result = FileResult::kFailed;
         report.reason = "conversion failed; copied unchanged";
-        if (!copyUnchanged(rel)) report.reason = "conversion failed, and the unchanged copy failed too";
+        if (!copyUnchanged(rel))
+            report.reason = "conversion failed, and the unchanged copy failed too";
         return report;
     }
     report.result = converted ? FileResult::kConverted : FileResult::kCopied;

@@ -13,10 +13,10 @@
 namespace host {
 
 struct RunOptions {
-    std::string sourceDir;   // absolute, ending in "/"
-    std::string outputDir;   // absolute, ending in "/"; empty for SOURCE/Convert/
+    std::string sourceDir;  // absolute, ending in "/"
+    std::string outputDir;  // absolute, ending in "/"; empty for SOURCE/Convert/
     std::vector<std::string> packageKeywords;
-    bool progress = false;   // show a progress line on standard error
+    bool progress = false;  // show a progress line on standard error
 };
 
 enum class FileResult { kConverted, kCopied, kFailed, kNotParsed };
@@ -33,7 +33,7 @@ struct RunReport {
     std::vector<FileReport> files;
     int converted = 0;
     int copied = 0;
-    int failed = 0;   // conversions that failed, and files that did not parse
+    int failed = 0;        // conversions that failed, and files that did not parse
     bool refused = false;  // the plug-in refused to start a file
     std::string refusal;
     double seconds = 0;

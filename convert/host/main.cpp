@@ -123,10 +123,11 @@ int parseOptions(int argc, char** argv, Options& options, bool& done) {
 
 void printSummary(const host::RunReport& report, const std::string& output) {
     size_t total = report.files.size();
-    printf("nidus-convert: %zu files: %d converted, %d copied unchanged, %d failed; "
-           "%d questions asked; %.2f s\n",
-           total, report.converted, report.copied, report.failed, host::messageDesk().questions,
-           report.seconds);
+    printf(
+        "nidus-convert: %zu files: %d converted, %d copied unchanged, %d failed; "
+        "%d questions asked; %.2f s\n",
+        total, report.converted, report.copied, report.failed, host::messageDesk().questions,
+        report.seconds);
     printf("output: %s\n", output.c_str());
     if (report.failed == 0) return;
     printf("failed files (kept unchanged in the output):\n");
@@ -168,12 +169,14 @@ int main(int argc, char** argv) {
     } else {
         rules = (fs::path(plugin).parent_path() / "config.xml").string();
         if (!fs::is_regular_file(rules, error))
-            return usageError("no config.xml beside the plug-in (" + rules + "); give one with --rules");
+            return usageError("no config.xml beside the plug-in (" + rules +
+                              "); give one with --rules");
     }
     std::string reason;
     if (!host::readPackageKeywords(rules, run.packageKeywords, reason)) return usageError(reason);
     if (run.packageKeywords.empty())
-        return usageError("the rule file " + rules + " names no package keyword (KeyWords/Key kind=\"package\")");
+        return usageError("the rule file " + rules +
+                          " names no package keyword (KeyWords/Key kind=\"package\")");
 
     host::MessageDesk& desk = host::messageDesk();
     desk.chinese = options.language == "Chinese";

@@ -12,7 +12,8 @@ namespace {
 
 constexpr char kRules[] =
     "<KeyWords><Key kind=\"package\" code=\"olddb\"/></KeyWords>\n"
-    "<Imports><item code=\"net.olddb.Session\"><change code=\"org.newdb.Handle\"/></item></Imports>\n"
+    "<Imports><item code=\"net.olddb.Session\"><change "
+    "code=\"org.newdb.Handle\"/></item></Imports>\n"
     "<Classes><class src=\"Session\" to=\"Handle\"/></Classes>\n"
     "<Methods><method src=\"run\" to=\"execute\"/></Methods>\n";
 
@@ -113,12 +114,14 @@ TEST_F(CommandLineTest, FailedFileStaysUnchangedAndIsListedWithItsLog) {
     EXPECT_EQ(1, result.exitCode) << result.output;
     EXPECT_EQ(kUnconfigured, readFile(output + "/a/B.java"));
     EXPECT_NE(readFile(source + "/a/A.java"), readFile(output + "/a/A.java"));
-    EXPECT_NE(std::string::npos, result.output.find("2 files: 1 converted, 0 copied unchanged, 1 failed"))
-        << result.output;
     EXPECT_NE(std::string::npos,
-              result.output.find("  a/B.java: conversion failed; copied unchanged\n"
-                                 "      message: No corresponding conversion item is configured!: flush\n"
-                                 "      log: TalaStmt:202: getNodeCode is null!\n"))
+              result.output.find("2 files: 1 converted, 0 copied unchanged, 1 failed"))
+        << result.output;
+    EXPECT_NE(
+        std::string::npos,
+        result.output.find("  a/B.java: conversion failed; copied unchanged\n"
+                           "      message: No corresponding conversion item is configured!: flush\n"
+                           "      log: TalaStmt:202: getNodeCode is null!\n"))
         << result.output;
 }
 

@@ -87,7 +87,8 @@ INSTANTIATE_TEST_SUITE_P(Corpus, CorpusTest, ::testing::ValuesIn(corpusCases()),
 std::vector<std::string> compiledCases(const std::string& root) {
     std::vector<std::string> files;
     for (const CorpusCase& corpusCase : corpusRun().cases) {
-        if (corpusCase.flags.count("nocompile") == 0) files.push_back(root + "/" + corpusCase.relPath);
+        if (corpusCase.flags.count("nocompile") == 0)
+            files.push_back(root + "/" + corpusCase.relPath);
     }
     return files;
 }
@@ -98,12 +99,13 @@ TEST(CorpusRunTest, EveryCaseIsCopiedByteForByteWhenNoRuleTouchesIt) {
     writeFile(root + "/rules.xml",
               "<KeyWords><Key kind=\"package\" code=\"nosuchvendor\"/></KeyWords>\n"
               "<Classes><class src=\"NoSuchClass\" to=\"Other\"/></Classes>\n");
-    CommandResult result = runCommand(std::string(NIDUS_CONVERT) + " --rules " +
-                                      quote(root + "/rules.xml") + " -o " + quote(root + "/out") +
-                                      " " + quote(run.sourceDir));
+    CommandResult result =
+        runCommand(std::string(NIDUS_CONVERT) + " --rules " + quote(root + "/rules.xml") + " -o " +
+                   quote(root + "/out") + " " + quote(run.sourceDir));
     EXPECT_NE(std::string::npos, result.output.find(" 0 converted, ")) << result.output;
     for (const CorpusCase& corpusCase : run.cases)
-        EXPECT_EQ(corpusCase.input, readFile(root + "/out/" + corpusCase.relPath)) << corpusCase.testName;
+        EXPECT_EQ(corpusCase.input, readFile(root + "/out/" + corpusCase.relPath))
+            << corpusCase.testName;
 }
 
 TEST(CorpusRunTest, ExitsWithOneBecauseSomeCasesFail) {

@@ -65,8 +65,8 @@ TEST_F(ExampleTest, ConvertedTreeCompilesAgainstTheNewVendor) {
 TEST(ExampleDefaultOutputTest, WritesIntoConvertAndLeavesTheSourcesAlone) {
     std::string copy = makeTempDir() + "/src";
     fs::copy(kSource, copy, fs::copy_options::recursive);
-    CommandResult run = runCommand(std::string(NIDUS_CONVERT) + " --rules " + quote(kRules) + " " +
-                                   quote(copy));
+    CommandResult run =
+        runCommand(std::string(NIDUS_CONVERT) + " --rules " + quote(kRules) + " " + quote(copy));
     EXPECT_EQ(0, run.exitCode) << run.output;
     EXPECT_NE(std::string::npos, run.output.find("output: " + copy + "/Convert/")) << run.output;
     std::vector<std::string> after;
@@ -79,8 +79,8 @@ TEST(ExampleDefaultOutputTest, WritesIntoConvertAndLeavesTheSourcesAlone) {
     EXPECT_EQ(listTree(kExpected), listTree(copy + "/Convert"));
 
     // A second run does not convert its own output.
-    CommandResult again = runCommand(std::string(NIDUS_CONVERT) + " --rules " + quote(kRules) +
-                                     " " + quote(copy));
+    CommandResult again =
+        runCommand(std::string(NIDUS_CONVERT) + " --rules " + quote(kRules) + " " + quote(copy));
     EXPECT_NE(std::string::npos, again.output.find("nidus-convert: 7 files")) << again.output;
 }
 

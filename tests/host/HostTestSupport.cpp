@@ -18,7 +18,8 @@ namespace fs = std::filesystem;
 namespace {
 
 bool isRule(const std::string& line, char c) {
-    return line.size() >= 3 && std::all_of(line.begin(), line.end(), [c](char x) { return x == c; });
+    return line.size() >= 3 &&
+           std::all_of(line.begin(), line.end(), [c](char x) { return x == c; });
 }
 
 std::string joinLines(const std::vector<std::string>& lines) {
@@ -38,7 +39,8 @@ std::string javaFileName(const std::string& input) {
         if (found == std::string::npos) continue;
         size_t start = found + std::string(kind).size();
         size_t end = start;
-        while (end < input.size() && (isalnum(static_cast<unsigned char>(input[end])) || input[end] == '_'))
+        while (end < input.size() &&
+               (isalnum(static_cast<unsigned char>(input[end])) || input[end] == '_'))
             ++end;
         return input.substr(start, end - start) + ".java";
     }
@@ -198,8 +200,8 @@ bool haveJavac() {
 
 std::string compileJava(const std::vector<std::string>& files, const std::string& sourcePath) {
     std::string classes = makeTempDir();
-    std::string command = "javac -encoding UTF-8 -nowarn -d " + quote(classes) + " -sourcepath " +
-                          quote(sourcePath);
+    std::string command =
+        "javac -encoding UTF-8 -nowarn -d " + quote(classes) + " -sourcepath " + quote(sourcePath);
     for (const std::string& file : files) command += " " + quote(file);
     CommandResult result = runCommand(command);
     fs::remove_all(classes);
@@ -210,7 +212,8 @@ std::vector<std::string> listTree(const std::string& dir) {
     std::vector<std::string> files;
     if (!fs::is_directory(dir)) return files;
     for (const auto& entry : fs::recursive_directory_iterator(dir)) {
-        if (entry.is_regular_file()) files.push_back(fs::relative(entry.path(), dir).generic_string());
+        if (entry.is_regular_file())
+            files.push_back(fs::relative(entry.path(), dir).generic_string());
     }
     std::sort(files.begin(), files.end());
     return files;

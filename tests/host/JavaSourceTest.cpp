@@ -83,10 +83,11 @@ TEST_F(JavaSourceTest, EmptyBlocksStayInsideTheirStatement) {
 }
 
 TEST_F(JavaSourceTest, DoWhileTryAndLabelsCloseWithTheirOwnClause) {
-    build(inMethod("do { a(); } while (b);\nouter: for (;;) { break outer; }\n"
-                   "try { c(); } catch (E e) { d(); } finally { f(); }"));
-    EXPECT_EQ((Lines{"1: do {", "2: a ( ) ;", "1: } while ( b ) ;", "1: outer :", "1: for ( ; ; ) {",
-                     "2: break outer ;", "1: }", "1: try {", "2: c ( ) ;",
+    build(
+        inMethod("do { a(); } while (b);\nouter: for (;;) { break outer; }\n"
+                 "try { c(); } catch (E e) { d(); } finally { f(); }"));
+    EXPECT_EQ((Lines{"1: do {", "2: a ( ) ;", "1: } while ( b ) ;", "1: outer :",
+                     "1: for ( ; ; ) {", "2: break outer ;", "1: }", "1: try {", "2: c ( ) ;",
                      "1: } catch ( E e ) {", "2: d ( ) ;", "1: } finally {", "2: f ( ) ;", "1: }"}),
               body());
 }
@@ -100,21 +101,23 @@ TEST_F(JavaSourceTest, SwitchLeavesItsOpeningBraceToThePluginAndLabelsAreOneLeve
 
 TEST_F(JavaSourceTest, ArrowRulesAreOneStatementOrALabelWithABlock) {
     build(inMethod("switch (k) {\ncase 1 -> a();\ndefault -> { b(); }\n}"));
-    EXPECT_EQ((Lines{"1: switch ( k )", "2: case 1 -> a ( ) ;", "2: default ->", "2: {", "3: b ( ) ;",
-                     "2: }", "1: }"}),
+    EXPECT_EQ((Lines{"1: switch ( k )", "2: case 1 -> a ( ) ;", "2: default ->", "2: {",
+                     "3: b ( ) ;", "2: }", "1: }"}),
               body());
 }
 
 TEST_F(JavaSourceTest, LambdasAndAnonymousClassesStayInsideTheirStatement) {
     build(inMethod("run(() -> {\n a();\n});\nObject o = new Object() {\n int x;\n};"));
-    EXPECT_EQ((Lines{"1: run ( ( ) -> { a ( ) ; } ) ;", "1: Object o = new Object ( ) { int x ; } ;"}),
-              body());
+    EXPECT_EQ(
+        (Lines{"1: run ( ( ) -> { a ( ) ; } ) ;", "1: Object o = new Object ( ) { int x ; } ;"}),
+        body());
 }
 
 TEST_F(JavaSourceTest, CommentsJoinTheStatementOnTheirLineOrStandAlone) {
     build(inMethod("a(); // after a\n// own line\nif (x) // why\n    b();"));
-    EXPECT_EQ((Lines{"1: a ( ) ; // after a", "1: // own line", "1: if ( x ) // why", "1: b ( ) ;"}),
-              body());
+    EXPECT_EQ(
+        (Lines{"1: a ( ) ; // after a", "1: // own line", "1: if ( x ) // why", "1: b ( ) ;"}),
+        body());
     EXPECT_EQ("/* after a */", leaf("// after a").nodeText);
     EXPECT_EQ(host::kKindNote, leaf("// own line").kind);
 }
@@ -155,9 +158,12 @@ TEST_F(JavaSourceTest, ElseIfIsOneFirstToken) {
 }
 
 TEST_F(JavaSourceTest, TypedReceiversGiveTheirTypeToTheMethodAndStayVariables) {
-    build("import net.olddb.Session;\nclass T {\n  Session field;\n"
-          "  void m(Session param, Object raw) {\n    Session local = null;\n    var made = new Session();\n"
-          "    local.a(); param.b(); field.c(); this.field.d(); ((Session) raw).e(); made.f();\n  }\n}\n");
+    build(
+        "import net.olddb.Session;\nclass T {\n  Session field;\n"
+        "  void m(Session param, Object raw) {\n    Session local = null;\n    var made = new "
+        "Session();\n"
+        "    local.a(); param.b(); field.c(); this.field.d(); ((Session) raw).e(); made.f();\n  "
+        "}\n}\n");
     for (const char* method : {"a", "b", "c", "d", "e", "f"}) {
         EXPECT_EQ(host::kKindMethod, leaf(method).kind) << method;
         EXPECT_EQ(std::string("net.olddb.Session.") + method, leaf(method).qualified) << method;
@@ -170,8 +176,9 @@ TEST_F(JavaSourceTest, TypedReceiversGiveTheirTypeToTheMethodAndStayVariables) {
 }
 
 TEST_F(JavaSourceTest, ConstantsAfterAClassAreMembersAndNestedTypesAreClasses) {
-    build("import net.olddb.Session;\nclass T {\n  int x = Session.DEFAULT_TIMEOUT;\n"
-          "  Object y = Session.Kind.READ;\n  Object z = Session.open(\"u\");\n}\n");
+    build(
+        "import net.olddb.Session;\nclass T {\n  int x = Session.DEFAULT_TIMEOUT;\n"
+        "  Object y = Session.Kind.READ;\n  Object z = Session.open(\"u\");\n}\n");
     EXPECT_EQ(host::kKindClassRef, leaf("Session", 1).kind);
     EXPECT_EQ("net.olddb.Session", leaf("Session", 1).qualified);
     EXPECT_EQ(host::kKindMember, leaf("DEFAULT_TIMEOUT").kind);
@@ -196,8 +203,9 @@ TEST_F(JavaSourceTest, DottedNamesSplitIntoPackagePartsAndAClass) {
 TEST_F(JavaSourceTest, OnDemandImportsResolveThroughTheTreeTheJdkAndThenTheRules) {
     types.byPackage["app"].insert("Result");
     types.qualifiedNames.insert("app.Result");
-    build("package app;\nimport java.util.*;\nimport net.olddb.*;\nclass T {\n"
-          "  List<Session> a;\n  Result b;\n  Unknown c;\n  String d;\n}\n");
+    build(
+        "package app;\nimport java.util.*;\nimport net.olddb.*;\nclass T {\n"
+        "  List<Session> a;\n  Result b;\n  Unknown c;\n  String d;\n}\n");
     EXPECT_EQ("java.util.List", leaf("List").qualified);
     EXPECT_EQ("net.olddb.Session", leaf("Session").qualified);
     EXPECT_EQ("app.Result", leaf("Result").qualified);
@@ -212,9 +220,10 @@ TEST_F(JavaSourceTest, OnDemandImportOutsideTheRulesSuppliesNothing) {
 }
 
 TEST_F(JavaSourceTest, UnknownReceiversAndStaticImportsAndOwnMethods) {
-    build("import static net.olddb.Util.connect;\nimport net.olddb.Session;\nclass T {\n"
-          "  Session own() { return null; }\n  void m() {\n    connect();\n    open().run();\n"
-          "    own().close();\n    helper();\n  }\n}\n");
+    build(
+        "import static net.olddb.Util.connect;\nimport net.olddb.Session;\nclass T {\n"
+        "  Session own() { return null; }\n  void m() {\n    connect();\n    open().run();\n"
+        "    own().close();\n    helper();\n  }\n}\n");
     EXPECT_EQ("net.olddb.Util.connect", leaf("connect", 1).qualified);
     EXPECT_EQ("run", leaf("run").qualified);
     EXPECT_EQ("net.olddb.Session.close", leaf("close").qualified);
