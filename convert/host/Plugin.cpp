@@ -68,7 +68,8 @@ bool loadPlugin(const std::string& library, const std::string& rules, tala::ICon
         reason = "plug-in library not found: " + library;
         return false;
     }
-    std::string path = library;
+    // An absolute path, so that dlopen never searches the system's folders.
+    std::string path = fs::absolute(library, error).string();
     fs::path privateDir;
     if (!rules.empty()) {
         char pattern[] = "/tmp/nidus-convert-XXXXXX";

@@ -160,7 +160,11 @@ int main(int argc, char** argv) {
         return usageError("source directory not found: " + options.source);
     host::RunOptions run;
     run.sourceDir = asDirectory(fs::canonical(options.source, error));
-    if (!options.output.empty()) run.outputDir = asDirectory(fs::absolute(options.output, error));
+    if (!options.output.empty()) {
+        if (fs::exists(options.output, error) && !fs::is_directory(options.output, error))
+            return usageError("output root is not a directory: " + options.output);
+        run.outputDir = asDirectory(fs::absolute(options.output, error));
+    }
 
     std::string plugin = options.plugin.empty() ? defaultPlugin() : options.plugin;
     std::string rules = options.rules;

@@ -90,6 +90,14 @@ TEST_F(CommandLineTest, PluginThatCannotBeLoadedIsAUsageError) {
     EXPECT_TRUE(listTree(output).empty());
 }
 
+TEST_F(CommandLineTest, OutputRootThatIsAFileIsAUsageError) {
+    writeFile(source + "/A.java", kConverts);
+    writeFile(output, "a file");
+    CommandResult result = convertTree();
+    EXPECT_EQ(2, result.exitCode);
+    EXPECT_EQ("nidus-convert: output root is not a directory: " + output + "\n", result.output);
+}
+
 TEST_F(CommandLineTest, UnknownOptionsAndBadValuesAreUsageErrors) {
     EXPECT_EQ(2, convert("--frobnicate " + quote(source)).exitCode);
     EXPECT_EQ(2, convert("--answer maybe " + quote(source)).exitCode);
