@@ -41,10 +41,12 @@
 // parts. A capitalised part is a class only where a type can stand or where
 // a receiver is not a variable; in Type.NAME the name is a member (12):
 // constants are members. The member after a receiver is 12, an own field
-// named without receiver 13, a called method 14. Locals, parameters and
-// fields used as values or receivers are variables (17), never 16 or 11, so
-// the plug-in keeps "s." in front of a renamed call. Declared names are 18,
-// labels 28, anything else 19.
+// named without receiver 13, a called method 14. Locals and parameters are
+// variables (17), fields named without receiver 13: never 16 or 11, so the
+// plug-in keeps "s." in front of a renamed call. In an import the parts are
+// 16 and the last name is 11 carrying the whole imported name; the file's
+// own package declaration is 19 throughout. Declared names are 18, labels
+// 28, anything else 19.
 //
 // Qualified names (kinds 11 to 14). A class name resolves through the
 // file's own types, its single-type imports, the source tree's types in the
@@ -52,9 +54,9 @@
 // the name from, java.lang, and last an on-demand import of a package under
 // the rules. A member or method gets its receiver's type plus "." plus its
 // name, where the type is known: a class, a typed local, parameter or field
-// (var with a new initializer too), this, super, a cast, new T(), or no
-// receiver (the file's own members, or a static import). Otherwise it
-// carries its name as written.
+// (var with a new initializer too), this, super, a cast, new T(), a call of
+// the file's own method, or no receiver (the file's own members, or a
+// static import). Otherwise it carries its name as written.
 #include "JavaSource.h"
 
 #include <tree_sitter/api.h>
