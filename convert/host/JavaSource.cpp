@@ -87,6 +87,12 @@ bool isLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
 }
 
+constexpr char kArraySuffix[] = "[]";
+
+bool isArrayType(const std::string& type) {
+    return type.size() > 2 && type.compare(type.size() - 2, 2, kArraySuffix) == 0;
+}
+
 bool isCapitalised(const std::string& name) {
     return !name.empty() && name[0] >= 'A' && name[0] <= 'Z';
 }
@@ -375,6 +381,12 @@ private:
             return name == "var" ? std::string() : resolveType(name);
         }
         if (type == "generic_type") return typeName(ts_node_named_child(node, 0));
+        if (type == "array_type") {
+            // Kept as T[] so that an element (a[i]) has type T; the array
+            // itself has no members of the vendor's.
+            std::string element = typeName(fieldOf(node, "element"));
+            return element.empty() ? element : element + kArraySuffix;
+        }
         if (type == "scoped_type_identifier") return scopedTypeName(node, false);
         return std::string();
     }
@@ -805,7 +817,7 @@ private:
         if (!ts_node_is_null(object)) {
             Receiver receiver = analyse(object);
             if ((receiver.kind == Receiver::kType || receiver.kind == Receiver::kValue) &&
-                !receiver.name.empty())
+                !receiver.name.empty() && !isArrayType(receiver.name))
                 qualified = receiver.name + "." + method;
         } else {
             auto member = staticMembers.find(method);
@@ -912,7 +924,7 @@ private:
                 }
                 return result;
             }
-            if (owner.kind == Receiver::kValue && !owner.name.empty()) {
+            if (owner.kind == Receiver::kValue && !owner.name.empty() && !isArrayType(owner.name)) {
                 mark(field, kKindMember, owner.name + "." + name);
                 result.kind = Receiver::kValue;
                 result.name = fieldType(ownKey(owner.name), name);
@@ -942,6 +954,18 @@ private:
                 }
             }
             return inner.kind == Receiver::kValue ? inner : Receiver{};
+        }
+        if (type == "array_access") {
+            Receiver array = analyse(fieldOf(node, "array"));
+            uint32_t count = ts_node_child_count(node);
+            for (uint32_t i = 0; i < count; ++i) {
+                TSNode child = ts_node_child(node, i);
+                if (!ts_node_eq(child, fieldOf(node, "array"))) visit(child);
+            }
+            result.kind = Receiver::kValue;
+            if (array.kind == Receiver::kValue && isArrayType(array.name))
+                result.name = array.name.substr(0, array.name.size() - strlen(kArraySuffix));
+            return result;
         }
         if (type == "cast_expression") {
             visitChildren(node);
