@@ -20,16 +20,16 @@ const char* const kRules =
 // An import statement with the nodes a host gives it: keywords (kind 7),
 // names (kind 16) and punctuation (kind 4).
 StmtSpec importOf(const std::string& source) {
-    StmtSpec spec = statement(source).kind(tala::kStmtImport);
-    for (const TokenSpec& token : spec.tokens) {
+    StmtSpec desc = statement(source).kind(tala::kStmtImport);
+    for (const TokenSpec& token : desc.tokens) {
         int kind = tala::kNodeOperator;
         if (token.text == "import" || token.text == "static")
             kind = tala::kNodeKeyword;
         else if (std::isalnum(static_cast<unsigned char>(token.text[0])) || token.text[0] == '_')
             kind = tala::kNodeName;
-        spec.withNode(node(kind, token.text));
+        desc.withNode(node(kind, token.text));
     }
-    return spec;
+    return desc;
 }
 
 StmtSpec importNodes(const std::string& nodes) {

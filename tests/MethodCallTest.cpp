@@ -196,11 +196,11 @@ TEST_F(MethodCallInChinese, BoxesUseTheirGbkTexts) {
 
 // Nodes of a call of "one" nested depth times around the argument a.
 StmtSpec nestedCalls(int depth) {
-    StmtSpec spec = statement("TOKENS");
-    for (int i = 0; i < depth; ++i) spec.withNodes(call("one") + " (:4");
-    spec.withNode(node(tala::kNodeName, "a"));
-    for (int i = 0; i < depth; ++i) spec.withNode(node(tala::kNodeOperator, ")"));
-    return spec;
+    StmtSpec desc = statement("TOKENS");
+    for (int i = 0; i < depth; ++i) desc.withNodes(call("one") + " (:4");
+    desc.withNode(node(tala::kNodeName, "a"));
+    for (int i = 0; i < depth; ++i) desc.withNode(node(tala::kNodeOperator, ")"));
+    return desc;
 }
 
 TEST_F(MethodCall, NestingBeyondTheBoundFailsTheStatementNotTheStack) {

@@ -7,17 +7,17 @@ namespace {
 
 using Note = PluginTest;
 
-NodeSpec withFullText(NodeSpec spec, const std::string& fullText) {
-    spec.fullText = fullText;
-    return spec;
+NodeSpec withFullText(NodeSpec desc, const std::string& fullText) {
+    desc.fullText = fullText;
+    return desc;
 }
 
 // A keyword node that carries its note in its operand.
 NodeSpec keywordNote(int subType, const NodeSpec* operand) {
-    NodeSpec spec = node(tala::kNodeKeyword, "note");
-    spec.subType = subType;
-    if (operand != nullptr) spec.operand = std::make_shared<NodeSpec>(*operand);
-    return spec;
+    NodeSpec desc = node(tala::kNodeKeyword, "note");
+    desc.subType = subType;
+    if (operand != nullptr) desc.operand = std::make_shared<NodeSpec>(*operand);
+    return desc;
 }
 
 struct NoteCase {

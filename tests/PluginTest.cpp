@@ -92,8 +92,8 @@ std::string PluginTest::finishWriting() {
     return written();
 }
 
-int PluginTest::convert(const StmtSpec& spec) {
-    return host.convertStmt(plugin, spec);
+int PluginTest::convert(const StmtSpec& desc) {
+    return host.convertStmt(plugin, desc);
 }
 
 int PluginTest::runBody(const std::vector<StmtSpec>& body, int mode) {

@@ -44,7 +44,7 @@ protected:
     // Ends the writing pass and returns what was written.
     std::string finishWriting();
 
-    int convert(const StmtSpec& spec);
+    int convert(const StmtSpec& desc);
     int runBody(const std::vector<StmtSpec>& body, int mode = tala::kBodyClosed);
 
     // Text with LF line breaks as the output file has them on this system.

@@ -12,13 +12,13 @@ class RuleTables : public PluginTest {
 protected:
     // Runs one statement through the whole cycle of a new source file and
     // returns the output file: the source when nothing was converted.
-    std::string convertAlone(const StmtSpec& spec) {
+    std::string convertAlone(const StmtSpec& desc) {
         sourceFile(kSource, "", "F" + std::to_string(++files) + ".java");
         EXPECT_EQ(0, plugin->beginFile());
-        convert(spec);
+        convert(desc);
         if (plugin->endFile() == 1) {
             EXPECT_EQ(0, plugin->beginFile());
-            EXPECT_EQ(0, convert(spec));
+            EXPECT_EQ(0, convert(desc));
             EXPECT_EQ(0, plugin->endFile());
         }
         return written();

@@ -49,7 +49,7 @@ class Arena;
 
 class NodeView : public tala::INode {
 public:
-    NodeView(Arena& arena, const NodeSpec* spec) : arena(arena), spec(spec) {}
+    NodeView(Arena& arena, const NodeSpec* desc) : arena(arena), desc(desc) {}
     virtual ~NodeView() = default;
 
     std::string getText() override { return current()->text; }
@@ -64,11 +64,11 @@ public:
     void releaseNode(tala::INode* node) override;
 
 protected:
-    virtual const NodeSpec* current() const { return spec; }
-    tala::INode* child(const std::shared_ptr<NodeSpec>& childSpec);
+    virtual const NodeSpec* current() const { return desc; }
+    tala::INode* child(const std::shared_ptr<NodeSpec>& childDesc);
 
     Arena& arena;
-    const NodeSpec* spec;
+    const NodeSpec* desc;
 };
 
 // The cursor of getFirstNode: moved in place by nextNode and prevNode.
@@ -85,16 +85,16 @@ protected:
 
 class TokenView : public tala::IToken {
 public:
-    TokenView(const TokenSpec& spec, bool first) : spec(spec), first(first) {}
+    TokenView(const TokenSpec& desc, bool first) : desc(desc), first(first) {}
     virtual ~TokenView() = default;
-    std::string getText() override { return spec.text; }
-    bool isBracket() override { return spec.bracket; }
-    bool hasNewLine() override { return spec.newLine; }
-    bool hasBlank() override { return spec.blank; }
+    std::string getText() override { return desc.text; }
+    bool isBracket() override { return desc.bracket; }
+    bool hasNewLine() override { return desc.newLine; }
+    bool hasBlank() override { return desc.blank; }
     int hasPrev() override { return first ? 0 : 1; }
 
 private:
-    const TokenSpec& spec;
+    const TokenSpec& desc;
     bool first;
 };
 
@@ -123,8 +123,8 @@ public:
         return raw;
     }
 
-    TokenView* makeToken(const void* owner, const TokenSpec& spec, bool first) {
-        tokens.push_back(std::make_unique<TokenView>(spec, first));
+    TokenView* makeToken(const void* owner, const TokenSpec& desc, bool first) {
+        tokens.push_back(std::make_unique<TokenView>(desc, first));
         discipline.obtained(tokens.back().get(), owner);
         return tokens.back().get();
     }
@@ -147,19 +147,19 @@ void NodeView::releaseNode(tala::INode* node) {
     arena.discipline.released(node, this);
 }
 
-tala::INode* NodeView::child(const std::shared_ptr<NodeSpec>& childSpec) {
-    if (!childSpec) return nullptr;
-    return arena.makeNode<NodeView>(this, childSpec.get());
+tala::INode* NodeView::child(const std::shared_ptr<NodeSpec>& childDesc) {
+    if (!childDesc) return nullptr;
+    return arena.makeNode<NodeView>(this, childDesc.get());
 }
 
 class FakeStmt : public tala::IStmt {
 public:
-    FakeStmt(const StmtSpec& spec, Discipline& discipline) : spec(spec), arena(discipline) {}
+    FakeStmt(const StmtSpec& desc, Discipline& discipline) : desc(desc), arena(discipline) {}
     virtual ~FakeStmt() = default;
 
-    int getLine() override { return spec.line; }
-    int getPrevLine() override { return spec.prevLine; }
-    int getNextLine() override { return spec.nextLine; }
+    int getLine() override { return desc.line; }
+    int getPrevLine() override { return desc.prevLine; }
+    int getNextLine() override { return desc.nextLine; }
     int prepareNodes() override {
         noteMode = false;
         return 0;
@@ -171,8 +171,8 @@ public:
 
     int traverseNode(std::function<int(tala::INode*)> callback) override {
         int result = 0;
-        for (size_t i = 0; i < spec.nodes.size(); ++i) {
-            Cursor view(arena, spec.nodes);
+        for (size_t i = 0; i < desc.nodes.size(); ++i) {
+            Cursor view(arena, desc.nodes);
             view.index = i;
             int answer = callback(&view);
             if (answer < 0) return -1;
@@ -182,7 +182,7 @@ public:
     }
 
     tala::INode* getFirstNode() override {
-        const std::vector<NodeSpec>& list = noteMode ? spec.noteNodes : spec.nodes;
+        const std::vector<NodeSpec>& list = noteMode ? desc.noteNodes : desc.nodes;
         if (list.empty()) return nullptr;
         return arena.makeNode<Cursor>(this, list);
     }
@@ -202,7 +202,7 @@ public:
     }
 
     void releaseNode(tala::INode* node) override { arena.discipline.released(node, this); }
-    int getNoteType() override { return spec.noteType; }
+    int getNoteType() override { return desc.noteType; }
 
     int hasPrevNode(tala::INode* node) override {
         Cursor* cursor = usableCursor(node, "hasPrevNode");
@@ -210,28 +210,28 @@ public:
     }
 
     int traverseToken(std::function<int(tala::IToken*)> callback) override {
-        for (size_t i = 0; i < spec.tokens.size(); ++i) {
-            TokenView view(spec.tokens[i], i == 0);
+        for (size_t i = 0; i < desc.tokens.size(); ++i) {
+            TokenView view(desc.tokens[i], i == 0);
             if (callback(&view) != 0) return -1;
         }
         return 0;
     }
 
     tala::IToken* getFirstToken() override {
-        if (spec.tokens.empty()) return nullptr;
-        return arena.makeToken(this, spec.tokens.front(), true);
+        if (desc.tokens.empty()) return nullptr;
+        return arena.makeToken(this, desc.tokens.front(), true);
     }
 
     tala::IToken* getLastToken() override {
-        if (!spec.hasLastToken) return nullptr;
-        return arena.makeToken(this, spec.lastToken, false);
+        if (!desc.hasLastToken) return nullptr;
+        return arena.makeToken(this, desc.lastToken, false);
     }
 
     void releaseToken(tala::IToken* token) override { arena.discipline.released(token, this); }
-    int getLevel() override { return spec.level; }
-    int getPrevLevel() override { return spec.prevLevel; }
-    int getNextLevel() override { return spec.nextLevel; }
-    int getType() override { return spec.type; }
+    int getLevel() override { return desc.level; }
+    int getPrevLevel() override { return desc.prevLevel; }
+    int getNextLevel() override { return desc.nextLevel; }
+    int getType() override { return desc.type; }
 
 private:
     Cursor* usableCursor(tala::INode* node, const char* operation) {
@@ -243,7 +243,7 @@ private:
         return cursor;
     }
 
-    const StmtSpec& spec;
+    const StmtSpec& desc;
     Arena arena;
     bool noteMode = false;
 };
@@ -277,18 +277,18 @@ std::vector<TokenSpec> tokenize(const std::string& source) {
 }
 
 NodeSpec node(int type, const std::string& text, const std::string& qualifiedName) {
-    NodeSpec spec;
-    spec.type = type;
-    spec.text = text;
-    spec.fullText = text;
-    spec.qualifiedName = qualifiedName;
-    return spec;
+    NodeSpec desc;
+    desc.type = type;
+    desc.text = text;
+    desc.fullText = text;
+    desc.qualifiedName = qualifiedName;
+    return desc;
 }
 
 NodeSpec noteNode(const std::string& fullText) {
-    NodeSpec spec = node(tala::kNodeNote, fullText);
-    spec.fullText = fullText;
-    return spec;
+    NodeSpec desc = node(tala::kNodeNote, fullText);
+    desc.fullText = fullText;
+    return desc;
 }
 
 std::vector<NodeSpec> parseNodes(const std::string& description) {
@@ -318,9 +318,9 @@ std::vector<NodeSpec> parseNodes(const std::string& description) {
 }
 
 StmtSpec statement(const std::string& source) {
-    StmtSpec spec;
-    spec.tokens = tokenize(source);
-    return spec;
+    StmtSpec desc;
+    desc.tokens = tokenize(source);
+    return desc;
 }
 
 StmtSpec& StmtSpec::kind(int statementType) {
@@ -343,12 +343,12 @@ StmtSpec& StmtSpec::lines(int lineValue, int prev, int next) {
 }
 
 StmtSpec& StmtSpec::withNodes(const std::string& description) {
-    for (const NodeSpec& spec : parseNodes(description)) nodes.push_back(spec);
+    for (const NodeSpec& desc : parseNodes(description)) nodes.push_back(desc);
     return *this;
 }
 
-StmtSpec& StmtSpec::withNode(const NodeSpec& spec) {
-    nodes.push_back(spec);
+StmtSpec& StmtSpec::withNode(const NodeSpec& desc) {
+    nodes.push_back(desc);
     return *this;
 }
 
@@ -420,8 +420,8 @@ int ScriptedHost::hasStmt() {
 }
 
 int ScriptedHost::traverseStmt(std::function<int(tala::IStmt*)> callback) {
-    for (const StmtSpec& spec : body) {
-        FakeStmt stmt(spec, discipline);
+    for (const StmtSpec& desc : body) {
+        FakeStmt stmt(desc, discipline);
         ++statementsVisited;
         if (callback(&stmt) != 0) return -1;
     }
@@ -433,8 +433,8 @@ void ScriptedHost::writeLog(const std::string& message, const std::string& detai
     log.push_back({message, detail, file, line});
 }
 
-int ScriptedHost::convertStmt(tala::IConvert* plugin, const StmtSpec& spec) {
-    FakeStmt stmt(spec, discipline);
+int ScriptedHost::convertStmt(tala::IConvert* plugin, const StmtSpec& desc) {
+    FakeStmt stmt(desc, discipline);
     return plugin->convertStmt(&stmt);
 }
 

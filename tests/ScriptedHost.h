@@ -67,7 +67,7 @@ struct StmtSpec {
     StmtSpec& levels(int levelValue, int prev, int next);
     StmtSpec& lines(int lineValue, int prev, int next);
     StmtSpec& withNodes(const std::string& description);
-    StmtSpec& withNode(const NodeSpec& spec);
+    StmtSpec& withNode(const NodeSpec& desc);
     StmtSpec& note(const NodeSpec& root, int type = 1);
     StmtSpec& noteKind(int type);
     StmtSpec& last(const std::string& text);
@@ -151,7 +151,7 @@ public:
 
     // Runs one statement through convertStmt, as a host does for a
     // statement handed on its own.
-    int convertStmt(tala::IConvert* plugin, const StmtSpec& spec);
+    int convertStmt(tala::IConvert* plugin, const StmtSpec& desc);
 
     virtual ~ScriptedHost() = default;
 };

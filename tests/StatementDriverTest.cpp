@@ -14,10 +14,10 @@ StmtSpec at(const std::string& source, int level, int prev, int next, int line) 
 
 // A statement whose first token is the host's single "else if" token.
 StmtSpec elseIf(const std::string& condition) {
-    StmtSpec spec = statement("else if " + condition);
-    spec.tokens[0].text = "else if";
-    spec.tokens.erase(spec.tokens.begin() + 1);
-    return spec;
+    StmtSpec desc = statement("else if " + condition);
+    desc.tokens[0].text = "else if";
+    desc.tokens.erase(desc.tokens.begin() + 1);
+    return desc;
 }
 
 void openBlocks(tala::IConvert* plugin, int count) {
