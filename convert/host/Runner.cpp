@@ -103,9 +103,16 @@ RunReport Runner::run() {
             fflush(stderr);
         }
         FileReport file = convertFile(files[i]);
-        if (file.result == FileResult::kFailed && file.reason == "refused") {
+        if (file.result == FileResult::kRefused) {
             report.refused = true;
-            report.refusal = "the plug-in refused to convert (its rules did not load)";
+            report.refusal = "the plug-in refused to convert: its rules did not load";
+            // What the plug-in logged while it read them.
+            for (size_t at = 0; at < file.log.size(); ++at) {
+                const LogLine& line = file.log[at];
+                report.refusal += (at == 0 ? " (" : "; ") + line.file + ":" +
+                                  std::to_string(line.line) + ": " + line.message;
+                if (at + 1 == file.log.size()) report.refusal += ")";
+            }
             break;
         }
         switch (file.result) {
@@ -117,6 +124,7 @@ RunReport Runner::run() {
             break;
         case FileResult::kFailed:
         case FileResult::kNotParsed:
+        case FileResult::kRefused:
             ++report.failed;
             break;
         }
@@ -164,8 +172,7 @@ FileReport Runner::convertFile(const std::string& rel) {
     report.messages = messageDesk().fileMessages;
     host.setFile(std::string(), std::string(), nullptr);
     if (refused) {
-        report.result = FileResult::kFailed;
-        report.reason = "refused";
+        report.result = FileResult::kRefused;
         return report;
     }
     if (result != 0) {

@@ -19,7 +19,8 @@ struct RunOptions {
     bool progress = false;  // show a progress line on standard error
 };
 
-enum class FileResult { kConverted, kCopied, kFailed, kNotParsed };
+// kRefused: the plug-in would not start the file (its rules did not load).
+enum class FileResult { kConverted, kCopied, kFailed, kNotParsed, kRefused };
 
 struct FileReport {
     std::string path;  // relative to the source root

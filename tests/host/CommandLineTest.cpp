@@ -80,6 +80,25 @@ TEST_F(CommandLineTest, MissingRuleFileAndRulesWithoutKeywordsAreUsageErrors) {
     EXPECT_EQ(1, lines(empty.output)) << empty.output;
 }
 
+TEST_F(CommandLineTest, RulesThePluginCannotLoadAreAUsageErrorWithItsLog) {
+    // The plug-in stops at the method without attributes, before it reaches
+    // the keywords.
+    writeFile(source + "/A.java", kConverts);
+    writeFile(rules,
+              "<Methods><method/></Methods>\n"
+              "<KeyWords><Key kind=\"package\" code=\"olddb\"/></KeyWords>\n");
+    CommandResult result = convertTree();
+    EXPECT_EQ(2, result.exitCode);
+    std::string last =
+        result.output.substr(result.output.rfind('\n', result.output.size() - 2) + 1);
+    EXPECT_EQ(
+        "nidus-convert: the plug-in refused to convert: its rules did not load "
+        "(TalaConfig:196: Attribute is null!)\n",
+        last)
+        << result.output;
+    EXPECT_TRUE(listTree(output).empty());
+}
+
 TEST_F(CommandLineTest, PluginThatCannotBeLoadedIsAUsageError) {
     writeFile(source + "/A.java", kConverts);
     writeFile(root + "/libbroken.so", "not a library");
