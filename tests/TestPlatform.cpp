@@ -89,14 +89,14 @@ void writeFile(const std::string& path, const std::string& content) {
     out << content;
 }
 
+// Each test loads its own copy: the plug-in finds config.xml beside the file
+// it was loaded from. Copies stay loaded, as a host keeps them.
 RegistFunction loadPluginCopy(const std::string& dir) {
     std::string copy = dir + kSeparator + pluginFileName();
     std::error_code error;
     std::filesystem::copy_file(NIDUS_PLUGIN_PATH, copy,
                                std::filesystem::copy_options::overwrite_existing, error);
     if (error) return nullptr;
-    // Each test loads its own copy: the plug-in finds config.xml beside the
-    // file it was loaded from. Copies stay loaded, as a host keeps them.
 #if defined(_WIN32)
     HMODULE library = LoadLibraryA(copy.c_str());
     if (library == nullptr) return nullptr;
