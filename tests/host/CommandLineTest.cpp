@@ -99,6 +99,24 @@ TEST_F(CommandLineTest, RulesThePluginCannotLoadAreAUsageErrorWithItsLog) {
     EXPECT_TRUE(listTree(output).empty());
 }
 
+TEST_F(CommandLineTest, WithoutRulesTheConfigBesideThePluginIsUsed) {
+    writeFile(source + "/A.java", kConverts);
+    std::string pluginDir = root + "/plugin";
+    writeFile(pluginDir + "/libnidus.so", readFile(NIDUS_PLUGIN));
+    std::string options = "--answer yes --plugin " + quote(pluginDir + "/libnidus.so") + " -o " +
+                          quote(output) + " " + quote(source);
+    CommandResult missing = convert(options);
+    EXPECT_EQ(2, missing.exitCode);
+    EXPECT_EQ("nidus-convert: no config.xml beside the plug-in (" + pluginDir +
+                  "/config.xml); give one with --rules\n",
+              missing.output);
+
+    writeFile(pluginDir + "/config.xml", kRules);
+    CommandResult found = convert(options);
+    EXPECT_EQ(0, found.exitCode) << found.output;
+    EXPECT_NE(std::string::npos, readFile(output + "/A.java").find("s.execute(\"x\");"));
+}
+
 TEST_F(CommandLineTest, PluginThatCannotBeLoadedIsAUsageError) {
     writeFile(source + "/A.java", kConverts);
     writeFile(root + "/libbroken.so", "not a library");
