@@ -1403,6 +1403,17 @@ private:
 
     // ---- neighbours ----
 
+    int lineOf(const Statement& statement) const { return leaves[statement.first].line; }
+    int endLineOf(const Statement& statement) const { return leaves[statement.last - 1].endLine; }
+
+    // The plug-in writes a statement's separator as " " when its next line
+    // equals its own line: so a statement that ends on the line where the
+    // next one starts reports its own line as the next line, whatever line
+    // it started on.
+    int nextLineFor(const Statement& current, const Statement& next) const {
+        return lineOf(next) == endLineOf(current) ? lineOf(current) : lineOf(next);
+    }
+
     void finish() {
         for (size_t s = 0; s < steps.size(); ++s) {
             Step& step = steps[s];
@@ -1412,23 +1423,24 @@ private:
                     Statement& current = list[i];
                     current.prevLevel = i == 0 ? 0 : list[i - 1].level;
                     current.nextLevel = i + 1 < list.size() ? list[i + 1].level : -1;
-                    current.prevLine = current.first > 0 ? leaves[current.first - 1].endLine : -1;
-                    current.nextLine = i + 1 < list.size() ? leaves[list[i + 1].first].line : -1;
+                    // After the previous statement, not after a leaf that no
+                    // statement holds (the switch's "{").
+                    current.prevLine = i > 0               ? endLineOf(list[i - 1])
+                                       : current.first > 0 ? leaves[current.first - 1].endLine
+                                                           : -1;
+                    current.nextLine = i + 1 < list.size() ? nextLineFor(current, list[i + 1]) : -1;
                 }
             } else if (step.kind == StepKind::kStatement) {
                 Statement& current = step.statements[0];
                 current.level = 1;
                 bool afterStatement = s > 0 && steps[s - 1].kind == StepKind::kStatement;
-                current.prevLine =
-                    afterStatement && current.first > 0 ? leaves[current.first - 1].endLine : -1;
+                current.prevLine = afterStatement ? endLineOf(steps[s - 1].statements[0]) : -1;
                 current.nextLine = -1;
                 if (s + 1 < steps.size()) {
                     const Step& next = steps[s + 1];
-                    if (next.kind == StepKind::kStatement) {
-                        current.nextLine = leaves[next.statements[0].first].line;
-                    } else if (next.kind == StepKind::kBody && !next.statements.empty()) {
-                        current.nextLine = leaves[next.statements[0].first].line;
-                    }
+                    if ((next.kind == StepKind::kStatement || next.kind == StepKind::kBody) &&
+                        !next.statements.empty())
+                        current.nextLine = nextLineFor(current, next.statements[0]);
                 }
             }
         }
