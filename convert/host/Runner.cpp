@@ -106,13 +106,6 @@ RunReport Runner::run() {
         if (file.result == FileResult::kRefused) {
             report.refused = true;
             report.refusal = "the plug-in refused to convert: its rules did not load";
-            // What the plug-in logged while it read them.
-            for (size_t at = 0; at < file.log.size(); ++at) {
-                const LogLine& line = file.log[at];
-                report.refusal += (at == 0 ? " (" : "; ") + line.file + ":" +
-                                  std::to_string(line.line) + ": " + line.message;
-                if (at + 1 == file.log.size()) report.refusal += ")";
-            }
             break;
         }
         switch (file.result) {

@@ -200,11 +200,21 @@ int main(int argc, char** argv) {
                           loaded, reason))
         return usageError(reason);
     service.setConverter(loaded.convert);
+    // What the plug-in logged while it read its rules: a rule file that it
+    // read only in part still converts, so the user is told.
+    std::string loadLog;
+    for (const host::LogLine& line : service.takeLog()) {
+        std::string place = line.file + ":" + std::to_string(line.line) + ": " + line.message;
+        fprintf(stderr, "nidus-convert: while reading its rules the plug-in logged %s\n",
+                place.c_str());
+        loadLog += (loadLog.empty() ? " (" : "; ") + place;
+    }
+    if (!loadLog.empty()) loadLog += ")";
 
     run.progress = isatty(STDERR_FILENO) != 0;
     host::Runner runner(run, service, *loaded.convert);
     host::RunReport report = runner.run();
-    if (report.refused) return usageError(report.refusal);
+    if (report.refused) return usageError(report.refusal + loadLog);
     printSummary(report, host::outputRoot(run));
     fflush(stdout);
     return report.failed == 0 ? kExitOk : kExitFailed;

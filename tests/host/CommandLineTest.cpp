@@ -117,6 +117,18 @@ TEST_F(CommandLineTest, WithoutRulesTheConfigBesideThePluginIsUsed) {
     EXPECT_NE(std::string::npos, readFile(output + "/A.java").find("s.execute(\"x\");"));
 }
 
+TEST_F(CommandLineTest, RulesReadInPartAreReportedAndTheRunGoesOn) {
+    // The keywords come first, so the plug-in keeps them and converts.
+    writeFile(source + "/A.java", kConverts);
+    writeFile(rules, std::string(kRules) + "<Members><member/></Members>\n");
+    CommandResult result = convertTree();
+    EXPECT_EQ(0, result.exitCode) << result.output;
+    EXPECT_EQ(0u, result.output.find("nidus-convert: while reading its rules the plug-in logged "
+                                     "TalaConfig:175: Attribute is null!\n"))
+        << result.output;
+    EXPECT_NE(std::string::npos, result.output.find("1 converted")) << result.output;
+}
+
 TEST_F(CommandLineTest, PluginThatCannotBeLoadedIsAUsageError) {
     writeFile(source + "/A.java", kConverts);
     writeFile(root + "/libbroken.so", "not a library");
