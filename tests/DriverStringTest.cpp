@@ -136,6 +136,31 @@ TEST_F(DriverString, AnswerNoFailsTheStatement) {
     EXPECT_EQ("", finishWriting());
 }
 
+TEST_F(DriverString, AnswerNoInsideARebuiltCallFailsTheStatement) {
+    beginWriting();
+    answer(tala::kAnswerNo);
+    EXPECT_EQ(-1,
+              convert(statement("T")
+                          .withNodes("f:14@net.olddb.S.f (:4 a:16 ,:4 Class:11 .:4 forName:14 (:4")
+                          .withNode(literal("net.olddb.Unknown"))
+                          .withNodes("):4 ):4 ;:4")));
+    EXPECT_EQ(std::vector<LogLine>{kNodeCodeNull}, log());
+    EXPECT_EQ(1u, boxes().size());
+    EXPECT_EQ("", finishWriting());
+}
+
+TEST_F(DriverString, RebuiltCallEndingOnALiteralFailsInsteadOfKeepingTheLiteral) {
+    beginWriting();
+    // The statement ends inside the argument list, on a literal.
+    EXPECT_EQ(
+        -1,
+        convert(
+            statement("T").withNodes("f:14@net.olddb.S.f (:4 a:16 ,:4").withNode(literal("Foo"))));
+    EXPECT_EQ(std::vector<LogLine>{kNodeCodeNull}, log());
+    EXPECT_TRUE(boxes().empty());
+    EXPECT_EQ("", finishWriting());
+}
+
 TEST_F(DriverString, NoQuestionWhenTheStatementFailsBeforeTheLiteral) {
     beginWriting();
     EXPECT_EQ(-1, convert(statement("T")

@@ -338,12 +338,15 @@ std::string TalaStmt::getNodeCode(IStmt* stmt, INode* node) {
     }
     switch (checkNode(node)) {
     case kRuleMatch: {
+        // Only a literal falls back to the word rules: a rebuilt call that
+        // failed may have left the cursor on a literal of its arguments.
+        bool literal = node->getType() == kNodeString;
         std::string text = convertNode(stmt, node, prefix);
         if (driverDeclined) {
             driverDeclined = false;
             return std::string();
         }
-        if (text.empty() && node->getType() == kNodeString) return replaceWords(node);
+        if (text.empty() && literal) return replaceWords(node);
         return text;
     }
     case kWordMatch:
