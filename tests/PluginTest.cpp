@@ -40,7 +40,10 @@ void PluginTest::TearDown() {
 
 tala::IConvert* PluginTest::loadRaw(const std::string& configXml) {
     if (!configXml.empty()) writeFile(pluginDir + kSeparator + "config.xml", configXml);
-    RegistFunction regist = loadPluginCopy(pluginDir);
+    return adopt(loadPluginCopy(pluginDir));
+}
+
+tala::IConvert* PluginTest::adopt(RegistFunction regist) {
     EXPECT_NE(nullptr, regist);
     if (regist == nullptr) return nullptr;
     plugin = regist(&host);

@@ -30,6 +30,9 @@ protected:
     // the test's root, with exactly this config.xml, and makes it the
     // current plug-in. Each copy reads the host's language when it is built.
     tala::IConvert* loadRawIn(const std::string& dirName, const std::string& configXml);
+    // Builds a converter through a loaded library's registConvert and makes
+    // it the current one.
+    tala::IConvert* adopt(RegistFunction regist);
 
     // The current source file: written under the source root at relDir.
     void sourceFile(const std::string& content, const std::string& relDir = "",

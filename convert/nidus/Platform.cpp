@@ -86,9 +86,11 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 
 namespace {
 
-// The library's own path, resolved when the library is loaded (the
-// counterpart of the module handle kept at process attach), so that a later
-// change of the working directory cannot move it.
+// The library's own path as it was loaded, recorded when the library is
+// loaded (the counterpart of the module handle kept at process attach). A
+// relative path is made absolute then, so that a later change of the working
+// directory cannot move it; links are not resolved, so config.xml is read
+// beside the path the host loaded.
 std::string& modulePath() {
     static std::string path;
     return path;
@@ -98,9 +100,14 @@ __attribute__((constructor)) void recordModulePath() {
     Dl_info info{};
     if (dladdr(reinterpret_cast<void*>(&recordModulePath), &info) == 0 || info.dli_fname == nullptr)
         return;
-    char* resolved = realpath(info.dli_fname, nullptr);
-    modulePath() = resolved != nullptr ? resolved : info.dli_fname;
-    free(resolved);
+    std::string path = info.dli_fname;
+    if (!path.empty() && path[0] != '/') {
+        char* directory = getcwd(nullptr, 0);
+        if (directory == nullptr) return;
+        path = std::string(directory) + "/" + path;
+        free(directory);
+    }
+    modulePath() = path;
 }
 
 using MessageBoxFunction = int (*)(void*, const char*, const char*, unsigned);
