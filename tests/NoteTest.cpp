@@ -60,6 +60,20 @@ TEST_F(Note, NoteComesOutAsOneCommentLineAboveItsStatement) {
     EXPECT_TRUE(log().empty());
 }
 
+TEST_F(Note, OperandChainBeyondAnyRealNoteGivesNoNote) {
+    const auto chain = [](int links) {
+        NodeSpec desc = noteNode("deep");
+        for (int i = 0; i < links; ++i) desc = keywordNote(124, &desc);
+        return desc;
+    };
+    load();
+    sourceFile("");
+    beginWriting();
+    EXPECT_EQ(0, runBody({statement("x;").note(chain(256)), statement("y;").note(chain(257))},
+                         tala::kBodyOpen));
+    EXPECT_EQ(lines("/* deep */\nx;\ny;\n"), finishWriting());
+}
+
 TEST_F(Note, NoteOfABraceLessBodyTakesTheBodysIndentation) {
     load();
     sourceFile("");

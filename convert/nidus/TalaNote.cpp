@@ -1,6 +1,9 @@
 // TalaNote: statement notes as comment lines.
 #include "TalaNote.h"
 
+#include <utility>
+#include <vector>
+
 namespace tala {
 
 namespace {
@@ -8,6 +11,7 @@ namespace {
 constexpr int kHasNote = 1;
 // A keyword node of this sub-kind carries its note in its operand.
 constexpr int kSubTypeNoteOperand = 124;
+constexpr size_t kMaxOperandChain = 256;
 constexpr char kCommentEnd[] = "*/";
 constexpr char kCommentEndEscaped[] = "* /";
 
@@ -37,24 +41,30 @@ void TalaNote::outputNote(IStmt* stmt) {
     fprintf(outputFile, "/* %s */\n", escapeCommentEnd(text).c_str());
 }
 
+// A note may sit behind a chain of keyword operands. The chain is walked
+// without recursion, each operand given back to its parent afterwards, and a
+// chain longer than any real note is cut off, so that hostile host input
+// yields no note instead of exhausting the stack.
 std::string TalaNote::getNoteText(INode* node, bool logical) {
     (void)logical;
-    switch (node->getType()) {
-    case kNodeNote:
-    case kNodeOperator:
-        return node->getFullText();
-    case kNodeKeyword: {
-        if (node->getSubType() != kSubTypeNoteOperand) return std::string();
-        node->prepareOperand();
-        INode* operand = node->getOperand();
-        if (operand == nullptr) return std::string();
-        std::string text = getNoteText(operand, true);
-        node->releaseNode(operand);
-        return text;
+    std::vector<std::pair<INode*, INode*>> taken;  // parent and its operand
+    std::string text;
+    for (INode* current = node; current != nullptr;) {
+        int type = current->getType();
+        if (type == kNodeNote || type == kNodeOperator) {
+            text = current->getFullText();
+            break;
+        }
+        if (type != kNodeKeyword || current->getSubType() != kSubTypeNoteOperand ||
+            taken.size() >= kMaxOperandChain)
+            break;
+        current->prepareOperand();
+        INode* operand = current->getOperand();
+        if (operand != nullptr) taken.emplace_back(current, operand);
+        current = operand;
     }
-    default:
-        return std::string();
-    }
+    for (auto it = taken.rbegin(); it != taken.rend(); ++it) it->first->releaseNode(it->second);
+    return text;
 }
 
 }  // namespace tala
