@@ -36,17 +36,21 @@
 // 5 (with their quotes); other literals 6; keywords 7; comments 27 (a line
 // comment's node text is its block-comment form, so a rebuilt line keeps
 // it). A class name standing alone (a declared type, new, a cast, a class
-// literal) is 24; the parts of a dotted type or a class used as a receiver
-// (Session.open, net.olddb.Session) are 11 for classes and 16 for package
-// parts. A capitalised part is a class only where a type can stand or where
-// a receiver is not a variable; in Type.NAME the name is a member (12):
-// constants are members. The member after a receiver is 12, an own field
-// named without receiver 13, a called method 14. Locals and parameters are
-// variables (17), fields named without receiver 13: never 16 or 11, so the
-// plug-in keeps "s." in front of a renamed call. In an import the parts are
-// 16 and the last name is 11 carrying the whole imported name; the file's
-// own package declaration is 19 throughout. Declared names are 18, labels
-// 28, anything else 19.
+// literal) is 24, which the plug-in's class rules match by its text; but a
+// name that resolves to a type outside the rules' packages (the file's own,
+// the tree's, the JDK's) is 11, so that a rule for a vendor class's short
+// name never renames another class of that name. The parts of a dotted type
+// or a class used as a receiver (Session.open, net.olddb.Session) are 11
+// for classes and 16 for package parts. A capitalised part is a class only
+// where a type can stand or where a receiver is not a variable; in
+// Type.NAME the name is a member (12): constants are members. The member
+// after a receiver is 12, and so is a bare name in a case label of a switch
+// over an enum; a field named without receiver (own or inherited) is 13; a
+// called or referenced (Type::name) method is 14. Locals and parameters are
+// variables (17): never 16 or 11, so the plug-in keeps "s." in front of a
+// renamed call. In an import the parts are 16 and the last name is 11
+// carrying the whole imported name; the file's own package declaration is
+// 19 throughout. Declared names are 18, labels 28, anything else 19.
 //
 // Qualified names (kinds 11 to 14). A class name resolves through the
 // file's own types, its single-type imports, the source tree's types in the
@@ -55,8 +59,13 @@
 // the rules. A member or method gets its receiver's type plus "." plus its
 // name, where the type is known: a class, a typed local, parameter or field
 // (var with a new initializer too), this, super, a cast, new T(), a call of
-// the file's own method, or no receiver (the file's own members, or a
-// static import). Otherwise it carries its name as written.
+// the file's own method, or no receiver (the enclosing classes' members, a
+// static import, or else a member inherited from the superclass). Untyped
+// lambda parameters take their types from the target where the JDK fixes
+// them: forEach of a collection or map declared with type arguments, and a
+// variable of one of java.util.function's interfaces. A case label's bare
+// name belongs to the switch selector's type when that is known and is no
+// JDK type (so an enum). Otherwise a name carries its text as written.
 #include "JavaSource.h"
 
 #include <tree_sitter/api.h>
@@ -83,6 +92,10 @@ bool isType(TSNode node, const char* type) {
     return !ts_node_is_null(node) && strcmp(ts_node_type(node), type) == 0;
 }
 
+bool isComment(TSNode node) {
+    return isType(node, "line_comment") || isType(node, "block_comment");
+}
+
 bool isLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
 }
@@ -106,6 +119,12 @@ bool isConstantName(const std::string& name) {
 bool isAtomic(const std::string& type) {
     return type == "string_literal" || type == "character_literal" || type == "line_comment" ||
            type == "block_comment";
+}
+
+bool isTypeDeclaration(const std::string& type) {
+    return type == "class_declaration" || type == "interface_declaration" ||
+           type == "enum_declaration" || type == "record_declaration" ||
+           type == "annotation_type_declaration";
 }
 
 bool isLiteralType(const std::string& type) {
@@ -146,19 +165,29 @@ struct Variable {
     std::string type;  // qualified type, empty when unknown
     bool field = false;
     std::string owner;  // the declaring class of a field
+    TSNode declared{};  // the type as written (for its type arguments), if any
+};
+
+// What a class of the file declares: its fields, method -> result type
+// (types qualified, empty when unknown).
+struct ClassMembers {
+    std::map<std::string, Variable> fields;
+    std::map<std::string, std::string> methods;
 };
 
 struct Scope {
     std::map<std::string, Variable> variables;
     bool classScope = false;
-    std::string classQualified;
+    std::string classQualified;  // empty for an anonymous class
     std::string superQualified;
+    ClassMembers members;  // of a class scope
 };
 
 // What a receiver expression turned out to be.
 struct Receiver {
     enum Kind { kUnknown, kPackage, kType, kValue } kind = kUnknown;
-    std::string name;  // package or qualified type name; the value's type
+    std::string name;   // package or qualified type name; the value's type
+    TSNode declared{};  // a variable's type as written
 };
 
 class Classifier {
@@ -183,10 +212,15 @@ private:
     std::vector<std::string> onDemand;                 // packages (or types) imported with *
     std::map<std::string, std::string> staticMembers;  // member -> owner type
     std::map<std::string, std::string> ownTypes;       // simple -> qualified, every nesting
-    std::map<std::string, std::map<std::string, std::string>> ownFields;  // class -> field -> type
-    std::map<std::string, std::map<std::string, std::string>>
-        ownMethods;  // class -> method -> type
+    // Keyed by the qualified name without the package (ownKey).
+    std::map<std::string, ClassMembers> ownClasses;
     std::vector<Scope> scopes;
+    // The enum type of each switch being walked whose selector is of a
+    // known enum type, else empty: a bare name in its case labels is one
+    // of that enum's constants.
+    std::vector<std::string> switchEnums;
+    // Parameter types of lambdas whose parameters are written without.
+    std::map<const void*, std::vector<std::string>> lambdaTypes;
 
     std::string text(TSNode node) const {
         return src.substr(ts_node_start_byte(node),
@@ -225,9 +259,9 @@ private:
         }
         std::vector<std::pair<TSNode, std::string>> declarations;
         collectOwnTypes(root, std::string(), declarations);
-        // Fields after all types, so that a field's type may be declared later.
+        // Members after all types, so that a member's type may be declared later.
         for (const auto& declaration : declarations)
-            collectFields(declaration.first, declaration.second);
+            collectMembers(declaration.first, declaration.second, ownClasses[declaration.second]);
     }
 
     void collectImport(TSNode node) {
@@ -256,12 +290,6 @@ private:
         }
     }
 
-    static bool isTypeDeclaration(const std::string& type) {
-        return type == "class_declaration" || type == "interface_declaration" ||
-               type == "enum_declaration" || type == "record_declaration" ||
-               type == "annotation_type_declaration";
-    }
-
     void collectOwnTypes(TSNode node, const std::string& outer,
                          std::vector<std::pair<TSNode, std::string>>& declarations) {
         uint32_t count = ts_node_named_child_count(node);
@@ -282,42 +310,49 @@ private:
         }
     }
 
-    void collectFields(TSNode declaration, const std::string& qualified) {
-        auto& fields = ownFields[qualified];
+    // The record components, fields, enum constants and methods of a type
+    // declaration (nested name in the file: qualified), or of an anonymous
+    // class body.
+    void collectMembers(TSNode declaration, const std::string& qualified, ClassMembers& members) {
+        auto& fields = members.fields;
         TSNode parameters = fieldOf(declaration, "parameters");  // record components
         if (!ts_node_is_null(parameters)) {
             uint32_t count = ts_node_named_child_count(parameters);
             for (uint32_t i = 0; i < count; ++i) {
                 TSNode parameter = ts_node_named_child(parameters, i);
                 TSNode name = fieldOf(parameter, "name");
-                if (!ts_node_is_null(name))
-                    fields[text(name)] = typeName(fieldOf(parameter, "type"));
+                TSNode type = fieldOf(parameter, "type");
+                if (!ts_node_is_null(name)) fields[text(name)] = field(type);
             }
         }
-        TSNode body = fieldOf(declaration, "body");
+        TSNode body =
+            isType(declaration, "class_body") ? declaration : fieldOf(declaration, "body");
         if (ts_node_is_null(body)) return;
+        std::string enumType = isType(declaration, "enum_declaration") ? qualify(qualified) : "";
         std::function<void(TSNode)> scan = [&](TSNode holder) {
             uint32_t count = ts_node_named_child_count(holder);
             for (uint32_t i = 0; i < count; ++i) {
                 TSNode member = ts_node_named_child(holder, i);
                 std::string type = typeOf(member);
+                TSNode name = fieldOf(member, "name");
                 if (type == "field_declaration" || type == "constant_declaration") {
-                    std::string fieldType = typeName(fieldOf(member, "type"));
+                    Variable declared = field(fieldOf(member, "type"));
                     forDeclarators(member,
-                                   [&](TSNode name, TSNode) { fields[text(name)] = fieldType; });
-                } else if (type == "enum_constant") {
-                    TSNode name = fieldOf(member, "name");
-                    if (!ts_node_is_null(name)) fields[text(name)] = qualified;
-                } else if (type == "method_declaration") {
-                    TSNode name = fieldOf(member, "name");
-                    if (!ts_node_is_null(name))
-                        ownMethods[qualified][text(name)] = typeName(fieldOf(member, "type"));
+                                   [&](TSNode named, TSNode) { fields[text(named)] = declared; });
+                } else if (type == "enum_constant" && !ts_node_is_null(name)) {
+                    fields[text(name)] = Variable{enumType, true, std::string(), TSNode{}};
+                } else if (type == "method_declaration" && !ts_node_is_null(name)) {
+                    members.methods[text(name)] = typeName(fieldOf(member, "type"));
                 } else if (type == "enum_body_declarations") {
                     scan(member);
                 }
             }
         };
         scan(body);
+    }
+
+    Variable field(TSNode typeNode) {
+        return Variable{typeName(typeNode), true, std::string(), typeNode};
     }
 
     template <typename Function>
@@ -359,12 +394,27 @@ private:
         if (!fromJdk.empty()) return fromJdk + "." + simple;
         for (const std::string& pkg : onDemand) {
             if (isJdkPackage(pkg) || types.byPackage.count(pkg) != 0) continue;
-            for (const std::string& keyword : rules.packageKeywords) {
-                if (containsPackage(pkg, keyword)) return pkg + "." + simple;
-            }
+            if (underRules(pkg)) return pkg + "." + simple;
         }
         set(false);
         return simple;
+    }
+
+    bool underRules(const std::string& qualified) const {
+        return std::any_of(
+            rules.packageKeywords.begin(), rules.packageKeywords.end(),
+            [&](const std::string& keyword) { return containsPackage(qualified, keyword); });
+    }
+
+    // A class name standing alone is 24, which the plug-in's class rules
+    // match by the name as written. A name that resolves to a type outside
+    // the rules' packages (the file's own, the tree's, the JDK's) is another
+    // class than the vendor's of that name: it is a reference (11) whose
+    // qualified name no rule concerns.
+    void markClassName(TSNode node) {
+        bool known = false;
+        std::string qualified = resolveType(text(node), &known);
+        mark(node, known && !underRules(qualified) ? kKindClassRef : kKindClass, qualified);
     }
 
     std::string qualify(const std::string& name) const {
@@ -438,26 +488,29 @@ private:
 
     // ---- scopes ----
 
-    void push(bool classScope = false, const std::string& qualified = std::string(),
-              const std::string& super = std::string()) {
+    void push() { scopes.emplace_back(); }
+
+    // A class body: its fields are variables of the scope.
+    void pushClass(const std::string& qualified, const std::string& super,
+                   const ClassMembers& members) {
         Scope scope;
-        scope.classScope = classScope;
+        scope.classScope = true;
         scope.classQualified = qualified;
         scope.superQualified = super;
-        if (classScope) {
-            auto fields = ownFields.find(qualified);
-            if (fields != ownFields.end()) {
-                for (const auto& field : fields->second)
-                    scope.variables[field.first] = Variable{field.second, true, qualified};
-            }
+        scope.members = members;
+        for (const auto& field : members.fields) {
+            Variable variable = field.second;
+            variable.owner = qualified;
+            scope.variables[field.first] = variable;
         }
-        scopes.push_back(scope);
+        scopes.push_back(std::move(scope));
     }
 
     void pop() { scopes.pop_back(); }
 
-    void declare(const std::string& name, const std::string& type) {
-        if (!scopes.empty()) scopes.back().variables[name] = Variable{type, false, std::string()};
+    void declare(const std::string& name, const std::string& type, TSNode declared = TSNode{}) {
+        if (!scopes.empty())
+            scopes.back().variables[name] = Variable{type, false, std::string(), declared};
     }
 
     const Variable* lookup(const std::string& name) const {
@@ -475,11 +528,37 @@ private:
         return nullptr;
     }
 
+    // The type of a field of one of the file's classes (qualified name),
+    // empty when unknown.
     std::string fieldType(const std::string& owner, const std::string& field) const {
-        auto fields = ownFields.find(owner);
-        if (fields == ownFields.end()) return std::string();
-        auto found = fields->second.find(field);
-        return found == fields->second.end() ? std::string() : found->second;
+        auto members = ownClasses.find(ownKey(owner));
+        if (members == ownClasses.end()) return std::string();
+        auto found = members->second.fields.find(field);
+        return found == members->second.fields.end() ? std::string() : found->second.type;
+    }
+
+    // The class a method called without receiver belongs to: the nearest
+    // enclosing class that declares it, else the superclass of the nearest
+    // class that has one (an inherited method), else the nearest class.
+    // Empty when that class is anonymous.
+    std::string ownerOfCall(const std::string& method) const {
+        for (auto scope = scopes.rbegin(); scope != scopes.rend(); ++scope) {
+            if (scope->classScope && scope->members.methods.count(method) != 0)
+                return scope->classQualified;
+        }
+        std::string inherited = inheritingSuper();
+        if (!inherited.empty()) return inherited;
+        const Scope* own = currentClass();
+        return own != nullptr ? own->classQualified : std::string();
+    }
+
+    // The superclass of the nearest enclosing class that names one: where
+    // a name that no scope declares is inherited from.
+    std::string inheritingSuper() const {
+        for (auto scope = scopes.rbegin(); scope != scopes.rend(); ++scope) {
+            if (scope->classScope && !scope->superQualified.empty()) return scope->superQualified;
+        }
+        return std::string();
     }
 
     // ---- the walk ----
@@ -516,7 +595,7 @@ private:
                 visitVariable(fieldOf(node, "type"), fieldOf(node, "name"), TSNode{});
                 visitExcept(node, fieldOf(node, "name"), fieldOf(node, "type"));
             } else if (type == "lambda_expression") {
-                visitLambdaParameters(fieldOf(node, "parameters"));
+                visitLambdaParameters(node, fieldOf(node, "parameters"));
                 visitExcept(node, fieldOf(node, "parameters"));
             } else {
                 visitChildren(node);
@@ -539,7 +618,7 @@ private:
             if (name == "var") {
                 mark(node, kKindKeyword);
             } else {
-                mark(node, kKindClass, resolveType(name));
+                markClassName(node);
             }
         } else if (type == "scoped_type_identifier") {
             scopedTypeName(node, true);
@@ -547,7 +626,7 @@ private:
         } else if (type == "marker_annotation" || type == "annotation") {
             TSNode name = fieldOf(node, "name");
             if (isType(name, "identifier")) {
-                mark(name, kKindClass, resolveType(text(name)));
+                markClassName(name);
             } else if (!ts_node_is_null(name)) {
                 scopedTypeName(name, true);
             }
@@ -590,9 +669,42 @@ private:
             }
         } else if (type == "object_creation_expression") {
             visitCreation(node);
+        } else if (type == "switch_expression") {
+            visitSwitch(node);
+        } else if (type == "switch_label" && !switchEnums.empty() && !switchEnums.back().empty()) {
+            // case READ_ONLY: a constant of the selector's enum, as
+            // Mode.READ_ONLY would be.
+            uint32_t count = ts_node_child_count(node);
+            for (uint32_t i = 0; i < count; ++i) {
+                TSNode child = ts_node_child(node, i);
+                if (isType(child, "identifier")) {
+                    mark(child, kKindMember, switchEnums.back() + "." + text(child));
+                } else {
+                    visit(child);
+                }
+            }
         } else {
             visitChildren(node);
         }
+    }
+
+    // A switch whose selector has a known type that is neither the JDK's
+    // (String, a boxed number) nor an array switches over an enum.
+    void visitSwitch(TSNode node) {
+        TSNode condition = fieldOf(node, "condition");
+        TSNode body = fieldOf(node, "body");
+        std::string enumType;
+        if (!ts_node_is_null(condition)) {
+            Receiver selector = analyse(condition);
+            std::string type = selector.kind == Receiver::kValue ? selector.name : "";
+            size_t dot = type.rfind('.');
+            bool jdk = dot != std::string::npos && isJdkPackage(type.substr(0, dot));
+            if (!type.empty() && !isArrayType(type) && !jdk) enumType = type;
+        }
+        switchEnums.push_back(enumType);
+        visitExcept(node, condition, body);
+        if (!ts_node_is_null(body)) visit(body);
+        switchEnums.pop_back();
     }
 
     void visitExcept(TSNode node, TSNode skip, TSNode skip2 = TSNode{}) {
@@ -657,16 +769,7 @@ private:
         TSNode superclass = fieldOf(node, "superclass");
         if (!ts_node_is_null(superclass) && ts_node_named_child_count(superclass) > 0)
             super = typeName(ts_node_named_child(superclass, 0));
-        // Own fields are kept under the name without the package.
-        std::string key = package.empty() || qualified.rfind(package + ".", 0) != 0
-                              ? qualified
-                              : qualified.substr(package.size() + 1);
-        push(true, qualified, super);
-        auto fields = ownFields.find(key);
-        if (fields != ownFields.end()) {
-            for (const auto& field : fields->second)
-                scopes.back().variables[field.first] = Variable{field.second, true, qualified};
-        }
+        pushClass(qualified, super, ownClasses[ownKey(qualified)]);
         visitExcept(node, name);
         pop();
     }
@@ -677,7 +780,7 @@ private:
             type = typeName(fieldOf(value, "type"));
         if (!ts_node_is_null(typeNode)) visit(typeNode);
         if (!ts_node_is_null(name)) {
-            declare(text(name), type);
+            declare(text(name), type, typeNode);
             mark(name, kKindVariable);
         }
     }
@@ -702,28 +805,110 @@ private:
             }
         }
         if (!ts_node_is_null(name)) {
-            declare(text(name), typeNode.id == nullptr ? std::string() : typeName(typeNode));
+            declare(text(name), typeNode.id == nullptr ? std::string() : typeName(typeNode),
+                    typeNode);
             mark(name, kKindVariable);
         }
         visitExcept(node, name);
     }
 
-    void visitLambdaParameters(TSNode parameters) {
+    // Parameters without types take those the lambda's target gives them
+    // (typeLambda), else they have no known type.
+    void visitLambdaParameters(TSNode lambda, TSNode parameters) {
         if (ts_node_is_null(parameters)) return;
+        std::vector<TSNode> names;
         if (isType(parameters, "identifier")) {
-            declare(text(parameters), std::string());
-            mark(parameters, kKindVariable);
+            names.push_back(parameters);
+        } else if (isType(parameters, "inferred_parameters")) {
+            for (uint32_t i = 0; i < ts_node_named_child_count(parameters); ++i)
+                names.push_back(ts_node_named_child(parameters, i));
+        } else {
+            visit(parameters);
             return;
         }
-        if (isType(parameters, "inferred_parameters")) {
-            for (uint32_t i = 0; i < ts_node_named_child_count(parameters); ++i) {
-                TSNode name = ts_node_named_child(parameters, i);
-                declare(text(name), std::string());
-                mark(name, kKindVariable);
+        auto typed = lambdaTypes.find(lambda.id);
+        for (size_t i = 0; i < names.size(); ++i) {
+            bool known = typed != lambdaTypes.end() && typed->second.size() == names.size();
+            declare(text(names[i]), known ? typed->second[i] : std::string());
+            mark(names[i], kKindVariable);
+        }
+    }
+
+    // The qualified types of a generic type's arguments ("? extends T"
+    // gives T); empty without type arguments.
+    std::vector<std::string> typeArguments(TSNode typeNode) {
+        std::vector<std::string> arguments;
+        if (!isType(typeNode, "generic_type")) return arguments;
+        TSNode list = ts_node_named_child(typeNode, ts_node_named_child_count(typeNode) - 1);
+        if (!isType(list, "type_arguments")) return arguments;
+        for (uint32_t i = 0; i < ts_node_named_child_count(list); ++i) {
+            TSNode argument = ts_node_named_child(list, i);
+            if (isType(argument, "wildcard")) {
+                bool extends = false;
+                for (uint32_t j = 0; j < ts_node_child_count(argument); ++j)
+                    extends = extends || isType(ts_node_child(argument, j), "extends");
+                uint32_t named = ts_node_named_child_count(argument);
+                argument =
+                    extends && named > 0 ? ts_node_named_child(argument, named - 1) : TSNode{};
             }
-            return;
+            arguments.push_back(typeName(argument));
         }
-        visit(parameters);
+        return arguments;
+    }
+
+    // The parameter types of a lambda whose target is one of the JDK's
+    // functional interfaces with these type arguments; empty when the
+    // interface is not one of them.
+    static std::vector<std::string> functionParameters(const std::string& type,
+                                                       const std::vector<std::string>& arguments) {
+        static const std::map<std::string, std::vector<size_t>> kParameters = {
+            {"java.util.function.Consumer", {0}},
+            {"java.util.function.Predicate", {0}},
+            {"java.util.function.Function", {0}},
+            {"java.util.function.UnaryOperator", {0}},
+            {"java.util.function.ToIntFunction", {0}},
+            {"java.util.function.ToLongFunction", {0}},
+            {"java.util.function.ToDoubleFunction", {0}},
+            {"java.util.function.BiConsumer", {0, 1}},
+            {"java.util.function.BiFunction", {0, 1}},
+            {"java.util.function.BiPredicate", {0, 1}},
+            {"java.util.function.BinaryOperator", {0, 0}},
+        };
+        std::vector<std::string> parameters;
+        auto found = kParameters.find(type);
+        if (found == kParameters.end()) return parameters;
+        for (size_t index : found->second) {
+            if (index >= arguments.size()) return std::vector<std::string>();
+            parameters.push_back(arguments[index]);
+        }
+        return parameters;
+    }
+
+    // The parameter types of the lambda given to forEach of a JDK
+    // collection (its element type) or map (key and value types).
+    static std::vector<std::string> forEachParameters(const std::string& type,
+                                                      const std::vector<std::string>& arguments) {
+        static const std::set<std::string> kIterables = {
+            "java.lang.Iterable",  "java.util.Collection",    "java.util.List",
+            "java.util.ArrayList", "java.util.LinkedList",    "java.util.Set",
+            "java.util.HashSet",   "java.util.LinkedHashSet", "java.util.TreeSet",
+            "java.util.SortedSet", "java.util.NavigableSet",  "java.util.Queue",
+            "java.util.Deque",     "java.util.ArrayDeque",
+        };
+        static const std::set<std::string> kMaps = {
+            "java.util.Map",     "java.util.HashMap",   "java.util.LinkedHashMap",
+            "java.util.TreeMap", "java.util.SortedMap", "java.util.NavigableMap",
+        };
+        bool fits = (kIterables.count(type) != 0 && arguments.size() == 1) ||
+                    (kMaps.count(type) != 0 && arguments.size() == 2);
+        return fits ? arguments : std::vector<std::string>();
+    }
+
+    void typeLambda(TSNode lambda, const std::vector<std::string>& parameters) {
+        bool known = !parameters.empty() &&
+                     std::none_of(parameters.begin(), parameters.end(),
+                                  [](const std::string& type) { return type.empty(); });
+        if (known) lambdaTypes[lambda.id] = parameters;
     }
 
     void visitDeclaration(TSNode node, bool local) {
@@ -741,7 +926,9 @@ private:
             std::string declared = type;
             if (declared.empty() && isType(value, "object_creation_expression"))
                 declared = typeName(fieldOf(value, "type"));
-            if (local && !ts_node_is_null(name)) declare(text(name), declared);
+            if (local && !ts_node_is_null(name)) declare(text(name), declared, typeNode);
+            if (isType(value, "lambda_expression"))
+                typeLambda(value, functionParameters(type, typeArguments(typeNode)));
             mark(name, kKindVariable);
             visitExcept(child, name);
         }
@@ -759,54 +946,88 @@ private:
             visit(child);
         }
         if (body.id != nullptr) {
-            push(true, std::string(), typeName(fieldOf(node, "type")));
+            ClassMembers members;
+            collectMembers(body, std::string(), members);
+            pushClass(std::string(), typeName(fieldOf(node, "type")), members);
             visit(body);
             pop();
         }
     }
 
+    static bool isTypeNode(TSNode node) {
+        return isType(node, "type_identifier") || isType(node, "generic_type") ||
+               isType(node, "scoped_type_identifier") || isType(node, "array_type");
+    }
+
+    // Type::method and value::method name a method the way a call does.
     void visitMethodReference(TSNode node) {
         uint32_t count = ts_node_child_count(node);
         bool afterColons = false;
+        Receiver receiver;
         for (uint32_t i = 0; i < count; ++i) {
             TSNode child = ts_node_child(node, i);
             if (typeOf(child) == "::") {
                 afterColons = true;
-                continue;
-            }
-            if (afterColons) {
-                if (isType(child, "identifier")) {
-                    mark(child, kKindOther);
-                } else {
-                    visit(child);
-                }
-            } else if (isType(child, "identifier")) {
-                Receiver receiver = analyse(child);
-                (void)receiver;
+            } else if (afterColons && isType(child, "identifier")) {
+                mark(child, kKindMethod, memberName(receiver, text(child)));
+            } else if (!afterColons && isTypeNode(child)) {
+                visit(child);
+                receiver.kind = Receiver::kType;
+                receiver.name = typeName(child);
+            } else if (!afterColons && ts_node_is_named(child) && !isComment(child)) {
+                receiver = analyse(child);
             } else {
                 visit(child);
             }
         }
     }
 
-    void visitIdentifier(TSNode node) {
+    // The qualified name of a member or method of receiver, or the name as
+    // written when the receiver's type is not known.
+    static std::string memberName(const Receiver& receiver, const std::string& name) {
+        bool typed = receiver.kind == Receiver::kType || receiver.kind == Receiver::kValue;
+        if (!typed || receiver.name.empty() || isArrayType(receiver.name)) return name;
+        return receiver.name + "." + name;
+    }
+
+    // A name that stands for a value: a local or parameter (17), a field of
+    // an enclosing class or a statically imported member (13). false when no
+    // scope and no import declares it.
+    bool markDeclaredValue(TSNode node, Receiver& value) {
         std::string name = text(node);
         const Variable* variable = lookup(name);
         if (variable != nullptr) {
+            value.kind = Receiver::kValue;
+            value.declared = variable->declared;
             if (variable->field) {
                 mark(node, kKindOwnMember,
                      variable->owner.empty() ? name : variable->owner + "." + name);
             } else {
                 mark(node, kKindVariable);
             }
-            return;
+            value.name = variable->type;
+            return true;
         }
         auto member = staticMembers.find(name);
         if (member != staticMembers.end()) {
             mark(node, kKindOwnMember, member->second + "." + name);
-            return;
+            value.kind = Receiver::kValue;
+            return true;
         }
-        mark(node, kKindVariable);
+        return false;
+    }
+
+    // A value name that nothing declares is a field inherited from the
+    // superclass, when there is one.
+    void visitIdentifier(TSNode node) {
+        Receiver value;
+        if (markDeclaredValue(node, value)) return;
+        std::string inherited = inheritingSuper();
+        if (inherited.empty()) {
+            mark(node, kKindVariable);
+        } else {
+            mark(node, kKindOwnMember, inherited + "." + text(node));
+        }
     }
 
     void visitCall(TSNode node) {
@@ -816,17 +1037,20 @@ private:
         std::string qualified = method;
         if (!ts_node_is_null(object)) {
             Receiver receiver = analyse(object);
-            if ((receiver.kind == Receiver::kType || receiver.kind == Receiver::kValue) &&
-                !receiver.name.empty() && !isArrayType(receiver.name))
-                qualified = receiver.name + "." + method;
+            qualified = memberName(receiver, method);
+            TSNode arguments = fieldOf(node, "arguments");
+            TSNode only{};
+            if (!ts_node_is_null(arguments) && ts_node_named_child_count(arguments) == 1)
+                only = ts_node_named_child(arguments, 0);
+            if (method == "forEach" && receiver.kind == Receiver::kValue &&
+                isType(only, "lambda_expression"))
+                typeLambda(only,
+                           forEachParameters(receiver.name, typeArguments(receiver.declared)));
         } else {
             auto member = staticMembers.find(method);
-            const Scope* own = currentClass();
-            if (member != staticMembers.end()) {
-                qualified = member->second + "." + method;
-            } else if (own != nullptr && !own->classQualified.empty()) {
-                qualified = own->classQualified + "." + method;
-            }
+            std::string owner =
+                member != staticMembers.end() ? member->second : ownerOfCall(method);
+            if (!owner.empty()) qualified = owner + "." + method;
         }
         mark(name, kKindMethod, qualified);
         uint32_t count = ts_node_child_count(node);
@@ -845,24 +1069,8 @@ private:
         Receiver result;
         std::string type = typeOf(node);
         if (type == "identifier") {
+            if (markDeclaredValue(node, result)) return result;
             std::string name = text(node);
-            const Variable* variable = lookup(name);
-            if (variable != nullptr) {
-                if (variable->field) {
-                    mark(node, kKindOwnMember,
-                         variable->owner.empty() ? name : variable->owner + "." + name);
-                } else {
-                    mark(node, kKindVariable);
-                }
-                result.kind = Receiver::kValue;
-                result.name = variable->type;
-                return result;
-            }
-            if (staticMembers.count(name) != 0) {
-                mark(node, kKindOwnMember, staticMembers[name] + "." + name);
-                result.kind = Receiver::kValue;
-                return result;
-            }
             bool known = false;
             std::string qualified = resolveType(name, &known);
             if (known || isCapitalised(name)) {
@@ -913,21 +1121,21 @@ private:
                 // A capitalised name with lower-case letters after a type is
                 // a nested type; a constant name is a member.
                 if (isCapitalised(name) && !isConstantName(name) &&
-                    fieldType(ownKey(owner.name), name).empty()) {
+                    fieldType(owner.name, name).empty()) {
                     mark(field, kKindClassRef, qualified);
                     result.kind = Receiver::kType;
                     result.name = qualified;
                 } else {
                     mark(field, kKindMember, qualified);
                     result.kind = Receiver::kValue;
-                    result.name = fieldType(ownKey(owner.name), name);
+                    result.name = fieldType(owner.name, name);
                 }
                 return result;
             }
             if (owner.kind == Receiver::kValue && !owner.name.empty() && !isArrayType(owner.name)) {
                 mark(field, kKindMember, owner.name + "." + name);
                 result.kind = Receiver::kValue;
-                result.name = fieldType(ownKey(owner.name), name);
+                result.name = fieldType(owner.name, name);
                 return result;
             }
             mark(field, kKindMember, name);
@@ -946,8 +1154,7 @@ private:
             uint32_t count = ts_node_child_count(node);
             for (uint32_t i = 0; i < count; ++i) {
                 TSNode child = ts_node_child(node, i);
-                if (ts_node_is_named(child) && !isType(child, "line_comment") &&
-                    !isType(child, "block_comment")) {
+                if (ts_node_is_named(child) && !isComment(child)) {
                     inner = analyse(child);
                 } else {
                     visit(child);
@@ -985,15 +1192,13 @@ private:
             // type that method declares.
             TSNode object = fieldOf(node, "object");
             const Scope* own = currentClass();
-            if ((ts_node_is_null(object) || isType(object, "this")) && own != nullptr) {
-                auto methods = ownMethods.find(ownKey(own->classQualified));
-                TSNode name = fieldOf(node, "name");
-                if (methods != ownMethods.end() && !ts_node_is_null(name)) {
-                    auto found = methods->second.find(text(name));
-                    if (found != methods->second.end() && !found->second.empty()) {
-                        result.kind = Receiver::kValue;
-                        result.name = found->second;
-                    }
+            TSNode name = fieldOf(node, "name");
+            if ((ts_node_is_null(object) || isType(object, "this")) && own != nullptr &&
+                !ts_node_is_null(name)) {
+                auto found = own->members.methods.find(text(name));
+                if (found != own->members.methods.end() && !found->second.empty()) {
+                    result.kind = Receiver::kValue;
+                    result.name = found->second;
                 }
             }
         }
@@ -1031,10 +1236,6 @@ private:
     std::vector<Step>& steps;
     std::vector<Statement>* body = nullptr;  // the body being laid out, if any
     size_t cursor = 0;                       // first leaf not yet placed
-
-    static bool isComment(TSNode node) {
-        return isType(node, "line_comment") || isType(node, "block_comment");
-    }
 
     // Index of the first leaf that starts at or after byte.
     size_t leafAt(unsigned byte) const {
@@ -1110,12 +1311,6 @@ private:
     }
 
     // ---- members ----
-
-    static bool isTypeDeclaration(const std::string& type) {
-        return type == "class_declaration" || type == "interface_declaration" ||
-               type == "enum_declaration" || type == "record_declaration" ||
-               type == "annotation_type_declaration";
-    }
 
     void member(TSNode node) {
         std::string type = typeOf(node);
@@ -1582,9 +1777,7 @@ void JavaSource::collectTypes(TreeTypes& types) const {
             TSNode child = ts_node_named_child(node, i);
             std::string type = ts_node_type(child);
             std::string next = outer;
-            if (type == "class_declaration" || type == "interface_declaration" ||
-                type == "enum_declaration" || type == "record_declaration" ||
-                type == "annotation_type_declaration") {
+            if (isTypeDeclaration(type)) {
                 TSNode name = fieldOf(child, "name");
                 if (!ts_node_is_null(name)) {
                     std::string simple =

@@ -1,0 +1,6 @@
+package org.newdb;
+
+public enum AccessMode {
+    READONLY,
+    READWRITE
+}

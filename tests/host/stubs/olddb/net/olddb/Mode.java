@@ -1,0 +1,6 @@
+package net.olddb;
+
+public enum Mode {
+    READ_ONLY,
+    READ_WRITE
+}
