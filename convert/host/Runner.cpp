@@ -176,7 +176,23 @@ FileReport Runner::convertFile(const std::string& rel) {
         return report;
     }
     report.result = converted ? FileResult::kConverted : FileResult::kCopied;
+    if (converted) checkConverted(report);
     return report;
+}
+
+// A converted Java file must parse again (a rule's replacement text may not
+// be Java); otherwise the unchanged source takes its place.
+void Runner::checkConverted(FileReport& report) const {
+    if (!endsWith(report.path, ".java")) return;
+    std::string text;
+    JavaSource converted;
+    if (readFile(outputRoot(options) + report.path, text) && converted.parse(text)) return;
+    report.result = FileResult::kFailed;
+    report.reason =
+        "the converted text does not parse (" +
+        (converted.reason().empty() ? std::string("cannot be read") : converted.reason()) +
+        "); copied unchanged";
+    if (!copyUnchanged(report.path)) report.reason += ", but the copy failed";
 }
 
 // beginFile ... endFile, again while endFile asks for it. 0 when the file

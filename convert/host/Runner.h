@@ -64,6 +64,7 @@ private:
     int playSteps(const JavaSource& source);
     int runPasses(const JavaSource* source, bool& converted, bool& refused);
     bool copyUnchanged(const std::string& rel) const;
+    void checkConverted(FileReport& report) const;
 };
 
 }  // namespace host

@@ -182,6 +182,28 @@ TEST_F(CommandLineTest, FailedFileStaysUnchangedAndIsListedWithItsLog) {
         << result.output;
 }
 
+TEST_F(CommandLineTest, ConvertedTextThatDoesNotParseIsReplacedByTheSource) {
+    // A replacement that is no Java name: the plug-in writes it as it is.
+    writeFile(rules,
+              "<KeyWords><Key kind=\"package\" code=\"olddb\"/></KeyWords>\n"
+              "<Imports><item code=\"net.olddb.Session\"><change "
+              "code=\"org.newdb.Handle\"/></item></Imports>\n"
+              "<Classes><class src=\"Session\" to=\"Handle(\"/></Classes>\n"
+              "<Methods><method src=\"run\" to=\"execute\"/></Methods>\n");
+    writeFile(source + "/a/A.java", kConverts);
+    CommandResult result = convertTree();
+    EXPECT_EQ(1, result.exitCode) << result.output;
+    EXPECT_EQ(kConverts, readFile(output + "/a/A.java"));
+    EXPECT_NE(std::string::npos,
+              result.output.find("1 files: 0 converted, 0 copied unchanged, 1 failed"))
+        << result.output;
+    EXPECT_NE(
+        std::string::npos,
+        result.output.find("  a/A.java: the converted text does not parse (line 7: syntax error); "
+                           "copied unchanged\n"))
+        << result.output;
+}
+
 TEST_F(CommandLineTest, OtherFilesAreCopiedByteForByte) {
     std::string binary("\x00\x01\r\n\xff", 5);
     writeFile(source + "/data/blob.bin", binary);
