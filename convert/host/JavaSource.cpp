@@ -58,9 +58,14 @@
 // the name from, java.lang, and last an on-demand import of a package under
 // the rules. A member or method gets its receiver's type plus "." plus its
 // name, where the type is known: a class, a typed local, parameter or field
-// (var with a new initializer too), this, super, a cast, new T(), a call of
-// the file's own method, or no receiver (the enclosing classes' members, a
-// static import, or else a member inherited from the superclass). Untyped
+// (var with a new initializer too), this, super, a cast, new T(), a field
+// or a call of a class that the file or the tree declares (the tree scan
+// collects every class's fields, method result types and superclass), or
+// no receiver (the enclosing classes' members, a static import, or else a
+// member inherited from the superclass). A member belongs to the class of
+// the superclass chain that declares it; where the file and the tree know
+// no such class, to the first class of the chain they do not declare (a
+// vendor's class that an own class extends). Untyped
 // lambda parameters take their types from the target where the JDK fixes
 // them: forEach of a collection or map declared with type arguments, and a
 // variable of one of java.util.function's interfaces. A case label's bare
@@ -168,11 +173,12 @@ struct Variable {
     TSNode declared{};  // the type as written (for its type arguments), if any
 };
 
-// What a class of the file declares: its fields, method -> result type
-// (types qualified, empty when unknown).
-struct ClassMembers {
+// A class of the file: its fields with their types as written, method ->
+// result type, superclass (types qualified, empty when unknown).
+struct OwnClass {
     std::map<std::string, Variable> fields;
     std::map<std::string, std::string> methods;
+    std::string superclass;
 };
 
 struct Scope {
@@ -180,7 +186,7 @@ struct Scope {
     bool classScope = false;
     std::string classQualified;  // empty for an anonymous class
     std::string superQualified;
-    ClassMembers members;  // of a class scope
+    OwnClass members;  // of a class scope
 };
 
 // What a receiver expression turned out to be.
@@ -201,6 +207,18 @@ public:
         visit(root);
     }
 
+    // The members of the file's types, for the other files of the tree.
+    void exportMembers(TSNode root, TreeTypes& tree) {
+        collectFileFacts(root);
+        for (const auto& own : ownClasses) {
+            ClassMembers& exported = tree.members[qualify(own.first)];
+            for (const auto& field : own.second.fields)
+                exported.fields[field.first] = field.second.type;
+            exported.methods = own.second.methods;
+            exported.superclass = own.second.superclass;
+        }
+    }
+
 private:
     const std::string& src;
     std::vector<Leaf>& leaves;
@@ -213,7 +231,7 @@ private:
     std::map<std::string, std::string> staticMembers;  // member -> owner type
     std::map<std::string, std::string> ownTypes;       // simple -> qualified, every nesting
     // Keyed by the qualified name without the package (ownKey).
-    std::map<std::string, ClassMembers> ownClasses;
+    std::map<std::string, OwnClass> ownClasses;
     std::vector<Scope> scopes;
     // The enum type of each switch being walked whose selector is of a
     // known enum type, else empty: a bare name in its case labels is one
@@ -313,8 +331,11 @@ private:
     // The record components, fields, enum constants and methods of a type
     // declaration (nested name in the file: qualified), or of an anonymous
     // class body.
-    void collectMembers(TSNode declaration, const std::string& qualified, ClassMembers& members) {
+    void collectMembers(TSNode declaration, const std::string& qualified, OwnClass& members) {
         auto& fields = members.fields;
+        TSNode superclass = fieldOf(declaration, "superclass");
+        if (!ts_node_is_null(superclass) && ts_node_named_child_count(superclass) > 0)
+            members.superclass = typeName(ts_node_named_child(superclass, 0));
         TSNode parameters = fieldOf(declaration, "parameters");  // record components
         if (!ts_node_is_null(parameters)) {
             uint32_t count = ts_node_named_child_count(parameters);
@@ -342,7 +363,10 @@ private:
                 } else if (type == "enum_constant" && !ts_node_is_null(name)) {
                     fields[text(name)] = Variable{enumType, true, std::string(), TSNode{}};
                 } else if (type == "method_declaration" && !ts_node_is_null(name)) {
-                    members.methods[text(name)] = typeName(fieldOf(member, "type"));
+                    // Overloads of different result types: none is known.
+                    std::string result = typeName(fieldOf(member, "type"));
+                    auto known = members.methods.emplace(text(name), result);
+                    if (!known.second && known.first->second != result) known.first->second = "";
                 } else if (type == "enum_body_declarations") {
                     scan(member);
                 }
@@ -491,12 +515,11 @@ private:
     void push() { scopes.emplace_back(); }
 
     // A class body: its fields are variables of the scope.
-    void pushClass(const std::string& qualified, const std::string& super,
-                   const ClassMembers& members) {
+    void pushClass(const std::string& qualified, const OwnClass& members) {
         Scope scope;
         scope.classScope = true;
         scope.classQualified = qualified;
-        scope.superQualified = super;
+        scope.superQualified = members.superclass;
         scope.members = members;
         for (const auto& field : members.fields) {
             Variable variable = field.second;
@@ -528,37 +551,79 @@ private:
         return nullptr;
     }
 
-    // The type of a field of one of the file's classes (qualified name),
-    // empty when unknown.
+    // Where a member name of a class leads: the class of the chain (the
+    // class and its superclasses, as far as the file and the tree declare
+    // them) that declares it, with the member's type; or, when no class of
+    // the chain does, the first class of the chain that neither the file nor
+    // the tree declares (the vendor's, say), which the name must come from,
+    // with an unknown type.
+    struct MemberOwner {
+        std::string owner;
+        std::string type;
+    };
+
+    MemberOwner findMember(const std::string& type, const std::string& name, bool method) const {
+        std::string current = type;
+        // A bound on the chain, against classes that extend each other.
+        for (int step = 0; step < 64 && !current.empty(); ++step) {
+            std::string superclass;
+            const std::map<std::string, std::string>* found = nullptr;
+            auto own = ownClasses.find(ownKey(current));
+            auto tree = types.members.find(current);
+            if (own != ownClasses.end() && qualify(own->first) == current) {
+                if (method) {
+                    found = &own->second.methods;
+                } else if (own->second.fields.count(name) != 0) {
+                    return MemberOwner{current, own->second.fields.at(name).type};
+                }
+                superclass = own->second.superclass;
+            } else if (tree != types.members.end()) {
+                found = method ? &tree->second.methods : &tree->second.fields;
+                superclass = tree->second.superclass;
+            } else {
+                return MemberOwner{current, std::string()};
+            }
+            if (found != nullptr && found->count(name) != 0)
+                return MemberOwner{current, found->at(name)};
+            current = superclass;
+        }
+        return MemberOwner{};
+    }
+
+    // A class of the file or the tree, whose members are known.
+    bool isKnownClass(const std::string& type) const {
+        auto own = ownClasses.find(ownKey(type));
+        return types.members.count(type) != 0 ||
+               (own != ownClasses.end() && qualify(own->first) == type);
+    }
+
     std::string fieldType(const std::string& owner, const std::string& field) const {
-        auto members = ownClasses.find(ownKey(owner));
-        if (members == ownClasses.end()) return std::string();
-        auto found = members->second.fields.find(field);
-        return found == members->second.fields.end() ? std::string() : found->second.type;
+        return findMember(owner, field, false).type;
     }
 
-    // The class a method called without receiver belongs to: the nearest
-    // enclosing class that declares it, else the superclass of the nearest
-    // class that has one (an inherited method), else the nearest class.
-    // Empty when that class is anonymous.
-    std::string ownerOfCall(const std::string& method) const {
+    // A name used without receiver, that no scope declares as a variable:
+    // the nearest enclosing class whose chain declares it, else where the
+    // nearest class with a superclass inherits it from, else (a method) the
+    // nearest class. Empty owner when none of them tells.
+    MemberOwner findUnqualified(const std::string& name, bool method) const {
         for (auto scope = scopes.rbegin(); scope != scopes.rend(); ++scope) {
-            if (scope->classScope && scope->members.methods.count(method) != 0)
-                return scope->classQualified;
+            if (!scope->classScope) continue;
+            if (method) {
+                auto own = scope->members.methods.find(name);
+                if (own != scope->members.methods.end())
+                    return MemberOwner{scope->classQualified, own->second};
+            }
+            if (scope->superQualified.empty()) continue;
+            MemberOwner inherited = findMember(scope->superQualified, name, method);
+            if (isKnownClass(inherited.owner)) return inherited;
         }
-        std::string inherited = inheritingSuper();
-        if (!inherited.empty()) return inherited;
+        for (auto scope = scopes.rbegin(); scope != scopes.rend(); ++scope) {
+            if (scope->classScope && !scope->superQualified.empty())
+                return findMember(scope->superQualified, name, method);
+        }
         const Scope* own = currentClass();
-        return own != nullptr ? own->classQualified : std::string();
-    }
-
-    // The superclass of the nearest enclosing class that names one: where
-    // a name that no scope declares is inherited from.
-    std::string inheritingSuper() const {
-        for (auto scope = scopes.rbegin(); scope != scopes.rend(); ++scope) {
-            if (scope->classScope && !scope->superQualified.empty()) return scope->superQualified;
-        }
-        return std::string();
+        if (!method || own == nullptr) return MemberOwner{};
+        return MemberOwner{own->classQualified, std::string()};
     }
 
     // ---- the walk ----
@@ -765,11 +830,7 @@ private:
             auto own = ownTypes.find(simple);
             qualified = own != ownTypes.end() ? qualify(own->second) : qualify(simple);
         }
-        std::string super;
-        TSNode superclass = fieldOf(node, "superclass");
-        if (!ts_node_is_null(superclass) && ts_node_named_child_count(superclass) > 0)
-            super = typeName(ts_node_named_child(superclass, 0));
-        pushClass(qualified, super, ownClasses[ownKey(qualified)]);
+        pushClass(qualified, ownClasses[ownKey(qualified)]);
         visitExcept(node, name);
         pop();
     }
@@ -946,9 +1007,10 @@ private:
             visit(child);
         }
         if (body.id != nullptr) {
-            ClassMembers members;
+            OwnClass members;
             collectMembers(body, std::string(), members);
-            pushClass(std::string(), typeName(fieldOf(node, "type")), members);
+            members.superclass = typeName(fieldOf(node, "type"));
+            pushClass(std::string(), members);
             visit(body);
             pop();
         }
@@ -969,7 +1031,8 @@ private:
             if (typeOf(child) == "::") {
                 afterColons = true;
             } else if (afterColons && isType(child, "identifier")) {
-                mark(child, kKindMethod, memberName(receiver, text(child)));
+                mark(child, kKindMethod,
+                     qualifiedName(memberOf(receiver, text(child), true), text(child)));
             } else if (!afterColons && isTypeNode(child)) {
                 visit(child);
                 receiver.kind = Receiver::kType;
@@ -982,12 +1045,18 @@ private:
         }
     }
 
-    // The qualified name of a member or method of receiver, or the name as
-    // written when the receiver's type is not known.
-    static std::string memberName(const Receiver& receiver, const std::string& name) {
+    // A member or method of receiver; no owner when the receiver's type is
+    // not known.
+    MemberOwner memberOf(const Receiver& receiver, const std::string& name, bool method) const {
         bool typed = receiver.kind == Receiver::kType || receiver.kind == Receiver::kValue;
-        if (!typed || receiver.name.empty() || isArrayType(receiver.name)) return name;
-        return receiver.name + "." + name;
+        if (!typed || receiver.name.empty() || isArrayType(receiver.name)) return MemberOwner{};
+        return findMember(receiver.name, name, method);
+    }
+
+    // The qualified name of a member: its owner's name, ".", the name; the
+    // name as written without owner.
+    static std::string qualifiedName(const MemberOwner& member, const std::string& name) {
+        return member.owner.empty() ? name : member.owner + "." + name;
     }
 
     // A name that stands for a value: a local or parameter (17), a field of
@@ -1017,27 +1086,31 @@ private:
         return false;
     }
 
-    // A value name that nothing declares is a field inherited from the
+    // A value name that nothing declares is a field inherited from a
     // superclass, when there is one.
-    void visitIdentifier(TSNode node) {
+    Receiver visitIdentifier(TSNode node) {
         Receiver value;
-        if (markDeclaredValue(node, value)) return;
-        std::string inherited = inheritingSuper();
-        if (inherited.empty()) {
+        if (markDeclaredValue(node, value)) return value;
+        MemberOwner inherited = findUnqualified(text(node), false);
+        if (inherited.owner.empty()) {
             mark(node, kKindVariable);
-        } else {
-            mark(node, kKindOwnMember, inherited + "." + text(node));
+            return value;
         }
+        mark(node, kKindOwnMember, qualifiedName(inherited, text(node)));
+        value.kind = Receiver::kValue;
+        value.name = inherited.type;
+        return value;
     }
 
-    void visitCall(TSNode node) {
+    // A call; gives its result, typed when the method's declaration is known.
+    Receiver visitCall(TSNode node) {
         TSNode object = fieldOf(node, "object");
         TSNode name = fieldOf(node, "name");
         std::string method = ts_node_is_null(name) ? std::string() : text(name);
-        std::string qualified = method;
+        MemberOwner callee;
         if (!ts_node_is_null(object)) {
             Receiver receiver = analyse(object);
-            qualified = memberName(receiver, method);
+            callee = memberOf(receiver, method, true);
             TSNode arguments = fieldOf(node, "arguments");
             TSNode only{};
             if (!ts_node_is_null(arguments) && ts_node_named_child_count(arguments) == 1)
@@ -1048,11 +1121,10 @@ private:
                            forEachParameters(receiver.name, typeArguments(receiver.declared)));
         } else {
             auto member = staticMembers.find(method);
-            std::string owner =
-                member != staticMembers.end() ? member->second : ownerOfCall(method);
-            if (!owner.empty()) qualified = owner + "." + method;
+            callee = member != staticMembers.end() ? MemberOwner{member->second, std::string()}
+                                                   : findUnqualified(method, true);
         }
-        mark(name, kKindMethod, qualified);
+        mark(name, kKindMethod, qualifiedName(callee, method));
         uint32_t count = ts_node_child_count(node);
         for (uint32_t i = 0; i < count; ++i) {
             TSNode child = ts_node_child(node, i);
@@ -1061,6 +1133,12 @@ private:
                 continue;
             visit(child);
         }
+        Receiver result;
+        if (!callee.type.empty()) {
+            result.kind = Receiver::kValue;
+            result.name = callee.type;
+        }
+        return result;
     }
 
     // Classifies a receiver expression (and everything in it) and tells
@@ -1070,6 +1148,10 @@ private:
         std::string type = typeOf(node);
         if (type == "identifier") {
             if (markDeclaredValue(node, result)) return result;
+            // A field inherited from a class of the tree; a name that only
+            // the vendor's superclass could supply reads as a package here.
+            MemberOwner inherited = findUnqualified(text(node), false);
+            if (isKnownClass(inherited.owner)) return visitIdentifier(node);
             std::string name = text(node);
             bool known = false;
             std::string qualified = resolveType(name, &known);
@@ -1116,30 +1198,20 @@ private:
                 result.name = qualified;
                 return result;
             }
-            if (owner.kind == Receiver::kType) {
+            MemberOwner member = memberOf(owner, name, false);
+            // After a type, a capitalised name with lower-case letters is a
+            // nested type; a constant name is a member.
+            if (owner.kind == Receiver::kType && isCapitalised(name) && !isConstantName(name) &&
+                member.type.empty()) {
                 std::string qualified = owner.name + "." + name;
-                // A capitalised name with lower-case letters after a type is
-                // a nested type; a constant name is a member.
-                if (isCapitalised(name) && !isConstantName(name) &&
-                    fieldType(owner.name, name).empty()) {
-                    mark(field, kKindClassRef, qualified);
-                    result.kind = Receiver::kType;
-                    result.name = qualified;
-                } else {
-                    mark(field, kKindMember, qualified);
-                    result.kind = Receiver::kValue;
-                    result.name = fieldType(owner.name, name);
-                }
+                mark(field, kKindClassRef, qualified);
+                result.kind = Receiver::kType;
+                result.name = qualified;
                 return result;
             }
-            if (owner.kind == Receiver::kValue && !owner.name.empty() && !isArrayType(owner.name)) {
-                mark(field, kKindMember, owner.name + "." + name);
-                result.kind = Receiver::kValue;
-                result.name = fieldType(owner.name, name);
-                return result;
-            }
-            mark(field, kKindMember, name);
+            mark(field, kKindMember, qualifiedName(member, name));
             result.kind = Receiver::kValue;
+            result.name = member.type;
             return result;
         }
         if (type == "this" || type == "super") {
@@ -1186,22 +1258,8 @@ private:
             result.name = typeName(fieldOf(node, "type"));
             return result;
         }
+        if (type == "method_invocation") return visitCall(node);
         visit(node);
-        if (type == "method_invocation") {
-            // A call of the file's own method (no receiver, or this) has the
-            // type that method declares.
-            TSNode object = fieldOf(node, "object");
-            const Scope* own = currentClass();
-            TSNode name = fieldOf(node, "name");
-            if ((ts_node_is_null(object) || isType(object, "this")) && own != nullptr &&
-                !ts_node_is_null(name)) {
-                auto found = own->members.methods.find(text(name));
-                if (found != own->members.methods.end() && !found->second.empty()) {
-                    result.kind = Receiver::kValue;
-                    result.name = found->second;
-                }
-            }
-        }
         return result;
     }
 
@@ -1792,6 +1850,13 @@ void JavaSource::collectTypes(TreeTypes& types) const {
         }
     };
     walk(root, std::string());
+}
+
+void JavaSource::collectMembers(TreeTypes& types, const RuleFacts& rules) const {
+    if (tree == nullptr) return;
+    std::vector<Leaf> noLeaves;
+    Classifier(source, noLeaves, types, rules)
+        .exportMembers(ts_tree_root_node(static_cast<TSTree*>(tree)), types);
 }
 
 void JavaSource::build(const TreeTypes& types, const RuleFacts& rules) {

@@ -77,10 +77,21 @@ struct Step {
     std::vector<Statement> statements;  // one for kStatement, the body for kBody
 };
 
-// What the host knows of the whole source tree: the types it declares.
+// What a class declares: field -> type, method -> result type (qualified
+// types; empty when unknown, primitive, or differing between overloads),
+// and its superclass.
+struct ClassMembers {
+    std::map<std::string, std::string> fields;
+    std::map<std::string, std::string> methods;
+    std::string superclass;
+};
+
+// What the host knows of the whole source tree: the types it declares, and
+// their members.
 struct TreeTypes {
     std::set<std::string> qualifiedNames;                    // p.q.Type for every declared type
     std::map<std::string, std::set<std::string>> byPackage;  // package -> simple names
+    std::map<std::string, ClassMembers> members;             // p.q.Type -> its members
 };
 
 // What the host knows of the rules: the package keywords.
@@ -96,6 +107,9 @@ public:
 
     // The package and the types this file declares (for the tree scan).
     void collectTypes(TreeTypes& types) const;
+    // The members of the types this file declares, their types resolved
+    // against the types of the whole tree (the second step of the scan).
+    void collectMembers(TreeTypes& types, const RuleFacts& rules) const;
 
     // Classifies the names and lays the file out as steps. Needs parse().
     void build(const TreeTypes& types, const RuleFacts& rules);

@@ -81,14 +81,29 @@ std::vector<std::string> Runner::listFiles() const {
     return files;
 }
 
+// The types the tree declares, then their members: a member's type may be
+// a type of any file.
 void Runner::scanTypes(const std::vector<std::string>& files) {
-    for (const std::string& rel : files) {
-        if (!endsWith(rel, ".java")) continue;
-        std::string text;
-        if (!readFile(options.sourceDir + rel, text)) continue;
-        JavaSource source;
-        if (source.parse(text)) source.collectTypes(treeTypes);
+    RuleFacts rules = ruleFacts();
+    for (int step = 0; step < 2; ++step) {
+        for (const std::string& rel : files) {
+            if (!endsWith(rel, ".java")) continue;
+            std::string text;
+            JavaSource source;
+            if (!readFile(options.sourceDir + rel, text) || !source.parse(text)) continue;
+            if (step == 0) {
+                source.collectTypes(treeTypes);
+            } else {
+                source.collectMembers(treeTypes, rules);
+            }
+        }
     }
+}
+
+RuleFacts Runner::ruleFacts() const {
+    RuleFacts rules;
+    rules.packageKeywords = options.packageKeywords;
+    return rules;
 }
 
 RunReport Runner::run() {
@@ -153,9 +168,7 @@ FileReport Runner::convertFile(const std::string& rel) {
             if (!copyUnchanged(rel)) report.reason += ", but the copy failed";
             return report;
         }
-        RuleFacts rules;
-        rules.packageKeywords = options.packageKeywords;
-        source->build(treeTypes, rules);
+        source->build(treeTypes, ruleFacts());
     }
     host.setFile(dir, name, source ? &source->leaves() : nullptr);
     bool converted = false;

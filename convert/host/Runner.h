@@ -61,6 +61,7 @@ private:
 
     std::vector<std::string> listFiles() const;
     void scanTypes(const std::vector<std::string>& files);
+    RuleFacts ruleFacts() const;
     int playSteps(const JavaSource& source);
     int runPasses(const JavaSource* source, bool& converted, bool& refused);
     bool copyUnchanged(const std::string& rel) const;
