@@ -27,10 +27,15 @@
 // deeper, and the switch's "}" is a statement at the switch's level. A case
 // block or an arrow rule's block is a block statement under its label. A
 // labeled statement is its label ("outer:") followed by the statement at the
-// same level. Lambdas, anonymous class bodies, local classes and switch
-// expressions stay inside the statement that holds them: written unchanged
-// their lines keep their breaks and brace depth; rebuilt by the plug-in they
-// become one line, which is still the same code.
+// same level. The block body of a lambda in a statement without a body of
+// its own (an expression, declaration, return) is laid out like a block:
+// the statement through the lambda's "{", its statements one level deeper,
+// and the rest of the statement from the "}" on at the outer level, which
+// may open the next lambda ("}, b -> {"). Lambdas in heads (if, for, ...)
+// and in field initialisers, anonymous class bodies, local classes and
+// switch expressions stay inside the statement that holds them: written
+// unchanged their lines keep their breaks and brace depth; rebuilt by the
+// plug-in they become one line, which is still the same code.
 //
 // Node kinds. Operators and punctuation 4; string literals and text blocks
 // 5 (with their quotes); other literals 6; keywords 7; comments 27 (a line
@@ -1489,10 +1494,7 @@ private:
         }
     }
 
-    static bool isEmptyBlock(const std::vector<Leaf>& leaves, size_t open, size_t close) {
-        (void)leaves;
-        return close == open + 1;
-    }
+    static bool isEmptyBlock(size_t open, size_t close) { return close == open + 1; }
 
     // A head with its body. Returns the leaf where a statement is still
     // open (the body's "}", or the head itself when the block is empty), or
@@ -1501,7 +1503,7 @@ private:
         if (isType(bodyNode, "block")) {
             size_t open = startOf(bodyNode);
             size_t close = endOf(bodyNode) - 1;
-            if (isEmptyBlock(leaves, open, close)) return from;
+            if (isEmptyBlock(open, close)) return from;
             emit(from, open + 1, level);
             cursor = open + 1;
             contents(bodyNode, level + 1);
@@ -1555,7 +1557,46 @@ private:
             emit(from, startOf(inner), level);
             statement(inner, level, startOf(inner));
         } else {
-            emit(from, endOf(node), level);
+            simpleStatement(node, level, from);
+        }
+    }
+
+    // A statement without a body of its own. The block bodies of lambdas in
+    // it are laid out like a block: the statement up to the lambda's "{",
+    // the lambda's statements one level deeper, and the rest from its "}"
+    // again at the statement's level (as "} else {"). So the plug-in
+    // rebuilds only the statements that need it, each on its own line.
+    void simpleStatement(TSNode node, int level, size_t from) {
+        std::vector<TSNode> blocks;
+        lambdaBlocks(node, blocks);
+        size_t start = from;
+        for (TSNode block : blocks) {
+            size_t open = startOf(block);
+            size_t close = endOf(block) - 1;
+            if (isEmptyBlock(open, close)) continue;
+            emit(start, open + 1, level);
+            cursor = open + 1;
+            contents(block, level + 1);
+            flush(close, level + 1);
+            start = close;
+        }
+        emit(start, endOf(node), level);
+    }
+
+    // The block bodies of the lambdas in node, outermost first, in source
+    // order; not those inside class bodies and switch expressions, which
+    // stay whole in their statement.
+    static void lambdaBlocks(TSNode node, std::vector<TSNode>& blocks) {
+        uint32_t count = ts_node_named_child_count(node);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_named_child(node, i);
+            std::string type = typeOf(child);
+            TSNode body = fieldOf(child, "body");
+            if (type == "lambda_expression" && isType(body, "block")) {
+                blocks.push_back(body);
+            } else if (type != "class_body" && type != "switch_expression") {
+                lambdaBlocks(child, blocks);
+            }
         }
     }
 

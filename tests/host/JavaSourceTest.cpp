@@ -106,11 +106,15 @@ TEST_F(JavaSourceTest, ArrowRulesAreOneStatementOrALabelWithABlock) {
               body());
 }
 
-TEST_F(JavaSourceTest, LambdasAndAnonymousClassesStayInsideTheirStatement) {
-    build(inMethod("run(() -> {\n a();\n});\nObject o = new Object() {\n int x;\n};"));
-    EXPECT_EQ(
-        (Lines{"1: run ( ( ) -> { a ( ) ; } ) ;", "1: Object o = new Object ( ) { int x ; } ;"}),
-        body());
+TEST_F(JavaSourceTest, LambdaBlocksOpenALevelAndAnonymousClassesStayInsideTheirStatement) {
+    build(inMethod(
+        "run(() -> {\n a();\n}, () -> {\n b(() -> {\n c();\n });\n}, () -> {});\n"
+        "Object o = new Object() {\n int x;\n};\nint y = switch (z) { default -> { yield 1; } };"));
+    EXPECT_EQ((Lines{"1: run ( ( ) -> {", "2: a ( ) ;", "1: } , ( ) -> {", "2: b ( ( ) -> {",
+                     "3: c ( ) ;", "2: } ) ;", "1: } , ( ) -> { } ) ;",
+                     "1: Object o = new Object ( ) { int x ; } ;",
+                     "1: int y = switch ( z ) { default -> { yield 1 ; } } ;"}),
+              body());
 }
 
 TEST_F(JavaSourceTest, CommentsJoinTheStatementOnTheirLineOrStandAlone) {
