@@ -70,12 +70,15 @@
 // member inherited from the superclass). A member belongs to the class of
 // the superclass chain that declares it; where the file and the tree know
 // no such class, to the first class of the chain they do not declare (a
-// vendor's class that an own class extends). Untyped
-// lambda parameters take their types from the target where the JDK fixes
-// them: forEach of a collection or map declared with type arguments, and a
-// variable of one of java.util.function's interfaces. A case label's bare
-// name belongs to the switch selector's type when that is known and is no
-// JDK type (so an enum). Otherwise a name carries its text as written.
+// vendor's class that an own class extends). Untyped lambda parameters
+// take their types from the lambda's target where that is known: forEach of
+// a JDK collection or map declared with type arguments; a variable of one of
+// java.util.function's interfaces, or of an interface of the file or the
+// tree with one abstract method; an argument of a method of the file or the
+// tree (one overload alone with that many parameters) whose parameter is
+// such an interface. A case label's bare name belongs to the switch
+// selector's type when that is known and is no JDK type (so an enum).
+// Otherwise a name carries its text as written.
 #include "JavaSource.h"
 
 #include <tree_sitter/api.h>
@@ -178,12 +181,11 @@ struct Variable {
     TSNode declared{};  // the type as written (for its type arguments), if any
 };
 
-// A class of the file: its fields with their types as written, method ->
-// result type, superclass (types qualified, empty when unknown).
+// A class of the file: its members, and its fields' types as written (for
+// their type arguments).
 struct OwnClass {
-    std::map<std::string, Variable> fields;
-    std::map<std::string, std::string> methods;
-    std::string superclass;
+    ClassMembers members;
+    std::map<std::string, TSNode> fieldTypes;
 };
 
 struct Scope {
@@ -191,7 +193,7 @@ struct Scope {
     bool classScope = false;
     std::string classQualified;  // empty for an anonymous class
     std::string superQualified;
-    OwnClass members;  // of a class scope
+    OwnClass own;  // of a class scope
 };
 
 // What a receiver expression turned out to be.
@@ -215,13 +217,7 @@ public:
     // The members of the file's types, for the other files of the tree.
     void exportMembers(TSNode root, TreeTypes& tree) {
         collectFileFacts(root);
-        for (const auto& own : ownClasses) {
-            ClassMembers& exported = tree.members[qualify(own.first)];
-            for (const auto& field : own.second.fields)
-                exported.fields[field.first] = field.second.type;
-            exported.methods = own.second.methods;
-            exported.superclass = own.second.superclass;
-        }
+        for (const auto& own : ownClasses) tree.members[qualify(own.first)] = own.second.members;
     }
 
 private:
@@ -336,25 +332,29 @@ private:
     // The record components, fields, enum constants and methods of a type
     // declaration (nested name in the file: qualified), or of an anonymous
     // class body.
-    void collectMembers(TSNode declaration, const std::string& qualified, OwnClass& members) {
-        auto& fields = members.fields;
+    void collectMembers(TSNode declaration, const std::string& qualified, OwnClass& own) {
+        ClassMembers& members = own.members;
+        auto addField = [&](TSNode name, TSNode type) {
+            members.fields[text(name)] = typeName(type);
+            own.fieldTypes[text(name)] = type;
+        };
         TSNode superclass = fieldOf(declaration, "superclass");
         if (!ts_node_is_null(superclass) && ts_node_named_child_count(superclass) > 0)
             members.superclass = typeName(ts_node_named_child(superclass, 0));
-        TSNode parameters = fieldOf(declaration, "parameters");  // record components
-        if (!ts_node_is_null(parameters)) {
-            uint32_t count = ts_node_named_child_count(parameters);
+        TSNode components = fieldOf(declaration, "parameters");  // of a record
+        if (!ts_node_is_null(components)) {
+            uint32_t count = ts_node_named_child_count(components);
             for (uint32_t i = 0; i < count; ++i) {
-                TSNode parameter = ts_node_named_child(parameters, i);
-                TSNode name = fieldOf(parameter, "name");
-                TSNode type = fieldOf(parameter, "type");
-                if (!ts_node_is_null(name)) fields[text(name)] = field(type);
+                TSNode component = ts_node_named_child(components, i);
+                TSNode name = fieldOf(component, "name");
+                if (!ts_node_is_null(name)) addField(name, fieldOf(component, "type"));
             }
         }
         TSNode body =
             isType(declaration, "class_body") ? declaration : fieldOf(declaration, "body");
         if (ts_node_is_null(body)) return;
         std::string enumType = isType(declaration, "enum_declaration") ? qualify(qualified) : "";
+        int abstractMethods = 0;
         std::function<void(TSNode)> scan = [&](TSNode holder) {
             uint32_t count = ts_node_named_child_count(holder);
             for (uint32_t i = 0; i < count; ++i) {
@@ -362,26 +362,60 @@ private:
                 std::string type = typeOf(member);
                 TSNode name = fieldOf(member, "name");
                 if (type == "field_declaration" || type == "constant_declaration") {
-                    Variable declared = field(fieldOf(member, "type"));
+                    TSNode fieldType = fieldOf(member, "type");
                     forDeclarators(member,
-                                   [&](TSNode named, TSNode) { fields[text(named)] = declared; });
+                                   [&](TSNode named, TSNode) { addField(named, fieldType); });
                 } else if (type == "enum_constant" && !ts_node_is_null(name)) {
-                    fields[text(name)] = Variable{enumType, true, std::string(), TSNode{}};
+                    members.fields[text(name)] = enumType;
                 } else if (type == "method_declaration" && !ts_node_is_null(name)) {
                     // Overloads of different result types: none is known.
                     std::string result = typeName(fieldOf(member, "type"));
                     auto known = members.methods.emplace(text(name), result);
                     if (!known.second && known.first->second != result) known.first->second = "";
+                    std::vector<std::string> parameters =
+                        parameterTypes(fieldOf(member, "parameters"));
+                    members.parameters[text(name)].push_back(parameters);
+                    if (ts_node_is_null(fieldOf(member, "body")) &&
+                        !hasModifier(member, "static") && !hasModifier(member, "default")) {
+                        ++abstractMethods;
+                        members.lambdaParameters = parameters;
+                    }
                 } else if (type == "enum_body_declarations") {
                     scan(member);
                 }
             }
         };
         scan(body);
+        members.functional = isType(declaration, "interface_declaration") && abstractMethods == 1;
+        if (!members.functional) members.lambdaParameters.clear();
     }
 
-    Variable field(TSNode typeNode) {
-        return Variable{typeName(typeNode), true, std::string(), typeNode};
+    // The types of formal parameters; a variable arity one is unknown.
+    std::vector<std::string> parameterTypes(TSNode parameters) {
+        std::vector<std::string> result;
+        if (ts_node_is_null(parameters)) return result;
+        uint32_t count = ts_node_named_child_count(parameters);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode parameter = ts_node_named_child(parameters, i);
+            if (isType(parameter, "formal_parameter")) {
+                result.push_back(typeName(fieldOf(parameter, "type")));
+            } else if (isType(parameter, "spread_parameter")) {
+                result.push_back(std::string());
+            }
+        }
+        return result;
+    }
+
+    static bool hasModifier(TSNode declaration, const char* keyword) {
+        uint32_t count = ts_node_named_child_count(declaration);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_named_child(declaration, i);
+            if (!isType(child, "modifiers")) continue;
+            for (uint32_t j = 0; j < ts_node_child_count(child); ++j) {
+                if (isType(ts_node_child(child, j), keyword)) return true;
+            }
+        }
+        return false;
     }
 
     template <typename Function>
@@ -520,16 +554,17 @@ private:
     void push() { scopes.emplace_back(); }
 
     // A class body: its fields are variables of the scope.
-    void pushClass(const std::string& qualified, const OwnClass& members) {
+    void pushClass(const std::string& qualified, const OwnClass& own) {
         Scope scope;
         scope.classScope = true;
         scope.classQualified = qualified;
-        scope.superQualified = members.superclass;
-        scope.members = members;
-        for (const auto& field : members.fields) {
-            Variable variable = field.second;
-            variable.owner = qualified;
-            scope.variables[field.first] = variable;
+        scope.superQualified = own.members.superclass;
+        scope.own = own;
+        for (const auto& field : own.members.fields) {
+            auto written = own.fieldTypes.find(field.first);
+            scope.variables[field.first] =
+                Variable{field.second, true, qualified,
+                         written != own.fieldTypes.end() ? written->second : TSNode{}};
         }
         scopes.push_back(std::move(scope));
     }
@@ -571,36 +606,25 @@ private:
         std::string current = type;
         // A bound on the chain, against classes that extend each other.
         for (int step = 0; step < 64 && !current.empty(); ++step) {
-            std::string superclass;
-            const std::map<std::string, std::string>* found = nullptr;
-            auto own = ownClasses.find(ownKey(current));
-            auto tree = types.members.find(current);
-            if (own != ownClasses.end() && qualify(own->first) == current) {
-                if (method) {
-                    found = &own->second.methods;
-                } else if (own->second.fields.count(name) != 0) {
-                    return MemberOwner{current, own->second.fields.at(name).type};
-                }
-                superclass = own->second.superclass;
-            } else if (tree != types.members.end()) {
-                found = method ? &tree->second.methods : &tree->second.fields;
-                superclass = tree->second.superclass;
-            } else {
-                return MemberOwner{current, std::string()};
-            }
-            if (found != nullptr && found->count(name) != 0)
-                return MemberOwner{current, found->at(name)};
-            current = superclass;
+            const ClassMembers* members = membersOf(current);
+            if (members == nullptr) return MemberOwner{current, std::string()};
+            const auto& names = method ? members->methods : members->fields;
+            auto found = names.find(name);
+            if (found != names.end()) return MemberOwner{current, found->second};
+            current = members->superclass;
         }
         return MemberOwner{};
     }
 
-    // A class of the file or the tree, whose members are known.
-    bool isKnownClass(const std::string& type) const {
+    // The members of a class of the file or the tree; null for any other.
+    const ClassMembers* membersOf(const std::string& type) const {
         auto own = ownClasses.find(ownKey(type));
-        return types.members.count(type) != 0 ||
-               (own != ownClasses.end() && qualify(own->first) == type);
+        if (own != ownClasses.end() && qualify(own->first) == type) return &own->second.members;
+        auto tree = types.members.find(type);
+        return tree != types.members.end() ? &tree->second : nullptr;
     }
+
+    bool isKnownClass(const std::string& type) const { return membersOf(type) != nullptr; }
 
     std::string fieldType(const std::string& owner, const std::string& field) const {
         return findMember(owner, field, false).type;
@@ -614,8 +638,8 @@ private:
         for (auto scope = scopes.rbegin(); scope != scopes.rend(); ++scope) {
             if (!scope->classScope) continue;
             if (method) {
-                auto own = scope->members.methods.find(name);
-                if (own != scope->members.methods.end())
+                auto own = scope->own.members.methods.find(name);
+                if (own != scope->own.members.methods.end())
                     return MemberOwner{scope->classQualified, own->second};
             }
             if (scope->superQualified.empty()) continue;
@@ -970,6 +994,44 @@ private:
         return fits ? arguments : std::vector<std::string>();
     }
 
+    // The parameter types of a lambda whose target has this type (as
+    // written in typeNode): one of the JDK's functional interfaces, or one
+    // of the file or the tree.
+    std::vector<std::string> targetParameters(const std::string& type, TSNode typeNode) {
+        const ClassMembers* members = membersOf(type);
+        if (members != nullptr) {
+            return members->functional ? members->lambdaParameters : std::vector<std::string>();
+        }
+        return functionParameters(type, typeArguments(typeNode));
+    }
+
+    // Lambdas given to a method of a class of the file or the tree take
+    // their parameter types from the method's parameters, when one overload
+    // alone has as many parameters as the call has arguments.
+    void typeLambdaArguments(const MemberOwner& callee, const std::string& method,
+                             TSNode arguments) {
+        const ClassMembers* owner = membersOf(callee.owner);
+        if (owner == nullptr || ts_node_is_null(arguments)) return;
+        auto overloads = owner->parameters.find(method);
+        if (overloads == owner->parameters.end()) return;
+        std::vector<TSNode> given;
+        for (uint32_t i = 0; i < ts_node_named_child_count(arguments); ++i) {
+            TSNode argument = ts_node_named_child(arguments, i);
+            if (!isComment(argument)) given.push_back(argument);
+        }
+        const std::vector<std::string>* match = nullptr;
+        for (const auto& overload : overloads->second) {
+            if (overload.size() != given.size()) continue;
+            if (match != nullptr) return;
+            match = &overload;
+        }
+        if (match == nullptr) return;
+        for (size_t i = 0; i < given.size(); ++i) {
+            if (isType(given[i], "lambda_expression"))
+                typeLambda(given[i], targetParameters((*match)[i], TSNode{}));
+        }
+    }
+
     void typeLambda(TSNode lambda, const std::vector<std::string>& parameters) {
         bool known = !parameters.empty() &&
                      std::none_of(parameters.begin(), parameters.end(),
@@ -994,7 +1056,7 @@ private:
                 declared = typeName(fieldOf(value, "type"));
             if (local && !ts_node_is_null(name)) declare(text(name), declared, typeNode);
             if (isType(value, "lambda_expression"))
-                typeLambda(value, functionParameters(type, typeArguments(typeNode)));
+                typeLambda(value, targetParameters(type, typeNode));
             mark(name, kKindVariable);
             visitExcept(child, name);
         }
@@ -1012,10 +1074,10 @@ private:
             visit(child);
         }
         if (body.id != nullptr) {
-            OwnClass members;
-            collectMembers(body, std::string(), members);
-            members.superclass = typeName(fieldOf(node, "type"));
-            pushClass(std::string(), members);
+            OwnClass anonymous;
+            collectMembers(body, std::string(), anonymous);
+            anonymous.members.superclass = typeName(fieldOf(node, "type"));
+            pushClass(std::string(), anonymous);
             visit(body);
             pop();
         }
@@ -1130,6 +1192,7 @@ private:
                                                    : findUnqualified(method, true);
         }
         mark(name, kKindMethod, qualifiedName(callee, method));
+        typeLambdaArguments(callee, method, fieldOf(node, "arguments"));
         uint32_t count = ts_node_child_count(node);
         for (uint32_t i = 0; i < count; ++i) {
             TSNode child = ts_node_child(node, i);

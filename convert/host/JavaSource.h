@@ -79,11 +79,15 @@ struct Step {
 
 // What a class declares: field -> type, method -> result type (qualified
 // types; empty when unknown, primitive, or differing between overloads),
-// and its superclass.
+// method -> the parameter types of each of its overloads, its superclass;
+// for an interface with one abstract method, that method's parameter types.
 struct ClassMembers {
     std::map<std::string, std::string> fields;
     std::map<std::string, std::string> methods;
+    std::map<std::string, std::vector<std::vector<std::string>>> parameters;
     std::string superclass;
+    bool functional = false;
+    std::vector<std::string> lambdaParameters;
 };
 
 // What the host knows of the whole source tree: the types it declares, and
