@@ -55,7 +55,12 @@
 // variables (17): never 16 or 11, so the plug-in keeps "s." in front of a
 // renamed call. In an import the parts are 16 and the last name is 11
 // carrying the whole imported name; the file's own package declaration is
-// 19 throughout. Declared names are 18, labels 28, anything else 19.
+// 19 throughout. Declared names are 18, labels 28, anything else 19; but
+// the name of an @Override method, in a class whose superclass chain
+// leaves the file and the tree, whose classes do not declare it, is the
+// superclass's method (14), and calls that reach it through that class are
+// the superclass's calls: a rule renames the override with its calls.
+// Methods are told apart by name and number of arguments.
 //
 // Qualified names (kinds 11 to 14). A class name resolves through the
 // file's own types, its single-type imports, the source tree's types in the
@@ -193,7 +198,8 @@ struct Scope {
     bool classScope = false;
     std::string classQualified;  // empty for an anonymous class
     std::string superQualified;
-    OwnClass own;  // of a class scope
+    OwnClass own;                    // of a class scope
+    bool foreignInterfaces = false;  // implements an interface outside the file and the tree
 };
 
 // What a receiver expression turned out to be.
@@ -372,13 +378,12 @@ private:
                     std::string result = typeName(fieldOf(member, "type"));
                     auto known = members.methods.emplace(text(name), result);
                     if (!known.second && known.first->second != result) known.first->second = "";
-                    std::vector<std::string> parameters =
-                        parameterTypes(fieldOf(member, "parameters"));
-                    members.parameters[text(name)].push_back(parameters);
+                    MethodOverload overload = overloadOf(member);
+                    members.overloads[text(name)].push_back(overload);
                     if (ts_node_is_null(fieldOf(member, "body")) &&
                         !hasModifier(member, "static") && !hasModifier(member, "default")) {
                         ++abstractMethods;
-                        members.lambdaParameters = parameters;
+                        members.lambdaParameters = overload.parameters;
                     }
                 } else if (type == "enum_body_declarations") {
                     scan(member);
@@ -390,20 +395,38 @@ private:
         if (!members.functional) members.lambdaParameters.clear();
     }
 
-    // The types of formal parameters; a variable arity one is unknown.
-    std::vector<std::string> parameterTypes(TSNode parameters) {
-        std::vector<std::string> result;
-        if (ts_node_is_null(parameters)) return result;
+    // A method declaration's parameter types (a variable arity one is
+    // unknown) and whether it overrides.
+    MethodOverload overloadOf(TSNode declaration) {
+        MethodOverload overload;
+        overload.overrides = hasAnnotation(declaration, "Override");
+        TSNode parameters = fieldOf(declaration, "parameters");
+        if (ts_node_is_null(parameters)) return overload;
         uint32_t count = ts_node_named_child_count(parameters);
         for (uint32_t i = 0; i < count; ++i) {
             TSNode parameter = ts_node_named_child(parameters, i);
             if (isType(parameter, "formal_parameter")) {
-                result.push_back(typeName(fieldOf(parameter, "type")));
+                overload.parameters.push_back(typeName(fieldOf(parameter, "type")));
             } else if (isType(parameter, "spread_parameter")) {
-                result.push_back(std::string());
+                overload.parameters.push_back(std::string());
+                overload.variableArity = true;
             }
         }
-        return result;
+        return overload;
+    }
+
+    // Whether a class declares a method of that name that takes arity
+    // arguments (any number for -1) and overrides no superclass's method.
+    static bool declaresMethod(const ClassMembers& members, const std::string& name, int arity) {
+        auto overloads = members.overloads.find(name);
+        if (overloads == members.overloads.end()) return false;
+        return std::any_of(overloads->second.begin(), overloads->second.end(),
+                           [&](const MethodOverload& overload) {
+                               int count = static_cast<int>(overload.parameters.size());
+                               bool fits = arity < 0 || count == arity ||
+                                           (overload.variableArity && arity >= count - 1);
+                               return fits && !overload.overrides;
+                           });
     }
 
     static bool hasModifier(TSNode declaration, const char* keyword) {
@@ -602,15 +625,21 @@ private:
         std::string type;
     };
 
-    MemberOwner findMember(const std::string& type, const std::string& name, bool method) const {
+    // A method counts as declared by a class when one of its overloads
+    // takes arity arguments (any, for -1) and is no override: an override
+    // of a vendor's method is renamed with it, and so are its calls.
+    MemberOwner findMember(const std::string& type, const std::string& name, bool method,
+                           int arity = -1) const {
         std::string current = type;
         // A bound on the chain, against classes that extend each other.
         for (int step = 0; step < 64 && !current.empty(); ++step) {
             const ClassMembers* members = membersOf(current);
             if (members == nullptr) return MemberOwner{current, std::string()};
-            const auto& names = method ? members->methods : members->fields;
-            auto found = names.find(name);
-            if (found != names.end()) return MemberOwner{current, found->second};
+            if (method && declaresMethod(*members, name, arity))
+                return MemberOwner{current, members->methods.at(name)};
+            auto field = members->fields.find(name);
+            if (!method && field != members->fields.end())
+                return MemberOwner{current, field->second};
             current = members->superclass;
         }
         return MemberOwner{};
@@ -634,21 +663,18 @@ private:
     // the nearest enclosing class whose chain declares it, else where the
     // nearest class with a superclass inherits it from, else (a method) the
     // nearest class. Empty owner when none of them tells.
-    MemberOwner findUnqualified(const std::string& name, bool method) const {
+    MemberOwner findUnqualified(const std::string& name, bool method, int arity = -1) const {
         for (auto scope = scopes.rbegin(); scope != scopes.rend(); ++scope) {
             if (!scope->classScope) continue;
-            if (method) {
-                auto own = scope->own.members.methods.find(name);
-                if (own != scope->own.members.methods.end())
-                    return MemberOwner{scope->classQualified, own->second};
-            }
+            if (method && declaresMethod(scope->own.members, name, arity))
+                return MemberOwner{scope->classQualified, scope->own.members.methods.at(name)};
             if (scope->superQualified.empty()) continue;
-            MemberOwner inherited = findMember(scope->superQualified, name, method);
+            MemberOwner inherited = findMember(scope->superQualified, name, method, arity);
             if (isKnownClass(inherited.owner)) return inherited;
         }
         for (auto scope = scopes.rbegin(); scope != scopes.rend(); ++scope) {
             if (scope->classScope && !scope->superQualified.empty())
-                return findMember(scope->superQualified, name, method);
+                return findMember(scope->superQualified, name, method, arity);
         }
         const Scope* own = currentClass();
         if (!method || own == nullptr) return MemberOwner{};
@@ -675,7 +701,7 @@ private:
         } else if (type == "method_declaration" || type == "constructor_declaration" ||
                    type == "compact_constructor_declaration" ||
                    type == "annotation_type_element_declaration") {
-            mark(fieldOf(node, "name"), kKindDeclared);
+            markDeclaredMethod(node);
             push();
             visitExcept(node, fieldOf(node, "name"));
             pop();
@@ -860,8 +886,54 @@ private:
             qualified = own != ownTypes.end() ? qualify(own->second) : qualify(simple);
         }
         pushClass(qualified, ownClasses[ownKey(qualified)]);
+        TSNode implemented = fieldOf(node, "interfaces");
+        TSNode list = ts_node_is_null(implemented) ? TSNode{} : ts_node_named_child(implemented, 0);
+        for (uint32_t i = 0; isType(list, "type_list") && i < ts_node_named_child_count(list);
+             ++i) {
+            if (!isKnownClass(typeName(ts_node_named_child(list, i))))
+                scopes.back().foreignInterfaces = true;
+        }
         visitExcept(node, name);
         pop();
+    }
+
+    // The name of a method that overrides (@Override) a method that no
+    // class of the file or the tree declares, in a class whose superclass
+    // chain leads outside them, names the superclass's method: a call's rule
+    // renames the override with it. Not where an interface from outside
+    // could declare it, and not Object's methods.
+    void markDeclaredMethod(TSNode node) {
+        TSNode name = fieldOf(node, "name");
+        const Scope* own = currentClass();
+        static const std::set<std::string> kObjectMethods = {"equals", "hashCode", "toString",
+                                                             "clone", "finalize"};
+        bool overrides = isType(node, "method_declaration") && !ts_node_is_null(name) &&
+                         own != nullptr && !own->foreignInterfaces &&
+                         !own->superQualified.empty() && hasAnnotation(node, "Override") &&
+                         kObjectMethods.count(text(name)) == 0;
+        MemberOwner overridden;
+        if (overrides) {
+            int arity = static_cast<int>(overloadOf(node).parameters.size());
+            overridden = findMember(own->superQualified, text(name), true, arity);
+        }
+        if (overridden.owner.empty() || isKnownClass(overridden.owner)) {
+            mark(name, kKindDeclared);
+        } else {
+            mark(name, kKindMethod, qualifiedName(overridden, text(name)));
+        }
+    }
+
+    bool hasAnnotation(TSNode declaration, const std::string& annotation) const {
+        uint32_t count = ts_node_named_child_count(declaration);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode modifiers = ts_node_named_child(declaration, i);
+            if (!isType(modifiers, "modifiers")) continue;
+            for (uint32_t j = 0; j < ts_node_named_child_count(modifiers); ++j) {
+                TSNode name = fieldOf(ts_node_named_child(modifiers, j), "name");
+                if (!ts_node_is_null(name) && text(name) == annotation) return true;
+            }
+        }
+        return false;
     }
 
     void visitVariable(TSNode typeNode, TSNode name, TSNode value) {
@@ -1009,21 +1081,16 @@ private:
     // their parameter types from the method's parameters, when one overload
     // alone has as many parameters as the call has arguments.
     void typeLambdaArguments(const MemberOwner& callee, const std::string& method,
-                             TSNode arguments) {
+                             const std::vector<TSNode>& given) {
         const ClassMembers* owner = membersOf(callee.owner);
-        if (owner == nullptr || ts_node_is_null(arguments)) return;
-        auto overloads = owner->parameters.find(method);
-        if (overloads == owner->parameters.end()) return;
-        std::vector<TSNode> given;
-        for (uint32_t i = 0; i < ts_node_named_child_count(arguments); ++i) {
-            TSNode argument = ts_node_named_child(arguments, i);
-            if (!isComment(argument)) given.push_back(argument);
-        }
+        if (owner == nullptr) return;
+        auto overloads = owner->overloads.find(method);
+        if (overloads == owner->overloads.end()) return;
         const std::vector<std::string>* match = nullptr;
-        for (const auto& overload : overloads->second) {
-            if (overload.size() != given.size()) continue;
+        for (const MethodOverload& overload : overloads->second) {
+            if (overload.parameters.size() != given.size()) continue;
             if (match != nullptr) return;
-            match = &overload;
+            match = &overload.parameters;
         }
         if (match == nullptr) return;
         for (size_t i = 0; i < given.size(); ++i) {
@@ -1114,10 +1181,21 @@ private:
 
     // A member or method of receiver; no owner when the receiver's type is
     // not known.
-    MemberOwner memberOf(const Receiver& receiver, const std::string& name, bool method) const {
+    // The arguments of an argument list, without comments.
+    static std::vector<TSNode> argumentsOf(TSNode list) {
+        std::vector<TSNode> arguments;
+        for (uint32_t i = 0; !ts_node_is_null(list) && i < ts_node_named_child_count(list); ++i) {
+            TSNode argument = ts_node_named_child(list, i);
+            if (!isComment(argument)) arguments.push_back(argument);
+        }
+        return arguments;
+    }
+
+    MemberOwner memberOf(const Receiver& receiver, const std::string& name, bool method,
+                         int arity = -1) const {
         bool typed = receiver.kind == Receiver::kType || receiver.kind == Receiver::kValue;
         if (!typed || receiver.name.empty() || isArrayType(receiver.name)) return MemberOwner{};
-        return findMember(receiver.name, name, method);
+        return findMember(receiver.name, name, method, arity);
     }
 
     // The qualified name of a member: its owner's name, ".", the name; the
@@ -1174,25 +1252,23 @@ private:
         TSNode object = fieldOf(node, "object");
         TSNode name = fieldOf(node, "name");
         std::string method = ts_node_is_null(name) ? std::string() : text(name);
+        std::vector<TSNode> arguments = argumentsOf(fieldOf(node, "arguments"));
+        int arity = static_cast<int>(arguments.size());
         MemberOwner callee;
         if (!ts_node_is_null(object)) {
             Receiver receiver = analyse(object);
-            callee = memberOf(receiver, method, true);
-            TSNode arguments = fieldOf(node, "arguments");
-            TSNode only{};
-            if (!ts_node_is_null(arguments) && ts_node_named_child_count(arguments) == 1)
-                only = ts_node_named_child(arguments, 0);
-            if (method == "forEach" && receiver.kind == Receiver::kValue &&
-                isType(only, "lambda_expression"))
-                typeLambda(only,
+            callee = memberOf(receiver, method, true, arity);
+            if (method == "forEach" && receiver.kind == Receiver::kValue && arity == 1 &&
+                isType(arguments[0], "lambda_expression"))
+                typeLambda(arguments[0],
                            forEachParameters(receiver.name, typeArguments(receiver.declared)));
         } else {
             auto member = staticMembers.find(method);
             callee = member != staticMembers.end() ? MemberOwner{member->second, std::string()}
-                                                   : findUnqualified(method, true);
+                                                   : findUnqualified(method, true, arity);
         }
         mark(name, kKindMethod, qualifiedName(callee, method));
-        typeLambdaArguments(callee, method, fieldOf(node, "arguments"));
+        typeLambdaArguments(callee, method, arguments);
         uint32_t count = ts_node_child_count(node);
         for (uint32_t i = 0; i < count; ++i) {
             TSNode child = ts_node_child(node, i);

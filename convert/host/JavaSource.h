@@ -77,14 +77,22 @@ struct Step {
     std::vector<Statement> statements;  // one for kStatement, the body for kBody
 };
 
+// One declaration of a method: its parameter types (qualified; empty when
+// unknown), and whether it overrides (@Override) a superclass's method.
+struct MethodOverload {
+    std::vector<std::string> parameters;
+    bool variableArity = false;
+    bool overrides = false;
+};
+
 // What a class declares: field -> type, method -> result type (qualified
 // types; empty when unknown, primitive, or differing between overloads),
-// method -> the parameter types of each of its overloads, its superclass;
-// for an interface with one abstract method, that method's parameter types.
+// method -> its overloads, its superclass; for an interface with one
+// abstract method, that method's parameter types.
 struct ClassMembers {
     std::map<std::string, std::string> fields;
     std::map<std::string, std::string> methods;
-    std::map<std::string, std::vector<std::vector<std::string>>> parameters;
+    std::map<std::string, std::vector<MethodOverload>> overloads;
     std::string superclass;
     bool functional = false;
     std::vector<std::string> lambdaParameters;
