@@ -1,0 +1,1302 @@
+// NameClassifier: node kinds and qualified names of a file's names, by the
+// file's declarations and imports, the types and members of the tree, and
+// scopes of variables with their declared types.
+#include "NameClassifier.h"
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <set>
+
+#include "SyntaxNodes.h"
+
+namespace host {
+
+namespace {
+
+constexpr char kArraySuffix[] = "[]";
+
+bool isArrayType(const std::string& type) {
+    return type.size() > 2 && type.compare(type.size() - 2, 2, kArraySuffix) == 0;
+}
+
+bool isCapitalised(const std::string& name) {
+    return !name.empty() && name[0] >= 'A' && name[0] <= 'Z';
+}
+
+// A constant name such as MAX_SIZE: no lower-case letter at all.
+bool isConstantName(const std::string& name) {
+    return std::none_of(name.begin(), name.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+}
+
+struct Variable {
+    std::string type;  // qualified type, empty when unknown
+    bool field = false;
+    std::string owner;  // the declaring class of a field
+    TSNode declared{};  // the type as written (for its type arguments), if any
+};
+
+// A class of the file: its members, and its fields' types as written (for
+// their type arguments).
+struct OwnClass {
+    ClassMembers members;
+    std::map<std::string, TSNode> fieldTypes;
+};
+
+struct Scope {
+    std::map<std::string, Variable> variables;
+    bool classScope = false;
+    std::string classQualified;  // empty for an anonymous class
+    std::string superQualified;
+    OwnClass own;                    // of a class scope
+    bool foreignInterfaces = false;  // implements an interface outside the file and the tree
+};
+
+// What a receiver expression turned out to be.
+struct Receiver {
+    enum Kind { kUnknown, kPackage, kType, kValue } kind = kUnknown;
+    std::string name;   // package or qualified type name; the value's type
+    TSNode declared{};  // a variable's type as written
+};
+
+class Classifier {
+public:
+    Classifier(const std::string& source, std::vector<Leaf>& leaves, const TreeTypes& types,
+               const RuleFacts& rules)
+        : src(source), leaves(leaves), types(types), rules(rules) {}
+
+    void run(TSNode root) {
+        collectFileFacts(root);
+        visit(root);
+    }
+
+    // The types of the file, for the other files of the tree.
+    void exportTypes(TSNode root, TreeTypes& tree) {
+        std::vector<std::pair<TSNode, std::string>> declarations;
+        collectNames(root, declarations);
+        for (const auto& declaration : declarations) {
+            const std::string& nested = declaration.second;
+            tree.qualifiedNames.insert(qualify(nested));
+            if (nested.find('.') == std::string::npos) tree.byPackage[package].insert(nested);
+        }
+    }
+
+    // The members of the file's types, for the other files of the tree.
+    void exportMembers(TSNode root, TreeTypes& tree) {
+        collectFileFacts(root);
+        for (const auto& own : ownClasses) tree.members[qualify(own.first)] = own.second.members;
+    }
+
+private:
+    const std::string& src;
+    std::vector<Leaf>& leaves;
+    const TreeTypes& types;
+    const RuleFacts& rules;
+
+    std::string package;
+    std::map<std::string, std::string> singleImports;  // simple -> qualified
+    std::vector<std::string> onDemand;                 // packages (or types) imported with *
+    std::map<std::string, std::string> staticMembers;  // member -> owner type
+    std::map<std::string, std::string> ownTypes;       // simple -> qualified, every nesting
+    // Keyed by the qualified name without the package (ownKey).
+    std::map<std::string, OwnClass> ownClasses;
+    std::vector<Scope> scopes;
+    // The enum type of each switch being walked whose selector is of a
+    // known enum type, else empty: a bare name in its case labels is one
+    // of that enum's constants.
+    std::vector<std::string> switchEnums;
+    // Parameter types of lambdas whose parameters are written without.
+    std::map<const void*, std::vector<std::string>> lambdaTypes;
+
+    std::string text(TSNode node) const {
+        return src.substr(ts_node_start_byte(node),
+                          ts_node_end_byte(node) - ts_node_start_byte(node));
+    }
+
+    Leaf* leafOf(TSNode node) {
+        unsigned start = ts_node_start_byte(node);
+        auto found =
+            std::lower_bound(leaves.begin(), leaves.end(), start,
+                             [](const Leaf& leaf, unsigned at) { return leaf.startByte < at; });
+        if (found == leaves.end() || found->startByte != start) return nullptr;
+        return &*found;
+    }
+
+    void mark(TSNode node, int kind, const std::string& qualified = std::string()) {
+        Leaf* leaf = leafOf(node);
+        if (leaf == nullptr || leaf->comment) return;
+        leaf->kind = kind;
+        leaf->qualified = qualified.empty() ? leaf->text : qualified;
+    }
+
+    // ---- facts of the whole file, gathered before the walk ----
+
+    void collectFileFacts(TSNode root) {
+        std::vector<std::pair<TSNode, std::string>> declarations;
+        collectNames(root, declarations);
+        // Members after all types, so that a member's type may be declared later.
+        for (const auto& declaration : declarations)
+            collectMembers(declaration.first, declaration.second, ownClasses[declaration.second]);
+    }
+
+    // The package, the imports, and the file's type declarations with their
+    // names nested in the file (Outer.Inner).
+    void collectNames(TSNode root, std::vector<std::pair<TSNode, std::string>>& declarations) {
+        uint32_t count = ts_node_named_child_count(root);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_named_child(root, i);
+            std::string type = typeOf(child);
+            if (type == "package_declaration") {
+                TSNode name = ts_node_named_child(child, ts_node_named_child_count(child) - 1);
+                package = text(name);
+            } else if (type == "import_declaration") {
+                collectImport(child);
+            }
+        }
+        collectOwnTypes(root, std::string(), declarations);
+    }
+
+    void collectImport(TSNode node) {
+        bool isStatic = false;
+        bool asterisk = false;
+        std::string name;
+        uint32_t count = ts_node_child_count(node);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_child(node, i);
+            std::string type = typeOf(child);
+            if (type == "static") isStatic = true;
+            if (type == "asterisk") asterisk = true;
+            if (type == "scoped_identifier" || type == "identifier") name = text(child);
+        }
+        if (name.empty()) return;
+        if (asterisk) {
+            onDemand.push_back(name);
+            return;
+        }
+        size_t dot = name.rfind('.');
+        std::string simple = dot == std::string::npos ? name : name.substr(dot + 1);
+        if (isStatic) {
+            staticMembers[simple] = dot == std::string::npos ? std::string() : name.substr(0, dot);
+        } else {
+            singleImports[simple] = name;
+        }
+    }
+
+    void collectOwnTypes(TSNode node, const std::string& outer,
+                         std::vector<std::pair<TSNode, std::string>>& declarations) {
+        uint32_t count = ts_node_named_child_count(node);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_named_child(node, i);
+            std::string type = typeOf(child);
+            std::string next = outer;
+            if (isTypeDeclaration(type)) {
+                TSNode name = fieldOf(child, "name");
+                if (!ts_node_is_null(name)) {
+                    std::string simple = text(name);
+                    next = outer.empty() ? simple : outer + "." + simple;
+                    ownTypes.emplace(simple, next);
+                    declarations.emplace_back(child, next);
+                }
+            }
+            collectOwnTypes(child, next, declarations);
+        }
+    }
+
+    // The record components, fields, enum constants and methods of a type
+    // declaration (nested name in the file: qualified), or of an anonymous
+    // class body.
+    void collectMembers(TSNode declaration, const std::string& qualified, OwnClass& own) {
+        ClassMembers& members = own.members;
+        auto addField = [&](TSNode name, TSNode type) {
+            members.fields[text(name)] = typeName(type);
+            own.fieldTypes[text(name)] = type;
+        };
+        TSNode superclass = fieldOf(declaration, "superclass");
+        if (!ts_node_is_null(superclass) && ts_node_named_child_count(superclass) > 0)
+            members.superclass = typeName(ts_node_named_child(superclass, 0));
+        TSNode components = fieldOf(declaration, "parameters");  // of a record
+        if (!ts_node_is_null(components)) {
+            uint32_t count = ts_node_named_child_count(components);
+            for (uint32_t i = 0; i < count; ++i) {
+                TSNode component = ts_node_named_child(components, i);
+                TSNode name = fieldOf(component, "name");
+                if (!ts_node_is_null(name)) addField(name, fieldOf(component, "type"));
+            }
+        }
+        TSNode body =
+            isType(declaration, "class_body") ? declaration : fieldOf(declaration, "body");
+        if (ts_node_is_null(body)) return;
+        std::string enumType = isType(declaration, "enum_declaration") ? qualify(qualified) : "";
+        int abstractMethods = 0;
+        std::function<void(TSNode)> scan = [&](TSNode holder) {
+            uint32_t count = ts_node_named_child_count(holder);
+            for (uint32_t i = 0; i < count; ++i) {
+                TSNode member = ts_node_named_child(holder, i);
+                std::string type = typeOf(member);
+                TSNode name = fieldOf(member, "name");
+                if (type == "field_declaration" || type == "constant_declaration") {
+                    TSNode fieldType = fieldOf(member, "type");
+                    forDeclarators(member,
+                                   [&](TSNode named, TSNode) { addField(named, fieldType); });
+                } else if (type == "enum_constant" && !ts_node_is_null(name)) {
+                    members.fields[text(name)] = enumType;
+                } else if (type == "method_declaration" && !ts_node_is_null(name)) {
+                    // Overloads of different result types: none is known.
+                    std::string result = typeName(fieldOf(member, "type"));
+                    auto known = members.methods.emplace(text(name), result);
+                    if (!known.second && known.first->second != result) known.first->second = "";
+                    MethodOverload overload = overloadOf(member);
+                    members.overloads[text(name)].push_back(overload);
+                    if (ts_node_is_null(fieldOf(member, "body")) &&
+                        !hasModifier(member, "static") && !hasModifier(member, "default")) {
+                        ++abstractMethods;
+                        members.lambdaParameters = overload.parameters;
+                    }
+                } else if (type == "enum_body_declarations") {
+                    scan(member);
+                }
+            }
+        };
+        scan(body);
+        members.functional = isType(declaration, "interface_declaration") && abstractMethods == 1;
+        if (!members.functional) members.lambdaParameters.clear();
+    }
+
+    // A method declaration's parameter types (a variable arity one is
+    // unknown) and whether it overrides.
+    MethodOverload overloadOf(TSNode declaration) {
+        MethodOverload overload;
+        overload.overrides = hasAnnotation(declaration, "Override");
+        TSNode parameters = fieldOf(declaration, "parameters");
+        if (ts_node_is_null(parameters)) return overload;
+        uint32_t count = ts_node_named_child_count(parameters);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode parameter = ts_node_named_child(parameters, i);
+            if (isType(parameter, "formal_parameter")) {
+                overload.parameters.push_back(typeName(fieldOf(parameter, "type")));
+            } else if (isType(parameter, "spread_parameter")) {
+                overload.parameters.push_back(std::string());
+                overload.variableArity = true;
+            }
+        }
+        return overload;
+    }
+
+    // Whether a class declares a method of that name that takes arity
+    // arguments (any number for -1) and overrides no superclass's method.
+    static bool declaresMethod(const ClassMembers& members, const std::string& name, int arity) {
+        auto overloads = members.overloads.find(name);
+        if (overloads == members.overloads.end()) return false;
+        return std::any_of(overloads->second.begin(), overloads->second.end(),
+                           [&](const MethodOverload& overload) {
+                               int count = static_cast<int>(overload.parameters.size());
+                               bool fits = arity < 0 || count == arity ||
+                                           (overload.variableArity && arity >= count - 1);
+                               return fits && !overload.overrides;
+                           });
+    }
+
+    static bool hasModifier(TSNode declaration, const char* keyword) {
+        uint32_t count = ts_node_named_child_count(declaration);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_named_child(declaration, i);
+            if (!isType(child, "modifiers")) continue;
+            for (uint32_t j = 0; j < ts_node_child_count(child); ++j) {
+                if (isType(ts_node_child(child, j), keyword)) return true;
+            }
+        }
+        return false;
+    }
+
+    template <typename Function>
+    void forDeclarators(TSNode declaration, Function function) {
+        uint32_t count = ts_node_named_child_count(declaration);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_named_child(declaration, i);
+            if (!isType(child, "variable_declarator")) continue;
+            TSNode name = fieldOf(child, "name");
+            if (!ts_node_is_null(name)) function(name, fieldOf(child, "value"));
+        }
+    }
+
+    // ---- types ----
+
+    // The qualified name of a simple type name; known is false when only
+    // the name itself can be given.
+    std::string resolveType(const std::string& simple, bool* known = nullptr) {
+        auto set = [&](bool value) {
+            if (known != nullptr) *known = value;
+        };
+        set(true);
+        auto own = ownTypes.find(simple);
+        if (own != ownTypes.end()) return qualify(own->second);
+        auto single = singleImports.find(simple);
+        if (single != singleImports.end()) return single->second;
+        auto same = types.byPackage.find(package);
+        if (same != types.byPackage.end() && same->second.count(simple) != 0)
+            return qualify(simple);
+        for (const std::string& pkg : onDemand) {
+            auto inTree = types.byPackage.find(pkg);
+            if (inTree != types.byPackage.end() && inTree->second.count(simple) != 0)
+                return pkg + "." + simple;
+            if (types.qualifiedNames.count(pkg + "." + simple) != 0) return pkg + "." + simple;
+        }
+        std::vector<std::string> jdk = onDemand;
+        jdk.push_back("java.lang");
+        std::string fromJdk = jdkPackageOf(simple, jdk);
+        if (!fromJdk.empty()) return fromJdk + "." + simple;
+        for (const std::string& pkg : onDemand) {
+            if (isJdkPackage(pkg) || types.byPackage.count(pkg) != 0) continue;
+            if (underRules(pkg)) return pkg + "." + simple;
+        }
+        set(false);
+        return simple;
+    }
+
+    bool underRules(const std::string& qualified) const {
+        return std::any_of(
+            rules.packageKeywords.begin(), rules.packageKeywords.end(),
+            [&](const std::string& keyword) { return containsPackage(qualified, keyword); });
+    }
+
+    // A class name standing alone is 24, which the plug-in's class rules
+    // match by the name as written. A name that resolves to a type outside
+    // the rules' packages (the file's own, the tree's, the JDK's) is another
+    // class than the vendor's of that name: it is a reference (11) whose
+    // qualified name no rule concerns.
+    void markClassName(TSNode node) {
+        bool known = false;
+        std::string qualified = resolveType(text(node), &known);
+        mark(node, known && !underRules(qualified) ? kKindClassRef : kKindClass, qualified);
+    }
+
+    std::string qualify(const std::string& name) const {
+        return package.empty() ? name : package + "." + name;
+    }
+
+    // The qualified type of a type node without its type arguments; empty
+    // for primitive and array types and for var.
+    std::string typeName(TSNode node) {
+        if (ts_node_is_null(node)) return std::string();
+        std::string type = typeOf(node);
+        if (type == "type_identifier") {
+            std::string name = text(node);
+            return name == "var" ? std::string() : resolveType(name);
+        }
+        if (type == "generic_type") return typeName(ts_node_named_child(node, 0));
+        if (type == "array_type") {
+            // Kept as T[] so that an element (a[i]) has type T; the array
+            // itself has no members of the vendor's.
+            std::string element = typeName(fieldOf(node, "element"));
+            return element.empty() ? element : element + kArraySuffix;
+        }
+        if (type == "scoped_type_identifier") return scopedTypeName(node, false);
+        return std::string();
+    }
+
+    static void typeParts(TSNode node, std::vector<TSNode>& parts) {
+        uint32_t count = ts_node_named_child_count(node);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_named_child(node, i);
+            std::string type = typeOf(child);
+            if (type == "scoped_type_identifier" || type == "scoped_identifier") {
+                typeParts(child, parts);
+            } else if (type == "type_identifier" || type == "identifier") {
+                parts.push_back(child);
+            }
+        }
+    }
+
+    // A dotted type: package parts are 16, class parts 11. Returns the
+    // qualified name of the whole.
+    std::string scopedTypeName(TSNode node, bool markParts) {
+        std::vector<TSNode> parts;
+        typeParts(node, parts);
+        if (parts.empty()) return std::string();
+        std::string qualified;
+        bool inClass = false;
+        bool known = false;
+        std::string first = text(parts[0]);
+        std::string resolved = resolveType(first, &known);
+        if (known) {
+            qualified = resolved;
+            inClass = true;
+            if (markParts) mark(parts[0], kKindClassRef, qualified);
+        } else {
+            qualified = first;
+            inClass = isCapitalised(first) || parts.size() == 1;
+            if (markParts) mark(parts[0], inClass ? kKindClassRef : kKindName, qualified);
+        }
+        for (size_t i = 1; i < parts.size(); ++i) {
+            std::string part = text(parts[i]);
+            qualified += "." + part;
+            bool last = i + 1 == parts.size();
+            if (!inClass &&
+                (isCapitalised(part) || last || types.qualifiedNames.count(qualified) != 0))
+                inClass = true;
+            if (markParts) mark(parts[i], inClass ? kKindClassRef : kKindName, qualified);
+        }
+        return qualified;
+    }
+
+    // ---- scopes ----
+
+    void push() { scopes.emplace_back(); }
+
+    // A class body: its fields are variables of the scope.
+    void pushClass(const std::string& qualified, const OwnClass& own) {
+        Scope scope;
+        scope.classScope = true;
+        scope.classQualified = qualified;
+        scope.superQualified = own.members.superclass;
+        scope.own = own;
+        for (const auto& field : own.members.fields) {
+            auto written = own.fieldTypes.find(field.first);
+            scope.variables[field.first] =
+                Variable{field.second, true, qualified,
+                         written != own.fieldTypes.end() ? written->second : TSNode{}};
+        }
+        scopes.push_back(std::move(scope));
+    }
+
+    void pop() { scopes.pop_back(); }
+
+    void declare(const std::string& name, const std::string& type, TSNode declared = TSNode{}) {
+        if (!scopes.empty())
+            scopes.back().variables[name] = Variable{type, false, std::string(), declared};
+    }
+
+    const Variable* lookup(const std::string& name) const {
+        for (auto scope = scopes.rbegin(); scope != scopes.rend(); ++scope) {
+            auto found = scope->variables.find(name);
+            if (found != scope->variables.end()) return &found->second;
+        }
+        return nullptr;
+    }
+
+    const Scope* currentClass() const {
+        for (auto scope = scopes.rbegin(); scope != scopes.rend(); ++scope) {
+            if (scope->classScope) return &*scope;
+        }
+        return nullptr;
+    }
+
+    // Where a member name of a class leads: the class of the chain (the
+    // class and its superclasses, as far as the file and the tree declare
+    // them) that declares it, with the member's type; or, when no class of
+    // the chain does, the first class of the chain that neither the file nor
+    // the tree declares (the vendor's, say), which the name must come from,
+    // with an unknown type.
+    struct MemberOwner {
+        std::string owner;
+        std::string type;
+    };
+
+    // A method counts as declared by a class when one of its overloads
+    // takes arity arguments (any, for -1) and is no override: an override
+    // of a vendor's method is renamed with it, and so are its calls.
+    MemberOwner findMember(const std::string& type, const std::string& name, bool method,
+                           int arity = -1) const {
+        std::string current = type;
+        // A bound on the chain, against classes that extend each other.
+        for (int step = 0; step < 64 && !current.empty(); ++step) {
+            const ClassMembers* members = membersOf(current);
+            if (members == nullptr) return MemberOwner{current, std::string()};
+            if (method && declaresMethod(*members, name, arity))
+                return MemberOwner{current, members->methods.at(name)};
+            auto field = members->fields.find(name);
+            if (!method && field != members->fields.end())
+                return MemberOwner{current, field->second};
+            current = members->superclass;
+        }
+        return MemberOwner{};
+    }
+
+    // The members of a class of the file or the tree; null for any other.
+    const ClassMembers* membersOf(const std::string& type) const {
+        auto own = ownClasses.find(ownKey(type));
+        if (own != ownClasses.end() && qualify(own->first) == type) return &own->second.members;
+        auto tree = types.members.find(type);
+        return tree != types.members.end() ? &tree->second : nullptr;
+    }
+
+    bool isKnownClass(const std::string& type) const { return membersOf(type) != nullptr; }
+
+    std::string fieldType(const std::string& owner, const std::string& field) const {
+        return findMember(owner, field, false).type;
+    }
+
+    // A name used without receiver, that no scope declares as a variable:
+    // the nearest enclosing class whose chain declares it, else where the
+    // nearest class with a superclass inherits it from, else (a method) the
+    // nearest class. Empty owner when none of them tells.
+    MemberOwner findUnqualified(const std::string& name, bool method, int arity = -1) const {
+        for (auto scope = scopes.rbegin(); scope != scopes.rend(); ++scope) {
+            if (!scope->classScope) continue;
+            if (method && declaresMethod(scope->own.members, name, arity))
+                return MemberOwner{scope->classQualified, scope->own.members.methods.at(name)};
+            if (scope->superQualified.empty()) continue;
+            MemberOwner inherited = findMember(scope->superQualified, name, method, arity);
+            if (isKnownClass(inherited.owner)) return inherited;
+        }
+        for (auto scope = scopes.rbegin(); scope != scopes.rend(); ++scope) {
+            if (scope->classScope && !scope->superQualified.empty())
+                return findMember(scope->superQualified, name, method, arity);
+        }
+        const Scope* own = currentClass();
+        if (!method || own == nullptr) return MemberOwner{};
+        return MemberOwner{own->classQualified, std::string()};
+    }
+
+    // ---- the walk ----
+
+    void visitChildren(TSNode node) {
+        uint32_t count = ts_node_child_count(node);
+        for (uint32_t i = 0; i < count; ++i) visit(ts_node_child(node, i));
+    }
+
+    void visit(TSNode node) {
+        std::string type = typeOf(node);
+        if (type == "package_declaration" || type == "module_declaration") {
+            // The file's own package is never vendor code, even when a part
+            // of it reads like a package keyword.
+            markIdentifiers(node, kKindOther);
+        } else if (type == "import_declaration") {
+            visitImport(node);
+        } else if (isTypeDeclaration(type)) {
+            visitTypeDeclaration(node);
+        } else if (type == "method_declaration" || type == "constructor_declaration" ||
+                   type == "compact_constructor_declaration" ||
+                   type == "annotation_type_element_declaration") {
+            markDeclaredMethod(node);
+            push();
+            visitExcept(node, fieldOf(node, "name"));
+            pop();
+        } else if (type == "block" || type == "constructor_body" || type == "switch_block" ||
+                   type == "for_statement" || type == "enhanced_for_statement" ||
+                   type == "catch_clause" || type == "try_with_resources_statement" ||
+                   type == "lambda_expression" || type == "switch_block_statement_group" ||
+                   type == "switch_rule") {
+            push();
+            if (type == "enhanced_for_statement") {
+                visitVariable(fieldOf(node, "type"), fieldOf(node, "name"), TSNode{});
+                visitExcept(node, fieldOf(node, "name"), fieldOf(node, "type"));
+            } else if (type == "lambda_expression") {
+                visitLambdaParameters(node, fieldOf(node, "parameters"));
+                visitExcept(node, fieldOf(node, "parameters"));
+            } else {
+                visitChildren(node);
+            }
+            pop();
+        } else if (type == "formal_parameter" || type == "spread_parameter" ||
+                   type == "catch_formal_parameter" || type == "resource") {
+            visitParameter(node);
+        } else if (type == "local_variable_declaration" || type == "field_declaration" ||
+                   type == "constant_declaration") {
+            visitDeclaration(node, type == "local_variable_declaration");
+        } else if (type == "method_invocation") {
+            visitCall(node);
+        } else if (type == "field_access") {
+            analyse(node);
+        } else if (type == "identifier") {
+            visitIdentifier(node);
+        } else if (type == "type_identifier") {
+            std::string name = text(node);
+            if (name == "var") {
+                mark(node, kKindKeyword);
+            } else {
+                markClassName(node);
+            }
+        } else if (type == "scoped_type_identifier") {
+            scopedTypeName(node, true);
+            visitAnnotations(node);
+        } else if (type == "marker_annotation" || type == "annotation") {
+            TSNode name = fieldOf(node, "name");
+            if (isType(name, "identifier")) {
+                markClassName(name);
+            } else if (!ts_node_is_null(name)) {
+                scopedTypeName(name, true);
+            }
+            visitExcept(node, name);
+        } else if (type == "element_value_pair") {
+            mark(fieldOf(node, "key"), kKindOther);
+            visitExcept(node, fieldOf(node, "key"));
+        } else if (type == "labeled_statement" || type == "break_statement" ||
+                   type == "continue_statement") {
+            visitNamingChildren(node, [&](TSNode label) { mark(label, kKindLabel); });
+        } else if (type == "enum_constant") {
+            mark(fieldOf(node, "name"), kKindDeclared);
+            visitExcept(node, fieldOf(node, "name"));
+        } else if (type == "method_reference") {
+            visitMethodReference(node);
+        } else if (type == "instanceof_expression") {
+            TSNode name = fieldOf(node, "name");
+            if (!ts_node_is_null(name)) {
+                declare(text(name), typeName(fieldOf(node, "right")));
+                mark(name, kKindVariable);
+            }
+            visitExcept(node, name);
+        } else if (type == "type_pattern") {
+            TSNode typeNode = ts_node_named_child(node, 0);
+            TSNode name = ts_node_named_child(node, ts_node_named_child_count(node) - 1);
+            if (isType(name, "identifier")) {
+                declare(text(name), typeName(typeNode));
+                mark(name, kKindVariable);
+                visitExcept(node, name);
+            } else {
+                visitChildren(node);
+            }
+        } else if (type == "object_creation_expression") {
+            visitCreation(node);
+        } else if (type == "switch_expression") {
+            visitSwitch(node);
+        } else if (type == "switch_label" && !switchEnums.empty() && !switchEnums.back().empty()) {
+            // case READ_ONLY: a constant of the selector's enum, as
+            // Mode.READ_ONLY would be.
+            visitNamingChildren(node, [&](TSNode constant) {
+                mark(constant, kKindMember, switchEnums.back() + "." + text(constant));
+            });
+        } else {
+            visitChildren(node);
+        }
+    }
+
+    // A switch whose selector has a known type that is neither the JDK's
+    // (String, a boxed number) nor an array switches over an enum.
+    void visitSwitch(TSNode node) {
+        TSNode condition = fieldOf(node, "condition");
+        TSNode body = fieldOf(node, "body");
+        std::string enumType;
+        if (!ts_node_is_null(condition)) {
+            Receiver selector = analyse(condition);
+            std::string type = selector.kind == Receiver::kValue ? selector.name : "";
+            size_t dot = type.rfind('.');
+            bool jdk = dot != std::string::npos && isJdkPackage(type.substr(0, dot));
+            if (!type.empty() && !isArrayType(type) && !jdk) enumType = type;
+        }
+        switchEnums.push_back(enumType);
+        visitExcept(node, condition, body);
+        if (!ts_node_is_null(body)) visit(body);
+        switchEnums.pop_back();
+    }
+
+    void visitExcept(TSNode node, TSNode skip, TSNode skip2 = TSNode{}) {
+        uint32_t count = ts_node_child_count(node);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_child(node, i);
+            bool skipped = (!ts_node_is_null(skip) && ts_node_eq(child, skip)) ||
+                           (!ts_node_is_null(skip2) && ts_node_eq(child, skip2));
+            if (!skipped) visit(child);
+        }
+    }
+
+    void visitAnnotations(TSNode node) {
+        uint32_t count = ts_node_named_child_count(node);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_named_child(node, i);
+            std::string type = typeOf(child);
+            if (type == "marker_annotation" || type == "annotation") visit(child);
+        }
+    }
+
+    // Visits the children of node, but hands its own identifiers to name.
+    template <typename Name>
+    void visitNamingChildren(TSNode node, Name name) {
+        uint32_t count = ts_node_child_count(node);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_child(node, i);
+            if (isType(child, "identifier")) {
+                name(child);
+            } else {
+                visit(child);
+            }
+        }
+    }
+
+    void markIdentifiers(TSNode node, int kind) {
+        uint32_t count = ts_node_child_count(node);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_child(node, i);
+            if (isType(child, "identifier")) {
+                mark(child, kind);
+            } else {
+                markIdentifiers(child, kind);
+            }
+        }
+    }
+
+    // Import parts are plain names; the last name is a class reference
+    // that carries the whole imported name, so that the plug-in sees the
+    // vendor package in it.
+    void visitImport(TSNode node) {
+        std::vector<TSNode> parts;
+        typeParts(node, parts);
+        std::string qualified;
+        for (size_t i = 0; i < parts.size(); ++i) {
+            qualified += (i == 0 ? "" : ".") + text(parts[i]);
+            mark(parts[i], i + 1 == parts.size() ? kKindClassRef : kKindName, qualified);
+        }
+    }
+
+    void visitTypeDeclaration(TSNode node) {
+        TSNode name = fieldOf(node, "name");
+        mark(name, kKindDeclared);
+        std::string simple = ts_node_is_null(name) ? std::string() : text(name);
+        std::string qualified;
+        const Scope* outer = currentClass();
+        if (outer != nullptr && !outer->classQualified.empty()) {
+            qualified = outer->classQualified + "." + simple;
+        } else {
+            auto own = ownTypes.find(simple);
+            qualified = own != ownTypes.end() ? qualify(own->second) : qualify(simple);
+        }
+        pushClass(qualified, ownClasses[ownKey(qualified)]);
+        TSNode implemented = fieldOf(node, "interfaces");
+        TSNode list = ts_node_is_null(implemented) ? TSNode{} : ts_node_named_child(implemented, 0);
+        for (uint32_t i = 0; isType(list, "type_list") && i < ts_node_named_child_count(list);
+             ++i) {
+            if (!isKnownClass(typeName(ts_node_named_child(list, i))))
+                scopes.back().foreignInterfaces = true;
+        }
+        visitExcept(node, name);
+        pop();
+    }
+
+    // The name of a method that overrides (@Override) a method that no
+    // class of the file or the tree declares, in a class whose superclass
+    // chain leads outside them, names the superclass's method: a call's rule
+    // renames the override with it. Not where an interface from outside
+    // could declare it, and not Object's methods.
+    void markDeclaredMethod(TSNode node) {
+        TSNode name = fieldOf(node, "name");
+        const Scope* own = currentClass();
+        static const std::set<std::string> kObjectMethods = {"equals", "hashCode", "toString",
+                                                             "clone", "finalize"};
+        bool overrides = isType(node, "method_declaration") && !ts_node_is_null(name) &&
+                         own != nullptr && !own->foreignInterfaces &&
+                         !own->superQualified.empty() && hasAnnotation(node, "Override") &&
+                         kObjectMethods.count(text(name)) == 0;
+        MemberOwner overridden;
+        if (overrides) {
+            int arity = static_cast<int>(overloadOf(node).parameters.size());
+            overridden = findMember(own->superQualified, text(name), true, arity);
+        }
+        if (overridden.owner.empty() || isKnownClass(overridden.owner)) {
+            mark(name, kKindDeclared);
+        } else {
+            mark(name, kKindMethod, qualifiedName(overridden, text(name)));
+        }
+    }
+
+    bool hasAnnotation(TSNode declaration, const std::string& annotation) const {
+        uint32_t count = ts_node_named_child_count(declaration);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode modifiers = ts_node_named_child(declaration, i);
+            if (!isType(modifiers, "modifiers")) continue;
+            for (uint32_t j = 0; j < ts_node_named_child_count(modifiers); ++j) {
+                TSNode name = fieldOf(ts_node_named_child(modifiers, j), "name");
+                if (!ts_node_is_null(name) && text(name) == annotation) return true;
+            }
+        }
+        return false;
+    }
+
+    void visitVariable(TSNode typeNode, TSNode name, TSNode value) {
+        std::string type = typeName(typeNode);
+        if (type.empty() && isType(value, "object_creation_expression"))
+            type = typeName(fieldOf(value, "type"));
+        if (!ts_node_is_null(typeNode)) visit(typeNode);
+        if (!ts_node_is_null(name)) {
+            declare(text(name), type, typeNode);
+            mark(name, kKindVariable);
+        }
+    }
+
+    void visitParameter(TSNode node) {
+        TSNode typeNode = fieldOf(node, "type");
+        TSNode name = fieldOf(node, "name");
+        if (isType(node, "catch_formal_parameter")) {
+            TSNode catchType = ts_node_named_child(node, 0);
+            for (uint32_t i = 0; i < ts_node_named_child_count(node); ++i) {
+                if (isType(ts_node_named_child(node, i), "catch_type"))
+                    catchType = ts_node_named_child(node, i);
+            }
+            typeNode = ts_node_named_child_count(catchType) == 1 ? ts_node_named_child(catchType, 0)
+                                                                 : TSNode{};
+        }
+        if (isType(node, "spread_parameter")) {
+            // Type... name: the declarator holds the name.
+            for (uint32_t i = 0; i < ts_node_named_child_count(node); ++i) {
+                TSNode child = ts_node_named_child(node, i);
+                if (isType(child, "variable_declarator")) name = fieldOf(child, "name");
+            }
+        }
+        if (!ts_node_is_null(name)) {
+            declare(text(name), typeNode.id == nullptr ? std::string() : typeName(typeNode),
+                    typeNode);
+            mark(name, kKindVariable);
+        }
+        visitExcept(node, name);
+    }
+
+    // Parameters without types take those the lambda's target gives them
+    // (typeLambda), else they have no known type.
+    void visitLambdaParameters(TSNode lambda, TSNode parameters) {
+        if (ts_node_is_null(parameters)) return;
+        std::vector<TSNode> names;
+        if (isType(parameters, "identifier")) {
+            names.push_back(parameters);
+        } else if (isType(parameters, "inferred_parameters")) {
+            for (uint32_t i = 0; i < ts_node_named_child_count(parameters); ++i)
+                names.push_back(ts_node_named_child(parameters, i));
+        } else {
+            visit(parameters);
+            return;
+        }
+        auto typed = lambdaTypes.find(lambda.id);
+        for (size_t i = 0; i < names.size(); ++i) {
+            bool known = typed != lambdaTypes.end() && typed->second.size() == names.size();
+            declare(text(names[i]), known ? typed->second[i] : std::string());
+            mark(names[i], kKindVariable);
+        }
+    }
+
+    // The qualified types of a generic type's arguments ("? extends T"
+    // gives T); empty without type arguments.
+    std::vector<std::string> typeArguments(TSNode typeNode) {
+        std::vector<std::string> arguments;
+        if (!isType(typeNode, "generic_type")) return arguments;
+        TSNode list = ts_node_named_child(typeNode, ts_node_named_child_count(typeNode) - 1);
+        if (!isType(list, "type_arguments")) return arguments;
+        for (uint32_t i = 0; i < ts_node_named_child_count(list); ++i) {
+            TSNode argument = ts_node_named_child(list, i);
+            if (isType(argument, "wildcard")) {
+                bool extends = false;
+                for (uint32_t j = 0; j < ts_node_child_count(argument); ++j)
+                    extends = extends || isType(ts_node_child(argument, j), "extends");
+                uint32_t named = ts_node_named_child_count(argument);
+                argument =
+                    extends && named > 0 ? ts_node_named_child(argument, named - 1) : TSNode{};
+            }
+            arguments.push_back(typeName(argument));
+        }
+        return arguments;
+    }
+
+    // The parameter types of a lambda whose target is one of the JDK's
+    // functional interfaces with these type arguments; empty when the
+    // interface is not one of them.
+    static std::vector<std::string> functionParameters(const std::string& type,
+                                                       const std::vector<std::string>& arguments) {
+        static const std::map<std::string, std::vector<size_t>> kParameters = {
+            {"java.util.function.Consumer", {0}},
+            {"java.util.function.Predicate", {0}},
+            {"java.util.function.Function", {0}},
+            {"java.util.function.UnaryOperator", {0}},
+            {"java.util.function.ToIntFunction", {0}},
+            {"java.util.function.ToLongFunction", {0}},
+            {"java.util.function.ToDoubleFunction", {0}},
+            {"java.util.function.BiConsumer", {0, 1}},
+            {"java.util.function.BiFunction", {0, 1}},
+            {"java.util.function.BiPredicate", {0, 1}},
+            {"java.util.function.BinaryOperator", {0, 0}},
+        };
+        std::vector<std::string> parameters;
+        auto found = kParameters.find(type);
+        if (found == kParameters.end()) return parameters;
+        for (size_t index : found->second) {
+            if (index >= arguments.size()) return std::vector<std::string>();
+            parameters.push_back(arguments[index]);
+        }
+        return parameters;
+    }
+
+    // The parameter types of the lambda given to forEach of a JDK
+    // collection (its element type) or map (key and value types).
+    static std::vector<std::string> forEachParameters(const std::string& type,
+                                                      const std::vector<std::string>& arguments) {
+        static const std::set<std::string> kIterables = {
+            "java.lang.Iterable",  "java.util.Collection",    "java.util.List",
+            "java.util.ArrayList", "java.util.LinkedList",    "java.util.Set",
+            "java.util.HashSet",   "java.util.LinkedHashSet", "java.util.TreeSet",
+            "java.util.SortedSet", "java.util.NavigableSet",  "java.util.Queue",
+            "java.util.Deque",     "java.util.ArrayDeque",
+        };
+        static const std::set<std::string> kMaps = {
+            "java.util.Map",     "java.util.HashMap",   "java.util.LinkedHashMap",
+            "java.util.TreeMap", "java.util.SortedMap", "java.util.NavigableMap",
+        };
+        bool fits = (kIterables.count(type) != 0 && arguments.size() == 1) ||
+                    (kMaps.count(type) != 0 && arguments.size() == 2);
+        return fits ? arguments : std::vector<std::string>();
+    }
+
+    // The parameter types of a lambda whose target has this type (as
+    // written in typeNode): one of the JDK's functional interfaces, or one
+    // of the file or the tree.
+    std::vector<std::string> targetParameters(const std::string& type, TSNode typeNode) {
+        const ClassMembers* members = membersOf(type);
+        if (members != nullptr) {
+            return members->functional ? members->lambdaParameters : std::vector<std::string>();
+        }
+        return functionParameters(type, typeArguments(typeNode));
+    }
+
+    // Lambdas given to a method of a class of the file or the tree take
+    // their parameter types from the method's parameters, when one overload
+    // alone has as many parameters as the call has arguments.
+    void typeLambdaArguments(const MemberOwner& callee, const std::string& method,
+                             const std::vector<TSNode>& given) {
+        const ClassMembers* owner = membersOf(callee.owner);
+        if (owner == nullptr) return;
+        auto overloads = owner->overloads.find(method);
+        if (overloads == owner->overloads.end()) return;
+        const std::vector<std::string>* match = nullptr;
+        for (const MethodOverload& overload : overloads->second) {
+            if (overload.parameters.size() != given.size()) continue;
+            if (match != nullptr) return;
+            match = &overload.parameters;
+        }
+        if (match == nullptr) return;
+        for (size_t i = 0; i < given.size(); ++i) {
+            if (isType(given[i], "lambda_expression"))
+                typeLambda(given[i], targetParameters((*match)[i], TSNode{}));
+        }
+    }
+
+    void typeLambda(TSNode lambda, const std::vector<std::string>& parameters) {
+        bool known = !parameters.empty() &&
+                     std::none_of(parameters.begin(), parameters.end(),
+                                  [](const std::string& type) { return type.empty(); });
+        if (known) lambdaTypes[lambda.id] = parameters;
+    }
+
+    void visitDeclaration(TSNode node, bool local) {
+        TSNode typeNode = fieldOf(node, "type");
+        std::string type = typeName(typeNode);
+        uint32_t count = ts_node_child_count(node);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_child(node, i);
+            if (!isType(child, "variable_declarator")) {
+                visit(child);
+                continue;
+            }
+            TSNode name = fieldOf(child, "name");
+            TSNode value = fieldOf(child, "value");
+            std::string declared = type;
+            if (declared.empty() && isType(value, "object_creation_expression"))
+                declared = typeName(fieldOf(value, "type"));
+            if (local && !ts_node_is_null(name)) declare(text(name), declared, typeNode);
+            if (isType(value, "lambda_expression"))
+                typeLambda(value, targetParameters(type, typeNode));
+            mark(name, kKindVariable);
+            visitExcept(child, name);
+        }
+    }
+
+    void visitCreation(TSNode node) {
+        TSNode body{};
+        uint32_t count = ts_node_child_count(node);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_child(node, i);
+            if (isType(child, "class_body")) {
+                body = child;
+                continue;
+            }
+            visit(child);
+        }
+        if (body.id != nullptr) {
+            OwnClass anonymous;
+            collectMembers(body, std::string(), anonymous);
+            anonymous.members.superclass = typeName(fieldOf(node, "type"));
+            pushClass(std::string(), anonymous);
+            visit(body);
+            pop();
+        }
+    }
+
+    static bool isTypeNode(TSNode node) {
+        return isType(node, "type_identifier") || isType(node, "generic_type") ||
+               isType(node, "scoped_type_identifier") || isType(node, "array_type");
+    }
+
+    // Type::method and value::method name a method the way a call does.
+    void visitMethodReference(TSNode node) {
+        uint32_t count = ts_node_child_count(node);
+        bool afterColons = false;
+        Receiver receiver;
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_child(node, i);
+            if (typeOf(child) == "::") {
+                afterColons = true;
+            } else if (afterColons && isType(child, "identifier")) {
+                mark(child, kKindMethod,
+                     qualifiedName(memberOf(receiver, text(child), true), text(child)));
+            } else if (!afterColons && isTypeNode(child)) {
+                visit(child);
+                receiver.kind = Receiver::kType;
+                receiver.name = typeName(child);
+            } else if (!afterColons && ts_node_is_named(child) && !isComment(child)) {
+                receiver = analyse(child);
+            } else {
+                visit(child);
+            }
+        }
+    }
+
+    // A member or method of receiver; no owner when the receiver's type is
+    // not known.
+    // The arguments of an argument list, without comments.
+    static std::vector<TSNode> argumentsOf(TSNode list) {
+        std::vector<TSNode> arguments;
+        for (uint32_t i = 0; !ts_node_is_null(list) && i < ts_node_named_child_count(list); ++i) {
+            TSNode argument = ts_node_named_child(list, i);
+            if (!isComment(argument)) arguments.push_back(argument);
+        }
+        return arguments;
+    }
+
+    MemberOwner memberOf(const Receiver& receiver, const std::string& name, bool method,
+                         int arity = -1) const {
+        bool typed = receiver.kind == Receiver::kType || receiver.kind == Receiver::kValue;
+        if (!typed || receiver.name.empty() || isArrayType(receiver.name)) return MemberOwner{};
+        return findMember(receiver.name, name, method, arity);
+    }
+
+    // The qualified name of a member: its owner's name, ".", the name; the
+    // name as written without owner.
+    static std::string qualifiedName(const MemberOwner& member, const std::string& name) {
+        return member.owner.empty() ? name : member.owner + "." + name;
+    }
+
+    // A name that stands for a value: a local or parameter (17), a field of
+    // an enclosing class or a statically imported member (13). false when no
+    // scope and no import declares it.
+    bool markDeclaredValue(TSNode node, Receiver& value) {
+        std::string name = text(node);
+        const Variable* variable = lookup(name);
+        if (variable != nullptr) {
+            value.kind = Receiver::kValue;
+            value.declared = variable->declared;
+            if (variable->field) {
+                mark(node, kKindOwnMember,
+                     variable->owner.empty() ? name : variable->owner + "." + name);
+            } else {
+                mark(node, kKindVariable);
+            }
+            value.name = variable->type;
+            return true;
+        }
+        auto member = staticMembers.find(name);
+        if (member != staticMembers.end()) {
+            mark(node, kKindOwnMember, member->second + "." + name);
+            value.kind = Receiver::kValue;
+            return true;
+        }
+        return false;
+    }
+
+    // A value name that nothing declares is a field inherited from a
+    // superclass, when there is one.
+    Receiver visitIdentifier(TSNode node) {
+        Receiver value;
+        if (markDeclaredValue(node, value)) return value;
+        MemberOwner inherited = findUnqualified(text(node), false);
+        if (inherited.owner.empty()) {
+            mark(node, kKindVariable);
+            return value;
+        }
+        mark(node, kKindOwnMember, qualifiedName(inherited, text(node)));
+        value.kind = Receiver::kValue;
+        value.name = inherited.type;
+        return value;
+    }
+
+    // A call; gives its result, typed when the method's declaration is known.
+    Receiver visitCall(TSNode node) {
+        TSNode object = fieldOf(node, "object");
+        TSNode name = fieldOf(node, "name");
+        std::string method = ts_node_is_null(name) ? std::string() : text(name);
+        std::vector<TSNode> arguments = argumentsOf(fieldOf(node, "arguments"));
+        int arity = static_cast<int>(arguments.size());
+        MemberOwner callee;
+        if (!ts_node_is_null(object)) {
+            Receiver receiver = analyse(object);
+            callee = memberOf(receiver, method, true, arity);
+            if (method == "forEach" && receiver.kind == Receiver::kValue && arity == 1 &&
+                isType(arguments[0], "lambda_expression"))
+                typeLambda(arguments[0],
+                           forEachParameters(receiver.name, typeArguments(receiver.declared)));
+        } else {
+            auto member = staticMembers.find(method);
+            callee = member != staticMembers.end() ? MemberOwner{member->second, std::string()}
+                                                   : findUnqualified(method, true, arity);
+        }
+        mark(name, kKindMethod, qualifiedName(callee, method));
+        typeLambdaArguments(callee, method, arguments);
+        uint32_t count = ts_node_child_count(node);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_child(node, i);
+            if ((!ts_node_is_null(object) && ts_node_eq(child, object)) ||
+                (!ts_node_is_null(name) && ts_node_eq(child, name)))
+                continue;
+            visit(child);
+        }
+        Receiver result;
+        if (!callee.type.empty()) {
+            result.kind = Receiver::kValue;
+            result.name = callee.type;
+        }
+        return result;
+    }
+
+    // Classifies a receiver expression (and everything in it) and tells
+    // what it is.
+    Receiver analyse(TSNode node) {
+        Receiver result;
+        std::string type = typeOf(node);
+        if (type == "identifier") {
+            if (markDeclaredValue(node, result)) return result;
+            // A field inherited from a class of the tree; a name that only
+            // the vendor's superclass could supply reads as a package here.
+            MemberOwner inherited = findUnqualified(text(node), false);
+            if (isKnownClass(inherited.owner)) return visitIdentifier(node);
+            std::string name = text(node);
+            bool known = false;
+            std::string qualified = resolveType(name, &known);
+            if (known || isCapitalised(name)) {
+                mark(node, kKindClassRef, qualified);
+                result.kind = Receiver::kType;
+                result.name = qualified;
+            } else {
+                mark(node, kKindName);
+                result.kind = Receiver::kPackage;
+                result.name = name;
+            }
+            return result;
+        }
+        if (type == "field_access") {
+            TSNode object = fieldOf(node, "object");
+            TSNode field = fieldOf(node, "field");
+            Receiver owner = analyse(object);
+            std::string name = ts_node_is_null(field) ? std::string() : text(field);
+            // Everything between object and field ("." and perhaps comments).
+            uint32_t count = ts_node_child_count(node);
+            for (uint32_t i = 0; i < count; ++i) {
+                TSNode child = ts_node_child(node, i);
+                if (ts_node_eq(child, object) ||
+                    (!ts_node_is_null(field) && ts_node_eq(child, field)))
+                    continue;
+                visit(child);
+            }
+            if (isType(field, "this") || isType(field, "super")) {
+                // Outer.this: the outer class itself.
+                result.kind = Receiver::kValue;
+                result.name = owner.name;
+                return result;
+            }
+            if (owner.kind == Receiver::kPackage) {
+                std::string qualified = owner.name + "." + name;
+                if (isCapitalised(name) || types.qualifiedNames.count(qualified) != 0) {
+                    mark(field, kKindClassRef, qualified);
+                    result.kind = Receiver::kType;
+                } else {
+                    mark(field, kKindName, qualified);
+                    result.kind = Receiver::kPackage;
+                }
+                result.name = qualified;
+                return result;
+            }
+            MemberOwner member = memberOf(owner, name, false);
+            // After a type, a capitalised name with lower-case letters is a
+            // nested type; a constant name is a member.
+            if (owner.kind == Receiver::kType && isCapitalised(name) && !isConstantName(name) &&
+                member.type.empty()) {
+                std::string qualified = owner.name + "." + name;
+                mark(field, kKindClassRef, qualified);
+                result.kind = Receiver::kType;
+                result.name = qualified;
+                return result;
+            }
+            mark(field, kKindMember, qualifiedName(member, name));
+            result.kind = Receiver::kValue;
+            result.name = member.type;
+            return result;
+        }
+        if (type == "this" || type == "super") {
+            const Scope* own = currentClass();
+            result.kind = Receiver::kValue;
+            if (own != nullptr)
+                result.name = type == "this" ? own->classQualified : own->superQualified;
+            return result;
+        }
+        if (type == "parenthesized_expression") {
+            Receiver inner;
+            uint32_t count = ts_node_child_count(node);
+            for (uint32_t i = 0; i < count; ++i) {
+                TSNode child = ts_node_child(node, i);
+                if (ts_node_is_named(child) && !isComment(child)) {
+                    inner = analyse(child);
+                } else {
+                    visit(child);
+                }
+            }
+            return inner.kind == Receiver::kValue ? inner : Receiver{};
+        }
+        if (type == "array_access") {
+            Receiver array = analyse(fieldOf(node, "array"));
+            uint32_t count = ts_node_child_count(node);
+            for (uint32_t i = 0; i < count; ++i) {
+                TSNode child = ts_node_child(node, i);
+                if (!ts_node_eq(child, fieldOf(node, "array"))) visit(child);
+            }
+            result.kind = Receiver::kValue;
+            if (array.kind == Receiver::kValue && isArrayType(array.name))
+                result.name = array.name.substr(0, array.name.size() - strlen(kArraySuffix));
+            return result;
+        }
+        if (type == "cast_expression") {
+            visitChildren(node);
+            result.kind = Receiver::kValue;
+            result.name = typeName(fieldOf(node, "type"));
+            return result;
+        }
+        if (type == "object_creation_expression") {
+            visit(node);
+            result.kind = Receiver::kValue;
+            result.name = typeName(fieldOf(node, "type"));
+            return result;
+        }
+        if (type == "method_invocation") return visitCall(node);
+        visit(node);
+        return result;
+    }
+
+    // Own classes keep their fields under the name without the package.
+    std::string ownKey(const std::string& qualified) const {
+        if (!package.empty() && qualified.rfind(package + ".", 0) == 0)
+            return qualified.substr(package.size() + 1);
+        return qualified;
+    }
+};
+
+}  // namespace
+
+void classifyNames(const std::string& source, TSNode root, std::vector<Leaf>& leaves,
+                   const TreeTypes& types, const RuleFacts& rules) {
+    Classifier(source, leaves, types, rules).run(root);
+}
+
+void collectDeclaredTypes(const std::string& source, TSNode root, TreeTypes& types) {
+    std::vector<Leaf> noLeaves;
+    RuleFacts noRules;
+    Classifier(source, noLeaves, types, noRules).exportTypes(root, types);
+}
+
+void collectDeclaredMembers(const std::string& source, TSNode root, TreeTypes& types,
+                            const RuleFacts& rules) {
+    std::vector<Leaf> noLeaves;
+    Classifier(source, noLeaves, types, rules).exportMembers(root, types);
+}
+
+}  // namespace host

@@ -1,0 +1,482 @@
+// StatementLayout: statements, levels and neighbours of a Java file.
+#include "StatementLayout.h"
+
+#include <algorithm>
+#include <string>
+
+#include "SyntaxNodes.h"
+
+namespace host {
+
+namespace {
+
+class Layout {
+public:
+    Layout(const std::vector<Leaf>& leaves, std::vector<Step>& steps)
+        : leaves(leaves), steps(steps) {}
+
+    void run(TSNode root) {
+        uint32_t count = ts_node_named_child_count(root);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_named_child(root, i);
+            if (isComment(child)) continue;
+            member(child);
+        }
+        flushTop(leaves.size());
+        finish();
+    }
+
+private:
+    const std::vector<Leaf>& leaves;
+    std::vector<Step>& steps;
+    std::vector<Statement>* body = nullptr;  // the body being laid out, if any
+    size_t cursor = 0;                       // first leaf not yet placed
+
+    // Index of the first leaf that starts at or after byte.
+    size_t leafAt(unsigned byte) const {
+        auto found =
+            std::lower_bound(leaves.begin(), leaves.end(), byte,
+                             [](const Leaf& leaf, unsigned at) { return leaf.startByte < at; });
+        return static_cast<size_t>(found - leaves.begin());
+    }
+
+    size_t startOf(TSNode node) const { return leafAt(ts_node_start_byte(node)); }
+    size_t endOf(TSNode node) const { return leafAt(ts_node_end_byte(node)); }
+
+    Statement* lastStatement() {
+        if (body != nullptr && !body->empty()) return &body->back();
+        if (!steps.empty() && steps.back().kind == StepKind::kStatement)
+            return &steps.back().statements.back();
+        return nullptr;
+    }
+
+    void addStatement(Statement statement) {
+        if (body != nullptr) {
+            body->push_back(statement);
+        } else {
+            Step step;
+            step.kind = StepKind::kStatement;
+            step.statements.push_back(statement);
+            steps.push_back(step);
+        }
+    }
+
+    // Places the comments before leaf upto: one that follows a statement on
+    // its line (or the head of a brace-less body) joins it, others become
+    // statements at level.
+    void flush(size_t upto, int level) {
+        while (cursor < upto) {
+            size_t at = cursor++;
+            Statement* previous = lastStatement();
+            // An import is rewritten whole: a comment after it stands alone.
+            bool joins = previous != nullptr && previous->last == at &&
+                         previous->kind != kStmtImportDecl &&
+                         (previous->braceLessHead || leaves[at].line == leaves[at - 1].endLine);
+            if (joins && leaves[at].comment) {
+                previous->last = at + 1;
+                continue;
+            }
+            Statement statement;
+            statement.kind = leaves[at].comment ? kStmtComment : kStmtCode;
+            statement.first = at;
+            statement.last = at + 1;
+            statement.level = level;
+            addStatement(statement);
+        }
+    }
+
+    void flushTop(size_t upto) { flush(upto, 1); }
+
+    Statement& emit(size_t first, size_t last, int level, int kind = kStmtCode) {
+        flush(first, level);
+        Statement statement;
+        statement.kind = kind;
+        statement.first = first;
+        statement.last = std::max(first, last);
+        statement.level = level;
+        cursor = statement.last;
+        addStatement(statement);
+        return *lastStatement();
+    }
+
+    void pushStep(StepKind kind) {
+        Step step;
+        step.kind = kind;
+        steps.push_back(step);
+    }
+
+    // ---- members ----
+
+    void member(TSNode node) {
+        std::string type = typeOf(node);
+        if (isTypeDeclaration(type)) {
+            typeDeclaration(node);
+        } else if (type == "import_declaration") {
+            emit(startOf(node), endOf(node), 1, kStmtImportDecl);
+        } else if (type == "method_declaration" || type == "constructor_declaration" ||
+                   type == "compact_constructor_declaration") {
+            method(node, fieldOf(node, "body"));
+        } else if (type == "static_initializer") {
+            method(node, ts_node_named_child(node, 0));
+        } else if (type == "block") {
+            method(node, node);
+        } else {
+            emit(startOf(node), endOf(node), 1);
+        }
+    }
+
+    void typeDeclaration(TSNode node) {
+        TSNode typeBody = fieldOf(node, "body");
+        if (ts_node_is_null(typeBody)) {
+            emit(startOf(node), endOf(node), 1);
+            return;
+        }
+        size_t open = startOf(typeBody);
+        size_t close = endOf(typeBody) - 1;
+        if (close == open + 1) {  // an empty body stays with its header
+            emit(startOf(node), endOf(node), 1);
+            return;
+        }
+        emit(startOf(node), open, 1);
+        flushTop(open);
+        cursor = open + 1;
+        pushStep(StepKind::kBeginBlock);
+        uint32_t count = ts_node_named_child_count(typeBody);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_named_child(typeBody, i);
+            if (isComment(child)) continue;
+            if (isType(child, "enum_body_declarations")) {
+                enumDeclarations(child);
+            } else if (isType(child, "enum_constant") && isType(typeBody, "enum_body")) {
+                enumConstants(typeBody, i);
+                while (i + 1 < count &&
+                       !isType(ts_node_named_child(typeBody, i + 1), "enum_body_declarations"))
+                    ++i;
+            } else {
+                member(child);
+            }
+        }
+        flushTop(close);
+        cursor = close + 1;
+        pushStep(StepKind::kEndBlock);
+    }
+
+    // The constants of an enum with their commas and the ";" that ends
+    // them: one statement.
+    void enumConstants(TSNode enumBody, uint32_t from) {
+        size_t first = startOf(ts_node_named_child(enumBody, from));
+        size_t last = endOf(enumBody) - 1;  // before "}"
+        uint32_t count = ts_node_named_child_count(enumBody);
+        for (uint32_t i = from; i < count; ++i) {
+            TSNode child = ts_node_named_child(enumBody, i);
+            if (isType(child, "enum_body_declarations")) {
+                last = startOf(child) + 1;  // through its ";"
+                break;
+            }
+        }
+        // Trailing comments belong to the member list, not the constants.
+        while (last > first && leaves[last - 1].comment) --last;
+        emit(first, last, 1);
+    }
+
+    void enumDeclarations(TSNode node) {
+        // Its ";" went with the constants, or stands alone when there are none.
+        size_t semicolon = startOf(node);
+        if (cursor <= semicolon) emit(semicolon, semicolon + 1, 1);
+        uint32_t count = ts_node_named_child_count(node);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_named_child(node, i);
+            if (!isComment(child)) member(child);
+        }
+    }
+
+    // A member with a body: the header through "{", then the body.
+    void method(TSNode node, TSNode block) {
+        if (ts_node_is_null(block)) {
+            emit(startOf(node), endOf(node), 1);
+            return;
+        }
+        size_t open = startOf(block);
+        size_t close = endOf(block) - 1;
+        if (close == open + 1) {
+            emit(startOf(node), endOf(node), 1);
+            return;
+        }
+        emit(startOf(node), open + 1, 1);
+        Step step;
+        step.kind = StepKind::kBody;
+        std::vector<Statement> statements;
+        body = &statements;
+        contents(block, 1);
+        flush(close, 1);
+        body = nullptr;
+        cursor = close + 1;
+        step.statements = std::move(statements);
+        steps.push_back(std::move(step));
+    }
+
+    // ---- statements in bodies ----
+
+    void contents(TSNode block, int level) {
+        uint32_t count = ts_node_named_child_count(block);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_named_child(block, i);
+            if (isComment(child)) continue;
+            statement(child, level, startOf(child));
+        }
+    }
+
+    static bool isEmptyBlock(size_t open, size_t close) { return close == open + 1; }
+
+    // A head with its body. Returns the leaf where a statement is still
+    // open (the body's "}", or the head itself when the block is empty), or
+    // npos when the body was written completely.
+    size_t clause(size_t from, TSNode bodyNode, int level) {
+        if (isType(bodyNode, "block")) {
+            size_t open = startOf(bodyNode);
+            size_t close = endOf(bodyNode) - 1;
+            if (isEmptyBlock(open, close)) return from;
+            emit(from, open + 1, level);
+            cursor = open + 1;
+            contents(bodyNode, level + 1);
+            flush(close, level + 1);
+            return close;
+        }
+        Statement& head = emit(from, startOf(bodyNode), level);
+        head.braceLessHead = true;
+        statement(bodyNode, level, startOf(bodyNode));
+        return std::string::npos;
+    }
+
+    void finishOpen(size_t open, TSNode node, int level) {
+        if (open != std::string::npos) emit(open, endOf(node), level);
+    }
+
+    size_t keywordLeaf(TSNode node, const char* keyword) const {
+        uint32_t count = ts_node_child_count(node);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_child(node, i);
+            if (strcmp(ts_node_type(child), keyword) == 0) return startOf(child);
+        }
+        return startOf(node);
+    }
+
+    static bool bodyIsBlock(TSNode node) {
+        if (isType(node, "if_statement")) return isType(fieldOf(node, "consequence"), "block");
+        return isType(node, "block");
+    }
+
+    void statement(TSNode node, int level, size_t from) {
+        std::string type = typeOf(node);
+        if (type == "if_statement") {
+            ifStatement(node, level, from);
+        } else if (type == "while_statement" || type == "for_statement" ||
+                   type == "enhanced_for_statement" || type == "synchronized_statement") {
+            TSNode loopBody = fieldOf(node, "body");
+            if (ts_node_is_null(loopBody)) loopBody = lastNamedChild(node);
+            finishOpen(clause(from, loopBody, level), node, level);
+        } else if (type == "block") {
+            finishOpen(clause(from, node, level), node, level);
+        } else if (type == "do_statement") {
+            size_t open = clause(from, fieldOf(node, "body"), level);
+            emit(open != std::string::npos ? open : keywordLeaf(node, "while"), endOf(node), level);
+        } else if (type == "try_statement" || type == "try_with_resources_statement") {
+            tryStatement(node, level, from);
+        } else if (type == "switch_expression") {
+            switchStatement(node, level, from);
+        } else if (type == "labeled_statement") {
+            TSNode inner = lastNamedChild(node);
+            emit(from, startOf(inner), level);
+            statement(inner, level, startOf(inner));
+        } else {
+            simpleStatement(node, level, from);
+        }
+    }
+
+    // A statement without a body of its own. The block bodies of lambdas in
+    // it are laid out like a block: the statement up to the lambda's "{",
+    // the lambda's statements one level deeper, and the rest from its "}"
+    // again at the statement's level (as "} else {"). So the plug-in
+    // rebuilds only the statements that need it, each on its own line.
+    void simpleStatement(TSNode node, int level, size_t from) {
+        std::vector<TSNode> blocks;
+        lambdaBlocks(node, blocks);
+        size_t start = from;
+        for (TSNode block : blocks) {
+            size_t open = startOf(block);
+            size_t close = endOf(block) - 1;
+            if (isEmptyBlock(open, close)) continue;
+            emit(start, open + 1, level);
+            cursor = open + 1;
+            contents(block, level + 1);
+            flush(close, level + 1);
+            start = close;
+        }
+        emit(start, endOf(node), level);
+    }
+
+    // The block bodies of the lambdas in node, outermost first, in source
+    // order; not those inside class bodies and switch expressions, which
+    // stay whole in their statement.
+    static void lambdaBlocks(TSNode node, std::vector<TSNode>& blocks) {
+        uint32_t count = ts_node_named_child_count(node);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_named_child(node, i);
+            std::string type = typeOf(child);
+            TSNode body = fieldOf(child, "body");
+            if (type == "lambda_expression" && isType(body, "block")) {
+                blocks.push_back(body);
+            } else if (type != "class_body" && type != "switch_expression") {
+                lambdaBlocks(child, blocks);
+            }
+        }
+    }
+
+    static TSNode lastNamedChild(TSNode node) {
+        uint32_t count = ts_node_named_child_count(node);
+        for (uint32_t i = count; i > 0; --i) {
+            TSNode child = ts_node_named_child(node, i - 1);
+            if (!isComment(child)) return child;
+        }
+        return TSNode{};
+    }
+
+    void ifStatement(TSNode node, int level, size_t from) {
+        TSNode consequence = fieldOf(node, "consequence");
+        TSNode alternative = fieldOf(node, "alternative");
+        size_t open = clause(from, consequence, level);
+        if (ts_node_is_null(alternative)) {
+            finishOpen(open, node, level);
+            return;
+        }
+        size_t elseLeaf = keywordLeaf(node, "else");
+        size_t next = elseLeaf;
+        if (open != std::string::npos) {
+            // "} else {" is one statement; before a brace-less else body the
+            // "}" stands alone, so that the plug-in indents that body.
+            if (bodyIsBlock(alternative)) {
+                next = open;
+            } else {
+                emit(open, elseLeaf, level);
+            }
+        }
+        if (isType(alternative, "if_statement")) {
+            ifStatement(alternative, level, next);
+        } else {
+            finishOpen(clause(next, alternative, level), node, level);
+        }
+    }
+
+    void tryStatement(TSNode node, int level, size_t from) {
+        size_t open = clause(from, fieldOf(node, "body"), level);
+        uint32_t count = ts_node_named_child_count(node);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_named_child(node, i);
+            std::string type = typeOf(child);
+            if (type != "catch_clause" && type != "finally_clause") continue;
+            TSNode clauseBody = fieldOf(child, "body");
+            if (ts_node_is_null(clauseBody)) clauseBody = lastNamedChild(child);
+            size_t start = open != std::string::npos ? open : startOf(child);
+            open = clause(start, clauseBody, level);
+        }
+        finishOpen(open, node, level);
+    }
+
+    void switchStatement(TSNode node, int level, size_t from) {
+        TSNode block = fieldOf(node, "body");
+        size_t open = startOf(block);
+        size_t close = endOf(block) - 1;
+        // The plug-in writes the switch's "{" itself.
+        emit(from, open, level);
+        flush(open, level);
+        cursor = open + 1;
+        uint32_t count = ts_node_named_child_count(block);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_named_child(block, i);
+            std::string type = typeOf(child);
+            if (type == "switch_block_statement_group") {
+                caseGroup(child, level + 1);
+            } else if (type == "switch_rule") {
+                TSNode ruleBody = lastNamedChild(child);
+                if (isType(ruleBody, "block")) {
+                    emit(startOf(child), startOf(ruleBody), level + 1);
+                    statement(ruleBody, level + 1, startOf(ruleBody));
+                } else {
+                    emit(startOf(child), endOf(child), level + 1);
+                }
+            }
+        }
+        flush(close, level + 1);
+        emit(close, endOf(node), level);
+    }
+
+    void caseGroup(TSNode group, int level) {
+        uint32_t count = ts_node_child_count(group);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_child(group, i);
+            std::string type = typeOf(child);
+            if (type == "switch_label") {
+                // The label with its ":".
+                size_t last = endOf(child);
+                if (i + 1 < count && typeOf(ts_node_child(group, i + 1)) == ":")
+                    last = endOf(ts_node_child(group, i + 1));
+                emit(startOf(child), last, level);
+            } else if (ts_node_is_named(child) && !isComment(child)) {
+                statement(child, level, startOf(child));
+            }
+        }
+    }
+
+    // ---- neighbours ----
+
+    int lineOf(const Statement& statement) const { return leaves[statement.first].line; }
+    int endLineOf(const Statement& statement) const { return leaves[statement.last - 1].endLine; }
+
+    // The plug-in writes a statement's separator as " " when its next line
+    // equals its own line: so a statement that ends on the line where the
+    // next one starts reports its own line as the next line, whatever line
+    // it started on.
+    int nextLineFor(const Statement& current, const Statement& next) const {
+        return lineOf(next) == endLineOf(current) ? lineOf(current) : lineOf(next);
+    }
+
+    void finish() {
+        for (size_t s = 0; s < steps.size(); ++s) {
+            Step& step = steps[s];
+            if (step.kind == StepKind::kBody) {
+                auto& list = step.statements;
+                for (size_t i = 0; i < list.size(); ++i) {
+                    Statement& current = list[i];
+                    current.prevLevel = i == 0 ? 0 : list[i - 1].level;
+                    current.nextLevel = i + 1 < list.size() ? list[i + 1].level : -1;
+                    // After the previous statement, not after a leaf that no
+                    // statement holds (the switch's "{").
+                    current.prevLine = i > 0               ? endLineOf(list[i - 1])
+                                       : current.first > 0 ? leaves[current.first - 1].endLine
+                                                           : -1;
+                    current.nextLine = i + 1 < list.size() ? nextLineFor(current, list[i + 1]) : -1;
+                }
+            } else if (step.kind == StepKind::kStatement) {
+                Statement& current = step.statements[0];
+                current.level = 1;
+                bool afterStatement = s > 0 && steps[s - 1].kind == StepKind::kStatement;
+                current.prevLine = afterStatement ? endLineOf(steps[s - 1].statements[0]) : -1;
+                current.nextLine = -1;
+                if (s + 1 < steps.size()) {
+                    const Step& next = steps[s + 1];
+                    if ((next.kind == StepKind::kStatement || next.kind == StepKind::kBody) &&
+                        !next.statements.empty())
+                        current.nextLine = nextLineFor(current, next.statements[0]);
+                }
+            }
+        }
+    }
+};
+
+}  // namespace
+
+void layOutSteps(TSNode root, const std::vector<Leaf>& leaves, std::vector<Step>& steps) {
+    Layout(leaves, steps).run(root);
+}
+
+}  // namespace host
