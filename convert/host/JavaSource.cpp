@@ -70,7 +70,8 @@
 // the name from, java.lang, and last an on-demand import of a package under
 // the rules. A member or method gets its receiver's type plus "." plus its
 // name, where the type is known: a class, a typed local, parameter or field
-// (var with a new initializer too), this, super, a cast, new T(), a field
+// (var with an initializer of known type, or over the elements of a typed
+// array or JDK collection), this, super, a cast, new T(), a field
 // or a call of a class that the file or the tree declares (the tree scan
 // collects every class's fields, method result types and superclass), or
 // no receiver (the enclosing classes' members, a static import, or else a

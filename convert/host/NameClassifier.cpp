@@ -570,7 +570,7 @@ private:
                    type == "annotation_type_element_declaration") {
             markDeclaredMethod(node);
             push();
-            visitExcept(node, fieldOf(node, "name"));
+            visitExcept(node, {fieldOf(node, "name")});
             pop();
         } else if (type == "block" || type == "constructor_body" || type == "switch_block" ||
                    type == "for_statement" || type == "enhanced_for_statement" ||
@@ -579,11 +579,14 @@ private:
                    type == "switch_rule") {
             push();
             if (type == "enhanced_for_statement") {
-                visitVariable(fieldOf(node, "type"), fieldOf(node, "name"), TSNode{});
-                visitExcept(node, fieldOf(node, "name"), fieldOf(node, "type"));
+                // for (var s : sessions): the element type of the iterable.
+                TSNode iterable = fieldOf(node, "value");
+                Receiver items = visitValue(iterable);
+                visitVariable(fieldOf(node, "type"), fieldOf(node, "name"), elementOf(items));
+                visitExcept(node, {fieldOf(node, "name"), fieldOf(node, "type"), iterable});
             } else if (type == "lambda_expression") {
                 visitLambdaParameters(node, fieldOf(node, "parameters"));
-                visitExcept(node, fieldOf(node, "parameters"));
+                visitExcept(node, {fieldOf(node, "parameters")});
             } else {
                 visitChildren(node);
             }
@@ -617,16 +620,16 @@ private:
             } else if (!ts_node_is_null(name)) {
                 scopedTypeName(name, true);
             }
-            visitExcept(node, name);
+            visitExcept(node, {name});
         } else if (type == "element_value_pair") {
             mark(fieldOf(node, "key"), kKindOther);
-            visitExcept(node, fieldOf(node, "key"));
+            visitExcept(node, {fieldOf(node, "key")});
         } else if (type == "labeled_statement" || type == "break_statement" ||
                    type == "continue_statement") {
             visitNamingChildren(node, [&](TSNode label) { mark(label, kKindLabel); });
         } else if (type == "enum_constant") {
             mark(fieldOf(node, "name"), kKindDeclared);
-            visitExcept(node, fieldOf(node, "name"));
+            visitExcept(node, {fieldOf(node, "name")});
         } else if (type == "method_reference") {
             visitMethodReference(node);
         } else if (type == "instanceof_expression") {
@@ -635,14 +638,14 @@ private:
                 declare(text(name), typeName(fieldOf(node, "right")));
                 mark(name, kKindVariable);
             }
-            visitExcept(node, name);
+            visitExcept(node, {name});
         } else if (type == "type_pattern") {
             TSNode typeNode = ts_node_named_child(node, 0);
             TSNode name = ts_node_named_child(node, ts_node_named_child_count(node) - 1);
             if (isType(name, "identifier")) {
                 declare(text(name), typeName(typeNode));
                 mark(name, kKindVariable);
-                visitExcept(node, name);
+                visitExcept(node, {name});
             } else {
                 visitChildren(node);
             }
@@ -675,17 +678,19 @@ private:
             if (!type.empty() && !isArrayType(type) && !jdk) enumType = type;
         }
         switchEnums.push_back(enumType);
-        visitExcept(node, condition, body);
+        visitExcept(node, {condition, body});
         if (!ts_node_is_null(body)) visit(body);
         switchEnums.pop_back();
     }
 
-    void visitExcept(TSNode node, TSNode skip, TSNode skip2 = TSNode{}) {
+    // Visits the children of node but those in skip.
+    void visitExcept(TSNode node, std::initializer_list<TSNode> skip) {
         uint32_t count = ts_node_child_count(node);
         for (uint32_t i = 0; i < count; ++i) {
             TSNode child = ts_node_child(node, i);
-            bool skipped = (!ts_node_is_null(skip) && ts_node_eq(child, skip)) ||
-                           (!ts_node_is_null(skip2) && ts_node_eq(child, skip2));
+            bool skipped = std::any_of(skip.begin(), skip.end(), [&](TSNode other) {
+                return !ts_node_is_null(other) && ts_node_eq(child, other);
+            });
             if (!skipped) visit(child);
         }
     }
@@ -758,7 +763,7 @@ private:
             if (!isKnownClass(typeName(ts_node_named_child(list, i))))
                 scopes.back().foreignInterfaces = true;
         }
-        visitExcept(node, name);
+        visitExcept(node, {name});
         pop();
     }
 
@@ -801,10 +806,10 @@ private:
         return false;
     }
 
-    void visitVariable(TSNode typeNode, TSNode name, TSNode value) {
+    // A declared variable whose type, when written as var, is inferred.
+    void visitVariable(TSNode typeNode, TSNode name, const std::string& inferred) {
         std::string type = typeName(typeNode);
-        if (type.empty() && isType(value, "object_creation_expression"))
-            type = typeName(fieldOf(value, "type"));
+        if (type.empty()) type = inferred;
         if (!ts_node_is_null(typeNode)) visit(typeNode);
         if (!ts_node_is_null(name)) {
             declare(text(name), type, typeNode);
@@ -836,7 +841,7 @@ private:
                     typeNode);
             mark(name, kKindVariable);
         }
-        visitExcept(node, name);
+        visitExcept(node, {name});
     }
 
     // Parameters without types take those the lambda's target gives them
@@ -983,15 +988,42 @@ private:
             }
             TSNode name = fieldOf(child, "name");
             TSNode value = fieldOf(child, "value");
-            std::string declared = type;
-            if (declared.empty() && isType(value, "object_creation_expression"))
-                declared = typeName(fieldOf(value, "type"));
-            if (local && !ts_node_is_null(name)) declare(text(name), declared, typeNode);
             if (isType(value, "lambda_expression"))
                 typeLambda(value, targetParameters(type, typeNode));
+            // var x = ...: the initializer's type, where it is known.
+            Receiver initial = visitValue(value);
+            std::string declared = type.empty() ? initial.name : type;
+            TSNode written = type.empty() ? initial.declared : typeNode;
+            if (local && !ts_node_is_null(name)) declare(text(name), declared, written);
             mark(name, kKindVariable);
-            visitExcept(child, name);
+            visitExcept(child, {name, value});
         }
+    }
+
+    // Visits an expression and gives its type where the walk knows it: a
+    // variable, a field, a call, a cast, new T(), an array element.
+    Receiver visitValue(TSNode node) {
+        if (ts_node_is_null(node)) return Receiver{};
+        std::string type = typeOf(node);
+        if (type == "identifier") return visitIdentifier(node);
+        if (type == "method_invocation" || type == "field_access" || type == "cast_expression" ||
+            type == "object_creation_expression" || type == "parenthesized_expression" ||
+            type == "array_access" || type == "this") {
+            Receiver value = analyse(node);
+            return value.kind == Receiver::kValue ? value : Receiver{};
+        }
+        visit(node);
+        return Receiver{};
+    }
+
+    // The element type of what a for-each loop walks: an array, or a JDK
+    // collection declared with its type argument.
+    std::string elementOf(const Receiver& items) {
+        if (isArrayType(items.name))
+            return items.name.substr(0, items.name.size() - strlen(kArraySuffix));
+        std::vector<std::string> element =
+            forEachParameters(items.name, typeArguments(items.declared));
+        return element.size() == 1 ? element[0] : std::string();
     }
 
     void visitCreation(TSNode node) {
@@ -1265,6 +1297,7 @@ private:
             visit(node);
             result.kind = Receiver::kValue;
             result.name = typeName(fieldOf(node, "type"));
+            result.declared = fieldOf(node, "type");
             return result;
         }
         if (type == "method_invocation") return visitCall(node);
