@@ -71,7 +71,9 @@
 // the rules. A member or method gets its receiver's type plus "." plus its
 // name, where the type is known: a class, a typed local, parameter or field
 // (var with an initializer of known type, or over the elements of a typed
-// array or JDK collection), this, super, a cast, new T(), a field
+// array or JDK collection; a type variable stands for its bound), this,
+// super, a cast, new T(), the element a JDK container's method gives
+// (list.get(0), map.get(k), optional.get(), supplier.get()), a field
 // or a call of a class that the file or the tree declares (the tree scan
 // collects every class's fields, method result types and superclass), or
 // no receiver (the enclosing classes' members, a static import, or else a

@@ -48,8 +48,12 @@ struct Scope {
     bool classScope = false;
     std::string classQualified;  // empty for an anonymous class
     std::string superQualified;
-    OwnClass own;                    // of a class scope
-    bool foreignInterfaces = false;  // implements an interface outside the file and the tree
+    OwnClass own;  // of a class scope
+    // A class that implements an interface outside the file and the tree.
+    bool foreignInterfaces = false;
+    // Type parameters declared here (class or method) -> their bound,
+    // qualified; empty when unbounded.
+    std::map<std::string, std::string> typeVariables;
 };
 
 // What a receiver expression turned out to be.
@@ -206,6 +210,13 @@ private:
     // declaration (nested name in the file: qualified), or of an anonymous
     // class body.
     void collectMembers(TSNode declaration, const std::string& qualified, OwnClass& own) {
+        push();  // the declaration's type parameters, while its members are read
+        declareTypeParameters(declaration);
+        collectMembersIn(declaration, qualified, own);
+        pop();
+    }
+
+    void collectMembersIn(TSNode declaration, const std::string& qualified, OwnClass& own) {
         ClassMembers& members = own.members;
         auto addField = [&](TSNode name, TSNode type) {
             members.fields[text(name)] = typeName(type);
@@ -241,6 +252,8 @@ private:
                 } else if (type == "enum_constant" && !ts_node_is_null(name)) {
                     members.fields[text(name)] = enumType;
                 } else if (type == "method_declaration" && !ts_node_is_null(name)) {
+                    push();
+                    declareTypeParameters(member);
                     // Overloads of different result types: none is known.
                     std::string result = typeName(fieldOf(member, "type"));
                     auto known = members.methods.emplace(text(name), result);
@@ -252,6 +265,7 @@ private:
                         ++abstractMethods;
                         members.lambdaParameters = overload.parameters;
                     }
+                    pop();
                 } else if (type == "enum_body_declarations") {
                     scan(member);
                 }
@@ -381,6 +395,9 @@ private:
         std::string type = typeOf(node);
         if (type == "type_identifier") {
             std::string name = text(node);
+            // A type variable stands for its bound.
+            const std::string* variable = typeVariable(name);
+            if (variable != nullptr) return *variable;
             return name == "var" ? std::string() : resolveType(name);
         }
         if (type == "generic_type") return typeName(ts_node_named_child(node, 0));
@@ -460,6 +477,34 @@ private:
     }
 
     void pop() { scopes.pop_back(); }
+
+    // The type parameters of a class or method declaration, into the
+    // innermost scope.
+    void declareTypeParameters(TSNode declaration) {
+        TSNode parameters = fieldOf(declaration, "type_parameters");
+        if (ts_node_is_null(parameters) || scopes.empty()) return;
+        for (uint32_t i = 0; i < ts_node_named_child_count(parameters); ++i) {
+            TSNode parameter = ts_node_named_child(parameters, i);
+            if (!isType(parameter, "type_parameter")) continue;
+            std::string name;
+            std::string bound;
+            for (uint32_t j = 0; j < ts_node_named_child_count(parameter); ++j) {
+                TSNode part = ts_node_named_child(parameter, j);
+                if (isType(part, "type_identifier") && name.empty()) name = text(part);
+                if (isType(part, "type_bound") && ts_node_named_child_count(part) > 0)
+                    bound = typeName(ts_node_named_child(part, 0));
+            }
+            if (!name.empty()) scopes.back().typeVariables[name] = bound;
+        }
+    }
+
+    const std::string* typeVariable(const std::string& name) const {
+        for (auto scope = scopes.rbegin(); scope != scopes.rend(); ++scope) {
+            auto found = scope->typeVariables.find(name);
+            if (found != scope->typeVariables.end()) return &found->second;
+        }
+        return nullptr;
+    }
 
     void declare(const std::string& name, const std::string& type, TSNode declared = TSNode{}) {
         if (!scopes.empty())
@@ -570,6 +615,7 @@ private:
                    type == "annotation_type_element_declaration") {
             markDeclaredMethod(node);
             push();
+            declareTypeParameters(node);
             visitExcept(node, {fieldOf(node, "name")});
             pop();
         } else if (type == "block" || type == "constructor_body" || type == "switch_block" ||
@@ -607,6 +653,8 @@ private:
             std::string name = text(node);
             if (name == "var") {
                 mark(node, kKindKeyword);
+            } else if (typeVariable(name) != nullptr) {
+                mark(node, kKindOther);
             } else {
                 markClassName(node);
             }
@@ -756,6 +804,7 @@ private:
             qualified = own != ownTypes.end() ? qualify(own->second) : qualify(simple);
         }
         pushClass(qualified, ownClasses[ownKey(qualified)]);
+        declareTypeParameters(node);
         TSNode implemented = fieldOf(node, "interfaces");
         TSNode list = ts_node_is_null(implemented) ? TSNode{} : ts_node_named_child(implemented, 0);
         for (uint32_t i = 0; isType(list, "type_list") && i < ts_node_named_child_count(list);
@@ -870,6 +919,13 @@ private:
     // gives T); empty without type arguments.
     std::vector<std::string> typeArguments(TSNode typeNode) {
         std::vector<std::string> arguments;
+        for (TSNode argument : typeArgumentNodes(typeNode)) arguments.push_back(typeName(argument));
+        return arguments;
+    }
+
+    // The type arguments as written ("? extends T" gives T, "?" nothing).
+    static std::vector<TSNode> typeArgumentNodes(TSNode typeNode) {
+        std::vector<TSNode> arguments;
         if (!isType(typeNode, "generic_type")) return arguments;
         TSNode list = ts_node_named_child(typeNode, ts_node_named_child_count(typeNode) - 1);
         if (!isType(list, "type_arguments")) return arguments;
@@ -883,9 +939,52 @@ private:
                 argument =
                     extends && named > 0 ? ts_node_named_child(argument, named - 1) : TSNode{};
             }
-            arguments.push_back(typeName(argument));
+            arguments.push_back(argument);
         }
         return arguments;
+    }
+
+    // The result of a JDK method that gives one of its receiver's type
+    // arguments (list.get(0), map.get(k), optional.get(), it.next()), typed
+    // by the receiver's declared type arguments.
+    Receiver typeArgumentResult(const Receiver& receiver, const std::string& method) {
+        static const std::set<std::string> kLists = {
+            "java.util.List",  "java.util.ArrayList", "java.util.LinkedList",
+            "java.util.Deque", "java.util.Queue",     "java.util.ArrayDeque"};
+        static const std::set<std::string> kMaps = {"java.util.Map",
+                                                    "java.util.HashMap",
+                                                    "java.util.LinkedHashMap",
+                                                    "java.util.TreeMap",
+                                                    "java.util.SortedMap",
+                                                    "java.util.NavigableMap",
+                                                    "java.util.concurrent.ConcurrentHashMap"};
+        static const std::set<std::string> kHolders = {
+            "java.util.Optional",    "java.util.function.Supplier",
+            "java.lang.ThreadLocal", "java.util.concurrent.atomic.AtomicReference",
+            "java.util.Iterator",    "java.util.ListIterator"};
+        static const std::set<std::string> kListMethods = {
+            "get",       "getFirst", "getLast",   "peek",     "poll",        "pop",       "element",
+            "peekFirst", "peekLast", "pollFirst", "pollLast", "removeFirst", "removeLast"};
+        static const std::set<std::string> kMapMethods = {"get", "getOrDefault"};
+        static const std::set<std::string> kHolderMethods = {"get", "orElse", "orElseThrow", "next",
+                                                             "previous"};
+        size_t index = 0;
+        if (kLists.count(receiver.name) != 0 && kListMethods.count(method) != 0) {
+            index = 0;
+        } else if (kMaps.count(receiver.name) != 0 && kMapMethods.count(method) != 0) {
+            index = 1;
+        } else if (kHolders.count(receiver.name) != 0 && kHolderMethods.count(method) != 0) {
+            index = 0;
+        } else {
+            return Receiver{};
+        }
+        std::vector<TSNode> arguments = typeArgumentNodes(receiver.declared);
+        if (index >= arguments.size() || ts_node_is_null(arguments[index])) return Receiver{};
+        Receiver result;
+        result.name = typeName(arguments[index]);
+        result.kind = result.name.empty() ? Receiver::kUnknown : Receiver::kValue;
+        result.declared = arguments[index];
+        return result;
     }
 
     // The parameter types of a lambda whose target is one of the JDK's
@@ -1152,9 +1251,11 @@ private:
         std::vector<TSNode> arguments = argumentsOf(fieldOf(node, "arguments"));
         int arity = static_cast<int>(arguments.size());
         MemberOwner callee;
+        Receiver result;
         if (!ts_node_is_null(object)) {
             Receiver receiver = analyse(object);
             callee = memberOf(receiver, method, true, arity);
+            if (receiver.kind == Receiver::kValue) result = typeArgumentResult(receiver, method);
             if (method == "forEach" && receiver.kind == Receiver::kValue && arity == 1 &&
                 isType(arguments[0], "lambda_expression"))
                 typeLambda(arguments[0],
@@ -1174,7 +1275,6 @@ private:
                 continue;
             visit(child);
         }
-        Receiver result;
         if (!callee.type.empty()) {
             result.kind = Receiver::kValue;
             result.name = callee.type;
