@@ -88,7 +88,8 @@
 // tree (one overload alone with that many parameters) whose parameter is
 // such an interface. A case label's bare name belongs to the switch
 // selector's type when that is known and is no JDK type (so an enum).
-// Otherwise a name carries its text as written.
+// Otherwise a name carries its text as written, and is marked untyped: a
+// converted file lists those that a rule would change, to be checked.
 #include "JavaSource.h"
 
 #include <tree_sitter/api.h>
@@ -270,6 +271,18 @@ void JavaSource::collectTypes(TreeTypes& types) const {
 void JavaSource::collectMembers(TreeTypes& types, const RuleFacts& rules) const {
     if (tree != nullptr)
         collectDeclaredMembers(source, ts_tree_root_node(static_cast<TSTree*>(tree)), types, rules);
+}
+
+std::vector<std::string> JavaSource::untypedRuleNames(const RuleFacts& rules) const {
+    std::vector<std::string> names;
+    for (const Leaf& leaf : tokens) {
+        if (!leaf.untyped) continue;
+        const std::set<std::string>& named =
+            leaf.kind == kKindMethod ? rules.methodNames : rules.memberNames;
+        if (named.count(leaf.text) != 0)
+            names.push_back("line " + std::to_string(leaf.line) + ": " + leaf.text);
+    }
+    return names;
 }
 
 void JavaSource::build(const TreeTypes& types, const RuleFacts& rules) {

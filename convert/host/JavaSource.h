@@ -54,6 +54,9 @@ struct Leaf {
     bool blankLine = false;  // an empty line before it
     bool bracket = false;
     bool comment = false;
+    // A member or method name after a receiver whose type is not known: its
+    // qualified name is its text, and no rule applies to it.
+    bool untyped = false;
 };
 
 // A statement: a run of leaves [first, last) with its level in its body.
@@ -106,9 +109,12 @@ struct TreeTypes {
     std::map<std::string, ClassMembers> members;             // p.q.Type -> its members
 };
 
-// What the host knows of the rules: the package keywords.
+// What the host knows of the rules: the package keywords, and the names
+// (without their class) that member and method rules rename.
 struct RuleFacts {
     std::vector<std::string> packageKeywords;
+    std::set<std::string> memberNames;
+    std::set<std::string> methodNames;
 };
 
 class JavaSource {
@@ -127,6 +133,10 @@ public:
     void build(const TreeTypes& types, const RuleFacts& rules);
 
     const std::vector<Leaf>& leaves() const { return tokens; }
+
+    // Member and method names left as written (their receivers' types are
+    // not known) that a rule renames elsewhere: "line 12: text".
+    std::vector<std::string> untypedRuleNames(const RuleFacts& rules) const;
     const std::vector<Step>& steps() const { return layout; }
 
     ~JavaSource();

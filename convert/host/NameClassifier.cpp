@@ -126,6 +126,13 @@ private:
         return &*found;
     }
 
+    // A member or method name after a receiver of unknown type.
+    void markUntyped(TSNode node, int kind) {
+        mark(node, kind);
+        Leaf* leaf = leafOf(node);
+        if (leaf != nullptr) leaf->untyped = true;
+    }
+
     void mark(TSNode node, int kind, const std::string& qualified = std::string()) {
         Leaf* leaf = leafOf(node);
         if (leaf == nullptr || leaf->comment) return;
@@ -1265,7 +1272,11 @@ private:
             callee = member != staticMembers.end() ? MemberOwner{member->second, std::string()}
                                                    : findUnqualified(method, true, arity);
         }
-        mark(name, kKindMethod, qualifiedName(callee, method));
+        if (!ts_node_is_null(object) && callee.owner.empty()) {
+            markUntyped(name, kKindMethod);
+        } else {
+            mark(name, kKindMethod, qualifiedName(callee, method));
+        }
         typeLambdaArguments(callee, method, arguments);
         uint32_t count = ts_node_child_count(node);
         for (uint32_t i = 0; i < count; ++i) {
@@ -1350,7 +1361,11 @@ private:
                 result.name = qualified;
                 return result;
             }
-            mark(field, kKindMember, qualifiedName(member, name));
+            if (member.owner.empty()) {
+                markUntyped(field, kKindMember);
+            } else {
+                mark(field, kKindMember, member.owner + "." + name);
+            }
             result.kind = Receiver::kValue;
             result.name = member.type;
             return result;

@@ -114,8 +114,7 @@ bool loadPlugin(const std::string& library, const std::string& rules, tala::ICon
     return true;
 }
 
-bool readPackageKeywords(const std::string& rules, std::vector<std::string>& keywords,
-                         std::string& reason) {
+bool readRuleFacts(const std::string& rules, RuleFacts& facts, std::string& reason) {
     tinyxml2::XMLDocument document(true, tinyxml2::PRESERVE_WHITESPACE);
     if (document.LoadFile(rules.c_str()) != tinyxml2::XML_SUCCESS) {
         reason = "cannot read the rule file " + rules + ": " +
@@ -124,14 +123,33 @@ bool readPackageKeywords(const std::string& rules, std::vector<std::string>& key
     }
     for (auto* section = document.FirstChildElement(); section != nullptr;
          section = section->NextSiblingElement()) {
-        if (std::string(section->Name()) != "KeyWords") continue;
+        std::string name = section->Name();
+        if (name == "Members" || name == "Methods") {
+            // The name a rule changes (renames, or rebuilds the arguments
+            // of), without the class it may name.
+            const char* element = name == "Members" ? "member" : "method";
+            auto& names = name == "Members" ? facts.memberNames : facts.methodNames;
+            auto lastPart = [](const char* text) {
+                std::string whole = text != nullptr ? text : "";
+                size_t dot = whole.rfind('.');
+                return dot == std::string::npos ? whole : whole.substr(dot + 1);
+            };
+            for (auto* rule = section->FirstChildElement(element); rule != nullptr;
+                 rule = rule->NextSiblingElement(element)) {
+                std::string renamed = lastPart(rule->Attribute("src"));
+                if (renamed != lastPart(rule->Attribute("to")) ||
+                    rule->Attribute("params") != nullptr)
+                    names.insert(renamed);
+            }
+        }
+        if (name != "KeyWords") continue;
         for (auto* key = section->FirstChildElement("Key"); key != nullptr;
              key = key->NextSiblingElement("Key")) {
             const char* kind = key->Attribute("kind");
             const char* code = key->Attribute("code");
             if (kind != nullptr && std::string(kind) == "package" && code != nullptr &&
                 *code != '\0')
-                keywords.push_back(code);
+                facts.packageKeywords.push_back(code);
         }
     }
     return true;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "IConvert.h"
+#include "JavaSource.h"
 
 namespace host {
 
@@ -43,9 +44,8 @@ struct LoadedPlugin {
 bool loadPlugin(const std::string& library, const std::string& rules, tala::IConvertHost* host,
                 LoadedPlugin& plugin, std::string& reason);
 
-// The package keywords of a rule file. false with a reason when the file
-// cannot be read as XML.
-bool readPackageKeywords(const std::string& rules, std::vector<std::string>& keywords,
-                         std::string& reason);
+// The package keywords of a rule file, and the names its member and method
+// rules rename. false with a reason when the file cannot be read as XML.
+bool readRuleFacts(const std::string& rules, RuleFacts& facts, std::string& reason);
 
 }  // namespace host

@@ -84,7 +84,6 @@ std::vector<std::string> Runner::listFiles() const {
 // The types the tree declares, then their members: a member's type may be
 // a type of any file.
 void Runner::scanTypes(const std::vector<std::string>& files) {
-    RuleFacts rules = ruleFacts();
     for (int step = 0; step < 2; ++step) {
         for (const std::string& rel : files) {
             if (!endsWith(rel, ".java")) continue;
@@ -94,16 +93,10 @@ void Runner::scanTypes(const std::vector<std::string>& files) {
             if (step == 0) {
                 source.collectTypes(treeTypes);
             } else {
-                source.collectMembers(treeTypes, rules);
+                source.collectMembers(treeTypes, options.rules);
             }
         }
     }
-}
-
-RuleFacts Runner::ruleFacts() const {
-    RuleFacts rules;
-    rules.packageKeywords = options.packageKeywords;
-    return rules;
 }
 
 RunReport Runner::run() {
@@ -168,7 +161,7 @@ FileReport Runner::convertFile(const std::string& rel) {
             if (!copyUnchanged(rel)) report.reason += ", but the copy failed";
             return report;
         }
-        source->build(treeTypes, ruleFacts());
+        source->build(treeTypes, options.rules);
     }
     host.setFile(dir, name, source ? &source->leaves() : nullptr);
     bool converted = false;
@@ -190,6 +183,8 @@ FileReport Runner::convertFile(const std::string& rel) {
     }
     report.result = converted ? FileResult::kConverted : FileResult::kCopied;
     if (converted) checkConverted(report);
+    if (report.result == FileResult::kConverted)
+        report.leftAsWritten = source->untypedRuleNames(options.rules);
     return report;
 }
 

@@ -15,7 +15,7 @@ namespace host {
 struct RunOptions {
     std::string sourceDir;  // absolute, ending in "/"
     std::string outputDir;  // absolute, ending in "/"; empty for SOURCE/Convert/
-    std::vector<std::string> packageKeywords;
+    RuleFacts rules;
     bool progress = false;  // show a progress line on standard error
 };
 
@@ -28,6 +28,9 @@ struct FileReport {
     std::string reason;
     std::vector<LogLine> log;
     std::vector<std::string> messages;
+    // Of a converted file: names a rule renames, left as written because
+    // the types of their receivers are not known.
+    std::vector<std::string> leftAsWritten;
 };
 
 struct RunReport {
@@ -61,7 +64,6 @@ private:
 
     std::vector<std::string> listFiles() const;
     void scanTypes(const std::vector<std::string>& files);
-    RuleFacts ruleFacts() const;
     int playSteps(const JavaSource& source);
     int runPasses(const JavaSource* source, bool& converted, bool& refused);
     bool copyUnchanged(const std::string& rel) const;

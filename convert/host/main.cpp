@@ -121,6 +121,23 @@ int parseOptions(int argc, char** argv, Options& options, bool& done) {
     return kExitOk;
 }
 
+// Converted files that hold a name a rule renames elsewhere, left as
+// written here because the type of its receiver is not known.
+void printLeftAsWritten(const host::RunReport& report) {
+    bool any = false;
+    for (const host::FileReport& file : report.files) {
+        if (file.leftAsWritten.empty()) continue;
+        if (!any)
+            printf(
+                "to check (converted, but a renamed name is left as written where "
+                "its receiver's type is not known):\n");
+        any = true;
+        printf("  %s:", file.path.c_str());
+        for (const std::string& place : file.leftAsWritten) printf(" %s;", place.c_str());
+        printf("\n");
+    }
+}
+
 void printSummary(const host::RunReport& report, const std::string& output) {
     size_t total = report.files.size();
     printf(
@@ -129,6 +146,7 @@ void printSummary(const host::RunReport& report, const std::string& output) {
         total, report.converted, report.copied, report.failed, host::messageDesk().questions,
         report.seconds);
     printf("output: %s\n", output.c_str());
+    printLeftAsWritten(report);
     if (report.failed == 0) return;
     printf("failed files (kept unchanged in the output):\n");
     for (const host::FileReport& file : report.files) {
@@ -177,8 +195,8 @@ int main(int argc, char** argv) {
                               "); give one with --rules");
     }
     std::string reason;
-    if (!host::readPackageKeywords(rules, run.packageKeywords, reason)) return usageError(reason);
-    if (run.packageKeywords.empty())
+    if (!host::readRuleFacts(rules, run.rules, reason)) return usageError(reason);
+    if (run.rules.packageKeywords.empty())
         return usageError("the rule file " + rules +
                           " names no package keyword (KeyWords/Key kind=\"package\")");
 

@@ -204,6 +204,22 @@ TEST_F(CommandLineTest, ConvertedTextThatDoesNotParseIsReplacedByTheSource) {
         << result.output;
 }
 
+TEST_F(CommandLineTest, RenamedNamesLeftAsWrittenOnUntypedReceiversAreListedToCheck) {
+    writeFile(source + "/a/A.java", kConverts);
+    writeFile(source + "/a/D.java",
+              "package a;\n\nimport net.olddb.Session;\n\nclass D {\n"
+              "    Object f(Session s, Session[] all) {\n        all[0].run(\"typed\");\n"
+              "        return s.run(\"x\").run(\"y\");\n    }\n}\n");
+    CommandResult result = convertTree();
+    EXPECT_EQ(0, result.exitCode) << result.output;
+    EXPECT_NE(std::string::npos,
+              result.output.find("to check (converted, but a renamed name is left as written "
+                                 "where its receiver's type is not known):\n"
+                                 "  a/D.java: line 8: run;\n"))
+        << result.output;
+    EXPECT_EQ(std::string::npos, result.output.find("  a/A.java:")) << result.output;
+}
+
 TEST_F(CommandLineTest, OtherFilesAreCopiedByteForByte) {
     std::string binary("\x00\x01\r\n\xff", 5);
     writeFile(source + "/data/blob.bin", binary);

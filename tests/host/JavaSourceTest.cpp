@@ -22,7 +22,7 @@ class JavaSourceTest : public ::testing::Test {
 protected:
     JavaSource source;
     host::TreeTypes types;
-    host::RuleFacts rules{{"olddb"}};
+    host::RuleFacts rules{{"olddb"}, {}, {}};
 
     void build(const std::string& text) {
         ASSERT_TRUE(source.parse(text)) << source.reason();
