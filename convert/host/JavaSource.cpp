@@ -81,8 +81,9 @@
 // the superclass chain that declares it; where the file and the tree know
 // no such class, to the first class of the chain they do not declare (a
 // vendor's class that an own class extends). Untyped lambda parameters
-// take their types from the lambda's target where that is known: forEach of
-// a JDK collection or map declared with type arguments; a variable of one of
+// take their types from the lambda's target where that is known: a method
+// of a JDK collection, map, stream or optional declared with type arguments
+// (JdkGenerics.cpp lists them, with the elements they give); a variable of one of
 // java.util.function's interfaces, or of an interface of the file or the
 // tree with one abstract method; an argument of a method of the file or the
 // tree (one overload alone with that many parameters) whose parameter is

@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 
+#include "JdkGenerics.h"
 #include "SyntaxNodes.h"
 
 namespace host {
@@ -922,12 +923,35 @@ private:
         }
     }
 
-    // The qualified types of a generic type's arguments ("? extends T"
-    // gives T); empty without type arguments.
-    std::vector<std::string> typeArguments(TSNode typeNode) {
-        std::vector<std::string> arguments;
-        for (TSNode argument : typeArgumentNodes(typeNode)) arguments.push_back(typeName(argument));
-        return arguments;
+    // The types of the type arguments at indices; empty when one is missing.
+    std::vector<std::string> argumentTypes(TSNode declared, const std::vector<size_t>& indices) {
+        std::vector<TSNode> arguments = typeArgumentNodes(declared);
+        std::vector<std::string> types;
+        for (size_t index : indices) {
+            if (index >= arguments.size()) return std::vector<std::string>();
+            types.push_back(typeName(arguments[index]));
+        }
+        return types;
+    }
+
+    // The result of a JDK container's method, typed by the receiver's
+    // declared type arguments: an element (list.get(0), map.get(k),
+    // optional.get()), or a container of the same elements (list.stream(),
+    // stream.filter(...)).
+    Receiver containerResult(const Receiver& receiver, const std::string& method) {
+        Receiver result;
+        std::vector<TSNode> arguments = typeArgumentNodes(receiver.declared);
+        int element = jdkElementResult(receiver.name, method);
+        std::string same = jdkSameElements(receiver.name, method);
+        if (element >= 0 && static_cast<size_t>(element) < arguments.size()) {
+            result.name = typeName(arguments[static_cast<size_t>(element)]);
+            result.declared = arguments[static_cast<size_t>(element)];
+        } else if (!same.empty() && !arguments.empty()) {
+            result.name = same;
+            result.declared = receiver.declared;
+        }
+        result.kind = result.name.empty() ? Receiver::kUnknown : Receiver::kValue;
+        return result;
     }
 
     // The type arguments as written ("? extends T" gives T, "?" nothing).
@@ -951,97 +975,6 @@ private:
         return arguments;
     }
 
-    // The result of a JDK method that gives one of its receiver's type
-    // arguments (list.get(0), map.get(k), optional.get(), it.next()), typed
-    // by the receiver's declared type arguments.
-    Receiver typeArgumentResult(const Receiver& receiver, const std::string& method) {
-        static const std::set<std::string> kLists = {
-            "java.util.List",  "java.util.ArrayList", "java.util.LinkedList",
-            "java.util.Deque", "java.util.Queue",     "java.util.ArrayDeque"};
-        static const std::set<std::string> kMaps = {"java.util.Map",
-                                                    "java.util.HashMap",
-                                                    "java.util.LinkedHashMap",
-                                                    "java.util.TreeMap",
-                                                    "java.util.SortedMap",
-                                                    "java.util.NavigableMap",
-                                                    "java.util.concurrent.ConcurrentHashMap"};
-        static const std::set<std::string> kHolders = {
-            "java.util.Optional",    "java.util.function.Supplier",
-            "java.lang.ThreadLocal", "java.util.concurrent.atomic.AtomicReference",
-            "java.util.Iterator",    "java.util.ListIterator"};
-        static const std::set<std::string> kListMethods = {
-            "get",       "getFirst", "getLast",   "peek",     "poll",        "pop",       "element",
-            "peekFirst", "peekLast", "pollFirst", "pollLast", "removeFirst", "removeLast"};
-        static const std::set<std::string> kMapMethods = {"get", "getOrDefault"};
-        static const std::set<std::string> kHolderMethods = {"get", "orElse", "orElseThrow", "next",
-                                                             "previous"};
-        size_t index = 0;
-        if (kLists.count(receiver.name) != 0 && kListMethods.count(method) != 0) {
-            index = 0;
-        } else if (kMaps.count(receiver.name) != 0 && kMapMethods.count(method) != 0) {
-            index = 1;
-        } else if (kHolders.count(receiver.name) != 0 && kHolderMethods.count(method) != 0) {
-            index = 0;
-        } else {
-            return Receiver{};
-        }
-        std::vector<TSNode> arguments = typeArgumentNodes(receiver.declared);
-        if (index >= arguments.size() || ts_node_is_null(arguments[index])) return Receiver{};
-        Receiver result;
-        result.name = typeName(arguments[index]);
-        result.kind = result.name.empty() ? Receiver::kUnknown : Receiver::kValue;
-        result.declared = arguments[index];
-        return result;
-    }
-
-    // The parameter types of a lambda whose target is one of the JDK's
-    // functional interfaces with these type arguments; empty when the
-    // interface is not one of them.
-    static std::vector<std::string> functionParameters(const std::string& type,
-                                                       const std::vector<std::string>& arguments) {
-        static const std::map<std::string, std::vector<size_t>> kParameters = {
-            {"java.util.function.Consumer", {0}},
-            {"java.util.function.Predicate", {0}},
-            {"java.util.function.Function", {0}},
-            {"java.util.function.UnaryOperator", {0}},
-            {"java.util.function.ToIntFunction", {0}},
-            {"java.util.function.ToLongFunction", {0}},
-            {"java.util.function.ToDoubleFunction", {0}},
-            {"java.util.function.BiConsumer", {0, 1}},
-            {"java.util.function.BiFunction", {0, 1}},
-            {"java.util.function.BiPredicate", {0, 1}},
-            {"java.util.function.BinaryOperator", {0, 0}},
-        };
-        std::vector<std::string> parameters;
-        auto found = kParameters.find(type);
-        if (found == kParameters.end()) return parameters;
-        for (size_t index : found->second) {
-            if (index >= arguments.size()) return std::vector<std::string>();
-            parameters.push_back(arguments[index]);
-        }
-        return parameters;
-    }
-
-    // The parameter types of the lambda given to forEach of a JDK
-    // collection (its element type) or map (key and value types).
-    static std::vector<std::string> forEachParameters(const std::string& type,
-                                                      const std::vector<std::string>& arguments) {
-        static const std::set<std::string> kIterables = {
-            "java.lang.Iterable",  "java.util.Collection",    "java.util.List",
-            "java.util.ArrayList", "java.util.LinkedList",    "java.util.Set",
-            "java.util.HashSet",   "java.util.LinkedHashSet", "java.util.TreeSet",
-            "java.util.SortedSet", "java.util.NavigableSet",  "java.util.Queue",
-            "java.util.Deque",     "java.util.ArrayDeque",
-        };
-        static const std::set<std::string> kMaps = {
-            "java.util.Map",     "java.util.HashMap",   "java.util.LinkedHashMap",
-            "java.util.TreeMap", "java.util.SortedMap", "java.util.NavigableMap",
-        };
-        bool fits = (kIterables.count(type) != 0 && arguments.size() == 1) ||
-                    (kMaps.count(type) != 0 && arguments.size() == 2);
-        return fits ? arguments : std::vector<std::string>();
-    }
-
     // The parameter types of a lambda whose target has this type (as
     // written in typeNode): one of the JDK's functional interfaces, or one
     // of the file or the tree.
@@ -1050,7 +983,7 @@ private:
         if (members != nullptr) {
             return members->functional ? members->lambdaParameters : std::vector<std::string>();
         }
-        return functionParameters(type, typeArguments(typeNode));
+        return argumentTypes(typeNode, jdkFunctionParameters(type));
     }
 
     // Lambdas given to a method of a class of the file or the tree take
@@ -1128,7 +1061,7 @@ private:
         if (isArrayType(items.name))
             return items.name.substr(0, items.name.size() - strlen(kArraySuffix));
         std::vector<std::string> element =
-            forEachParameters(items.name, typeArguments(items.declared));
+            argumentTypes(items.declared, jdkLambdaParameters(items.name, "forEach"));
         return element.size() == 1 ? element[0] : std::string();
     }
 
@@ -1262,11 +1195,14 @@ private:
         if (!ts_node_is_null(object)) {
             Receiver receiver = analyse(object);
             callee = memberOf(receiver, method, true, arity);
-            if (receiver.kind == Receiver::kValue) result = typeArgumentResult(receiver, method);
-            if (method == "forEach" && receiver.kind == Receiver::kValue && arity == 1 &&
-                isType(arguments[0], "lambda_expression"))
-                typeLambda(arguments[0],
-                           forEachParameters(receiver.name, typeArguments(receiver.declared)));
+            if (receiver.kind == Receiver::kValue) {
+                result = containerResult(receiver, method);
+                std::vector<std::string> parameters =
+                    argumentTypes(receiver.declared, jdkLambdaParameters(receiver.name, method));
+                for (TSNode argument : arguments) {
+                    if (isType(argument, "lambda_expression")) typeLambda(argument, parameters);
+                }
+            }
         } else {
             auto member = staticMembers.find(method);
             callee = member != staticMembers.end() ? MemberOwner{member->second, std::string()}
