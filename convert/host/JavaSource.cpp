@@ -82,12 +82,12 @@
 // no such class, to the first class of the chain they do not declare (a
 // vendor's class that an own class extends). Untyped lambda parameters
 // take their types from the lambda's target where that is known: a method
-// of a JDK collection, map, stream or optional declared with type arguments
-// (JdkGenerics.cpp lists them, with the elements they give); a variable of one of
-// java.util.function's interfaces, or of an interface of the file or the
-// tree with one abstract method; an argument of a method of the file or the
-// tree (one overload alone with that many parameters) whose parameter is
-// such an interface. A case label's bare name belongs to the switch
+// of a JDK collection, map, stream or optional declared with type
+// arguments (JdkGenerics.cpp lists them, with the elements they give); a
+// variable of one of java.util.function's interfaces, or of an interface
+// of the file or the tree with one abstract method; an argument of a
+// method of the file or the tree (one overload alone with that many
+// parameters) whose parameter is such an interface. A case label's bare name belongs to the switch
 // selector's type when that is known and is no JDK type (so an enum).
 // Otherwise a name carries its text as written, and is marked untyped: a
 // converted file lists those that a rule would change, to be checked.
