@@ -29,13 +29,17 @@
 // deeper, and the switch's "}" is a statement at the switch's level. A case
 // block or an arrow rule's block is a block statement under its label. A
 // labeled statement is its label ("outer:") followed by the statement at the
-// same level. The block body of a lambda in a statement without a body of
-// its own (an expression, declaration, return) is laid out like a block:
-// the statement through the lambda's "{", its statements one level deeper,
-// and the rest of the statement from the "}" on at the outer level, which
-// may open the next lambda ("}, b -> {"). Lambdas in heads (if, for, ...)
-// and in field initialisers, anonymous class bodies, local classes and
-// switch expressions stay inside the statement that holds them: written
+// same level. The block body of a lambda and the body of an anonymous
+// class in a statement without a body of its own (an expression,
+// declaration, return) are laid out like a block: the statement through
+// the body's "{", its statements (or members) one level deeper, and the
+// rest of the statement from the "}" on at the outer level, which may open
+// the next body ("}, b -> {"). A local class is its header through "{",
+// its members one level deeper, and its "}". A member with a block body (a
+// method, a constructor, an initializer) is laid out like a block
+// statement, any other member is one statement. Lambdas and anonymous
+// classes in heads (if, for, ...) and in field initialisers, and switch
+// expressions, stay inside the statement that holds them: written
 // unchanged their lines keep their breaks and brace depth; rebuilt by the
 // plug-in they become one line, which is still the same code.
 //

@@ -232,7 +232,7 @@ private:
     // open (the body's "}", or the head itself when the block is empty), or
     // npos when the body was written completely.
     size_t clause(size_t from, TSNode bodyNode, int level) {
-        if (isType(bodyNode, "block")) {
+        if (isType(bodyNode, "block") || isType(bodyNode, "constructor_body")) {
             size_t open = startOf(bodyNode);
             size_t close = endOf(bodyNode) - 1;
             if (isEmptyBlock(open, close)) return from;
@@ -288,46 +288,87 @@ private:
             TSNode inner = lastNamedChild(node);
             emit(from, startOf(inner), level);
             statement(inner, level, startOf(inner));
+        } else if ((type == "class_declaration" || type == "record_declaration" ||
+                    type == "interface_declaration") &&
+                   !isEmptyBody(fieldOf(node, "body"))) {
+            // A local class: its members as in an anonymous class.
+            TSNode classBody = fieldOf(node, "body");
+            emit(from, startOf(classBody) + 1, level);
+            cursor = startOf(classBody) + 1;
+            classMembers(classBody, level + 1);
+            flush(endOf(classBody) - 1, level + 1);
+            emit(endOf(classBody) - 1, endOf(node), level);
         } else {
             simpleStatement(node, level, from);
         }
     }
 
-    // A statement without a body of its own. The block bodies of lambdas in
-    // it are laid out like a block: the statement up to the lambda's "{",
-    // the lambda's statements one level deeper, and the rest from its "}"
-    // again at the statement's level (as "} else {"). So the plug-in
-    // rebuilds only the statements that need it, each on its own line.
+    bool isEmptyBody(TSNode body) const {
+        return ts_node_is_null(body) || isEmptyBlock(startOf(body), endOf(body) - 1);
+    }
+
+    // A statement without a body of its own. The block bodies of lambdas and
+    // the bodies of anonymous classes in it are laid out like a block: the
+    // statement up to the body's "{", the body's statements or members one
+    // level deeper, and the rest from its "}" again at the statement's
+    // level (as "} else {"). So the plug-in rebuilds only the statements
+    // that need it, each on its own line.
     void simpleStatement(TSNode node, int level, size_t from) {
-        std::vector<TSNode> blocks;
-        lambdaBlocks(node, blocks);
+        std::vector<TSNode> bodies;
+        innerBodies(node, bodies);
         size_t start = from;
-        for (TSNode block : blocks) {
-            size_t open = startOf(block);
-            size_t close = endOf(block) - 1;
+        for (TSNode inner : bodies) {
+            size_t open = startOf(inner);
+            size_t close = endOf(inner) - 1;
             if (isEmptyBlock(open, close)) continue;
             emit(start, open + 1, level);
             cursor = open + 1;
-            contents(block, level + 1);
+            if (isType(inner, "class_body")) {
+                classMembers(inner, level + 1);
+            } else {
+                contents(inner, level + 1);
+            }
             flush(close, level + 1);
             start = close;
         }
         emit(start, endOf(node), level);
     }
 
-    // The block bodies of the lambdas in node, outermost first, in source
-    // order; not those inside class bodies and switch expressions, which
-    // stay whole in their statement.
-    static void lambdaBlocks(TSNode node, std::vector<TSNode>& blocks) {
+    // The block bodies of the lambdas and the bodies of the anonymous
+    // classes in node, outermost first, in source order; not those inside
+    // local classes and switch expressions, which stay whole in their
+    // statement.
+    static void innerBodies(TSNode node, std::vector<TSNode>& bodies) {
         uint32_t count = ts_node_named_child_count(node);
         for (uint32_t i = 0; i < count; ++i) {
             TSNode child = ts_node_named_child(node, i);
             std::string type = typeOf(child);
             TSNode body = fieldOf(child, "body");
             if (type == "lambda_expression" && isType(body, "block")) {
-                blocks.push_back(body);
+                bodies.push_back(body);
+            } else if (type == "class_body" && isType(node, "object_creation_expression")) {
+                bodies.push_back(child);
             } else if (type != "class_body" && type != "switch_expression") {
-                lambdaBlocks(child, blocks);
+                innerBodies(child, bodies);
+            }
+        }
+    }
+
+    // The members of an anonymous or local class: one with a block body (a
+    // method, a constructor, an initializer) is laid out like a block
+    // statement, any other is one statement.
+    void classMembers(TSNode classBody, int level) {
+        uint32_t count = ts_node_named_child_count(classBody);
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_named_child(classBody, i);
+            if (isComment(child)) continue;
+            TSNode block = isType(child, "block") ? child : fieldOf(child, "body");
+            bool withBlock = isType(child, "method_declaration") ||
+                             isType(child, "constructor_declaration") || isType(child, "block");
+            if (withBlock && !ts_node_is_null(block)) {
+                finishOpen(clause(startOf(child), block, level), child, level);
+            } else {
+                emit(startOf(child), endOf(child), level);
             }
         }
     }

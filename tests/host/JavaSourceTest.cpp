@@ -106,13 +106,33 @@ TEST_F(JavaSourceTest, ArrowRulesAreOneStatementOrALabelWithABlock) {
               body());
 }
 
-TEST_F(JavaSourceTest, LambdaBlocksOpenALevelAndAnonymousClassesStayInsideTheirStatement) {
-    build(inMethod(
-        "run(() -> {\n a();\n}, () -> {\n b(() -> {\n c();\n });\n}, () -> {});\n"
-        "Object o = new Object() {\n int x;\n};\nint y = switch (z) { default -> { yield 1; } };"));
-    EXPECT_EQ((Lines{"1: run ( ( ) -> {", "2: a ( ) ;", "1: } , ( ) -> {", "2: b ( ( ) -> {",
-                     "3: c ( ) ;", "2: } ) ;", "1: } , ( ) -> { } ) ;",
-                     "1: Object o = new Object ( ) { int x ; } ;",
+TEST_F(JavaSourceTest, LambdaBlocksAndAnonymousAndLocalClassBodiesOpenALevel) {
+    build(
+        inMethod("run(() -> {\n a();\n}, () -> {\n b(() -> {\n c();\n });\n}, () -> {});\n"
+                 "Object o = new Object() {\n int x;\n void f() {\n g();\n }\n};\n"
+                 "class L {\n L() {\n super();\n }\n}\ninterface I {\n void h();\n}\n"
+                 "int y = switch (z) { default -> { yield 1; } };"));
+    EXPECT_EQ((Lines{"1: run ( ( ) -> {",
+                     "2: a ( ) ;",
+                     "1: } , ( ) -> {",
+                     "2: b ( ( ) -> {",
+                     "3: c ( ) ;",
+                     "2: } ) ;",
+                     "1: } , ( ) -> { } ) ;",
+                     "1: Object o = new Object ( ) {",
+                     "2: int x ;",
+                     "2: void f ( ) {",
+                     "3: g ( ) ;",
+                     "2: }",
+                     "1: } ;",
+                     "1: class L {",
+                     "2: L ( ) {",
+                     "3: super ( ) ;",
+                     "2: }",
+                     "1: }",
+                     "1: interface I {",
+                     "2: void h ( ) ;",
+                     "1: }",
                      "1: int y = switch ( z ) { default -> { yield 1 ; } } ;"}),
               body());
 }
