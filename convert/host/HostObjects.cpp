@@ -10,8 +10,12 @@ namespace {
 // A node cursor: it stands on one leaf of its statement and moves in place.
 class NodeCursor : public tala::INode {
 public:
-    NodeCursor(const std::vector<Leaf>& leaves, size_t first, size_t last)
-        : leaves(leaves), first(first), last(last), at(first) {}
+    NodeCursor(const std::vector<Leaf>& leaves, const Statement& statement)
+        : leaves(leaves),
+          first(statement.first),
+          last(statement.last),
+          at(statement.first),
+          withoutComments(statement.withoutComments) {}
 
     std::string getText() override { return leaf().nodeText; }
     std::string getFullText() override { return leaf().nodeText; }
@@ -26,13 +30,17 @@ public:
     void releaseNode(tala::INode*) override {}
 
     bool forward() {
-        if (at + 1 >= last) return false;
-        ++at;
+        size_t next = at + 1;
+        while (next < last && leftOut(next)) ++next;
+        if (next >= last) return false;
+        at = next;
         return true;
     }
     bool back() {
-        if (at <= first) return false;
-        --at;
+        size_t previous = at;
+        while (previous > first && leftOut(previous - 1)) --previous;
+        if (previous <= first) return false;
+        at = previous - 1;
         return true;
     }
     bool atFirst() const { return at == first; }
@@ -44,8 +52,10 @@ private:
     size_t first;
     size_t last;
     size_t at;
+    bool withoutComments;
 
     const Leaf& leaf() const { return leaves[at]; }
+    bool leftOut(size_t index) const { return withoutComments && leaves[index].comment; }
 };
 
 class Token : public tala::IToken {
@@ -80,7 +90,9 @@ HostStatement::HostStatement(const std::vector<Leaf>& leaves, const Statement& s
         tokenStarts.push_back(at);
         at += 2;
     }
-    for (; at < statement.last; ++at) tokenStarts.push_back(at);
+    for (; at < statement.last; ++at) {
+        if (!(statement.withoutComments && leaves[at].comment)) tokenStarts.push_back(at);
+    }
 }
 
 int HostStatement::getLine() {
@@ -104,7 +116,7 @@ int HostStatement::prepareNote() {
 }
 
 int HostStatement::traverseNode(std::function<int(tala::INode*)> callback) {
-    NodeCursor cursor(leaves, statement.first, statement.last);
+    NodeCursor cursor(leaves, statement);
     if (statement.last == statement.first) return 0;
     do {
         int result = callback(&cursor);
@@ -117,7 +129,7 @@ int HostStatement::traverseNode(std::function<int(tala::INode*)> callback) {
 tala::INode* HostStatement::getFirstNode() {
     if (statement.last == statement.first) return nullptr;
     ++handedOut;
-    return new NodeCursor(leaves, statement.first, statement.last);
+    return new NodeCursor(leaves, statement);
 }
 
 int HostStatement::nextNode(tala::INode* cursor) {

@@ -11,7 +11,10 @@
 // body's "{" (so the token writer keeps the source's brace style), and
 // convertBody writes the closing "}". Comments between members are
 // statements of their own; a comment that follows a statement on its line
-// stays with that statement. An empty line before a statement or member is
+// stays with that statement, but not with an import, which the plug-in
+// rebuilds from its names: a comment after or inside an import is a
+// statement of its own after it (the import's nodes and tokens leave an
+// inner comment out). An empty line before a statement or member is
 // written with outputText("\n").
 //
 // Levels inside a body. The body's statements are at level 1. A statement

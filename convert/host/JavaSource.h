@@ -66,6 +66,9 @@ struct Statement {
     size_t last = 0;
     int level = 1;
     bool braceLessHead = false;  // an if/for/while/else whose body has no braces
+    // Its comments are statements of their own (an import's): its nodes
+    // and tokens leave them out.
+    bool withoutComments = false;
     // Filled in when the layout is done.
     int prevLevel = 0;
     int nextLevel = -1;

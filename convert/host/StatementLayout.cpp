@@ -112,7 +112,7 @@ private:
         if (isTypeDeclaration(type)) {
             typeDeclaration(node);
         } else if (type == "import_declaration") {
-            emit(startOf(node), endOf(node), 1, kStmtImportDecl);
+            importDeclaration(node);
         } else if (type == "method_declaration" || type == "constructor_declaration" ||
                    type == "compact_constructor_declaration") {
             method(node, fieldOf(node, "body"));
@@ -122,6 +122,26 @@ private:
             method(node, node);
         } else {
             emit(startOf(node), endOf(node), 1);
+        }
+    }
+
+    // The plug-in rebuilds an import from its names: a comment inside it
+    // follows it as a statement of its own, and the import leaves it out.
+    void importDeclaration(TSNode node) {
+        size_t first = startOf(node);
+        size_t last = endOf(node);
+        Statement& import = emit(first, last, 1, kStmtImportDecl);
+        std::vector<size_t> comments;
+        for (size_t at = first; at < last; ++at) {
+            if (leaves[at].comment) comments.push_back(at);
+        }
+        import.withoutComments = !comments.empty();
+        for (size_t at : comments) {
+            Statement comment;
+            comment.kind = kStmtComment;
+            comment.first = at;
+            comment.last = at + 1;
+            addStatement(comment);
         }
     }
 
