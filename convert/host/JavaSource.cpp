@@ -96,8 +96,9 @@
 // method of the file or the tree (one overload alone with that many
 // parameters) whose parameter is such an interface. A case label's bare name belongs to the switch
 // selector's type when that is known and is no JDK type (so an enum).
-// Otherwise a name carries its text as written, and is marked untyped: a
-// converted file lists those that a rule would change, to be checked.
+// Otherwise a name carries its text as written, and is marked unresolved: a
+// converted file lists those that a rule would change, to be checked; so
+// is a method that a vendor subclass declares without @Override.
 #include "JavaSource.h"
 
 #include <tree_sitter/api.h>
@@ -281,12 +282,12 @@ void JavaSource::collectMembers(TreeTypes& types, const RuleFacts& rules) const 
         collectDeclaredMembers(source, ts_tree_root_node(static_cast<TSTree*>(tree)), types, rules);
 }
 
-std::vector<std::string> JavaSource::untypedRuleNames(const RuleFacts& rules) const {
+std::vector<std::string> JavaSource::unresolvedRuleNames(const RuleFacts& rules) const {
     std::vector<std::string> names;
     for (const Leaf& leaf : tokens) {
-        if (!leaf.untyped) continue;
+        if (leaf.unresolved == 0) continue;
         const std::set<std::string>& named =
-            leaf.kind == kKindMethod ? rules.methodNames : rules.memberNames;
+            leaf.unresolved == kKindMethod ? rules.methodNames : rules.memberNames;
         if (named.count(leaf.text) != 0)
             names.push_back("line " + std::to_string(leaf.line) + ": " + leaf.text);
     }

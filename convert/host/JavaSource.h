@@ -54,9 +54,12 @@ struct Leaf {
     bool blankLine = false;  // an empty line before it
     bool bracket = false;
     bool comment = false;
-    // A member or method name after a receiver whose type is not known: its
-    // qualified name is its text, and no rule applies to it.
-    bool untyped = false;
+    // A name that a rule may concern but that is left as written:
+    // kKindMember or kKindMethod for a member or method after a receiver
+    // whose type is not known, kKindMethod too for a method that a vendor
+    // subclass declares without @Override (it may override the vendor's);
+    // 0 for any other.
+    int unresolved = 0;
 };
 
 // A statement: a run of leaves [first, last) with its level in its body.
@@ -137,9 +140,9 @@ public:
 
     const std::vector<Leaf>& leaves() const { return tokens; }
 
-    // Member and method names left as written (their receivers' types are
-    // not known) that a rule renames elsewhere: "line 12: text".
-    std::vector<std::string> untypedRuleNames(const RuleFacts& rules) const;
+    // Unresolved member and method names (see Leaf) that a rule changes
+    // elsewhere: "line 12: text".
+    std::vector<std::string> unresolvedRuleNames(const RuleFacts& rules) const;
     const std::vector<Step>& steps() const { return layout; }
 
     ~JavaSource();

@@ -130,8 +130,12 @@ private:
     // A member or method name after a receiver of unknown type.
     void markUntyped(TSNode node, int kind) {
         mark(node, kind);
+        markUnresolved(node, kind);
+    }
+
+    void markUnresolved(TSNode node, int kind) {
         Leaf* leaf = leafOf(node);
-        if (leaf != nullptr) leaf->untyped = true;
+        if (leaf != nullptr) leaf->unresolved = kind;
     }
 
     void mark(TSNode node, int kind, const std::string& qualified = std::string()) {
@@ -834,20 +838,22 @@ private:
         const Scope* own = currentClass();
         static const std::set<std::string> kObjectMethods = {"equals", "hashCode", "toString",
                                                              "clone", "finalize"};
-        bool overrides = isType(node, "method_declaration") && !ts_node_is_null(name) &&
-                         own != nullptr && !own->foreignInterfaces &&
-                         !own->superQualified.empty() && hasAnnotation(node, "Override") &&
-                         kObjectMethods.count(text(name)) == 0;
+        bool inherits = isType(node, "method_declaration") && !ts_node_is_null(name) &&
+                        own != nullptr && !own->superQualified.empty() &&
+                        kObjectMethods.count(text(name)) == 0;
         MemberOwner overridden;
-        if (overrides) {
+        if (inherits) {
             int arity = static_cast<int>(overloadOf(node).parameters.size());
             overridden = findMember(own->superQualified, text(name), true, arity);
         }
-        if (overridden.owner.empty() || isKnownClass(overridden.owner)) {
-            mark(name, kKindDeclared);
-        } else {
+        bool vendorChain = !overridden.owner.empty() && !isKnownClass(overridden.owner);
+        if (vendorChain && !own->foreignInterfaces && hasAnnotation(node, "Override")) {
             mark(name, kKindMethod, qualifiedName(overridden, text(name)));
+            return;
         }
+        mark(name, kKindDeclared);
+        // Without @Override it may still override the vendor's method.
+        if (vendorChain && underRules(overridden.owner)) markUnresolved(name, kKindMethod);
     }
 
     bool hasAnnotation(TSNode declaration, const std::string& annotation) const {

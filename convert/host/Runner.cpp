@@ -184,7 +184,7 @@ FileReport Runner::convertFile(const std::string& rel) {
     report.result = converted ? FileResult::kConverted : FileResult::kCopied;
     if (converted) checkConverted(report);
     if (report.result == FileResult::kConverted)
-        report.leftAsWritten = source->untypedRuleNames(options.rules);
+        report.leftAsWritten = source->unresolvedRuleNames(options.rules);
     return report;
 }
 

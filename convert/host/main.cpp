@@ -121,16 +121,17 @@ int parseOptions(int argc, char** argv, Options& options, bool& done) {
     return kExitOk;
 }
 
-// Converted files that hold a name a rule renames elsewhere, left as
-// written here because the type of its receiver is not known.
+// Converted files that hold a name a rule changes elsewhere, left as
+// written here: the type of its receiver is not known, or it is a method
+// of a vendor subclass that may override the vendor's.
 void printLeftAsWritten(const host::RunReport& report) {
     bool any = false;
     for (const host::FileReport& file : report.files) {
         if (file.leftAsWritten.empty()) continue;
         if (!any)
             printf(
-                "to check (converted, but a renamed name is left as written where "
-                "its receiver's type is not known):\n");
+                "to check (converted; a name that a rule changes is left as written: its "
+                "receiver's type is not known, or the method may override a vendor's):\n");
         any = true;
         printf("  %s:", file.path.c_str());
         for (const std::string& place : file.leftAsWritten) printf(" %s;", place.c_str());

@@ -213,8 +213,9 @@ TEST_F(CommandLineTest, RenamedNamesLeftAsWrittenOnUntypedReceiversAreListedToCh
     CommandResult result = convertTree();
     EXPECT_EQ(0, result.exitCode) << result.output;
     EXPECT_NE(std::string::npos,
-              result.output.find("to check (converted, but a renamed name is left as written "
-                                 "where its receiver's type is not known):\n"
+              result.output.find("to check (converted; a name that a rule changes is left as "
+                                 "written: its receiver's type is not known, or the method "
+                                 "may override a vendor's):\n"
                                  "  a/D.java: line 8: run;\n"))
         << result.output;
     EXPECT_EQ(std::string::npos, result.output.find("  a/A.java:")) << result.output;
