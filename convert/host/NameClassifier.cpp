@@ -871,8 +871,8 @@ private:
 
     // A declared variable whose type, when written as var, is inferred.
     void visitVariable(TSNode typeNode, TSNode name, const std::string& inferred) {
-        std::string type = typeName(typeNode);
-        if (type.empty()) type = inferred;
+        bool isVar = isType(typeNode, "type_identifier") && text(typeNode) == "var";
+        std::string type = isVar ? inferred : typeName(typeNode);
         if (!ts_node_is_null(typeNode)) visit(typeNode);
         if (!ts_node_is_null(name)) {
             declare(text(name), type, typeNode);
@@ -1037,8 +1037,9 @@ private:
                 typeLambda(value, targetParameters(type, typeNode));
             // var x = ...: the initializer's type, where it is known.
             Receiver initial = visitValue(value);
-            std::string declared = type.empty() ? initial.name : type;
-            TSNode written = type.empty() ? initial.declared : typeNode;
+            bool inferred = isType(typeNode, "type_identifier") && text(typeNode) == "var";
+            std::string declared = inferred ? initial.name : type;
+            TSNode written = inferred ? initial.declared : typeNode;
             if (local && !ts_node_is_null(name)) declare(text(name), declared, written);
             mark(name, kKindVariable);
             visitExcept(child, {name, value});
