@@ -65,11 +65,12 @@
 // renamed call. In an import the parts are 16 and the last name is 11
 // carrying the whole imported name; the file's own package declaration is
 // 19 throughout. Declared names are 18, labels 28, anything else 19; but
-// the name of an @Override method, in a class whose superclass chain
-// leaves the file and the tree, whose classes do not declare it, is the
-// superclass's method (14), and calls that reach it through that class are
-// the superclass's calls: a rule renames the override with its calls.
-// Methods are told apart by name and number of arguments.
+// the name of an @Override method that overrides the method of one type
+// outside the file and the tree (the first such class of the superclass
+// chain, or the one such interface the class implements) is that type's
+// method (14), and calls that reach the override are that method's calls:
+// a rule renames the override with its calls. Methods are told apart by
+// name and number of arguments.
 //
 // Qualified names (kinds 11 to 14). A class name resolves through the
 // file's own types, its single-type imports, the source tree's types in the

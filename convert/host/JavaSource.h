@@ -96,13 +96,15 @@ struct MethodOverload {
 
 // What a class declares: field -> type, method -> result type (qualified
 // types; empty when unknown, primitive, or differing between overloads),
-// method -> its overloads, its superclass; for an interface with one
-// abstract method, that method's parameter types.
+// method -> its overloads, its superclass and the interfaces it
+// implements; for an interface with one abstract method, that method's
+// parameter types.
 struct ClassMembers {
     std::map<std::string, std::string> fields;
     std::map<std::string, std::string> methods;
     std::map<std::string, std::vector<MethodOverload>> overloads;
     std::string superclass;
+    std::vector<std::string> interfaces;
     bool functional = false;
     std::vector<std::string> lambdaParameters;
 };

@@ -50,8 +50,6 @@ struct Scope {
     std::string classQualified;  // empty for an anonymous class
     std::string superQualified;
     OwnClass own;  // of a class scope
-    // A class that implements an interface outside the file and the tree.
-    bool foreignInterfaces = false;
     // Type parameters declared here (class or method) -> their bound,
     // qualified; empty when unbounded.
     std::map<std::string, std::string> typeVariables;
@@ -237,6 +235,10 @@ private:
         TSNode superclass = fieldOf(declaration, "superclass");
         if (!ts_node_is_null(superclass) && ts_node_named_child_count(superclass) > 0)
             members.superclass = typeName(ts_node_named_child(superclass, 0));
+        TSNode implemented = fieldOf(declaration, "interfaces");
+        TSNode list = ts_node_is_null(implemented) ? TSNode{} : ts_node_named_child(implemented, 0);
+        for (uint32_t i = 0; isType(list, "type_list") && i < ts_node_named_child_count(list); ++i)
+            members.interfaces.push_back(typeName(ts_node_named_child(list, i)));
         TSNode components = fieldOf(declaration, "parameters");  // of a record
         if (!ts_node_is_null(components)) {
             uint32_t count = ts_node_named_child_count(components);
@@ -309,8 +311,9 @@ private:
     }
 
     // Whether a class declares a method of that name that takes arity
-    // arguments (any number for -1) and overrides no superclass's method.
-    static bool declaresMethod(const ClassMembers& members, const std::string& name, int arity) {
+    // arguments (any number for -1), as an override (@Override) or not.
+    static bool declaresMethod(const ClassMembers& members, const std::string& name, int arity,
+                               bool overrides) {
         auto overloads = members.overloads.find(name);
         if (overloads == members.overloads.end()) return false;
         return std::any_of(overloads->second.begin(), overloads->second.end(),
@@ -318,7 +321,7 @@ private:
                                int count = static_cast<int>(overload.parameters.size());
                                bool fits = arity < 0 || count == arity ||
                                            (overload.variableArity && arity >= count - 1);
-                               return fits && !overload.overrides;
+                               return fits && overload.overrides == overrides;
                            });
     }
 
@@ -549,9 +552,6 @@ private:
         std::string type;
     };
 
-    // A method counts as declared by a class when one of its overloads
-    // takes arity arguments (any, for -1) and is no override: an override
-    // of a vendor's method is renamed with it, and so are its calls.
     MemberOwner findMember(const std::string& type, const std::string& name, bool method,
                            int arity = -1) const {
         std::string current = type;
@@ -559,14 +559,47 @@ private:
         for (int step = 0; step < 64 && !current.empty(); ++step) {
             const ClassMembers* members = membersOf(current);
             if (members == nullptr) return MemberOwner{current, std::string()};
-            if (method && declaresMethod(*members, name, arity))
-                return MemberOwner{current, members->methods.at(name)};
-            auto field = members->fields.find(name);
-            if (!method && field != members->fields.end())
-                return MemberOwner{current, field->second};
+            MemberOwner found;
+            if (memberIn(*members, current, name, method, arity, found)) return found;
             current = members->superclass;
         }
         return MemberOwner{};
+    }
+
+    // Whether the class self, with these members, declares the member. A
+    // method declared as an override (@Override) stands for the method it
+    // overrides, so that a rule renames the override with its calls: the
+    // superclass chain's, or else the one interface from outside the file
+    // and the tree that the class implements, or else the class's own.
+    bool memberIn(const ClassMembers& members, const std::string& self, const std::string& name,
+                  bool method, int arity, MemberOwner& found) const {
+        if (!method) {
+            auto field = members.fields.find(name);
+            if (field == members.fields.end()) return false;
+            found = MemberOwner{self, field->second};
+            return true;
+        }
+        if (declaresMethod(members, name, arity, false)) {
+            found = MemberOwner{self, members.methods.at(name)};
+            return true;
+        }
+        if (!declaresMethod(members, name, arity, true)) return false;
+        found = members.superclass.empty() ? MemberOwner{}
+                                           : findMember(members.superclass, name, true, arity);
+        std::vector<std::string> foreign = foreignInterfaces(members);
+        if (found.owner.empty() && foreign.size() == 1) found.owner = foreign[0];
+        if (found.owner.empty()) found = MemberOwner{self, members.methods.at(name)};
+        return true;
+    }
+
+    // The interfaces a class implements that neither the file nor the tree
+    // declares.
+    std::vector<std::string> foreignInterfaces(const ClassMembers& members) const {
+        std::vector<std::string> foreign;
+        for (const std::string& implemented : members.interfaces) {
+            if (!isKnownClass(implemented)) foreign.push_back(implemented);
+        }
+        return foreign;
     }
 
     // The members of a class of the file or the tree; null for any other.
@@ -590,8 +623,10 @@ private:
     MemberOwner findUnqualified(const std::string& name, bool method, int arity = -1) const {
         for (auto scope = scopes.rbegin(); scope != scopes.rend(); ++scope) {
             if (!scope->classScope) continue;
-            if (method && declaresMethod(scope->own.members, name, arity))
-                return MemberOwner{scope->classQualified, scope->own.members.methods.at(name)};
+            MemberOwner own;
+            if (method &&
+                memberIn(scope->own.members, scope->classQualified, name, true, arity, own))
+                return own;
             if (scope->superQualified.empty()) continue;
             MemberOwner inherited = findMember(scope->superQualified, name, method, arity);
             if (isKnownClass(inherited.owner)) return inherited;
@@ -817,43 +852,43 @@ private:
         }
         pushClass(qualified, ownClasses[ownKey(qualified)]);
         declareTypeParameters(node);
-        TSNode implemented = fieldOf(node, "interfaces");
-        TSNode list = ts_node_is_null(implemented) ? TSNode{} : ts_node_named_child(implemented, 0);
-        for (uint32_t i = 0; isType(list, "type_list") && i < ts_node_named_child_count(list);
-             ++i) {
-            if (!isKnownClass(typeName(ts_node_named_child(list, i))))
-                scopes.back().foreignInterfaces = true;
-        }
         visitExcept(node, {name});
         pop();
     }
 
     // The name of a method that overrides (@Override) a method that no
-    // class of the file or the tree declares, in a class whose superclass
-    // chain leads outside them, names the superclass's method: a call's rule
-    // renames the override with it. Not where an interface from outside
-    // could declare it, and not Object's methods.
+    // class of the file or the tree declares names the method it overrides,
+    // where that can only be one type's: the first class of the superclass
+    // chain that the file and the tree do not declare, or else the one
+    // interface from outside them that the class implements. A call's rule
+    // renames the override with it. Not Object's methods. A method that
+    // may override a vendor's but is not marked, or whose origin is not
+    // clear, is unresolved (listed to check).
     void markDeclaredMethod(TSNode node) {
         TSNode name = fieldOf(node, "name");
         const Scope* own = currentClass();
         static const std::set<std::string> kObjectMethods = {"equals", "hashCode", "toString",
                                                              "clone", "finalize"};
-        bool inherits = isType(node, "method_declaration") && !ts_node_is_null(name) &&
-                        own != nullptr && !own->superQualified.empty() &&
-                        kObjectMethods.count(text(name)) == 0;
-        MemberOwner overridden;
-        if (inherits) {
-            int arity = static_cast<int>(overloadOf(node).parameters.size());
-            overridden = findMember(own->superQualified, text(name), true, arity);
+        if (!isType(node, "method_declaration") || ts_node_is_null(name) || own == nullptr ||
+            kObjectMethods.count(text(name)) != 0) {
+            mark(name, kKindDeclared);
+            return;
         }
-        bool vendorChain = !overridden.owner.empty() && !isKnownClass(overridden.owner);
-        if (vendorChain && !own->foreignInterfaces && hasAnnotation(node, "Override")) {
-            mark(name, kKindMethod, qualifiedName(overridden, text(name)));
+        std::vector<std::string> origins = foreignInterfaces(own->own.members);
+        if (!own->superQualified.empty()) {
+            int arity = static_cast<int>(overloadOf(node).parameters.size());
+            MemberOwner inherited = findMember(own->superQualified, text(name), true, arity);
+            if (!inherited.owner.empty() && !isKnownClass(inherited.owner))
+                origins.insert(origins.begin(), inherited.owner);
+        }
+        if (origins.size() == 1 && hasAnnotation(node, "Override")) {
+            mark(name, kKindMethod, origins[0] + "." + text(name));
             return;
         }
         mark(name, kKindDeclared);
-        // Without @Override it may still override the vendor's method.
-        if (vendorChain && underRules(overridden.owner)) markUnresolved(name, kKindMethod);
+        bool vendor = std::any_of(origins.begin(), origins.end(),
+                                  [&](const std::string& origin) { return underRules(origin); });
+        if (vendor) markUnresolved(name, kKindMethod);
     }
 
     bool hasAnnotation(TSNode declaration, const std::string& annotation) const {

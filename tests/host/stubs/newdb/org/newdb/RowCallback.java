@@ -1,0 +1,5 @@
+package org.newdb;
+
+public interface RowCallback {
+    void onRow(Rows row);
+}

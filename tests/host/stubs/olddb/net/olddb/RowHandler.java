@@ -1,0 +1,5 @@
+package net.olddb;
+
+public interface RowHandler {
+    void handle(Result row);
+}
