@@ -431,7 +431,9 @@ private:
         for (uint32_t i = 0; i < count; ++i) {
             TSNode child = ts_node_named_child(node, i);
             std::string type = typeOf(child);
-            if (type == "scoped_type_identifier" || type == "scoped_identifier") {
+            // Outer<T>.Inner: the outer type's name, without its arguments.
+            if (type == "scoped_type_identifier" || type == "scoped_identifier" ||
+                type == "generic_type") {
                 typeParts(child, parts);
             } else if (type == "type_identifier" || type == "identifier") {
                 parts.push_back(child);
@@ -552,19 +554,22 @@ private:
         std::string type;
     };
 
+    // depth counts the classes of the chain looked at so far: a bound
+    // against classes that (as far as names tell) extend each other.
     MemberOwner findMember(const std::string& type, const std::string& name, bool method,
-                           int arity = -1) const {
+                           int arity = -1, int depth = 0) const {
         std::string current = type;
-        // A bound on the chain, against classes that extend each other.
-        for (int step = 0; step < 64 && !current.empty(); ++step) {
+        for (int step = depth; step < kMaxChain && !current.empty(); ++step) {
             const ClassMembers* members = membersOf(current);
             if (members == nullptr) return MemberOwner{current, std::string()};
             MemberOwner found;
-            if (memberIn(*members, current, name, method, arity, found)) return found;
+            if (memberIn(*members, current, name, method, arity, step + 1, found)) return found;
             current = members->superclass;
         }
         return MemberOwner{};
     }
+
+    static constexpr int kMaxChain = 64;
 
     // Whether the class self, with these members, declares the member. A
     // method declared as an override (@Override) stands for the method it
@@ -572,7 +577,7 @@ private:
     // superclass chain's, or else the one interface from outside the file
     // and the tree that the class implements, or else the class's own.
     bool memberIn(const ClassMembers& members, const std::string& self, const std::string& name,
-                  bool method, int arity, MemberOwner& found) const {
+                  bool method, int arity, int depth, MemberOwner& found) const {
         if (!method) {
             auto field = members.fields.find(name);
             if (field == members.fields.end()) return false;
@@ -584,8 +589,9 @@ private:
             return true;
         }
         if (!declaresMethod(members, name, arity, true)) return false;
-        found = members.superclass.empty() ? MemberOwner{}
-                                           : findMember(members.superclass, name, true, arity);
+        found = members.superclass.empty()
+                    ? MemberOwner{}
+                    : findMember(members.superclass, name, true, arity, depth);
         std::vector<std::string> foreign = foreignInterfaces(members);
         if (found.owner.empty() && foreign.size() == 1) found.owner = foreign[0];
         if (found.owner.empty()) found = MemberOwner{self, members.methods.at(name)};
@@ -625,7 +631,7 @@ private:
             if (!scope->classScope) continue;
             MemberOwner own;
             if (method &&
-                memberIn(scope->own.members, scope->classQualified, name, true, arity, own))
+                memberIn(scope->own.members, scope->classQualified, name, true, arity, 0, own))
                 return own;
             if (scope->superQualified.empty()) continue;
             MemberOwner inherited = findMember(scope->superQualified, name, method, arity);
@@ -707,7 +713,7 @@ private:
             }
         } else if (type == "scoped_type_identifier") {
             scopedTypeName(node, true);
-            visitAnnotations(node);
+            visitAnnotationsAndTypeArguments(node);
         } else if (type == "marker_annotation" || type == "annotation") {
             TSNode name = fieldOf(node, "name");
             if (isType(name, "identifier")) {
@@ -790,12 +796,18 @@ private:
         }
     }
 
-    void visitAnnotations(TSNode node) {
+    // The annotations and the type arguments inside a dotted type, whose
+    // names scopedTypeName marks (Outer<Session>.Inner).
+    void visitAnnotationsAndTypeArguments(TSNode node) {
         uint32_t count = ts_node_named_child_count(node);
         for (uint32_t i = 0; i < count; ++i) {
             TSNode child = ts_node_named_child(node, i);
             std::string type = typeOf(child);
-            if (type == "marker_annotation" || type == "annotation") visit(child);
+            if (type == "marker_annotation" || type == "annotation" || type == "type_arguments") {
+                visit(child);
+            } else if (type == "generic_type" || type == "scoped_type_identifier") {
+                visitAnnotationsAndTypeArguments(child);
+            }
         }
     }
 
