@@ -365,10 +365,10 @@ std::string TalaStmt::convertNode(IStmt* stmt, INode* node, const std::string& p
     case kNodeString:
         return convertDriverString(stmt, node);
     case kNodeClassRef:
-        return convertName(classRules, key, name, prefix);
+        return convertName(&TalaStmt::findClassRule, key, name, prefix);
     case kNodeMember:
     case kNodeMemberAlt:
-        return convertName(memberRules, key, name, prefix);
+        return convertName(&TalaStmt::findMemberRule, key, name, prefix);
     case kNodeMethod:
         return convertMethodCall(stmt, node, key, name, prefix);
     case kNodeClass: {
@@ -381,16 +381,15 @@ std::string TalaStmt::convertNode(IStmt* stmt, INode* node, const std::string& p
 }
 
 // The qualified key first, then, with a qualifier, the bare name.
-std::string TalaStmt::convertName(const std::map<std::string, std::string>& rules,
-                                  const std::string& key, const std::string& name,
-                                  const std::string& prefix) {
-    auto found = rules.find(key);
-    if (found == rules.end() && !prefix.empty()) found = rules.find(name);
-    if (found == rules.end()) {
+std::string TalaStmt::convertName(RenameLookup find, const std::string& key,
+                                  const std::string& name, const std::string& prefix) {
+    const std::string* rule = (this->*find)(key);
+    if (rule == nullptr && !prefix.empty()) rule = (this->*find)(name);
+    if (rule == nullptr) {
         showNotConfigured(key);
         return std::string();
     }
-    return found->second;
+    return *rule;
 }
 
 std::string TalaStmt::convertMethodCall(IStmt* stmt, INode* node, const std::string& key,

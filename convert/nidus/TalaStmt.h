@@ -51,8 +51,9 @@ private:
 
     int appendPunctuation(IStmt* stmt, INode* node, const std::string& code, std::string& line,
                           unsigned& angleDepth, int previousKind);
-    std::string convertName(const std::map<std::string, std::string>& rules, const std::string& key,
-                            const std::string& name, const std::string& prefix);
+    using RenameLookup = const std::string* (TalaConfig::*)(const std::string&) const;
+    std::string convertName(RenameLookup find, const std::string& key, const std::string& name,
+                            const std::string& prefix);
     std::string convertMethodCall(IStmt* stmt, INode* node, const std::string& key,
                                   const std::string& name, const std::string& prefix);
     int collectArguments(IStmt* stmt, INode* node, std::vector<std::string>& arguments);
