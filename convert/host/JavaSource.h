@@ -130,6 +130,8 @@ public:
     // Parses text. false when tree-sitter reports an error; reason says where.
     bool parse(const std::string& text);
     const std::string& reason() const { return failure; }
+    // The parse failed because the file nests deeper than the walks allow.
+    bool tooDeep() const { return nestedTooDeep; }
 
     // The package and the types this file declares (for the tree scan).
     void collectTypes(TreeTypes& types) const;
@@ -155,6 +157,7 @@ public:
 private:
     std::string source;
     std::string failure;
+    bool nestedTooDeep = false;
     void* tree = nullptr;  // TSTree*
     std::vector<Leaf> tokens;
     std::vector<Step> layout;

@@ -25,7 +25,11 @@ int readAnswer(MessageDesk& desk) {
         fprintf(desk.out, "Answer y(es) or n(o): ");
         fflush(desk.out);
         char line[64];
-        if (fgets(line, sizeof line, desk.in) == nullptr) return tala::kAnswerYes;
+        // End of input, or a signal that ends the run, declines.
+        if (fgets(line, sizeof line, desk.in) == nullptr) {
+            fprintf(desk.out, "(no answer: no)\n");
+            return tala::kAnswerNo;
+        }
         if (line[0] == 'y' || line[0] == 'Y') return tala::kAnswerYes;
         if (line[0] == 'n' || line[0] == 'N') return tala::kAnswerNo;
     }
@@ -179,7 +183,10 @@ extern "C" __attribute__((visibility("default"))) int MessageBoxA(void*, const c
     }
     std::string key = shownCaption + "\n" + shownText;
     auto known = desk.answers.find(key);
-    if (known != desk.answers.end()) return known->second;
+    if (known != desk.answers.end()) {
+        if (known->second == tala::kAnswerNo && desk.declined.empty()) desk.declined = shownText;
+        return known->second;
+    }
     ++desk.questions;
     fprintf(desk.out, "\n%s: %s\n", shownCaption.c_str(), shownText.c_str());
     int answer = tala::kAnswerYes;
@@ -197,6 +204,7 @@ extern "C" __attribute__((visibility("default"))) int MessageBoxA(void*, const c
     }
     desk.fileMessages.push_back(shownCaption + ": " + shownText +
                                 (answer == tala::kAnswerNo ? " -> no" : " -> yes"));
+    if (answer == tala::kAnswerNo && desk.declined.empty()) desk.declined = shownText;
     desk.answers[key] = answer;
     return answer;
 }

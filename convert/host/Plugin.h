@@ -10,6 +10,7 @@
 
 #include "IConvert.h"
 #include "JavaSource.h"
+#include "RuleFile.h"
 
 namespace host {
 
@@ -26,6 +27,7 @@ struct MessageDesk {
     int questions = 0;
     int messages = 0;
     std::vector<std::string> fileMessages;  // messages of the current file
+    std::string declined;  // the first question of the current file answered No
 };
 
 MessageDesk& messageDesk();

@@ -1,27 +1,32 @@
-// Runner: the tree walk, the two passes per file, failures and the summary.
+// Runner: the tree walk, the two passes per file, the checks of what the
+// plug-in staged, failures and the summary.
 #include "Runner.h"
 
-#include <algorithm>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <sstream>
-#include <system_error>
 
+#include "Interrupt.h"
 #include "Plugin.h"
 
 namespace host {
 
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr char kConvertDir[] = "Convert/";
 constexpr int kRunAgain = 1;
 // The plug-in asks for one writing pass; more is a fault of the plug-in.
 constexpr int kMaxPasses = 2;
+// runPasses: the plug-in could not copy or open the output file.
+constexpr int kOutputFailed = -2;
 
 bool readFile(const std::string& path, std::string& text) {
     std::ifstream in(path, std::ios::binary);
@@ -29,7 +34,7 @@ bool readFile(const std::string& path, std::string& text) {
     std::ostringstream buffer;
     buffer << in.rdbuf();
     text = buffer.str();
-    return true;
+    return !in.bad();
 }
 
 bool endsWith(const std::string& text, const std::string& end) {
@@ -43,53 +48,58 @@ void splitPath(const std::string& rel, std::string& dir, std::string& name) {
     name = slash == std::string::npos ? rel : rel.substr(slash + 1);
 }
 
+// Empty when the file can be opened for reading, else why not.
+std::string unreadable(const std::string& path) {
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::string("cannot be read: ") + strerror(errno);
+    close(fd);
+    return std::string();
+}
+
+long long fileSize(const std::string& path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 ? static_cast<long long>(status.st_size) : -1;
+}
+
+void count(RunReport& report, FileResult result) {
+    switch (result) {
+    case FileResult::kConverted:
+        ++report.converted;
+        break;
+    case FileResult::kCopied:
+        ++report.copied;
+        break;
+    case FileResult::kLink:
+        ++report.links;
+        break;
+    case FileResult::kFailed:
+    case FileResult::kNotParsed:
+    case FileResult::kRefused:
+        ++report.failed;
+        break;
+    }
+}
+
 }  // namespace
 
 std::string outputRoot(const RunOptions& options) {
-    // The plug-in's own rule: no output setting, or the source root itself,
-    // means SOURCE/Convert/.
-    if (options.outputDir.empty() || options.outputDir == options.sourceDir)
-        return options.sourceDir + kConvertDir;
-    return options.outputDir;
+    return options.outputDir.empty() ? options.sourceDir + kConvertDir : options.outputDir;
 }
 
-Runner::Runner(const RunOptions& runOptions, Host& runHost, tala::IConvert& converter)
-    : options(runOptions), host(runHost), convert(converter) {}
-
-// Every regular file below the source root in a stable order, without the
-// output tree (when it lies inside the source tree) and without .git.
-std::vector<std::string> Runner::listFiles() const {
-    std::vector<std::string> files;
-    std::error_code error;
-    fs::path root(options.sourceDir);
-    fs::path output = fs::weakly_canonical(outputRoot(options), error);
-    for (auto it = fs::recursive_directory_iterator(
-             root, fs::directory_options::skip_permission_denied, error);
-         it != fs::recursive_directory_iterator(); it.increment(error)) {
-        if (error) break;
-        const fs::directory_entry& entry = *it;
-        if (entry.is_directory(error)) {
-            fs::path canonical = fs::weakly_canonical(entry.path(), error);
-            if (canonical == output || entry.path().filename() == ".git")
-                it.disable_recursion_pending();
-            continue;
-        }
-        if (!entry.is_regular_file(error)) continue;
-        files.push_back(fs::relative(entry.path(), root, error).generic_string());
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
+Runner::Runner(const RunOptions& runOptions, Host& runHost, tala::IConvert& converter,
+               const OutputTree& outputTree)
+    : options(runOptions), host(runHost), convert(converter), output(outputTree) {}
 
 // The types the tree declares, then their members: a member's type may be
 // a type of any file.
-void Runner::scanTypes(const std::vector<std::string>& files) {
+void Runner::scanTypes(const std::vector<SourceEntry>& entries) {
     for (int step = 0; step < 2; ++step) {
-        for (const std::string& rel : files) {
-            if (!endsWith(rel, ".java")) continue;
+        for (const SourceEntry& entry : entries) {
+            if (interruptSignal() != 0) return;
+            if (entry.kind != EntryKind::kFile || !endsWith(entry.rel, ".java")) continue;
             std::string text;
             JavaSource source;
-            if (!readFile(options.sourceDir + rel, text) || !source.parse(text)) continue;
+            if (!readFile(options.sourceDir + entry.rel, text) || !source.parse(text)) continue;
             if (step == 0) {
                 source.collectTypes(treeTypes);
             } else {
@@ -102,110 +112,200 @@ void Runner::scanTypes(const std::vector<std::string>& files) {
 RunReport Runner::run() {
     auto started = std::chrono::steady_clock::now();
     RunReport report;
-    std::vector<std::string> files = listFiles();
-    scanTypes(files);
-    bool terminal = options.progress;
-    for (size_t i = 0; i < files.size(); ++i) {
-        if (terminal) {
-            fprintf(stderr, "\r\033[K[%zu/%zu] %s", i + 1, files.size(), files[i].c_str());
+    std::vector<SourceEntry> entries = listSourceTree(options.sourceDir, output.root());
+    report.total = entries.size();
+    scanTypes(entries);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (interruptSignal() != 0) break;
+        if (options.progress) {
+            fprintf(stderr, "\r\033[K[%zu/%zu] %s", i + 1, entries.size(), entries[i].rel.c_str());
             fflush(stderr);
         }
-        FileReport file = convertFile(files[i]);
+        FileReport file = convertEntry(entries[i]);
         if (file.result == FileResult::kRefused) {
             report.refused = true;
             report.refusal = "the plug-in refused to convert: its rules did not load";
             break;
         }
-        switch (file.result) {
-        case FileResult::kConverted:
-            ++report.converted;
-            break;
-        case FileResult::kCopied:
-            ++report.copied;
-            break;
-        case FileResult::kFailed:
-        case FileResult::kNotParsed:
-        case FileResult::kRefused:
-            ++report.failed;
-            break;
-        }
+        count(report, file.result);
         report.files.push_back(std::move(file));
     }
-    if (terminal) fprintf(stderr, "\r\033[K");
+    report.interrupted = interruptSignal();
+    if (options.progress) fprintf(stderr, "\r\033[K");
     report.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    return report;
+}
+
+FileReport Runner::convertEntry(const SourceEntry& entry) {
+    FileReport report;
+    report.path = entry.rel;
+    switch (entry.kind) {
+    case EntryKind::kFile:
+        return convertFile(entry.rel);
+    case EntryKind::kLink:
+        // Never followed: made again as a link with the same target text.
+        report.result = FileResult::kLink;
+        report.linkTarget = entry.target;
+        if (!output.stageLink(entry.target, entry.rel, report.reason)) {
+            report.result = FileResult::kFailed;
+            return report;
+        }
+        place(report);
+        return report;
+    case EntryKind::kUnreadable:
+    case EntryKind::kOther:
+        report.result = FileResult::kFailed;
+        report.reason = entry.reason;
+        return report;
+    }
     return report;
 }
 
 FileReport Runner::convertFile(const std::string& rel) {
     FileReport report;
     report.path = rel;
-    std::string dir;
-    std::string name;
-    splitPath(rel, dir, name);
-    messageDesk().fileMessages.clear();
+    std::string staging = std::string(kStagingName) + "/";
+    if (rel.compare(0, staging.size(), staging) == 0) {
+        report.result = FileResult::kFailed;
+        report.reason = std::string("its folder has the name of nidus-convert's staging folder (") +
+                        kStagingName + ") and cannot be written to the output";
+        return report;
+    }
+    report.reason = unreadable(options.sourceDir + rel);
+    if (!report.reason.empty()) {
+        report.result = FileResult::kFailed;
+        return report;
+    }
+    convertThroughPlugin(rel, report);
+    return report;
+}
 
+// Any file goes through the plug-in; a Java file is parsed and laid out
+// first, and one that does not parse never reaches it.
+void Runner::convertThroughPlugin(const std::string& rel, FileReport& report) {
+    MessageDesk& desk = messageDesk();
+    desk.fileMessages.clear();
+    desk.declined.clear();
     std::unique_ptr<JavaSource> source;
-    if (endsWith(name, ".java")) {
+    if (endsWith(rel, ".java")) {
         std::string text;
         source = std::make_unique<JavaSource>();
         if (!readFile(options.sourceDir + rel, text)) {
             report.result = FileResult::kFailed;
-            report.reason = "cannot be read";
-            return report;
+            report.reason = std::string("cannot be read: ") + strerror(errno);
+            return;
         }
         if (!source->parse(text)) {
-            // Never handed to the plug-in half-understood.
-            report.result = FileResult::kNotParsed;
-            report.reason = "not parsed (" + source->reason() + "); copied unchanged";
-            if (!copyUnchanged(rel)) report.reason += ", but the copy failed";
-            return report;
+            report.result = source->tooDeep() ? FileResult::kFailed : FileResult::kNotParsed;
+            keepUnchanged(report, source->tooDeep() ? source->reason()
+                                                    : "not parsed (" + source->reason() + ")");
+            return;
         }
         source->build(treeTypes, options.rules);
     }
+    std::string dir;
+    std::string name;
+    splitPath(rel, dir, name);
     host.setFile(dir, name, source ? &source->leaves() : nullptr);
     bool converted = false;
     bool refused = false;
     int result = runPasses(source.get(), converted, refused);
     report.log = host.takeLog();
-    report.messages = messageDesk().fileMessages;
+    report.messages = desk.fileMessages;
     host.setFile(std::string(), std::string(), nullptr);
     if (refused) {
         report.result = FileResult::kRefused;
-        return report;
+        return;
     }
-    if (result != 0) {
-        report.result = FileResult::kFailed;
-        report.reason = "conversion failed; copied unchanged";
-        if (!copyUnchanged(rel))
-            report.reason = "conversion failed, and the unchanged copy failed too";
-        return report;
-    }
-    report.result = converted ? FileResult::kConverted : FileResult::kCopied;
-    if (converted) checkConverted(report);
-    if (report.result == FileResult::kConverted)
-        report.leftAsWritten = source->unresolvedRuleNames(options.rules);
-    return report;
+    finishPlugin(report, result, converted);
+    if (report.result != FileResult::kConverted) return;
+    if (!checkStaged(report, source.get()) || !place(report) || !source) return;
+    report.leftAsWritten = source->unresolvedRuleNames(options.rules);
 }
 
-// A converted Java file must parse again (a rule's replacement text may not
-// be Java); otherwise the unchanged source takes its place.
-void Runner::checkConverted(FileReport& report) const {
-    if (!endsWith(report.path, ".java")) return;
+// What the plug-in's passes left: a failure keeps the source unchanged; a
+// converted file waits for its check, a copy is checked here.
+void Runner::finishPlugin(FileReport& report, int result, bool converted) {
+    if (result != 0) {
+        output.drop(report.path);
+        report.result = FileResult::kFailed;
+        if (!messageDesk().declined.empty()) {
+            keepUnchanged(report, "question answered No: " + messageDesk().declined);
+        } else {
+            keepUnchanged(report, result == kOutputFailed
+                                      ? "the plug-in could not write its output file"
+                                      : "conversion failed");
+        }
+        return;
+    }
+    report.result = converted ? FileResult::kConverted : FileResult::kCopied;
+    if (converted) return;
+    std::string source = options.sourceDir + report.path;
+    std::string staged = output.stagedPath(report.path);
+    // A copy that is missing or short is made again by the host, which
+    // names the reason when it fails as well.
+    bool whole = fileSize(staged) == fileSize(source);
+    if (!whole && !output.stageCopy(source, report.path, report.reason)) {
+        report.result = FileResult::kFailed;
+        return;
+    }
+    if (!output.keepMode(source, report.path, report.reason)) {
+        report.result = FileResult::kFailed;
+        return;
+    }
+    place(report);
+}
+
+// A converted Java file must be there, not empty, and parse again (a rule's
+// replacement text may not be Java); otherwise the unchanged source takes
+// its place.
+bool Runner::checkStaged(FileReport& report, const JavaSource* source) {
+    std::string staged = output.stagedPath(report.path);
     std::string text;
+    std::string why;
     JavaSource converted;
-    if (readFile(outputRoot(options) + report.path, text) && converted.parse(text)) return;
+    if (!readFile(staged, text)) {
+        why = "the converted text cannot be read back";
+    } else if (text.empty()) {
+        why = "the converted text is empty";
+    } else if (source != nullptr && !converted.parse(text)) {
+        why = "the converted text does not parse (" + converted.reason() + ")";
+    } else if (output.keepMode(options.sourceDir + report.path, report.path, why)) {
+        return true;
+    }
+    output.drop(report.path);
     report.result = FileResult::kFailed;
-    report.reason =
-        "the converted text does not parse (" +
-        (converted.reason().empty() ? std::string("cannot be read") : converted.reason()) +
-        "); copied unchanged";
-    if (!copyUnchanged(report.path)) report.reason += ", but the copy failed";
+    keepUnchanged(report, why);
+    return false;
+}
+
+// The source, byte for byte, in the output instead of what failed; the
+// report says why, and whether even that copy failed.
+void Runner::keepUnchanged(FileReport& report, const std::string& why) {
+    std::string reason;
+    if (!output.stageCopy(options.sourceDir + report.path, report.path, reason) ||
+        !output.commit(report.path, reason)) {
+        output.drop(report.path);
+        report.reason = why + "; not in the output: " + reason;
+        return;
+    }
+    report.reason = why + "; copied unchanged";
+}
+
+bool Runner::place(FileReport& report) {
+    std::string reason;
+    if (output.commit(report.path, reason)) return true;
+    output.drop(report.path);
+    report.result = FileResult::kFailed;
+    report.reason = "not in the output: " + reason;
+    return false;
 }
 
 // beginFile ... endFile, again while endFile asks for it. 0 when the file
-// was converted or copied by the plug-in, -1 when it failed (no output file
-// is left open then).
+// was converted or copied by the plug-in, -1 when it failed, kOutputFailed
+// when the plug-in could not copy or open its output (no output file is
+// left open then).
 int Runner::runPasses(const JavaSource* source, bool& converted, bool& refused) {
     for (int pass = 0; pass < kMaxPasses; ++pass) {
         if (convert.beginFile() != 0) {
@@ -224,7 +324,7 @@ int Runner::runPasses(const JavaSource* source, bool& converted, bool& refused) 
             converted = true;
             continue;
         }
-        return ended == 0 ? 0 : -1;
+        return ended == 0 ? 0 : kOutputFailed;
     }
     // Asked for a third pass: close what is open and give up.
     convert.endFile();
@@ -258,14 +358,6 @@ int Runner::playSteps(const JavaSource& source) {
         if (result != 0) return -1;
     }
     return 0;
-}
-
-bool Runner::copyUnchanged(const std::string& rel) const {
-    std::error_code error;
-    fs::path target = fs::path(outputRoot(options)) / rel;
-    fs::create_directories(target.parent_path(), error);
-    fs::copy_file(options.sourceDir + rel, target, fs::copy_options::overwrite_existing, error);
-    return !error;
 }
 
 }  // namespace host

@@ -1,6 +1,7 @@
 // Runner: one conversion run over a source tree. Walks the tree, scans the
 // Java files for the types they declare, drives every file through the
-// plug-in's two passes, keeps failed files unchanged, and sums up.
+// plug-in's two passes into the staging folder, checks what came out and
+// moves it into place, keeps failed files unchanged, and sums up.
 #pragma once
 
 #include <string>
@@ -9,6 +10,8 @@
 #include "HostObjects.h"
 #include "IConvert.h"
 #include "JavaSource.h"
+#include "OutputTree.h"
+#include "SourceTree.h"
 
 namespace host {
 
@@ -20,12 +23,14 @@ struct RunOptions {
 };
 
 // kRefused: the plug-in would not start the file (its rules did not load).
-enum class FileResult { kConverted, kCopied, kFailed, kNotParsed, kRefused };
+// kLink: a symbolic link, made again as a link with the same target.
+enum class FileResult { kConverted, kCopied, kLink, kFailed, kNotParsed, kRefused };
 
 struct FileReport {
     std::string path;  // relative to the source root
     FileResult result = FileResult::kCopied;
     std::string reason;
+    std::string linkTarget;  // of a link
     std::vector<LogLine> log;
     std::vector<std::string> messages;
     // Of a converted file: names a rule renames, left as written because
@@ -37,37 +42,44 @@ struct RunReport {
     std::vector<FileReport> files;
     int converted = 0;
     int copied = 0;
-    int failed = 0;        // conversions that failed, and files that did not parse
+    int links = 0;
+    int failed = 0;        // files that failed, did not parse or could not be read or written
     bool refused = false;  // the plug-in refused to start a file
     std::string refusal;
+    int interrupted = 0;   // the signal that ended the run early, or 0
+    size_t total = 0;      // entries in the source tree
     double seconds = 0;
 };
 
-// The output root the plug-in uses for these options.
+// The output root for these options: the output directory, or
+// SOURCE/Convert/ without one.
 std::string outputRoot(const RunOptions& options);
 
 class Runner {
 public:
-    Runner(const RunOptions& options, Host& host, tala::IConvert& convert);
+    // The host serves output.staging() as its output root.
+    Runner(const RunOptions& options, Host& host, tala::IConvert& convert,
+           const OutputTree& output);
 
     RunReport run();
-
-    // Converts one Java text (the tree scan given); the file at relative
-    // path rel. Used by run() and by tests.
-    FileReport convertFile(const std::string& rel);
 
 private:
     RunOptions options;
     Host& host;
     tala::IConvert& convert;
+    const OutputTree& output;
     TreeTypes treeTypes;
 
-    std::vector<std::string> listFiles() const;
-    void scanTypes(const std::vector<std::string>& files);
+    void scanTypes(const std::vector<SourceEntry>& entries);
+    FileReport convertEntry(const SourceEntry& entry);
+    FileReport convertFile(const std::string& rel);
+    void convertThroughPlugin(const std::string& rel, FileReport& report);
     int playSteps(const JavaSource& source);
     int runPasses(const JavaSource* source, bool& converted, bool& refused);
-    bool copyUnchanged(const std::string& rel) const;
-    void checkConverted(FileReport& report) const;
+    void finishPlugin(FileReport& report, int result, bool converted);
+    bool checkStaged(FileReport& report, const JavaSource* source);
+    void keepUnchanged(FileReport& report, const std::string& why);
+    bool place(FileReport& report);
 };
 
 }  // namespace host

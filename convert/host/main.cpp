@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "HostObjects.h"
+#include "Interrupt.h"
+#include "OutputTree.h"
 #include "Plugin.h"
 #include "Runner.h"
 
@@ -139,28 +141,41 @@ void printLeftAsWritten(const host::RunReport& report) {
     }
 }
 
+// Links in the source tree, made again as links in the output.
+void printLinks(const host::RunReport& report) {
+    if (report.links == 0) return;
+    printf("links (made again as links with the same target, not followed):\n");
+    for (const host::FileReport& file : report.files) {
+        if (file.result == host::FileResult::kLink)
+            printf("  %s -> %s\n", file.path.c_str(), file.linkTarget.c_str());
+    }
+}
+
+std::string oneLine(std::string text) {
+    for (char& c : text) {
+        if (c == '\n' || c == '\r') c = ' ';
+    }
+    return text;
+}
+
 void printSummary(const host::RunReport& report, const std::string& output) {
     size_t total = report.files.size();
     printf(
         "nidus-convert: %zu files: %d converted, %d copied unchanged, %d failed; "
         "%d questions asked; %.2f s\n",
-        total, report.converted, report.copied, report.failed, host::messageDesk().questions,
-        report.seconds);
+        total, report.converted, report.copied + report.links, report.failed,
+        host::messageDesk().questions, report.seconds);
     printf("output: %s\n", output.c_str());
+    printLinks(report);
     printLeftAsWritten(report);
     if (report.failed == 0) return;
-    printf("failed files (kept unchanged in the output):\n");
+    printf("failed files (kept unchanged in the output where they could be read and written):\n");
     for (const host::FileReport& file : report.files) {
         if (file.result != host::FileResult::kFailed && file.result != host::FileResult::kNotParsed)
             continue;
-        printf("  %s: %s\n", file.path.c_str(), file.reason.c_str());
-        for (std::string message : file.messages) {
-            // One line per message in the list.
-            for (char& c : message) {
-                if (c == '\n') c = ' ';
-            }
-            printf("      message: %s\n", message.c_str());
-        }
+        printf("  %s: %s\n", file.path.c_str(), oneLine(file.reason).c_str());
+        for (const std::string& message : file.messages)
+            printf("      message: %s\n", oneLine(message).c_str());
         for (const host::LogLine& line : file.log)
             printf("      log: %s:%d: %s\n", line.file.c_str(), line.line, line.message.c_str());
     }
@@ -182,8 +197,12 @@ int main(int argc, char** argv) {
     if (!options.output.empty()) {
         if (fs::exists(options.output, error) && !fs::is_directory(options.output, error))
             return usageError("output root is not a directory: " + options.output);
-        run.outputDir = asDirectory(fs::absolute(options.output, error));
+        // Links and dots resolved, so that no spelling of the source tree
+        // passes for another folder.
+        run.outputDir = asDirectory(fs::weakly_canonical(fs::absolute(options.output), error));
     }
+    std::string reason = host::checkOutputRoot(run.sourceDir, host::outputRoot(run));
+    if (!reason.empty()) return usageError(reason);
 
     std::string plugin = options.plugin.empty() ? defaultPlugin() : options.plugin;
     std::string rules = options.rules;
@@ -195,7 +214,7 @@ int main(int argc, char** argv) {
             return usageError("no config.xml beside the plug-in (" + rules +
                               "); give one with --rules");
     }
-    std::string reason;
+    if (!host::checkRuleFile(rules, reason)) return usageError(reason);
     if (!host::readRuleFacts(rules, run.rules, reason)) return usageError(reason);
     if (run.rules.packageKeywords.empty())
         return usageError("the rule file " + rules +
@@ -207,13 +226,19 @@ int main(int argc, char** argv) {
         desk.mode = host::AnswerMode::kNo;
     } else if (options.answer == "ask" || (options.answer.empty() && isatty(STDIN_FILENO))) {
         desk.mode = host::AnswerMode::kAsk;
-    } else {
+    } else if (options.answer == "yes") {
         desk.mode = host::AnswerMode::kYes;
+    } else {
+        // Nobody to ask: a question declines, and its file fails.
+        desk.mode = host::AnswerMode::kNo;
     }
 
+    // Everything is written into a staging folder first; the plug-in's
+    // output root is that folder.
+    static host::OutputTree tree(host::outputRoot(run));
     // The host and the converter live as long as the process: the plug-in
     // never frees its converter, which keeps a pointer to the host.
-    static host::Host service(run.sourceDir, run.outputDir, options.language);
+    static host::Host service(run.sourceDir, tree.staging(), options.language);
     static host::LoadedPlugin loaded;
     if (!host::loadPlugin(plugin, options.rules.empty() ? std::string() : options.rules, &service,
                           loaded, reason))
@@ -231,10 +256,20 @@ int main(int argc, char** argv) {
     if (!loadLog.empty()) loadLog += ")";
 
     run.progress = isatty(STDERR_FILENO) != 0;
-    host::Runner runner(run, service, *loaded.convert);
+    if (!tree.prepare(reason)) return usageError(reason);
+    host::catchInterrupts();
+    host::Runner runner(run, service, *loaded.convert, tree);
     host::RunReport report = runner.run();
+    tree.discard();
     if (report.refused) return usageError(report.refusal + loadLog);
-    printSummary(report, host::outputRoot(run));
+    printSummary(report, tree.root());
     fflush(stdout);
+    if (report.interrupted != 0) {
+        fprintf(stderr,
+                "nidus-convert: interrupted by %s after %zu of %zu files; the others are not "
+                "in the output\n",
+                host::interruptName(), report.files.size(), report.total);
+        return host::interruptExitCode();
+    }
     return report.failed == 0 ? kExitOk : kExitFailed;
 }

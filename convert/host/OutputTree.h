@@ -1,0 +1,61 @@
+// OutputTree: the only way nidus-convert writes. Every output file is first
+// written into a staging folder inside the output root, checked, and then
+// renamed into its place; nothing is written through a symbolic link, and no
+// path leaves the output root. A run that dies leaves only the staging
+// folder, which the next run removes first.
+#pragma once
+
+#include <string>
+
+namespace host {
+
+// The staging folder's name, directly below the output root.
+extern const char kStagingName[];
+
+// Checks the output root against the source root (both absolute). Empty
+// when the pair is safe, else the one-line reason to refuse the run: the
+// output root is the source or lies inside it (except the default
+// SOURCE/Convert/, never read as input), or holds the source.
+std::string checkOutputRoot(const std::string& sourceRoot, const std::string& outputRoot);
+
+class OutputTree {
+public:
+    // root: the canonical output root, ending in "/".
+    explicit OutputTree(std::string root);
+
+    // Removes a staging folder left by a run that died, and makes a new
+    // one. false with reason.
+    bool prepare(std::string& reason);
+    // Removes the staging folder and all it still holds.
+    void discard();
+
+    const std::string& root() const { return outputRoot; }
+    // The staging folder, ending in "/": the plug-in's output root.
+    const std::string& staging() const { return stagingRoot; }
+    std::string stagedPath(const std::string& rel) const { return stagingRoot + rel; }
+
+    // Copies the source file into the staging folder with its permission
+    // bits, checking every read, write and close. false with reason.
+    bool stageCopy(const std::string& sourcePath, const std::string& rel,
+                   std::string& reason) const;
+    // Stages a symbolic link with the given target text.
+    bool stageLink(const std::string& target, const std::string& rel, std::string& reason) const;
+    // Gives the staged file the permission bits of the source file.
+    bool keepMode(const std::string& sourcePath, const std::string& rel,
+                  std::string& reason) const;
+    // Moves the staged file into its place below the output root, making
+    // the folders on the way; fails where one of them is a symbolic link
+    // or no folder. false with reason.
+    bool commit(const std::string& rel, std::string& reason) const;
+    // Removes what is staged for rel, if anything.
+    void drop(const std::string& rel) const;
+
+private:
+    std::string outputRoot;
+    std::string stagingRoot;
+
+    bool makeFolders(const std::string& base, const std::string& rel, bool refuseLinks,
+                     std::string& reason) const;
+};
+
+}  // namespace host
