@@ -3,6 +3,7 @@
 
 #include <tinyxml2.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -12,7 +13,6 @@ namespace {
 
 constexpr const char* kSections[] = {"KeyWords", "Imports", "Classes",
                                      "Members",  "Methods", "Words"};
-constexpr char kWrapper[] = "nidus-rules";
 
 bool isSection(const char* name) {
     for (const char* section : kSections) {
@@ -21,38 +21,49 @@ bool isSection(const char* name) {
     return false;
 }
 
-// Where the prolog ends: the leading declarations, comments, document type
-// and white space, which may not stand inside an element.
-size_t prologEnd(const std::string& text) {
-    size_t at = 0;
-    for (;;) {
-        while (at < text.size() && isspace(static_cast<unsigned char>(text[at]))) ++at;
-        const char* close = nullptr;
-        if (text.compare(at, 2, "<?") == 0) {
-            close = "?>";
-        } else if (text.compare(at, 4, "<!--") == 0) {
-            close = "-->";
-        } else if (text.compare(at, 2, "<!") == 0) {
-            close = ">";
+// The ">" that ends the tag at at; one inside a quoted value does not.
+size_t tagEnd(const std::string& text, size_t at) {
+    char quote = 0;
+    for (; at < text.size(); ++at) {
+        char c = text[at];
+        if (quote != 0) {
+            if (c == quote) quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '>') {
+            return at;
         }
-        if (close == nullptr) return at;
-        size_t end = text.find(close, at);
-        if (end == std::string::npos) return at;
-        at = end + std::string(close).size();
     }
+    return std::string::npos;
 }
 
 // The XML parser takes an end tag at the top level for the end of the
-// document and stops there without an error. Inside a wrapper element the
-// same tag is a mismatch, with its line.
-bool stopsEarly(const std::string& text, int& line) {
-    size_t start = prologEnd(text);
-    std::string wrapped = text.substr(0, start) + "<" + kWrapper + ">" + text.substr(start) +
-                          "</" + kWrapper + ">";
-    tinyxml2::XMLDocument document(true, tinyxml2::PRESERVE_WHITESPACE);
-    if (document.Parse(wrapped.data(), wrapped.size()) == tinyxml2::XML_SUCCESS) return false;
-    line = document.ErrorLineNum();
-    return true;
+// document and stops there without an error. The text up to that tag is
+// well-formed (the parser read it), so counting start and end tags finds
+// it: the line of the first end tag that closes more than was opened, or 0.
+int strayEndTagLine(const std::string& text) {
+    int depth = 0;
+    int line = 1;
+    for (size_t at = 0; at < text.size(); ++at) {
+        if (text[at] == '\n') ++line;
+        if (text[at] != '<') continue;
+        const char* close = ">";
+        if (text.compare(at, 4, "<!--") == 0) {
+            close = "-->";
+        } else if (text.compare(at, 9, "<![CDATA[") == 0) {
+            close = "]]>";
+        } else if (text.compare(at, 2, "<?") == 0) {
+            close = "?>";
+        }
+        size_t end = close[1] == '\0' ? tagEnd(text, at) : text.find(close, at);
+        if (end == std::string::npos) return 0;
+        bool tag = text[at + 1] != '!' && text[at + 1] != '?';
+        if (tag && text[at + 1] == '/' && --depth < 0) return line;
+        if (tag && text[at + 1] != '/' && text[end - 1] != '/') ++depth;
+        line += static_cast<int>(std::count(text.begin() + at, text.begin() + end, '\n'));
+        at = end;
+    }
+    return 0;
 }
 
 }  // namespace
@@ -64,8 +75,7 @@ bool checkRuleText(const std::string& path, const std::string& text, std::string
                  (document.ErrorStr() != nullptr ? document.ErrorStr() : "not XML");
         return false;
     }
-    int line = 0;
-    if (stopsEarly(text, line)) {
+    if (int line = strayEndTagLine(text)) {
         reason = "the rule file " + path + " ends early at line " + std::to_string(line) +
                  ": an end tag without its start tag, where the XML parser stops reading";
         return false;

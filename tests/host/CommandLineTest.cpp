@@ -2,8 +2,11 @@
 // and exit code 2, failed files kept unchanged and listed with exit code 1,
 // the plug-in's questions and messages.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "HostTestSupport.h"
 
@@ -50,6 +53,14 @@ protected:
     static int lines(const std::string& text) {
         return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
     }
+    static bool contains(const std::string& text, const std::string& part) {
+        return text.find(part) != std::string::npos;
+    }
+    static unsigned mode(const std::string& path) {
+        struct stat status {};
+        return stat(path.c_str(), &status) == 0 ? status.st_mode & 0777 : 0;
+    }
+    std::string converted() const { return readFile(output + "/a/A.java"); }
 };
 
 TEST_F(CommandLineTest, MissingSourceDirectoryIsAUsageError) {
@@ -267,6 +278,227 @@ TEST_F(CommandLineTest, ProgressLineOnlyOnATerminal) {
     CommandResult terminal = runCommand("script -qec " + quote(command) + " /dev/null");
     EXPECT_EQ(0, terminal.exitCode) << terminal.output;
     EXPECT_NE(std::string::npos, terminal.output.find("[1/1] A.java")) << terminal.output;
+}
+
+namespace safety {
+
+namespace fs = std::filesystem;
+
+// What the runs below must never change: the sources themselves.
+void expectSourcesIntact(const std::string& source) {
+    EXPECT_EQ(kConverts, readFile(source + "/a/A.java"));
+    EXPECT_EQ(kConverts, readFile(source + "/a/b/A.java"));
+}
+
+}  // namespace safety
+
+TEST_F(CommandLineTest, OutputRootsThatAreOrHoldTheSourceAreRefusedHoweverSpelled) {
+    writeFile(source + "/a/A.java", kConverts);
+    writeFile(source + "/a/b/A.java", kConverts);
+    safety::fs::create_directory_symlink(source, root + "/link");
+    const std::string spellings[] = {source,          source + "/.",    source + "//",
+                                     "./src",         root + "/link",   source + "/a/../a/b",
+                                     source + "/a/b", root,             root + "/link/a"};
+    for (const std::string& spelling : spellings) {
+        CommandResult result =
+            runCommand("cd " + quote(root) + " && " + NIDUS_CONVERT + " --answer yes --rules " +
+                       quote(rules) + " -o " + quote(spelling) + " " + quote(source));
+        EXPECT_EQ(2, result.exitCode) << spelling << "\n" << result.output;
+        EXPECT_EQ(1, lines(result.output)) << spelling << "\n" << result.output;
+        EXPECT_TRUE(contains(result.output, "give a folder outside it")) << result.output;
+        safety::expectSourcesIntact(source);
+    }
+    // The default SOURCE/Convert/ is never read as input, so a second run
+    // converts the same files again.
+    for (int run = 0; run < 2; ++run) {
+        CommandResult result = convert("--answer yes --rules " + quote(rules) + " " + quote(source));
+        EXPECT_EQ(0, result.exitCode) << result.output;
+        EXPECT_TRUE(contains(result.output, "2 files: 2 converted")) << result.output;
+    }
+    safety::expectSourcesIntact(source);
+}
+
+TEST_F(CommandLineTest, LinksAreMadeAgainAsLinksAndNeverFollowed) {
+    writeFile(root + "/outside/Out.java", kConverts);
+    writeFile(source + "/a/A.java", kConverts);
+    safety::fs::create_symlink(root + "/outside/Out.java", source + "/a/Out.java");
+    safety::fs::create_directory_symlink("../../outside", source + "/a/shared");
+    // A folder of the output that a link leads elsewhere is not written
+    // through either.
+    safety::fs::create_directories(output);
+    safety::fs::create_directory_symlink(root + "/outside", output + "/b");
+    writeFile(source + "/b/B.java", kConverts);
+    CommandResult result = convertTree();
+    EXPECT_EQ(1, result.exitCode) << result.output;
+    EXPECT_EQ(kConverts, readFile(root + "/outside/Out.java"));
+    EXPECT_FALSE(safety::fs::exists(root + "/outside/B.java"));
+    EXPECT_EQ(root + "/outside/Out.java", safety::fs::read_symlink(output + "/a/Out.java").string());
+    EXPECT_EQ("../../outside", safety::fs::read_symlink(output + "/a/shared").string());
+    EXPECT_TRUE(contains(result.output, "  a/Out.java -> " + root + "/outside/Out.java\n"
+                                        "  a/shared -> ../../outside\n"))
+        << result.output;
+    EXPECT_TRUE(contains(result.output, "  b/B.java: not in the output: the output path goes "
+                                        "through a symbolic link: " +
+                                            output + "/b\n"))
+        << result.output;
+    EXPECT_NE(kConverts, converted());
+}
+
+TEST_F(CommandLineTest, AFullDiskLeavesOnlyWholeFilesAndFailsTheRest) {
+    if (geteuid() != 0) GTEST_SKIP() << "mounting a small file system needs root";
+    std::string blob(3000, 'x');
+    for (int i = 0; i < 12; ++i) {
+        std::string name = std::to_string(10 + i);
+        writeFile(source + "/a/A" + name + ".java", kConverts);
+        writeFile(source + "/c/blob" + name + ".bin", blob);
+    }
+    CommandResult roomy = convertTree();
+    ASSERT_EQ(0, roomy.exitCode) << roomy.output;
+    std::string expected = readFile(output + "/a/A10.java");
+
+    std::string small = root + "/small";
+    safety::fs::create_directory(small);
+    if (runCommand("mount -t tmpfs -o size=40k tmpfs " + quote(small)).exitCode != 0)
+        GTEST_SKIP() << "cannot mount a small file system here";
+    output = small + "/out";
+    CommandResult full = convertTree();
+    std::vector<std::string> written = listTree(output);
+    std::vector<std::string> texts;
+    for (const std::string& file : written) texts.push_back(readFile(output + "/" + file));
+    runCommand("umount " + quote(small));
+    for (size_t i = 0; i < written.size(); ++i)
+        EXPECT_EQ(written[i].back() == 'a' ? expected : blob, texts[i]) << written[i];
+
+    EXPECT_EQ(1, full.exitCode) << full.output;
+    EXPECT_TRUE(contains(full.output, "No space left on device")) << full.output;
+    EXPECT_FALSE(written.empty());
+    EXPECT_LT(written.size(), 24u);
+    int failed = 0;
+    for (size_t at = full.output.find("\n  "); at != std::string::npos;
+         at = full.output.find("\n  ", at + 1))
+        ++failed;
+    // Every file is in the output whole or listed as failed, none both.
+    EXPECT_EQ(24, static_cast<int>(written.size()) + failed) << full.output;
+}
+
+TEST_F(CommandLineTest, UnreadableFilesAndFoldersFailWithTheirReason) {
+    if (geteuid() != 0 || runCommand("runuser --help").exitCode != 0)
+        GTEST_SKIP() << "needs root and runuser to run as another user";
+    writeFile(source + "/a/A.java", kConverts);
+    writeFile(source + "/a/Secret.java", kConverts);
+    writeFile(source + "/notes.txt", "text\n");
+    writeFile(source + "/closed/X.java", kConverts);
+    chmod(root.c_str(), 0755);
+    chmod((source + "/a/Secret.java").c_str(), 0);
+    chmod((source + "/notes.txt").c_str(), 0);
+    chmod((source + "/closed").c_str(), 0);
+    chmod(rules.c_str(), 0644);
+    safety::fs::create_directory(output);
+    runCommand("chown nobody " + quote(output));
+    CommandResult result =
+        runCommand("runuser -u nobody -- " + std::string(NIDUS_CONVERT) + " --answer yes --rules " +
+                   quote(rules) + " -o " + quote(output) + " " + quote(source));
+    chmod((source + "/closed").c_str(), 0755);
+    EXPECT_EQ(1, result.exitCode) << result.output;
+    EXPECT_TRUE(contains(result.output, "3 failed")) << result.output;
+    EXPECT_TRUE(contains(result.output, "  a/Secret.java: cannot be read: Permission denied\n"))
+        << result.output;
+    EXPECT_TRUE(contains(result.output, "  notes.txt: cannot be read: Permission denied\n"))
+        << result.output;
+    EXPECT_TRUE(contains(result.output, "  closed: the folder cannot be read: Permission denied\n"))
+        << result.output;
+    EXPECT_EQ(std::vector<std::string>{"a/A.java"}, listTree(output));
+}
+
+TEST_F(CommandLineTest, WithoutATerminalAQuestionDeclinesAndItsFileFails) {
+    writeFile(source + "/a/C.java", kDriver);
+    // Standard input is not a terminal here, and empty for --answer ask.
+    for (const char* answer : {"", "--answer ask"}) {
+        CommandResult result = convertTree(answer);
+        EXPECT_EQ(1, result.exitCode) << answer << "\n" << result.output;
+        EXPECT_EQ(kDriver, readFile(output + "/a/C.java"));
+        EXPECT_TRUE(contains(result.output, "  a/C.java: question answered No: "))
+            << result.output;
+    }
+}
+
+TEST_F(CommandLineTest, RuleFilesThatTheParserWouldReadOnlyInPartAreRefused) {
+    struct Case {
+        std::string rules;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {std::string(kRules) +
+             "<Words><word src=\"a/>\" to=\"b>\"/></Words></Methods>\n"
+             "<Words><word src=\"a\" to=\"b\"/></Words>\n",
+         "ends early at line 5: an end tag without its start tag, where the XML parser stops "
+         "reading"},
+        {"<?xml version=\"1.0\"?>\n<!-- rules -->\n" + std::string(kRules) + "<Method/>\n",
+         "has an unknown section <Method> at line 7 (the sections are KeyWords, Imports, "
+         "Classes, Members, Methods and Words)"},
+    };
+    writeFile(source + "/a/A.java", kConverts);
+    for (const Case& c : cases) {
+        writeFile(rules, c.rules);
+        CommandResult result = convertTree();
+        EXPECT_EQ(2, result.exitCode) << result.output;
+        EXPECT_EQ("nidus-convert: the rule file " + rules + " " + c.reason + "\n", result.output);
+        EXPECT_TRUE(listTree(output).empty());
+    }
+}
+
+TEST_F(CommandLineTest, CopiesAndConvertedFilesKeepTheirPermissionBits) {
+    writeFile(source + "/a/A.java", kConverts);
+    writeFile(source + "/run.sh", "#!/bin/sh\n");
+    chmod((source + "/run.sh").c_str(), 0755);
+    chmod((source + "/a/A.java").c_str(), 0640);
+    CommandResult result = convertTree();
+    EXPECT_EQ(0, result.exitCode) << result.output;
+    EXPECT_EQ(0755u, mode(output + "/run.sh"));
+    EXPECT_EQ(0640u, mode(output + "/a/A.java"));
+    EXPECT_NE(kConverts, converted());
+}
+
+TEST_F(CommandLineTest, AStagingFolderLeftByADeadRunIsRemoved) {
+    writeFile(source + "/a/A.java", kConverts);
+    writeFile(output + "/.nidus-convert-staging/a/A.java", "half a file");
+    CommandResult result = convertTree();
+    EXPECT_EQ(0, result.exitCode) << result.output;
+    EXPECT_EQ(std::vector<std::string>{"a/A.java"}, listTree(output));
+    EXPECT_NE(kConverts, converted());
+}
+
+TEST_F(CommandLineTest, ASignalEndsTheRunBetweenFilesWithTheSummarySoFar) {
+    writeFile(source + "/a/A.java", kConverts);
+    writeFile(source + "/b/C.java", kDriver);
+    writeFile(source + "/c/Z.java", kConverts);
+    struct Case {
+        const char* signal;
+        int exitCode;
+    };
+    for (const Case& c : {Case{"INT", 130}, Case{"TERM", 143}}) {
+        safety::fs::remove_all(output);
+        // The run waits at its question on a pipe that stays open; the
+        // signal comes then.
+        std::string script = "cd " + quote(root) + " && rm -f fifo log && mkfifo fifo || exit 1; " +
+                             NIDUS_CONVERT + " --answer ask --rules " + quote(rules) + " -o " +
+                             quote(output) + " " + quote(source) +
+                             " <fifo >log 2>&1 & pid=$!; exec 3>" + quote(root + "/fifo") +
+                             "; for i in $(seq 100); do grep -q 'Answer y' " +
+                             quote(root + "/log") + " && break; sleep 0.1; done; kill -" +
+                             c.signal + " $pid; wait $pid; echo \"exit $?\"; cat " +
+                             quote(root + "/log");
+        CommandResult result = runCommand("sh -c " + quote(script));
+        EXPECT_EQ(0u, result.output.find("exit " + std::to_string(c.exitCode) + "\n"))
+            << result.output;
+        EXPECT_TRUE(contains(result.output, std::string("nidus-convert: interrupted by SIG") +
+                                                c.signal + " after 2 of 3 files"))
+            << result.output;
+        EXPECT_TRUE(contains(result.output, "2 files: 1 converted")) << result.output;
+        EXPECT_EQ((std::vector<std::string>{"a/A.java", "b/C.java"}), listTree(output));
+        EXPECT_EQ(kDriver, readFile(output + "/b/C.java"));
+        EXPECT_FALSE(safety::fs::exists(output + "/.nidus-convert-staging"));
+    }
 }
 
 }  // namespace
