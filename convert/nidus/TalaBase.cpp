@@ -38,10 +38,7 @@ int TalaBase::copySourceFile() {
     output += relative;
     if (platform::pathAccess(output) != 0 && makeDirectories(output) != 0) return -1;
     std::string name = host->getFileName();
-    // Whether the copy itself succeeded is not part of the result: the file
-    // counts as handled once its place in the output tree exists.
-    platform::copyFile(source + name, output + name);
-    return 0;
+    return platform::copyFile(source + name, output + name);
 }
 
 int TalaBase::openOutputFile() {
