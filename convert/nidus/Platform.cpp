@@ -93,6 +93,12 @@ FILE* openTextFile(const std::string& path) {
     return file;
 }
 
+int closeTextFile(FILE* file) {
+    bool failed = ferror(file) != 0;
+    if (fclose(file) != 0) failed = true;
+    return failed ? -1 : 0;
+}
+
 }  // namespace platform
 }  // namespace tala
 
@@ -209,6 +215,12 @@ int makeDirectory(const std::string& path) {
 
 FILE* openTextFile(const std::string& path) {
     return fopen(path.c_str(), "w+");
+}
+
+int closeTextFile(FILE* file) {
+    bool failed = ferror(file) != 0;
+    if (fclose(file) != 0) failed = true;
+    return failed ? -1 : 0;
 }
 
 }  // namespace platform

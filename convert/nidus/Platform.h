@@ -50,5 +50,9 @@ int makeDirectory(const std::string& path);
 // Opens a file for text output, created or truncated; null on failure.
 FILE* openTextFile(const std::string& path);
 
+// Closes a file opened by openTextFile. Returns -1 when any earlier write to
+// it failed or when the close fails (it flushes what is buffered), else 0.
+int closeTextFile(FILE* file);
+
 }  // namespace platform
 }  // namespace tala
