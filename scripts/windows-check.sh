@@ -81,9 +81,10 @@ setup() {
 }
 
 # tinyxml2 comes from Debian's source package of the release in use, patches
-# applied; the folder is git-ignored. Sets tinyxml2_source.
+# applied; the folder is git-ignored. Sets tinyxml2_source. -H: in a worktree
+# third_party may be a link to the main checkout's folder.
 find_tinyxml2() {
-  tinyxml2_source=$(find "$third_party" -maxdepth 2 -name tinyxml2.cpp -printf '%h\n' 2>/dev/null |
+  tinyxml2_source=$(find -H "$third_party" -maxdepth 2 -name tinyxml2.cpp -printf '%h\n' 2>/dev/null |
     head -n1 || true)
 }
 

@@ -29,6 +29,32 @@ TEST_F(FileCycle, ConversionCountedOpensOutputThenClosesIt) {
     EXPECT_EQ(lines("x\ny\n"), finishWriting());
 }
 
+// Output that does not reach the disk fails the file: /dev/full takes the
+// open and refuses the writes, at the close for a short text and already
+// while writing for a long one.
+TEST_F(FileCycle, OutputThatCannotBeWrittenFailsTheFileWithWriteFail) {
+    if (kSeparator != '/') GTEST_SKIP() << "needs /dev/full";
+    load();
+    for (size_t length : {size_t(5), size_t(200000)}) {
+        SCOPED_TRACE(std::to_string(length) + " bytes");
+        host.log.clear();
+        host.outPath = "/dev/";
+        sourceFile("import net.olddb.Probe;\n", "", "full");
+        beginWriting();
+        EXPECT_EQ(0, plugin->outputText(std::string(length, 'x')));
+        EXPECT_EQ(-1, plugin->endFile());
+        EXPECT_EQ((std::vector<LogLine>{{"Write /dev/full fail!", "", "TalaBase", 102}}), log());
+        // The file is closed: the next file starts afresh.
+        host.log.clear();
+        host.outPath = "";
+        sourceFile("import net.olddb.Probe;\n");
+        beginWriting();
+        EXPECT_EQ(0, plugin->outputText("next"));
+        EXPECT_EQ(lines("next\n"), finishWriting());
+        EXPECT_TRUE(log().empty());
+    }
+}
+
 TEST_F(FileCycle, KeepOriginalStatementCopiesEvenWithConversions) {
     load();
     const std::string source = "import net.olddb.Probe;\n";

@@ -118,15 +118,75 @@ TEST_F(Workspace, LargeBinaryFileIsCopiedByteForByte) {
     EXPECT_COPIED(source, written());
 }
 
-// Once its directory exists the file counts as handled, copied or not.
-TEST_F(Workspace, CopyThatFailsIsNotReported) {
+// A copy that cannot be completed fails the file: the host then knows the
+// output tree lacks it. /dev/full takes the open and fails the writes, at the
+// close for a short file and during the copy for a long one.
+TEST_F(Workspace, CopyThatCannotBeWrittenFailsTheFile) {
+    struct Case {
+        const char* name;
+        bool posixOnly;
+        std::string content;
+    };
+    const Case cases[] = {
+        {"directory in the way", false, kSource},
+        {"full device, short file", true, kSource},
+        {"full device, long file", true, std::string(200000, 'x')},
+    };
     load();
-    sourceFile(kSource);
-    makeDirs(outputPath());
-    EXPECT_EQ(0, copyFile());
-    EXPECT_TRUE(std::filesystem::is_directory(outputPath()));
+    for (const Case& c : cases) {
+        if (c.posixOnly && kSeparator != '/') continue;
+        SCOPED_TRACE(c.name);
+        if (c.posixOnly) {
+            host.outPath = "/dev/";
+            sourceFile(c.content, "", "full");
+        } else {
+            host.outPath = "";
+            sourceFile(c.content);
+            makeDirs(outputPath());
+        }
+        const auto modeBefore = std::filesystem::status(outputPath()).permissions();
+        EXPECT_EQ(-1, copyFile());
+        // What stands in the way is written to at most, never changed.
+        EXPECT_EQ(modeBefore, std::filesystem::status(outputPath()).permissions());
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(host.srcPath + "Convert" + kSep + "Main.java"));
     EXPECT_TRUE(log().empty());
     EXPECT_TRUE(boxes().empty());
+}
+
+// A copy keeps the source's permission bits, over an existing output file
+// too: a script keeps its execute bit.
+TEST_F(Workspace, CopyKeepsThePermissionBitsOfTheSource) {
+    if (kSeparator != '/') GTEST_SKIP() << "permission bits are POSIX";
+    using std::filesystem::perms;
+    struct Case {
+        const char* name;
+        perms source;
+        bool outputExists;
+    };
+    const Case cases[] = {
+        {"executable script", perms(0755), false},
+        {"private file", perms(0600), false},
+        {"executable over a private output", perms(0750), true},
+        {"read-only file", perms(0444), false},
+    };
+    load();
+    int file = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string content = "#!/bin/sh\necho " + std::to_string(++file) + "\n";
+        sourceFile(content, "bin" + kSep, "run" + std::to_string(file) + ".sh");
+        std::filesystem::permissions(host.srcPath + host.relPath + host.fileName, c.source);
+        if (c.outputExists) {
+            makeDirs(host.srcPath + "Convert" + kSep + host.relPath);
+            writeFile(outputPath(), "an older output\n");
+            std::filesystem::permissions(outputPath(), perms(0600));
+        }
+        EXPECT_EQ(0, copyFile());
+        EXPECT_COPIED(content, written());
+        EXPECT_EQ(c.source, std::filesystem::status(outputPath()).permissions());
+    }
+    EXPECT_TRUE(log().empty());
 }
 
 TEST_F(Workspace, CopyOntoTheSourceFileItselfLeavesItIntact) {

@@ -26,6 +26,25 @@ HMODULE moduleHandle = nullptr;
 
 using MessageBoxFunction = int(WINAPI*)(HWND, LPCSTR, LPCSTR, UINT);
 
+// The identity of an existing file: its volume and its index on it.
+bool fileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+    HANDLE file =
+        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool known = GetFileInformationByHandle(file, &info) != 0;
+    CloseHandle(file);
+    return known;
+}
+
+bool sameFile(const std::string& first, const std::string& second) {
+    BY_HANDLE_FILE_INFORMATION a{};
+    BY_HANDLE_FILE_INFORMATION b{};
+    return fileIdentity(first, a) && fileIdentity(second, b) &&
+           a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+}
+
 }  // namespace
 
 std::string getModulePath() {
@@ -54,7 +73,9 @@ int messageBox(const std::string& text, const std::string& caption, unsigned fla
     return function(nullptr, text.c_str(), caption.c_str(), flags);
 }
 
+// A file copied onto itself is already in place; CopyFileA would fail.
 int copyFile(const std::string& from, const std::string& to) {
+    if (sameFile(from, to)) return 0;
     return CopyFileA(from.c_str(), to.c_str(), FALSE) ? 0 : -1;
 }
 
@@ -70,6 +91,12 @@ FILE* openTextFile(const std::string& path) {
     FILE* file = nullptr;
     if (fopen_s(&file, path.c_str(), "wt+") != 0) return nullptr;
     return file;
+}
+
+int closeTextFile(FILE* file) {
+    bool failed = ferror(file) != 0;
+    if (fclose(file) != 0) failed = true;
+    return failed ? -1 : 0;
 }
 
 }  // namespace platform
@@ -122,6 +149,27 @@ bool sameFile(const std::string& first, const std::string& second) {
            a.st_ino == b.st_ino;
 }
 
+// Copies in to out; -1 when a read or a write fails.
+int copyContent(FILE* in, FILE* out) {
+    char buffer[65536];
+    size_t count = 0;
+    while ((count = fread(buffer, 1, sizeof buffer, in)) > 0) {
+        if (fwrite(buffer, 1, count, out) != count) return -1;
+    }
+    return ferror(in) ? -1 : 0;
+}
+
+// Gives out the permission bits of in, as a Windows copy keeps a file's
+// attributes. Only a regular file takes them: a device or pipe named as the
+// target is written to, never changed.
+int copyMode(FILE* in, FILE* out) {
+    struct stat source {};
+    struct stat target {};
+    if (fstat(fileno(in), &source) != 0 || fstat(fileno(out), &target) != 0) return -1;
+    if (!S_ISREG(target.st_mode)) return 0;
+    return fchmod(fileno(out), source.st_mode & 0777) == 0 ? 0 : -1;
+}
+
 }  // namespace
 
 std::string getModulePath() {
@@ -140,10 +188,10 @@ int messageBox(const std::string& text, const std::string& caption, unsigned fla
     return (flags & kButtonMask) == kYesNoButtons ? 6 : 1;
 }
 
-// Copying a file onto itself fails and leaves it alone, as on Windows;
-// opening the target first would otherwise empty the source.
+// A file copied onto itself is already in place and left alone: opening
+// the target would otherwise empty the source.
 int copyFile(const std::string& from, const std::string& to) {
-    if (sameFile(from, to)) return -1;
+    if (sameFile(from, to)) return 0;
     FILE* in = fopen(from.c_str(), "rb");
     if (in == nullptr) return -1;
     FILE* out = fopen(to.c_str(), "wb");
@@ -151,16 +199,7 @@ int copyFile(const std::string& from, const std::string& to) {
         fclose(in);
         return -1;
     }
-    char buffer[65536];
-    size_t count = 0;
-    int result = 0;
-    while ((count = fread(buffer, 1, sizeof buffer, in)) > 0) {
-        if (fwrite(buffer, 1, count, out) != count) {
-            result = -1;
-            break;
-        }
-    }
-    if (ferror(in)) result = -1;
+    int result = copyContent(in, out) == 0 && copyMode(in, out) == 0 ? 0 : -1;
     fclose(in);
     if (fclose(out) != 0) result = -1;
     return result;
@@ -176,6 +215,12 @@ int makeDirectory(const std::string& path) {
 
 FILE* openTextFile(const std::string& path) {
     return fopen(path.c_str(), "w+");
+}
+
+int closeTextFile(FILE* file) {
+    bool failed = ferror(file) != 0;
+    if (fclose(file) != 0) failed = true;
+    return failed ? -1 : 0;
 }
 
 }  // namespace platform

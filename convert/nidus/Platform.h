@@ -36,7 +36,9 @@ std::string getModulePath();
 // 6 for Yes, 7 for No.
 int messageBox(const std::string& text, const std::string& caption, unsigned flags);
 
-// Copies a file, overwriting the target. Returns 0 or -1.
+// Copies a file with its permission bits, overwriting the target. Returns 0,
+// or -1 when the copy is missing or incomplete. A file copied onto itself is
+// left alone and counts as copied.
 int copyFile(const std::string& from, const std::string& to);
 
 // 0 when the path exists, -1 when it does not.
@@ -47,6 +49,10 @@ int makeDirectory(const std::string& path);
 
 // Opens a file for text output, created or truncated; null on failure.
 FILE* openTextFile(const std::string& path);
+
+// Closes a file opened by openTextFile. Returns -1 when any earlier write to
+// it failed or when the close fails (it flushes what is buffered), else 0.
+int closeTextFile(FILE* file);
 
 }  // namespace platform
 }  // namespace tala

@@ -38,10 +38,7 @@ int TalaBase::copySourceFile() {
     output += relative;
     if (platform::pathAccess(output) != 0 && makeDirectories(output) != 0) return -1;
     std::string name = host->getFileName();
-    // Whether the copy itself succeeded is not part of the result: the file
-    // counts as handled once its place in the output tree exists.
-    platform::copyFile(source + name, output + name);
-    return 0;
+    return platform::copyFile(source + name, output + name);
 }
 
 int TalaBase::openOutputFile() {
@@ -55,7 +52,10 @@ int TalaBase::openOutputFile() {
     closeOutputFile();
     path += host->getFileName();
     outputFile = platform::openTextFile(path);
-    if (outputFile != nullptr) return 0;
+    if (outputFile != nullptr) {
+        outputPath = path;
+        return 0;
+    }
     // snprintf cuts a text longer than the buffer instead of overflowing it.
     char message[kMessageBufferSize];
     snprintf(message, sizeof message, kCreateFail, path.c_str());
@@ -90,10 +90,17 @@ bool TalaBase::outputActive() const {
     return outputFile != nullptr && !keepOriginal;
 }
 
-void TalaBase::closeOutputFile() {
-    if (outputFile == nullptr) return;
-    fclose(outputFile);
+int TalaBase::closeOutputFile() {
+    if (outputFile == nullptr) return 0;
+    int result = platform::closeTextFile(outputFile);
     outputFile = nullptr;
+    return result;
+}
+
+int TalaBase::finishOutputFile() {
+    if (closeOutputFile() == 0) return 0;
+    writeLog(kLayer, "Write " + outputPath + " fail!", __LINE__);
+    return -1;
 }
 
 void TalaBase::write(const std::string& text) {

@@ -37,7 +37,11 @@ protected:
     const char* pick(const char* english, const char* chinese) const;
     // True when text is written: a file is open and the file is converted.
     bool outputActive() const;
-    void closeOutputFile();
+    // Closes the output file; -1 when a write to it or the close failed.
+    int closeOutputFile();
+    // Closes the output file at the end of the writing pass; a failed write
+    // fails the file and is logged with the output path.
+    int finishOutputFile();
     // Writes text to the output file, which the caller knows to be open.
     void write(const std::string& text);
     // Sends an internal error to the host's log, as the named layer.
@@ -46,6 +50,7 @@ protected:
 
     IConvertHost* host;
     FILE* outputFile = nullptr;
+    std::string outputPath;
     std::string language;
     bool keepOriginal = false;
     uint32_t changeCount = 0;

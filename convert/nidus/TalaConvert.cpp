@@ -98,10 +98,7 @@ int TalaConvert::reserved3(int, int) {
 }
 
 int TalaConvert::endFile() {
-    if (outputFile != nullptr) {
-        closeOutputFile();
-        return 0;
-    }
+    if (outputFile != nullptr) return finishOutputFile();
     if (!keepOriginal && changeCount != 0) {
         resetFileState();
         return openOutputFile() == 0 ? kRunAgain : -1;
