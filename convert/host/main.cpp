@@ -1,6 +1,7 @@
 // nidus-convert: converts a Java source tree with the nidus plug-in.
 // Options, the plug-in's rule file, the run and its summary; exit codes
-// 0 (nothing failed), 1 (some files failed), 2 (usage error).
+// 0 (nothing failed), 1 (some files failed), 2 (the run did not start),
+// 130 and 143 (interrupted).
 #include <unistd.h>
 
 #include <cstdio>
@@ -34,14 +35,16 @@ constexpr char kUsage[] =
     "  --language English|Chinese\n"
     "                      language of the plug-in's messages (default: English)\n"
     "  --answer ask|yes|no how the plug-in's questions are answered (default: ask\n"
-    "                      when standard input is a terminal, else yes)\n"
+    "                      when standard input is a terminal, else no)\n"
     "  --plugin FILE       the plug-in library (default: libnidus.so beside this\n"
     "                      program, else the one it was built with)\n"
     "  -h, --help          this text\n"
     "  --version           the version\n"
     "\n"
-    "Exit codes: 0 nothing failed, 1 some files failed (kept unchanged, listed),\n"
-    "2 usage error (missing directory, unreadable rules, plug-in not loadable).\n";
+    "Exit codes: 0 every file in the output as it should be, 1 some files failed\n"
+    "(listed with their reasons), 2 the run did not start (bad options, output root\n"
+    "that is or holds the source, rules that do not read, plug-in not loadable),\n"
+    "130 or 143 interrupted by SIGINT or SIGTERM.\n";
 
 struct Options {
     std::string source;
