@@ -295,6 +295,12 @@ std::vector<std::string> JavaSource::unresolvedRuleNames(const RuleFacts& rules)
     return names;
 }
 
+void JavaSource::cutLeaves() {
+    tokens.clear();
+    layout.clear();
+    if (tree != nullptr) collectLeaves(ts_tree_root_node(static_cast<TSTree*>(tree)), source, tokens);
+}
+
 void JavaSource::build(const TreeTypes& types, const RuleFacts& rules) {
     tokens.clear();
     layout.clear();

@@ -143,6 +143,9 @@ public:
     void build(const TreeTypes& types, const RuleFacts& rules);
 
     const std::vector<Leaf>& leaves() const { return tokens; }
+    // Cuts the parsed text into its leaves only, without names or layout
+    // (for comparing two texts token by token). Needs parse().
+    void cutLeaves();
 
     // Unresolved member and method names (see Leaf) that a rule changes
     // elsewhere: "line 12: text".

@@ -34,6 +34,7 @@ bool writeAll(int fd, const char* data, size_t count) {
     while (count > 0) {
         ssize_t written = write(fd, data, count);
         if (written < 0 && errno == EINTR) continue;
+        if (written == 0) errno = ENOSPC;
         if (written <= 0) return false;
         data += written;
         count -= static_cast<size_t>(written);
@@ -110,6 +111,20 @@ bool OutputTree::stageCopy(const std::string& sourcePath, const std::string& rel
     bool ok = out >= 0 && copyContent(in, out) && fchmod(out, status.st_mode & 0777) == 0;
     if (!ok) reason = systemReason("cannot write", target);
     close(in);
+    if (out >= 0 && close(out) != 0 && ok) {
+        reason = systemReason("cannot write", target);
+        ok = false;
+    }
+    return ok;
+}
+
+bool OutputTree::stageText(const std::string& text, const std::string& rel,
+                           std::string& reason) const {
+    if (!makeFolders(stagingRoot, rel, true, reason)) return false;
+    std::string target = stagedPath(rel);
+    int out = open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+    bool ok = out >= 0 && writeAll(out, text.data(), text.size());
+    if (!ok) reason = systemReason("cannot write", target);
     if (out >= 0 && close(out) != 0 && ok) {
         reason = systemReason("cannot write", target);
         ok = false;

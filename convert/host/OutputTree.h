@@ -38,6 +38,9 @@ public:
     // bits, checking every read, write and close. false with reason.
     bool stageCopy(const std::string& sourcePath, const std::string& rel,
                    std::string& reason) const;
+    // Writes text as the staged file for rel, checking every write and the
+    // close. false with reason.
+    bool stageText(const std::string& text, const std::string& rel, std::string& reason) const;
     // Stages a symbolic link with the given target text.
     bool stageLink(const std::string& target, const std::string& rel, std::string& reason) const;
     // Gives the staged file the permission bits of the source file.

@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "Interrupt.h"
+#include "LayoutRestore.h"
 #include "Plugin.h"
 
 namespace host {
@@ -188,8 +189,8 @@ void Runner::convertThroughPlugin(const std::string& rel, FileReport& report) {
     desk.fileMessages.clear();
     desk.declined.clear();
     std::unique_ptr<JavaSource> source;
+    std::string text;
     if (endsWith(rel, ".java")) {
-        std::string text;
         source = std::make_unique<JavaSource>();
         if (!readFile(options.sourceDir + rel, text)) {
             report.result = FileResult::kFailed;
@@ -220,7 +221,8 @@ void Runner::convertThroughPlugin(const std::string& rel, FileReport& report) {
     }
     finishPlugin(report, result, converted);
     if (report.result != FileResult::kConverted) return;
-    if (!checkStaged(report, source.get()) || !place(report) || !source) return;
+    if (!checkStaged(report, source.get(), text) || !place(report) || !source) return;
+    if (report.result != FileResult::kConverted) return;
     report.leftAsWritten = source->unresolvedRuleNames(options.rules);
 }
 
@@ -260,7 +262,8 @@ void Runner::finishPlugin(FileReport& report, int result, bool converted) {
 // A converted Java file must be there, not empty, and parse again (a rule's
 // replacement text may not be Java); otherwise the unchanged source takes
 // its place.
-bool Runner::checkStaged(FileReport& report, const JavaSource* source) {
+bool Runner::checkStaged(FileReport& report, const JavaSource* source,
+                         const std::string& sourceText) {
     std::string staged = output.stagedPath(report.path);
     std::string text;
     std::string why;
@@ -271,13 +274,41 @@ bool Runner::checkStaged(FileReport& report, const JavaSource* source) {
         why = "the converted text is empty";
     } else if (source != nullptr && !converted.parse(text)) {
         why = "the converted text does not parse (" + converted.reason() + ")";
-    } else if (output.keepMode(options.sourceDir + report.path, report.path, why)) {
-        return true;
+    } else {
+        if (source != nullptr && options.sourceLayout)
+            restoreStaged(report, *source, sourceText, text, converted);
+        if (report.result == FileResult::kFailed) return false;
+        if (output.keepMode(options.sourceDir + report.path, report.path, why)) return true;
     }
     output.drop(report.path);
     report.result = FileResult::kFailed;
     keepUnchanged(report, why);
     return false;
+}
+
+// The converted text in the source's layout, staged in place of the
+// plug-in's; a file whose tokens did not change at all is the source
+// itself, unchanged. Where the layout cannot be restored the plug-in's
+// stays, with a note.
+void Runner::restoreStaged(FileReport& report, const JavaSource& source,
+                           const std::string& sourceText, const std::string& convertedText,
+                           JavaSource& converted) {
+    std::string text;
+    std::string reason;
+    switch (restoreFile(sourceText, source, convertedText, converted, text, reason)) {
+    case Restored::kFailed:
+        report.layoutNote = "layout as the plug-in wrote it: " + reason;
+        return;
+    case Restored::kUnchanged:
+        report.result = FileResult::kCopied;
+        break;
+    case Restored::kChanged:
+        break;
+    }
+    if (output.stageText(text, report.path, reason)) return;
+    output.drop(report.path);
+    report.result = FileResult::kFailed;
+    keepUnchanged(report, "the converted text cannot be written: " + reason);
 }
 
 // The source, byte for byte, in the output instead of what failed; the

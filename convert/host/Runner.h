@@ -20,6 +20,9 @@ struct RunOptions {
     std::string outputDir;  // absolute, ending in "/"; empty for SOURCE/Convert/
     RuleFacts rules;
     bool progress = false;  // show a progress line on standard error
+    // Converted files get the source's layout back; false keeps the
+    // plug-in's own layout.
+    bool sourceLayout = true;
 };
 
 // kRefused: the plug-in would not start the file (its rules did not load).
@@ -36,6 +39,9 @@ struct FileReport {
     // Of a converted file: names a rule renames, left as written because
     // the types of their receivers are not known.
     std::vector<std::string> leftAsWritten;
+    // Of a converted file that keeps the plug-in's layout: why the
+    // source's could not be restored.
+    std::string layoutNote;
 };
 
 struct RunReport {
@@ -77,7 +83,9 @@ private:
     int playSteps(const JavaSource& source);
     int runPasses(const JavaSource* source, bool& converted, bool& refused);
     void finishPlugin(FileReport& report, int result, bool converted);
-    bool checkStaged(FileReport& report, const JavaSource* source);
+    bool checkStaged(FileReport& report, const JavaSource* source, const std::string& sourceText);
+    void restoreStaged(FileReport& report, const JavaSource& source, const std::string& sourceText,
+                       const std::string& convertedText, JavaSource& converted);
     void keepUnchanged(FileReport& report, const std::string& why);
     bool place(FileReport& report);
 };

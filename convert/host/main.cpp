@@ -36,6 +36,9 @@ constexpr char kUsage[] =
     "                      language of the plug-in's messages (default: English)\n"
     "  --answer ask|yes|no how the plug-in's questions are answered (default: ask\n"
     "                      when standard input is a terminal, else no)\n"
+    "  --layout source|plugin\n"
+    "                      layout of converted files: the source's, changed only\n"
+    "                      where the rules changed it (default), or the plug-in's own\n"
     "  --plugin FILE       the plug-in library (default: libnidus.so beside this\n"
     "                      program, else the one it was built with)\n"
     "  -h, --help          this text\n"
@@ -53,6 +56,7 @@ struct Options {
     std::string language = "English";
     std::string answer;
     std::string plugin;
+    std::string layout = "source";
 };
 
 int usageError(const std::string& reason) {
@@ -108,6 +112,8 @@ int parseOptions(int argc, char** argv, Options& options, bool& done) {
             ok = value(options.answer);
         } else if (arg == "--plugin") {
             ok = value(options.plugin);
+        } else if (arg == "--layout") {
+            ok = value(options.layout);
         } else if (!arg.empty() && arg[0] == '-') {
             return usageError("unknown option " + arg + " (see --help)");
         } else if (options.source.empty()) {
@@ -120,6 +126,8 @@ int parseOptions(int argc, char** argv, Options& options, bool& done) {
     if (options.source.empty()) return usageError("no source directory given (see --help)");
     if (options.language != "English" && options.language != "Chinese")
         return usageError("--language must be English or Chinese");
+    if (options.layout != "source" && options.layout != "plugin")
+        return usageError("--layout must be source or plugin");
     if (!options.answer.empty() && options.answer != "ask" && options.answer != "yes" &&
         options.answer != "no")
         return usageError("--answer must be ask, yes or no");
@@ -161,6 +169,17 @@ std::string oneLine(std::string text) {
     return text;
 }
 
+// Converted files whose source layout could not be restored.
+void printLayoutNotes(const host::RunReport& report) {
+    bool any = false;
+    for (const host::FileReport& file : report.files) {
+        if (file.layoutNote.empty()) continue;
+        if (!any) printf("converted in the plug-in's own layout:\n");
+        any = true;
+        printf("  %s: %s\n", file.path.c_str(), file.layoutNote.c_str());
+    }
+}
+
 void printSummary(const host::RunReport& report, const std::string& output) {
     size_t total = report.files.size();
     printf(
@@ -170,6 +189,7 @@ void printSummary(const host::RunReport& report, const std::string& output) {
         host::messageDesk().questions, report.seconds);
     printf("output: %s\n", output.c_str());
     printLinks(report);
+    printLayoutNotes(report);
     printLeftAsWritten(report);
     if (report.failed == 0) return;
     printf("failed files (kept unchanged in the output where they could be read and written):\n");
@@ -259,6 +279,7 @@ int main(int argc, char** argv) {
     if (!loadLog.empty()) loadLog += ")";
 
     run.progress = isatty(STDERR_FILENO) != 0;
+    run.sourceLayout = options.layout == "source";
     if (!tree.prepare(reason)) return usageError(reason);
     host::catchInterrupts();
     host::Runner runner(run, service, *loaded.convert, tree);
