@@ -501,5 +501,34 @@ TEST_F(CommandLineTest, ASignalEndsTheRunBetweenFilesWithTheSummarySoFar) {
     }
 }
 
+TEST_F(CommandLineTest, TokensThatTheRulesKeepLeaveTheFileByteForByteAndUncounted) {
+    writeFile(rules,
+              "<KeyWords><Key kind=\"package\" code=\"olddb\"/></KeyWords>\n"
+              "<Imports><item code=\"net.olddb.Session\"><change "
+              "code=\"net.olddb.Session\"/></item></Imports>\n"
+              "<Classes><class src=\"Session\" to=\"Session\"/></Classes>\n"
+              "<Methods><method src=\"run\" to=\"run\"/></Methods>\n");
+    std::string spaced = std::string(kConverts) + "  // trailing  \n\n\n";
+    writeFile(source + "/a/A.java", spaced);
+    CommandResult result = convertTree();
+    EXPECT_EQ(0, result.exitCode) << result.output;
+    EXPECT_TRUE(contains(result.output, "1 files: 0 converted, 1 copied unchanged")) << result.output;
+    EXPECT_EQ(spaced, converted());
+}
+
+TEST_F(CommandLineTest, AFileTooChangedToAlignKeepsThePluginsLayoutAndIsListed) {
+    std::string calls;
+    for (int i = 0; i < 2100; ++i) calls += "        s.run(\"x\");\n";
+    writeFile(source + "/a/A.java", "package a;\n\nimport net.olddb.Session;\n\nclass A {\n"
+                                    "    void f(Session s) {\n" + calls + "    }\n}\n");
+    CommandResult result = convertTree();
+    EXPECT_EQ(0, result.exitCode) << result.output;
+    EXPECT_TRUE(contains(result.output, "converted in the plug-in's own layout:\n"
+                                        "  a/A.java: layout as the plug-in wrote it: more than "
+                                        "4000 tokens differ\n"))
+        << result.output;
+    EXPECT_TRUE(contains(converted(), "class A\n{\n")) << converted().substr(0, 200);
+}
+
 }  // namespace
 }  // namespace hosttest

@@ -63,6 +63,7 @@ TEST_P(CorpusTest, ConvertsToTheExpectedText) {
         EXPECT_EQ(corpusCase.input, output) << "the file should be copied byte for byte";
     } else {
         EXPECT_EQ(corpusCase.expected, output);
+        EXPECT_EQ(std::vector<std::string>(), layoutFaults(corpusCase.input, output));
         host::JavaSource parsed;
         EXPECT_TRUE(parsed.parse(output)) << "converted output does not parse: " << parsed.reason();
     }

@@ -1,5 +1,6 @@
 // The bundled example: converting examples/jdbc-migration/src with its
-// config.xml gives the golden tree in expected/, which compiles against
+// config.xml gives the golden tree in expected/ (in the source's layout;
+// expected-plugin-layout/ with --layout plugin), which compiles against
 // the new vendor's stubs as the source compiles against the old one's.
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@ namespace fs = std::filesystem;
 
 const std::string kSource = NIDUS_EXAMPLE_DIR "/src";
 const std::string kExpected = NIDUS_EXAMPLE_DIR "/expected";
+const std::string kExpectedPluginLayout = NIDUS_EXAMPLE_DIR "/expected-plugin-layout";
 const std::string kRules = NIDUS_EXAMPLE_DIR "/config.xml";
 
 std::vector<std::string> javaFiles(const std::string& root) {
@@ -31,8 +33,17 @@ protected:
 
     static void SetUpTestSuite() {
         output = makeTempDir() + "/out";
-        result = runCommand(std::string(NIDUS_CONVERT) + " --rules " + quote(kRules) + " -o " +
-                            quote(output) + " " + quote(kSource));
+        result = convert("", output);
+    }
+    static CommandResult convert(const std::string& options, const std::string& into) {
+        return runCommand(std::string(NIDUS_CONVERT) + " " + options + " --rules " +
+                          quote(kRules) + " -o " + quote(into) + " " + quote(kSource));
+    }
+    static void expectSameTree(const std::string& expectedDir, const std::string& outputDir) {
+        std::vector<std::string> expected = listTree(expectedDir);
+        ASSERT_EQ(expected, listTree(outputDir));
+        for (const std::string& rel : expected)
+            EXPECT_EQ(readFile(expectedDir + "/" + rel), readFile(outputDir + "/" + rel)) << rel;
     }
 };
 
@@ -46,10 +57,25 @@ TEST_F(ExampleTest, ConvertsWithoutFailures) {
 }
 
 TEST_F(ExampleTest, OutputIsTheGoldenTreeByteForByte) {
-    std::vector<std::string> expected = listTree(kExpected);
-    ASSERT_EQ(expected, listTree(output));
-    for (const std::string& rel : expected)
-        EXPECT_EQ(readFile(kExpected + "/" + rel), readFile(output + "/" + rel)) << rel;
+    expectSameTree(kExpected, output);
+}
+
+TEST_F(ExampleTest, ConvertedFilesKeepTheSourcesLayout) {
+    for (const std::string& rel : listTree(kSource))
+        EXPECT_EQ(std::vector<std::string>(),
+                  layoutFaults(readFile(kSource + "/" + rel), readFile(output + "/" + rel)))
+            << rel;
+}
+
+TEST_F(ExampleTest, ThePluginsOwnLayoutIsItsGoldenTree) {
+    std::string plugin = makeTempDir() + "/out";
+    CommandResult run = convert("--layout plugin", plugin);
+    EXPECT_EQ(0, run.exitCode) << run.output;
+    expectSameTree(kExpectedPluginLayout, plugin);
+    // The layout check above tells the two layouts apart.
+    std::string rel = "/com/example/inventory/db/Database.java";
+    EXPECT_NE(std::vector<std::string>(),
+              layoutFaults(readFile(kSource + rel), readFile(plugin + rel)));
 }
 
 TEST_F(ExampleTest, SourceCompilesAgainstTheOldVendor) {

@@ -208,6 +208,70 @@ std::string compileJava(const std::vector<std::string>& files, const std::string
     return result.exitCode == 0 ? std::string() : result.output;
 }
 
+namespace {
+
+std::vector<std::string> linesWithoutImports(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        size_t start = line.find_first_not_of(" \t");
+        if (start == std::string::npos || line.compare(start, 7, "import ") != 0)
+            lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string withoutBlanks(const std::string& line) {
+    std::string text;
+    for (char c : line) {
+        if (!isspace(static_cast<unsigned char>(c))) text += c;
+    }
+    return text;
+}
+
+// The line comment that ends line: from the first "//" outside quotes.
+std::string lineComment(const std::string& line) {
+    char quote = 0;
+    for (size_t i = 0; i + 1 < line.size(); ++i) {
+        if (quote != 0) {
+            if (line[i] == '\\') ++i;
+            else if (line[i] == quote) quote = 0;
+        } else if (line[i] == '"' || line[i] == '\'') {
+            quote = line[i];
+        } else if (line.compare(i, 2, "//") == 0) {
+            return line.substr(i);
+        }
+    }
+    return std::string();
+}
+
+bool endsInBlank(std::string line) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return !line.empty() && (line.back() == ' ' || line.back() == '\t');
+}
+
+}  // namespace
+
+std::vector<std::string> layoutFaults(const std::string& source, const std::string& output) {
+    std::vector<std::string> before = linesWithoutImports(source);
+    std::vector<std::string> after = linesWithoutImports(output);
+    if (before.size() != after.size())
+        return {std::to_string(after.size()) + " lines besides imports instead of " +
+                std::to_string(before.size())};
+    std::vector<std::string> faults;
+    for (size_t i = 0; i < before.size(); ++i) {
+        std::string at = "line " + std::to_string(i + 1) + " (imports aside): ";
+        if (before[i] != after[i] && withoutBlanks(before[i]) == withoutBlanks(after[i]))
+            faults.push_back(at + "differs only in white space: " + after[i]);
+        std::string comment = lineComment(before[i]);
+        if (!comment.empty() && lineComment(after[i]) != comment)
+            faults.push_back(at + "the line comment moved or changed: " + after[i]);
+        if (endsInBlank(after[i]) && !endsInBlank(before[i]))
+            faults.push_back(at + "gains a trailing blank: " + after[i]);
+    }
+    return faults;
+}
+
 std::vector<std::string> listTree(const std::string& dir) {
     std::vector<std::string> files;
     if (!fs::is_directory(dir)) return files;

@@ -48,6 +48,13 @@ std::string quote(const std::string& text);
 std::string compileJava(const std::vector<std::string>& files, const std::string& sourcePath);
 bool haveJavac();
 
+// What makes output, a converted file, differ from its source in layout
+// and not in content: a line count other than the source's (import lines
+// aside), a changed line that differs only in white space, a line comment
+// that is no longer one where it was, a line that gains a trailing blank.
+// One text per fault, with its line; empty when there is none.
+std::vector<std::string> layoutFaults(const std::string& source, const std::string& output);
+
 // Every regular file below dir, relative, sorted.
 std::vector<std::string> listTree(const std::string& dir);
 

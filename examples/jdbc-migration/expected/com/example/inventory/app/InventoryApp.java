@@ -14,13 +14,12 @@ import com.example.inventory.model.Item;
  * Command-line entry of the inventory tool: checks the JDBC driver, then
  * lists the items and imports new ones.
  */
-public class InventoryApp
-{
-    static final String URL = "jdbc:newdb://localhost:5000/inventory"; 
+public class InventoryApp {
+    static final String URL = "jdbc:newdb://localhost:5000/inventory";
 
     public static void main(String[] args) throws Exception {
         // The vendor's JDBC driver registers itself when its class loads.
-        Class.forName("org.newdb.jdbc.NewDriver"); 
+        Class.forName("org.newdb.jdbc.NewDriver");
         if (args.length > 0 && args[0].equals("--check")) {
             check();
             return;

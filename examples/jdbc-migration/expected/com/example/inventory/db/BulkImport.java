@@ -7,8 +7,7 @@ import org.newdb.NewTypes;
 import org.newdb.Handle;
 
 /** Loads many items at once with the vendor's bulk loader. */
-public class BulkImport
-{
+public class BulkImport {
     private final Database database;
 
     public BulkImport(Database database) {
@@ -17,10 +16,10 @@ public class BulkImport
 
     public int load(List<String[]> rows) {
         if (rows.isEmpty()) return 0;
-        Handle session = database.session(); 
-        BulkWriter loader = new BulkWriter(session); 
-        int loaded = loader.write(rows, "items", NewTypes.VARCHAR, true); 
-        session.close(); 
+        Handle session = database.session();
+        BulkWriter loader = new BulkWriter(session);
+        int loaded = loader.write(rows, "items", NewTypes.VARCHAR, true);
+        session.close();
         return loaded;
     }
 }

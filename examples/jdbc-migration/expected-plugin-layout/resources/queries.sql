@@ -1,0 +1,2 @@
+-- Queries the application runs, kept for the DBA.
+select name, NVL(count, 0) from items;
