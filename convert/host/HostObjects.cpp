@@ -209,6 +209,18 @@ void Host::setFile(const std::string& dir, const std::string& name,
     fileName = name;
     leaves = fileLeaves;
     currentBody = nullptr;
+    failed = nullptr;
+}
+
+void Host::noteFailure(const Statement& statement) {
+    if (failed == nullptr) failed = &statement;
+}
+
+bool Host::failedStatement(size_t& first, size_t& last) const {
+    if (failed == nullptr) return false;
+    first = failed->first;
+    last = failed->last;
+    return true;
 }
 
 std::vector<LogLine> Host::takeLog() {
@@ -229,7 +241,10 @@ int Host::traverseStmt(std::function<int(tala::IStmt*)> callback) {
         HostStatement stmt(*leaves, statement);
         int result = callback(&stmt);
         leaked += stmt.outstanding();
-        if (result != 0) return -1;
+        if (result != 0) {
+            noteFailure(statement);
+            return -1;
+        }
     }
     return 0;
 }

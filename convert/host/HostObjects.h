@@ -70,6 +70,10 @@ public:
     void setConverter(tala::IConvert* converter) { convert = converter; }
 
     std::vector<LogLine> takeLog();
+    // The statement of the current file that failed first: its leaves
+    // [first, last). false when none did.
+    void noteFailure(const Statement& statement);
+    bool failedStatement(size_t& first, size_t& last) const;
     int outstanding() const { return leaked; }
 
     int hasStmt() override;
@@ -95,6 +99,7 @@ private:
     tala::IConvert* convert = nullptr;
     std::vector<LogLine> log;
     int leaked = 0;
+    const Statement* failed = nullptr;
 };
 
 }  // namespace host

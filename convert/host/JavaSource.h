@@ -151,6 +151,9 @@ public:
     // elsewhere: "line 12: text".
     std::vector<std::string> unresolvedRuleNames(const RuleFacts& rules) const;
     const std::vector<Step>& steps() const { return layout; }
+    // The number of arguments of every method call, by the first byte of
+    // the method's name. Needs parse().
+    std::map<unsigned, int> callArities() const;
 
     ~JavaSource();
     JavaSource() = default;

@@ -35,7 +35,96 @@ int readAnswer(MessageDesk& desk) {
     }
 }
 
+std::string escapeQuestion(const std::string& text) {
+    std::string escaped;
+    for (char c : text) {
+        if (c == '\\') {
+            escaped += "\\\\";
+        } else if (c == '\n') {
+            escaped += "\\n";
+        } else {
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
+std::string unescapeQuestion(const std::string& text) {
+    std::string plain;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size()) {
+            plain += text[i + 1] == 'n' ? '\n' : text[i + 1];
+            ++i;
+        } else {
+            plain += text[i];
+        }
+    }
+    return plain;
+}
+
+void keepAnswer(const MessageDesk& desk, const std::string& question, int answer) {
+    if (desk.answersFile.empty()) return;
+    FILE* file = fopen(desk.answersFile.c_str(), "a");
+    if (file == nullptr) return;
+    fprintf(file, "%s\t%s\n", answer == tala::kAnswerNo ? "no" : "yes",
+            escapeQuestion(question).c_str());
+    fclose(file);
+}
+
 }  // namespace
+
+// A question not answered before in this run: a saved answer, the answer
+// mode's, or the user's on the terminal (kept in the answers file).
+int askQuestion(MessageDesk& desk, const std::string& caption, const std::string& text) {
+    ++desk.questions;
+    int answer = tala::kAnswerYes;
+    auto saved = desk.saved.find(text);
+    AnswerMode mode = saved != desk.saved.end() ? AnswerMode::kYes : desk.mode;
+    if (saved != desk.saved.end()) answer = saved->second;
+    switch (mode) {
+    case AnswerMode::kYes:
+        break;
+    case AnswerMode::kNo:
+        answer = tala::kAnswerNo;
+        break;
+    case AnswerMode::kAsk:
+        fprintf(desk.out, "\n%s: %s\n", caption.c_str(), text.c_str());
+        answer = readAnswer(desk);
+        // An answer typed on the terminal, not the end of the input.
+        if (!feof(desk.in) && !ferror(desk.in)) keepAnswer(desk, text, answer);
+        break;
+    }
+    desk.answers[text] = answer;
+    desk.asked.emplace_back(text, answer != tala::kAnswerNo);
+    return answer;
+}
+
+bool loadAnswers(const std::string& path, MessageDesk& desk, std::string& reason) {
+    desk.answersFile = path;
+    FILE* file = fopen(path.c_str(), "r");
+    if (file == nullptr) return true;
+    char buffer[4096];
+    int line = 0;
+    bool ok = true;
+    while (ok && fgets(buffer, sizeof buffer, file) != nullptr) {
+        ++line;
+        std::string text = buffer;
+        if (!text.empty() && text.back() == '\n') text.pop_back();
+        size_t tab = text.find('\t');
+        std::string word = tab == std::string::npos ? text : text.substr(0, tab);
+        if (text.empty()) continue;
+        if (tab == std::string::npos || (word != "yes" && word != "no")) {
+            reason = path + ":" + std::to_string(line) +
+                     ": not an answer (\"yes\" or \"no\", a tab and the question)";
+            ok = false;
+            break;
+        }
+        desk.saved[unescapeQuestion(text.substr(tab + 1))] =
+            word == "yes" ? tala::kAnswerYes : tala::kAnswerNo;
+    }
+    fclose(file);
+    return ok;
+}
 
 MessageDesk& messageDesk() {
     static MessageDesk desk;
@@ -176,35 +265,13 @@ extern "C" __attribute__((visibility("default"))) int MessageBoxA(void*, const c
     }
     bool question = (flags & host::kButtonMask) == host::kYesNo;
     if (!question) {
+        // Shown once, with its file, at the end of the run.
         ++desk.messages;
         desk.fileMessages.push_back(shownCaption + ": " + shownText);
-        fprintf(desk.out, "\n%s: %s\n", shownCaption.c_str(), shownText.c_str());
         return tala::kAnswerOk;
     }
-    std::string key = shownCaption + "\n" + shownText;
-    auto known = desk.answers.find(key);
-    if (known != desk.answers.end()) {
-        if (known->second == tala::kAnswerNo && desk.declined.empty()) desk.declined = shownText;
-        return known->second;
-    }
-    ++desk.questions;
-    fprintf(desk.out, "\n%s: %s\n", shownCaption.c_str(), shownText.c_str());
-    int answer = tala::kAnswerYes;
-    switch (desk.mode) {
-    case host::AnswerMode::kYes:
-        fprintf(desk.out, "(answered yes)\n");
-        break;
-    case host::AnswerMode::kNo:
-        answer = tala::kAnswerNo;
-        fprintf(desk.out, "(answered no)\n");
-        break;
-    case host::AnswerMode::kAsk:
-        answer = host::readAnswer(desk);
-        break;
-    }
-    desk.fileMessages.push_back(shownCaption + ": " + shownText +
-                                (answer == tala::kAnswerNo ? " -> no" : " -> yes"));
+    auto known = desk.answers.find(shownText);
+    int answer = known != desk.answers.end() ? known->second : host::askQuestion(desk, shownCaption, shownText);
     if (answer == tala::kAnswerNo && desk.declined.empty()) desk.declined = shownText;
-    desk.answers[key] = answer;
     return answer;
 }

@@ -28,9 +28,26 @@ struct MessageDesk {
     int messages = 0;
     std::vector<std::string> fileMessages;  // messages of the current file
     std::string declined;  // the first question of the current file answered No
+    // Every question of the run in the order asked, with its answer (true
+    // for yes).
+    std::vector<std::pair<std::string, bool>> asked;
+    // Where answers given on a terminal are kept for the next runs; empty
+    // for none.
+    std::string answersFile;
+    std::map<std::string, int> saved;  // answers read from it
 };
 
+// Reads the answers kept in path (lines of "yes" or "no", a tab and the
+// question, a line break inside it written as "\n") into the desk, which
+// keeps the file to append new ones. A missing file has none yet. false
+// with a reason naming the line that is not such a line.
+bool loadAnswers(const std::string& path, MessageDesk& desk, std::string& reason);
+
 MessageDesk& messageDesk();
+
+// Asks a question of the run for the first time; returns the plug-in's
+// answer (6 yes, 7 no).
+int askQuestion(MessageDesk& desk, const std::string& caption, const std::string& text);
 
 // GBK text as UTF-8; bytes that do not convert are kept.
 std::string gbkToUtf8(const std::string& text);

@@ -4,6 +4,7 @@
 #include <tinyxml2.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -91,7 +92,7 @@ bool checkRuleText(const std::string& path, const std::string& text, std::string
     return true;
 }
 
-bool checkRuleFile(const std::string& path, std::string& reason) {
+bool checkRuleFile(const std::string& path, std::string& reason, std::string* content) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         reason = "cannot read the rule file " + path;
@@ -99,7 +100,90 @@ bool checkRuleFile(const std::string& path, std::string& reason) {
     }
     std::ostringstream text;
     text << in.rdbuf();
+    if (content != nullptr) *content = text.str();
     return checkRuleText(path, text.str(), reason);
+}
+
+namespace {
+
+std::string attribute(const tinyxml2::XMLElement* element, const char* name) {
+    const char* value = element->Attribute(name);
+    return value != nullptr ? value : "";
+}
+
+// The element names of the rules of each section, and their key and
+// replacement attributes.
+struct SectionShape {
+    const char* section;
+    const char* element;
+};
+constexpr SectionShape kShapes[] = {{"Imports", "item"},   {"Classes", "class"},
+                                    {"Members", "member"}, {"Methods", "method"},
+                                    {"Words", "word"}};
+
+RuleEntry readEntry(const char* section, const tinyxml2::XMLElement* rule) {
+    RuleEntry entry;
+    entry.section = section;
+    entry.line = rule->GetLineNum();
+    if (std::string(section) == "Imports") {
+        entry.src = attribute(rule, "code");
+        for (auto* change = rule->FirstChildElement("change"); change != nullptr;
+             change = change->NextSiblingElement("change"))
+            entry.to += (entry.to.empty() ? "" : ", ") + attribute(change, "code");
+        return entry;
+    }
+    entry.src = attribute(rule, "src");
+    entry.to = attribute(rule, "to");
+    if (rule->Attribute("params") != nullptr) entry.params = atoi(rule->Attribute("params"));
+    return entry;
+}
+
+}  // namespace
+
+RuleSet readRuleSet(const std::string& text) {
+    RuleSet rules;
+    tinyxml2::XMLDocument document(true, tinyxml2::PRESERVE_WHITESPACE);
+    if (document.Parse(text.data(), text.size()) != tinyxml2::XML_SUCCESS) return rules;
+    for (auto* section = document.FirstChildElement(); section != nullptr;
+         section = section->NextSiblingElement()) {
+        std::string name = section->Name();
+        if (name == "KeyWords") {
+            for (auto* key = section->FirstChildElement("Key"); key != nullptr;
+                 key = key->NextSiblingElement("Key")) {
+                if (attribute(key, "kind") == "package" && !attribute(key, "code").empty())
+                    rules.keywords.push_back(attribute(key, "code"));
+            }
+        }
+        for (const SectionShape& shape : kShapes) {
+            if (name != shape.section) continue;
+            for (auto* rule = section->FirstChildElement(shape.element); rule != nullptr;
+                 rule = rule->NextSiblingElement(shape.element)) {
+                RuleEntry entry = readEntry(shape.section, rule);
+                if (entry.src.empty()) continue;
+                rules.first.emplace(entry.section + "\n" + entry.src, rules.entries.size());
+                rules.entries.push_back(entry);
+            }
+        }
+    }
+    return rules;
+}
+
+const RuleEntry* RuleSet::find(const std::string& section, const std::string& src) const {
+    auto found = first.find(section + "\n" + src);
+    return found == first.end() ? nullptr : &entries[found->second];
+}
+
+std::vector<std::string> RuleSet::duplicates(const std::string& path) const {
+    std::vector<std::string> warnings;
+    for (const RuleEntry& entry : entries) {
+        const RuleEntry* kept = find(entry.section, entry.src);
+        if (kept == &entry) continue;
+        warnings.push_back(path + ":" + std::to_string(entry.line) + ": a second " +
+                           entry.section + " rule for \"" + entry.src + "\" (the first is at line " +
+                           std::to_string(kept->line) + "); the plug-in keeps the first and "
+                           "ignores this one");
+    }
+    return warnings;
 }
 
 }  // namespace host

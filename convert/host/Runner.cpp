@@ -204,6 +204,7 @@ void Runner::convertThroughPlugin(const std::string& rel, FileReport& report) {
             return;
         }
         source->build(treeTypes, options.rules);
+        if (options.ruleSet != nullptr) report.uses = findRuleUses(*source, *options.ruleSet);
     }
     std::string dir;
     std::string name;
@@ -214,12 +215,19 @@ void Runner::convertThroughPlugin(const std::string& rel, FileReport& report) {
     int result = runPasses(source.get(), converted, refused);
     report.log = host.takeLog();
     report.messages = desk.fileMessages;
+    std::string why;
+    if (result != 0 && source) {
+        FailedStatement failed = explainFailure(*source, text, report.uses, host, desk.declined);
+        report.line = failed.line;
+        report.statement = failed.statement;
+        why = failed.reason;
+    }
     host.setFile(std::string(), std::string(), nullptr);
     if (refused) {
         report.result = FileResult::kRefused;
         return;
     }
-    finishPlugin(report, result, converted);
+    finishPlugin(report, result, converted, why);
     if (report.result != FileResult::kConverted) return;
     if (!checkStaged(report, source.get(), text) || !place(report) || !source) return;
     if (report.result != FileResult::kConverted) return;
@@ -228,16 +236,15 @@ void Runner::convertThroughPlugin(const std::string& rel, FileReport& report) {
 
 // What the plug-in's passes left: a failure keeps the source unchanged; a
 // converted file waits for its check, a copy is checked here.
-void Runner::finishPlugin(FileReport& report, int result, bool converted) {
+void Runner::finishPlugin(FileReport& report, int result, bool converted,
+                          const std::string& why) {
     if (result != 0) {
         output.drop(report.path);
         report.result = FileResult::kFailed;
-        if (!messageDesk().declined.empty()) {
-            keepUnchanged(report, "question answered No: " + messageDesk().declined);
+        if (result == kOutputFailed) {
+            keepUnchanged(report, "the plug-in could not write its output file");
         } else {
-            keepUnchanged(report, result == kOutputFailed
-                                      ? "the plug-in could not write its output file"
-                                      : "conversion failed");
+            keepUnchanged(report, why.empty() ? "conversion failed" : why);
         }
         return;
     }
@@ -276,8 +283,10 @@ bool Runner::checkStaged(FileReport& report, const JavaSource* source,
         why = "the converted text does not parse (" + converted.reason() + ")";
     } else {
         if (source != nullptr && options.sourceLayout)
-            restoreStaged(report, *source, sourceText, text, converted);
+            text = restoreStaged(report, *source, sourceText, text, converted);
         if (report.result == FileResult::kFailed) return false;
+        if (report.result == FileResult::kConverted && options.ruleSet != nullptr)
+            report.leftovers = findLeftovers(text, options.ruleSet->keywords);
         if (output.keepMode(options.sourceDir + report.path, report.path, why)) return true;
     }
     output.drop(report.path);
@@ -290,25 +299,28 @@ bool Runner::checkStaged(FileReport& report, const JavaSource* source,
 // plug-in's; a file whose tokens did not change at all is the source
 // itself, unchanged. Where the layout cannot be restored the plug-in's
 // stays, with a note.
-void Runner::restoreStaged(FileReport& report, const JavaSource& source,
-                           const std::string& sourceText, const std::string& convertedText,
-                           JavaSource& converted) {
+// Returns the text now staged.
+std::string Runner::restoreStaged(FileReport& report, const JavaSource& source,
+                                  const std::string& sourceText, const std::string& convertedText,
+                                  JavaSource& converted) {
     std::string text;
     std::string reason;
     switch (restoreFile(sourceText, source, convertedText, converted, text, reason)) {
     case Restored::kFailed:
         report.layoutNote = "layout as the plug-in wrote it: " + reason;
-        return;
+        return convertedText;
     case Restored::kUnchanged:
         report.result = FileResult::kCopied;
+        report.tokensKept = true;
         break;
     case Restored::kChanged:
         break;
     }
-    if (output.stageText(text, report.path, reason)) return;
+    if (output.stageText(text, report.path, reason)) return text;
     output.drop(report.path);
     report.result = FileResult::kFailed;
     keepUnchanged(report, "the converted text cannot be written: " + reason);
+    return text;
 }
 
 // The source, byte for byte, in the output instead of what failed; the
@@ -372,6 +384,7 @@ int Runner::playSteps(const JavaSource& source) {
             if (leaves[statement.first].blankLine) convert.outputText("\n");
             HostStatement stmt(leaves, statement);
             result = convert.convertStmt(&stmt);
+            if (result != 0) host.noteFailure(statement);
             break;
         }
         case StepKind::kBody:

@@ -10,7 +10,9 @@
 #include "HostObjects.h"
 #include "IConvert.h"
 #include "JavaSource.h"
+#include "FileFindings.h"
 #include "OutputTree.h"
+#include "RuleCoverage.h"
 #include "SourceTree.h"
 
 namespace host {
@@ -19,6 +21,9 @@ struct RunOptions {
     std::string sourceDir;  // absolute, ending in "/"
     std::string outputDir;  // absolute, ending in "/"; empty for SOURCE/Convert/
     RuleFacts rules;
+    // The rules as the plug-in keys them, for the names no rule covers and
+    // the reasons of failures; none: neither is looked for.
+    const RuleSet* ruleSet = nullptr;
     bool progress = false;  // show a progress line on standard error
     // Converted files get the source's layout back; false keeps the
     // plug-in's own layout.
@@ -42,6 +47,16 @@ struct FileReport {
     // Of a converted file that keeps the plug-in's layout: why the
     // source's could not be restored.
     std::string layoutNote;
+    // Of a failed Java file: the line and text of the statement that failed.
+    int line = 0;
+    std::string statement;
+    // Of a Java file that parsed: its names under the rules.
+    std::vector<NameUse> uses;
+    // Of a file that the plug-in converted whose tokens stayed the same
+    // (identity rules): it is the source itself, counted as copied.
+    bool tokensKept = false;
+    // Of a converted file: the keywords still in its text.
+    std::vector<Leftover> leftovers;
 };
 
 struct RunReport {
@@ -82,10 +97,11 @@ private:
     void convertThroughPlugin(const std::string& rel, FileReport& report);
     int playSteps(const JavaSource& source);
     int runPasses(const JavaSource* source, bool& converted, bool& refused);
-    void finishPlugin(FileReport& report, int result, bool converted);
+    void finishPlugin(FileReport& report, int result, bool converted, const std::string& why);
     bool checkStaged(FileReport& report, const JavaSource* source, const std::string& sourceText);
-    void restoreStaged(FileReport& report, const JavaSource& source, const std::string& sourceText,
-                       const std::string& convertedText, JavaSource& converted);
+    std::string restoreStaged(FileReport& report, const JavaSource& source,
+                              const std::string& sourceText, const std::string& convertedText,
+                              JavaSource& converted);
     void keepUnchanged(FileReport& report, const std::string& why);
     bool place(FileReport& report);
 };
