@@ -82,9 +82,11 @@ std::string fileJson(const FileReport& file) {
 std::string missingJson(const MissingRule& missing) {
     std::string json = "{\"kind\": \"" + std::string(useKindName(missing.kind)) +
                        "\", \"name\": " + quoted(missing.name);
-    if (missing.kind == UseKind::kMethod)
-        json += ", \"arities\": " +
-                array(missing.arities, [](int arity) { return std::to_string(arity); });
+    if (missing.kind == UseKind::kMethod) {
+        std::string arities;
+        for (int arity : missing.arities) arities += (arities.empty() ? "" : ", ") + std::to_string(arity);
+        json += ", \"arities\": [" + arities + "]";
+    }
     json += ", \"files\": " + array(missing.places, [](const std::pair<std::string, int>& place) {
                 return "{\"path\": " + quoted(place.first) +
                        ", \"line\": " + std::to_string(place.second) + "}";

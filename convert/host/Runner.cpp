@@ -62,6 +62,12 @@ long long fileSize(const std::string& path) {
     return stat(path.c_str(), &status) == 0 ? static_cast<long long>(status.st_size) : -1;
 }
 
+// The line a parse failure names ("line 12: ...", "... at line 12").
+int lineOfReason(const std::string& reason) {
+    size_t at = reason.rfind("line ");
+    return at == std::string::npos ? 0 : atoi(reason.c_str() + at + 5);
+}
+
 void count(RunReport& report, FileResult result) {
     switch (result) {
     case FileResult::kConverted:
@@ -199,6 +205,7 @@ void Runner::convertThroughPlugin(const std::string& rel, FileReport& report) {
         }
         if (!source->parse(text)) {
             report.result = source->tooDeep() ? FileResult::kFailed : FileResult::kNotParsed;
+            report.line = lineOfReason(source->reason());
             keepUnchanged(report, source->tooDeep() ? source->reason()
                                                     : "not parsed (" + source->reason() + ")");
             return;
