@@ -57,6 +57,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    fuzz::restartAfterAlarm();
     JavaBench& made = bench();
     if (!fuzz::writeInput(made.options.sourceDir + "Fuzz.java", data, size))
         fuzz::fail("cannot write the input to " + made.options.sourceDir);

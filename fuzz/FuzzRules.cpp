@@ -125,6 +125,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    fuzz::restartAfterAlarm();
     RulesBench& made = bench();
     if (!fuzz::writeInput(made.config, data, size)) fuzz::fail("cannot write " + made.config);
     fuzz::resetDesk();

@@ -1,6 +1,8 @@
 // FuzzSupport: private folders, input files and the quiet message desk.
 #include "FuzzSupport.h"
 
+#include <signal.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -56,6 +58,13 @@ void emptyDir(const std::string& dir) {
     std::error_code error;
     for (fs::directory_iterator it(dir, error), end; !error && it != end; it.increment(error))
         fs::remove_all(it->path(), error);
+}
+
+void restartAfterAlarm() {
+    struct sigaction action {};
+    if (sigaction(SIGALRM, nullptr, &action) != 0 || (action.sa_flags & SA_RESTART) != 0) return;
+    action.sa_flags |= SA_RESTART;
+    if (sigaction(SIGALRM, &action, nullptr) != 0) fail("cannot make the alarm restart calls");
 }
 
 void quietDesk(host::AnswerMode mode) {

@@ -26,6 +26,13 @@ bool readWhole(const std::string& path, std::string& text);
 // Removes everything inside dir, keeping dir itself.
 void emptyDir(const std::string& dir);
 
+// libFuzzer's timeout alarm (SIGALRM) has a handler without SA_RESTART, so
+// a file copy that it interrupts fails with EINTR, which nidus-convert, with
+// no handlers of its own, never meets. Adds SA_RESTART to that handler; call
+// it at the start of each input (libFuzzer sets the alarm after
+// LLVMFuzzerInitialize).
+void restartAfterAlarm();
+
 // Messages and questions of the plug-in go to /dev/null and are answered
 // with mode.
 void quietDesk(host::AnswerMode mode);
