@@ -1,0 +1,74 @@
+// fuzz_java: one input is one Java file. It is the whole source tree of a
+// conversion run with the example's rules (loaded once): the Runner parses
+// it, drives it through the plug-in into a private output folder, answering
+// questions yes, and the file must come out converted or byte for byte
+// unchanged. The output is emptied after each input.
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+
+#include "FuzzSupport.h"
+#include "HostObjects.h"
+#include "Plugin.h"
+#include "Runner.h"
+
+namespace {
+
+struct JavaBench {
+    host::RunOptions options;
+    host::Host* service = nullptr;
+    tala::IConvert* convert = nullptr;
+};
+
+// Never destroyed: the converter keeps a pointer to the host, and neither
+// is ever freed.
+JavaBench& bench() {
+    static JavaBench* made = new JavaBench;
+    return *made;
+}
+
+void setUp() {
+    JavaBench& made = bench();
+    std::string root = fuzz::makePrivateDir("nidus-fuzz-java");
+    made.options.sourceDir = root + "src/";
+    made.options.outputDir = root + "out/";
+    std::error_code error;
+    std::filesystem::create_directories(made.options.sourceDir, error);
+    std::filesystem::create_directories(made.options.outputDir, error);
+    if (error) fuzz::fail("cannot make the source and output folders in " + root);
+
+    std::string reason;
+    if (!host::readRuleFacts(NIDUS_EXAMPLE_RULES, made.options.rules, reason)) fuzz::fail(reason);
+    fuzz::quietDesk(host::AnswerMode::kYes);
+    made.service = new host::Host(made.options.sourceDir, made.options.outputDir, "English");
+    host::LoadedPlugin loaded;
+    if (!host::loadPlugin(NIDUS_PLUGIN, NIDUS_EXAMPLE_RULES, made.service, loaded, reason))
+        fuzz::fail(reason);
+    if (!made.service->takeLog().empty()) fuzz::fail("the plug-in logged while reading its rules");
+    made.service->setConverter(loaded.convert);
+    made.convert = loaded.convert;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    setUp();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    fuzz::restartAfterAlarm();
+    JavaBench& made = bench();
+    if (!fuzz::writeInput(made.options.sourceDir + "Fuzz.java", data, size))
+        fuzz::fail("cannot write the input to " + made.options.sourceDir);
+    fuzz::resetDesk();
+    host::Runner runner(made.options, *made.service, *made.convert);
+    host::RunReport report = runner.run();
+    if (report.refused) fuzz::fail(report.refusal);
+    fuzz::checkRun(report, made.options.sourceDir, made.options.outputDir);
+    if (made.service->outstanding() != 0)
+        fuzz::fail("the plug-in did not give back every node and token of a body");
+    made.service->takeLog();
+    fuzz::emptyDir(made.options.outputDir);
+    return 0;
+}
