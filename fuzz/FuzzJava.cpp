@@ -16,6 +16,8 @@ namespace {
 
 struct JavaBench {
     host::RunOptions options;
+    host::RuleSet rules;
+    host::OutputTree* output = nullptr;
     host::Host* service = nullptr;
     tala::IConvert* convert = nullptr;
 };
@@ -38,9 +40,15 @@ void setUp() {
     if (error) fuzz::fail("cannot make the source and output folders in " + root);
 
     std::string reason;
-    if (!host::readRuleFacts(NIDUS_EXAMPLE_RULES, made.options.rules, reason)) fuzz::fail(reason);
+    std::string text;
+    if (!host::checkRuleFile(NIDUS_EXAMPLE_RULES, reason, &text) ||
+        !host::readRuleFacts(NIDUS_EXAMPLE_RULES, made.options.rules, reason))
+        fuzz::fail(reason);
+    made.rules = host::readRuleSet(text);
+    made.options.ruleSet = &made.rules;
+    made.output = new host::OutputTree(made.options.outputDir);
     fuzz::quietDesk(host::AnswerMode::kYes);
-    made.service = new host::Host(made.options.sourceDir, made.options.outputDir, "English");
+    made.service = new host::Host(made.options.sourceDir, made.output->staging(), "English");
     host::LoadedPlugin loaded;
     if (!host::loadPlugin(NIDUS_PLUGIN, NIDUS_EXAMPLE_RULES, made.service, loaded, reason))
         fuzz::fail(reason);
@@ -62,8 +70,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!fuzz::writeInput(made.options.sourceDir + "Fuzz.java", data, size))
         fuzz::fail("cannot write the input to " + made.options.sourceDir);
     fuzz::resetDesk();
-    host::Runner runner(made.options, *made.service, *made.convert);
+    std::string reason;
+    if (!made.output->prepare(reason)) fuzz::fail(reason);
+    host::Runner runner(made.options, *made.service, *made.convert, *made.output);
     host::RunReport report = runner.run();
+    made.output->discard();
     if (report.refused) fuzz::fail(report.refusal);
     fuzz::checkRun(report, made.options.sourceDir, made.options.outputDir);
     if (made.service->outstanding() != 0)

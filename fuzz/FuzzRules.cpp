@@ -61,6 +61,8 @@ struct RulesBench {
     std::string dir;
     std::string config;
     host::RunOptions options;
+    host::RuleSet rules;
+    host::OutputTree* output = nullptr;
     host::Host* service = nullptr;
     RegistFunction regist = nullptr;
     // The plug-in never frees a converter: every one stays reachable here
@@ -95,7 +97,8 @@ void setUp() {
     writeText(made.config, kFirstRules);
 
     fuzz::quietDesk(host::AnswerMode::kYes);
-    made.service = new host::Host(made.options.sourceDir, made.options.outputDir, "English");
+    made.output = new host::OutputTree(made.options.outputDir);
+    made.service = new host::Host(made.options.sourceDir, made.output->staging(), "English");
     host::LoadedPlugin loaded;
     std::string reason;
     if (!host::loadPlugin(copy, std::string(), made.service, loaded, reason)) fuzz::fail(reason);
@@ -109,8 +112,11 @@ void setUp() {
 // it with these rules.
 void convertProbe(RulesBench& made, tala::IConvert& convert) {
     made.service->setConverter(&convert);
-    host::Runner runner(made.options, *made.service, convert);
+    std::string reason;
+    if (!made.output->prepare(reason)) fuzz::fail(reason);
+    host::Runner runner(made.options, *made.service, convert, *made.output);
     host::RunReport report = runner.run();
+    made.output->discard();
     if (!report.refused) fuzz::checkRun(report, made.options.sourceDir, made.options.outputDir);
     if (made.service->outstanding() != 0)
         fuzz::fail("the plug-in did not give back every node and token of a body");
@@ -131,7 +137,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::resetDesk();
     host::RuleFacts facts;
     std::string reason;
-    bool checked = host::readRuleFacts(made.config, facts, reason);
+    std::string text;
+    bool checked = host::checkRuleFile(made.config, reason, &text) &&
+                   host::readRuleFacts(made.config, facts, reason);
+    made.rules = host::readRuleSet(text);
+    made.options.ruleSet = &made.rules;
     tala::IConvert* convert = made.regist(made.service);
     if (convert == nullptr) fuzz::fail("registConvert gave no converter");
     made.converters.push_back(convert);
