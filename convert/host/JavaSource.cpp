@@ -158,41 +158,47 @@ std::string asBlockComment(const std::string& text) {
     return "/*" + inner + "*/";
 }
 
-void collectLeaves(TSNode node, const std::string& source, std::vector<Leaf>& leaves) {
-    std::string type = ts_node_type(node);
-    uint32_t count = ts_node_child_count(node);
-    if (count == 0 || isAtomic(type)) {
-        unsigned start = ts_node_start_byte(node);
-        unsigned end = ts_node_end_byte(node);
-        if (end == start) return;  // a zero-width node
-        Leaf leaf;
-        leaf.text = withoutCarriageReturns(source.substr(start, end - start));
-        leaf.startByte = start;
-        leaf.endByte = end;
-        leaf.line = static_cast<int>(ts_node_start_point(node).row) + 1;
-        leaf.endLine = static_cast<int>(ts_node_end_point(node).row) + 1;
-        leaf.comment = type == "line_comment" || type == "block_comment";
-        leaf.nodeText = leaf.comment ? asBlockComment(leaf.text) : leaf.text;
-        leaf.bracket = leaf.text == "{" || leaf.text == "}" || leaf.text == "(" ||
-                       leaf.text == ")" || leaf.text == "[" || leaf.text == "]";
-        if (leaf.comment) {
-            leaf.kind = kKindNote;
-        } else if (type == "string_literal") {
-            leaf.kind = kKindString;
-        } else if (isLiteralType(type)) {
-            leaf.kind = kKindLiteral;
-        } else if (type == "identifier" || type == "type_identifier") {
-            leaf.kind = kKindOther;
-        } else if (isLetter(leaf.text[0])) {
-            leaf.kind = kKindKeyword;
-        } else {
-            leaf.kind = kKindOperator;
-        }
-        leaf.qualified = leaf.text;
-        leaves.push_back(leaf);
-        return;
+// A token of the source: node, whose grammar type is type.
+Leaf makeLeaf(TSNode node, const std::string& type, const std::string& source) {
+    unsigned start = ts_node_start_byte(node);
+    unsigned end = ts_node_end_byte(node);
+    Leaf leaf;
+    leaf.text = withoutCarriageReturns(source.substr(start, end - start));
+    leaf.startByte = start;
+    leaf.endByte = end;
+    leaf.line = static_cast<int>(ts_node_start_point(node).row) + 1;
+    leaf.endLine = static_cast<int>(ts_node_end_point(node).row) + 1;
+    leaf.comment = type == "line_comment" || type == "block_comment";
+    leaf.nodeText = leaf.comment ? asBlockComment(leaf.text) : leaf.text;
+    leaf.bracket = leaf.text == "{" || leaf.text == "}" || leaf.text == "(" || leaf.text == ")" ||
+                   leaf.text == "[" || leaf.text == "]";
+    if (leaf.comment) {
+        leaf.kind = kKindNote;
+    } else if (type == "string_literal") {
+        leaf.kind = kKindString;
+    } else if (isLiteralType(type)) {
+        leaf.kind = kKindLiteral;
+    } else if (type == "identifier" || type == "type_identifier") {
+        leaf.kind = kKindOther;
+    } else if (isLetter(leaf.text[0])) {
+        leaf.kind = kKindKeyword;
+    } else {
+        leaf.kind = kKindOperator;
     }
-    for (uint32_t i = 0; i < count; ++i) collectLeaves(ts_node_child(node, i), source, leaves);
+    leaf.qualified = leaf.text;
+    return leaf;
+}
+
+// The tokens of the tree in source order: its childless nodes but
+// zero-width ones, and the nodes it keeps whole (isAtomic).
+void collectLeaves(TSNode root, const std::string& source, std::vector<Leaf>& leaves) {
+    walkTree(root, [&](TSNode node, uint32_t) {
+        std::string type = ts_node_type(node);
+        if (ts_node_child_count(node) != 0 && !isAtomic(type)) return WalkNext::kInto;
+        if (ts_node_end_byte(node) != ts_node_start_byte(node))
+            leaves.push_back(makeLeaf(node, type, source));
+        return WalkNext::kOver;
+    });
 }
 
 void markSpacing(const std::string& source, std::vector<Leaf>& leaves) {
@@ -214,21 +220,23 @@ void markSpacing(const std::string& source, std::vector<Leaf>& leaves) {
     }
 }
 
-// The first error in the tree, as "line L: ...".
-std::string firstError(TSNode node) {
-    if (ts_node_is_missing(node)) {
-        return "line " + std::to_string(ts_node_start_point(node).row + 1) + ": missing \"" +
-               ts_node_type(node) + "\"";
+// The first error in the tree, as "line L: ...": down the first branch
+// that holds one.
+std::string firstError(TSNode root) {
+    TSNode node = root;
+    for (;;) {
+        std::string line = "line " + std::to_string(ts_node_start_point(node).row + 1);
+        if (ts_node_is_missing(node)) return line + ": missing \"" + ts_node_type(node) + "\"";
+        if (strcmp(ts_node_type(node), "ERROR") == 0) return line + ": syntax error";
+        TSNode inner{};
+        uint32_t count = ts_node_child_count(node);
+        for (uint32_t i = 0; i < count && ts_node_is_null(inner); ++i) {
+            TSNode child = ts_node_child(node, i);
+            if (ts_node_has_error(child)) inner = child;
+        }
+        if (ts_node_is_null(inner)) return "syntax error";
+        node = inner;
     }
-    if (strcmp(ts_node_type(node), "ERROR") == 0) {
-        return "line " + std::to_string(ts_node_start_point(node).row + 1) + ": syntax error";
-    }
-    uint32_t count = ts_node_child_count(node);
-    for (uint32_t i = 0; i < count; ++i) {
-        TSNode child = ts_node_child(node, i);
-        if (ts_node_has_error(child)) return firstError(child);
-    }
-    return "syntax error";
 }
 
 }  // namespace
