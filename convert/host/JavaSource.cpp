@@ -239,6 +239,18 @@ std::string firstError(TSNode root) {
     }
 }
 
+// The line (from 1) of the first node in source order that lies deeper
+// than kMaxNesting; 0 when none does.
+int firstTooDeepLine(TSNode root) {
+    int line = 0;
+    walkTree(root, [&](TSNode node, uint32_t depth) {
+        if (depth <= JavaSource::kMaxNesting) return WalkNext::kInto;
+        line = static_cast<int>(ts_node_start_point(node).row) + 1;
+        return WalkNext::kStop;
+    });
+    return line;
+}
+
 }  // namespace
 
 bool containsPackage(const std::string& text, const std::string& keyword) {
@@ -254,10 +266,18 @@ bool containsPackage(const std::string& text, const std::string& keyword) {
 }
 
 JavaSource::~JavaSource() {
+    dropTree();
+}
+
+void JavaSource::dropTree() {
     if (tree != nullptr) ts_tree_delete(static_cast<TSTree*>(tree));
+    tree = nullptr;
 }
 
 bool JavaSource::parse(const std::string& text) {
+    dropTree();
+    nestedTooDeeply = false;
+    failure.clear();
     source = text;
     TSParser* parser = ts_parser_new();
     if (!ts_parser_set_language(parser, tree_sitter_java())) {
@@ -276,6 +296,14 @@ bool JavaSource::parse(const std::string& text) {
     TSNode root = ts_tree_root_node(parsed);
     if (ts_node_has_error(root)) {
         failure = firstError(root);
+        dropTree();
+        return false;
+    }
+    int tooDeep = firstTooDeepLine(root);
+    if (tooDeep != 0) {
+        failure = "nested too deeply at line " + std::to_string(tooDeep);
+        nestedTooDeeply = true;
+        dropTree();
         return false;
     }
     return true;
