@@ -251,6 +251,15 @@ int firstTooDeepLine(TSNode root) {
     return line;
 }
 
+// Java ends a line at a CR that no LF follows (an old Mac line end); the
+// grammar does not, and would run a line comment on into the next line.
+// An LF in its place keeps every byte offset.
+void makeLoneCarriageReturnsLineFeeds(std::string& text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) text[i] = '\n';
+    }
+}
+
 }  // namespace
 
 bool containsPackage(const std::string& text, const std::string& keyword) {
@@ -279,6 +288,7 @@ bool JavaSource::parse(const std::string& text) {
     nestedTooDeeply = false;
     failure.clear();
     source = text;
+    makeLoneCarriageReturnsLineFeeds(source);
     TSParser* parser = ts_parser_new();
     if (!ts_parser_set_language(parser, tree_sitter_java())) {
         ts_parser_delete(parser);

@@ -1,6 +1,6 @@
 // Deeply nested input: a file that nests deeper than the host's guard fails
 // to parse with its line, a file at the guard parses and builds, and
-// neither crashes the host nor the run.
+// neither crashes the host nor the run; a lone CR ends a line comment.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -172,6 +172,16 @@ TEST(DeepInputTest, ARunWithATooDeepFileConvertsTheOthersAndCopiesItUnchanged) {
     std::string converted = readFile(root + "/out/a/A.java");
     EXPECT_NE(std::string::npos, converted.find("s.execute(\"x\");")) << converted;
     EXPECT_EQ((std::vector<std::string>{"a/A.java", "a/Deep.java"}), listTree(root + "/out"));
+}
+
+TEST(DeepInputTest, ACallAfterALoneCarriageReturnEndingALineCommentIsConverted) {
+    std::string root = makeTempDir();
+    CommandResult result =
+        convertFiles(root, {{"A.java", vendorFile("A", "        // c\rs.run(\"x\");")}});
+    EXPECT_EQ(0, result.exitCode) << result.output;
+    std::string converted = readFile(root + "/out/a/A.java");
+    EXPECT_NE(std::string::npos, converted.find("s.execute(\"x\");")) << converted;
+    EXPECT_EQ(std::string::npos, converted.find("run")) << converted;
 }
 
 }  // namespace
