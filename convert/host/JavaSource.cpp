@@ -158,41 +158,47 @@ std::string asBlockComment(const std::string& text) {
     return "/*" + inner + "*/";
 }
 
-void collectLeaves(TSNode node, const std::string& source, std::vector<Leaf>& leaves) {
-    std::string type = ts_node_type(node);
-    uint32_t count = ts_node_child_count(node);
-    if (count == 0 || isAtomic(type)) {
-        unsigned start = ts_node_start_byte(node);
-        unsigned end = ts_node_end_byte(node);
-        if (end == start) return;  // a zero-width node
-        Leaf leaf;
-        leaf.text = withoutCarriageReturns(source.substr(start, end - start));
-        leaf.startByte = start;
-        leaf.endByte = end;
-        leaf.line = static_cast<int>(ts_node_start_point(node).row) + 1;
-        leaf.endLine = static_cast<int>(ts_node_end_point(node).row) + 1;
-        leaf.comment = type == "line_comment" || type == "block_comment";
-        leaf.nodeText = leaf.comment ? asBlockComment(leaf.text) : leaf.text;
-        leaf.bracket = leaf.text == "{" || leaf.text == "}" || leaf.text == "(" ||
-                       leaf.text == ")" || leaf.text == "[" || leaf.text == "]";
-        if (leaf.comment) {
-            leaf.kind = kKindNote;
-        } else if (type == "string_literal") {
-            leaf.kind = kKindString;
-        } else if (isLiteralType(type)) {
-            leaf.kind = kKindLiteral;
-        } else if (type == "identifier" || type == "type_identifier") {
-            leaf.kind = kKindOther;
-        } else if (isLetter(leaf.text[0])) {
-            leaf.kind = kKindKeyword;
-        } else {
-            leaf.kind = kKindOperator;
-        }
-        leaf.qualified = leaf.text;
-        leaves.push_back(leaf);
-        return;
+// A token of the source: node, whose grammar type is type.
+Leaf makeLeaf(TSNode node, const std::string& type, const std::string& source) {
+    unsigned start = ts_node_start_byte(node);
+    unsigned end = ts_node_end_byte(node);
+    Leaf leaf;
+    leaf.text = withoutCarriageReturns(source.substr(start, end - start));
+    leaf.startByte = start;
+    leaf.endByte = end;
+    leaf.line = static_cast<int>(ts_node_start_point(node).row) + 1;
+    leaf.endLine = static_cast<int>(ts_node_end_point(node).row) + 1;
+    leaf.comment = type == "line_comment" || type == "block_comment";
+    leaf.nodeText = leaf.comment ? asBlockComment(leaf.text) : leaf.text;
+    leaf.bracket = leaf.text == "{" || leaf.text == "}" || leaf.text == "(" || leaf.text == ")" ||
+                   leaf.text == "[" || leaf.text == "]";
+    if (leaf.comment) {
+        leaf.kind = kKindNote;
+    } else if (type == "string_literal") {
+        leaf.kind = kKindString;
+    } else if (isLiteralType(type)) {
+        leaf.kind = kKindLiteral;
+    } else if (type == "identifier" || type == "type_identifier") {
+        leaf.kind = kKindOther;
+    } else if (isLetter(leaf.text[0])) {
+        leaf.kind = kKindKeyword;
+    } else {
+        leaf.kind = kKindOperator;
     }
-    for (uint32_t i = 0; i < count; ++i) collectLeaves(ts_node_child(node, i), source, leaves);
+    leaf.qualified = leaf.text;
+    return leaf;
+}
+
+// The tokens of the tree in source order: its childless nodes but
+// zero-width ones, and the nodes it keeps whole (isAtomic).
+void collectLeaves(TSNode root, const std::string& source, std::vector<Leaf>& leaves) {
+    walkTree(root, [&](TSNode node, uint32_t) {
+        std::string type = ts_node_type(node);
+        if (ts_node_child_count(node) != 0 && !isAtomic(type)) return WalkNext::kInto;
+        if (ts_node_end_byte(node) != ts_node_start_byte(node))
+            leaves.push_back(makeLeaf(node, type, source));
+        return WalkNext::kOver;
+    });
 }
 
 void markSpacing(const std::string& source, std::vector<Leaf>& leaves) {
@@ -214,21 +220,44 @@ void markSpacing(const std::string& source, std::vector<Leaf>& leaves) {
     }
 }
 
-// The first error in the tree, as "line L: ...".
-std::string firstError(TSNode node) {
-    if (ts_node_is_missing(node)) {
-        return "line " + std::to_string(ts_node_start_point(node).row + 1) + ": missing \"" +
-               ts_node_type(node) + "\"";
+// The first error in the tree, as "line L: ...": down the first branch
+// that holds one.
+std::string firstError(TSNode root) {
+    TSNode node = root;
+    for (;;) {
+        std::string line = "line " + std::to_string(ts_node_start_point(node).row + 1);
+        if (ts_node_is_missing(node)) return line + ": missing \"" + ts_node_type(node) + "\"";
+        if (strcmp(ts_node_type(node), "ERROR") == 0) return line + ": syntax error";
+        TSNode inner{};
+        uint32_t count = ts_node_child_count(node);
+        for (uint32_t i = 0; i < count && ts_node_is_null(inner); ++i) {
+            TSNode child = ts_node_child(node, i);
+            if (ts_node_has_error(child)) inner = child;
+        }
+        if (ts_node_is_null(inner)) return "syntax error";
+        node = inner;
     }
-    if (strcmp(ts_node_type(node), "ERROR") == 0) {
-        return "line " + std::to_string(ts_node_start_point(node).row + 1) + ": syntax error";
+}
+
+// The line (from 1) of the first node in source order that lies deeper
+// than kMaxNesting; 0 when none does.
+int firstTooDeepLine(TSNode root) {
+    int line = 0;
+    walkTree(root, [&](TSNode node, uint32_t depth) {
+        if (depth <= JavaSource::kMaxNesting) return WalkNext::kInto;
+        line = static_cast<int>(ts_node_start_point(node).row) + 1;
+        return WalkNext::kStop;
+    });
+    return line;
+}
+
+// Java ends a line at a CR that no LF follows (an old Mac line end); the
+// grammar does not, and would run a line comment on into the next line.
+// An LF in its place keeps every byte offset.
+void makeLoneCarriageReturnsLineFeeds(std::string& text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) text[i] = '\n';
     }
-    uint32_t count = ts_node_child_count(node);
-    for (uint32_t i = 0; i < count; ++i) {
-        TSNode child = ts_node_child(node, i);
-        if (ts_node_has_error(child)) return firstError(child);
-    }
-    return "syntax error";
 }
 
 }  // namespace
@@ -246,11 +275,20 @@ bool containsPackage(const std::string& text, const std::string& keyword) {
 }
 
 JavaSource::~JavaSource() {
+    dropTree();
+}
+
+void JavaSource::dropTree() {
     if (tree != nullptr) ts_tree_delete(static_cast<TSTree*>(tree));
+    tree = nullptr;
 }
 
 bool JavaSource::parse(const std::string& text) {
+    dropTree();
+    nestedTooDeeply = false;
+    failure.clear();
     source = text;
+    makeLoneCarriageReturnsLineFeeds(source);
     TSParser* parser = ts_parser_new();
     if (!ts_parser_set_language(parser, tree_sitter_java())) {
         ts_parser_delete(parser);
@@ -268,6 +306,14 @@ bool JavaSource::parse(const std::string& text) {
     TSNode root = ts_tree_root_node(parsed);
     if (ts_node_has_error(root)) {
         failure = firstError(root);
+        dropTree();
+        return false;
+    }
+    int tooDeep = firstTooDeepLine(root);
+    if (tooDeep != 0) {
+        failure = "nested too deeply at line " + std::to_string(tooDeep);
+        nestedTooDeeply = true;
+        dropTree();
         return false;
     }
     return true;

@@ -5,6 +5,7 @@
 // and the type-body braces the host places itself.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <set>
 #include <string>
@@ -127,11 +128,20 @@ struct RuleFacts {
 
 class JavaSource {
 public:
-    // Parses text. false when tree-sitter reports an error; reason says where.
+    // A tree that nests deeper than this (the root is 1) makes parse()
+    // fail. Far deeper than code people write: the JDK's deepest file, a
+    // generated string concatenation, nests 1,969 deep. The walks over the
+    // tree do not recurse, so this only bounds their work on absurd input
+    // (names of classes nested in classes grow with the depth).
+    static constexpr uint32_t kMaxNesting = 5000;
+
+    // Parses text. false when tree-sitter reports an error or the tree nests
+    // deeper than kMaxNesting; reason says where. Only a parsed file
+    // collects types and members and builds.
     bool parse(const std::string& text);
     const std::string& reason() const { return failure; }
-    // The parse failed because the file nests deeper than the walks allow.
-    bool tooDeep() const { return nestedTooDeep; }
+    // Whether parse() failed because the tree nests too deeply.
+    bool tooDeep() const { return nestedTooDeeply; }
 
     // The package and the types this file declares (for the tree scan).
     void collectTypes(TreeTypes& types) const;
@@ -163,10 +173,12 @@ public:
 private:
     std::string source;
     std::string failure;
-    bool nestedTooDeep = false;
+    bool nestedTooDeeply = false;
     void* tree = nullptr;  // TSTree*
     std::vector<Leaf> tokens;
     std::vector<Step> layout;
+
+    void dropTree();
 };
 
 // True when keyword stands in text as whole dot-separated parts.

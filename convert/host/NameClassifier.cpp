@@ -10,6 +10,7 @@
 
 #include "JdkGenerics.h"
 #include "SyntaxNodes.h"
+#include "TaskStack.h"
 
 namespace host {
 
@@ -70,7 +71,7 @@ public:
 
     void run(TSNode root) {
         collectFileFacts(root);
-        visit(root);
+        tasks.run([this, root] { visit(root); });
     }
 
     // The types of the file, for the other files of the tree.
@@ -110,6 +111,8 @@ private:
     std::vector<std::string> switchEnums;
     // Parameter types of lambdas whose parameters are written without.
     std::map<const void*, std::vector<std::string>> lambdaTypes;
+    // The walk's pending work (see TaskStack): it never recurses.
+    TaskStack tasks;
 
     std::string text(TSNode node) const {
         return src.substr(ts_node_start_byte(node),
@@ -167,7 +170,7 @@ private:
                 collectImport(child);
             }
         }
-        collectOwnTypes(root, std::string(), declarations);
+        collectOwnTypes(root, declarations);
     }
 
     void collectImport(TSNode node) {
@@ -196,23 +199,24 @@ private:
         }
     }
 
-    void collectOwnTypes(TSNode node, const std::string& outer,
-                         std::vector<std::pair<TSNode, std::string>>& declarations) {
-        uint32_t count = ts_node_named_child_count(node);
-        for (uint32_t i = 0; i < count; ++i) {
-            TSNode child = ts_node_named_child(node, i);
-            std::string type = typeOf(child);
-            std::string next = outer;
-            if (isTypeDeclaration(type)) {
-                TSNode name = fieldOf(child, "name");
-                if (!ts_node_is_null(name)) {
-                    std::string simple = text(name);
-                    next = outer.empty() ? simple : outer + "." + simple;
-                    ownTypes.emplace(simple, next);
-                    declarations.emplace_back(child, next);
-                }
+    // The type declarations below root in source order, with their names
+    // nested in the file.
+    void collectOwnTypes(TSNode root, std::vector<std::pair<TSNode, std::string>>& declarations) {
+        // Nodes still to read, the next one last, each with its outer name.
+        std::vector<std::pair<TSNode, std::string>> open{{root, std::string()}};
+        while (!open.empty()) {
+            TSNode node = open.back().first;
+            std::string outer = std::move(open.back().second);
+            open.pop_back();
+            TSNode name = fieldOf(node, "name");
+            if (isTypeDeclaration(typeOf(node)) && !ts_node_is_null(name)) {
+                std::string simple = text(name);
+                outer = outer.empty() ? simple : outer + "." + simple;
+                ownTypes.emplace(simple, outer);
+                declarations.emplace_back(node, outer);
             }
-            collectOwnTypes(child, next, declarations);
+            for (uint32_t i = ts_node_named_child_count(node); i > 0; --i)
+                open.emplace_back(ts_node_named_child(node, i - 1), outer);
         }
     }
 
@@ -426,17 +430,21 @@ private:
         return std::string();
     }
 
+    // The names of a dotted name or type in source order; Outer<T>.Inner
+    // gives the outer type's name, without its arguments.
     static void typeParts(TSNode node, std::vector<TSNode>& parts) {
-        uint32_t count = ts_node_named_child_count(node);
-        for (uint32_t i = 0; i < count; ++i) {
-            TSNode child = ts_node_named_child(node, i);
-            std::string type = typeOf(child);
-            // Outer<T>.Inner: the outer type's name, without its arguments.
-            if (type == "scoped_type_identifier" || type == "scoped_identifier" ||
-                type == "generic_type") {
-                typeParts(child, parts);
-            } else if (type == "type_identifier" || type == "identifier") {
-                parts.push_back(child);
+        std::vector<TSNode> open{node};  // nodes still to read, the next one last
+        while (!open.empty()) {
+            TSNode at = open.back();
+            open.pop_back();
+            std::string type = typeOf(at);
+            bool top = ts_node_eq(at, node);
+            if (!top && (type == "type_identifier" || type == "identifier")) {
+                parts.push_back(at);
+            } else if (top || type == "scoped_type_identifier" || type == "scoped_identifier" ||
+                       type == "generic_type") {
+                for (uint32_t i = ts_node_named_child_count(at); i > 0; --i)
+                    open.push_back(ts_node_named_child(at, i - 1));
             }
         }
     }
@@ -647,10 +655,23 @@ private:
     }
 
     // ---- the walk ----
+    //
+    // A visit classifies what it can at once and hands the visits of the
+    // nodes below it to the task stack (visitLater), with the work that
+    // must follow them (the end of a scope): they run in source order, as
+    // a recursive walk would run them.
+
+    void visitLater(TSNode node) {
+        tasks.then([this, node] { visit(node); });
+    }
+
+    void popLater() {
+        tasks.then([this] { pop(); });
+    }
 
     void visitChildren(TSNode node) {
         uint32_t count = ts_node_child_count(node);
-        for (uint32_t i = 0; i < count; ++i) visit(ts_node_child(node, i));
+        for (uint32_t i = 0; i < count; ++i) visitLater(ts_node_child(node, i));
     }
 
     void visit(TSNode node) {
@@ -670,7 +691,7 @@ private:
             push();
             declareTypeParameters(node);
             visitExcept(node, {fieldOf(node, "name")});
-            pop();
+            popLater();
         } else if (type == "block" || type == "constructor_body" || type == "switch_block" ||
                    type == "for_statement" || type == "enhanced_for_statement" ||
                    type == "catch_clause" || type == "try_with_resources_statement" ||
@@ -689,16 +710,14 @@ private:
             } else {
                 visitChildren(node);
             }
-            pop();
+            popLater();
         } else if (type == "formal_parameter" || type == "spread_parameter" ||
                    type == "catch_formal_parameter" || type == "resource") {
             visitParameter(node);
         } else if (type == "local_variable_declaration" || type == "field_declaration" ||
                    type == "constant_declaration") {
             visitDeclaration(node, type == "local_variable_declaration");
-        } else if (type == "method_invocation") {
-            visitCall(node);
-        } else if (type == "field_access") {
+        } else if (type == "method_invocation" || type == "field_access") {
             analyse(node);
         } else if (type == "identifier") {
             visitIdentifier(node);
@@ -727,7 +746,7 @@ private:
             visitExcept(node, {fieldOf(node, "key")});
         } else if (type == "labeled_statement" || type == "break_statement" ||
                    type == "continue_statement") {
-            visitNamingChildren(node, [&](TSNode label) { mark(label, kKindLabel); });
+            visitNamingChildren(node, kKindLabel, std::string());
         } else if (type == "enum_constant") {
             mark(fieldOf(node, "name"), kKindDeclared);
             visitExcept(node, {fieldOf(node, "name")});
@@ -757,9 +776,7 @@ private:
         } else if (type == "switch_label" && !switchEnums.empty() && !switchEnums.back().empty()) {
             // case READ_ONLY: a constant of the selector's enum, as
             // Mode.READ_ONLY would be.
-            visitNamingChildren(node, [&](TSNode constant) {
-                mark(constant, kKindMember, switchEnums.back() + "." + text(constant));
-            });
+            visitNamingChildren(node, kKindMember, switchEnums.back());
         } else {
             visitChildren(node);
         }
@@ -778,10 +795,10 @@ private:
             bool jdk = dot != std::string::npos && isJdkPackage(type.substr(0, dot));
             if (!type.empty() && !isArrayType(type) && !jdk) enumType = type;
         }
-        switchEnums.push_back(enumType);
+        tasks.then([this, enumType] { switchEnums.push_back(enumType); });
         visitExcept(node, {condition, body});
-        if (!ts_node_is_null(body)) visit(body);
-        switchEnums.pop_back();
+        if (!ts_node_is_null(body)) visitLater(body);
+        tasks.then([this] { switchEnums.pop_back(); });
     }
 
     // Visits the children of node but those in skip.
@@ -792,49 +809,51 @@ private:
             bool skipped = std::any_of(skip.begin(), skip.end(), [&](TSNode other) {
                 return !ts_node_is_null(other) && ts_node_eq(child, other);
             });
-            if (!skipped) visit(child);
+            if (!skipped) visitLater(child);
         }
     }
 
     // The annotations and the type arguments inside a dotted type, whose
     // names scopedTypeName marks (Outer<Session>.Inner).
     void visitAnnotationsAndTypeArguments(TSNode node) {
-        uint32_t count = ts_node_named_child_count(node);
-        for (uint32_t i = 0; i < count; ++i) {
-            TSNode child = ts_node_named_child(node, i);
-            std::string type = typeOf(child);
-            if (type == "marker_annotation" || type == "annotation" || type == "type_arguments") {
-                visit(child);
-            } else if (type == "generic_type" || type == "scoped_type_identifier") {
-                visitAnnotationsAndTypeArguments(child);
+        std::vector<TSNode> open{node};  // nodes still to read, the next one last
+        while (!open.empty()) {
+            TSNode at = open.back();
+            open.pop_back();
+            std::string type = typeOf(at);
+            bool top = ts_node_eq(at, node);
+            if (!top &&
+                (type == "marker_annotation" || type == "annotation" || type == "type_arguments")) {
+                visitLater(at);
+            } else if (top || type == "generic_type" || type == "scoped_type_identifier") {
+                for (uint32_t i = ts_node_named_child_count(at); i > 0; --i)
+                    open.push_back(ts_node_named_child(at, i - 1));
             }
         }
     }
 
-    // Visits the children of node, but hands its own identifiers to name.
-    template <typename Name>
-    void visitNamingChildren(TSNode node, Name name) {
+    // Visits the children of node, but marks its own identifiers as kind,
+    // qualified by owner when there is one.
+    void visitNamingChildren(TSNode node, int kind, const std::string& owner) {
         uint32_t count = ts_node_child_count(node);
         for (uint32_t i = 0; i < count; ++i) {
             TSNode child = ts_node_child(node, i);
-            if (isType(child, "identifier")) {
-                name(child);
-            } else {
-                visit(child);
+            if (!isType(child, "identifier")) {
+                visitLater(child);
+                continue;
             }
+            tasks.then([this, child, kind, owner] {
+                mark(child, kind, owner.empty() ? std::string() : owner + "." + text(child));
+            });
         }
     }
 
     void markIdentifiers(TSNode node, int kind) {
-        uint32_t count = ts_node_child_count(node);
-        for (uint32_t i = 0; i < count; ++i) {
-            TSNode child = ts_node_child(node, i);
-            if (isType(child, "identifier")) {
-                mark(child, kind);
-            } else {
-                markIdentifiers(child, kind);
-            }
-        }
+        walkTree(node, [&](TSNode at, uint32_t depth) {
+            if (depth == 1 || !isType(at, "identifier")) return WalkNext::kInto;
+            mark(at, kind);
+            return WalkNext::kOver;
+        });
     }
 
     // Import parts are plain names; the last name is a class reference
@@ -865,7 +884,7 @@ private:
         pushClass(qualified, ownClasses[ownKey(qualified)]);
         declareTypeParameters(node);
         visitExcept(node, {name});
-        pop();
+        popLater();
     }
 
     // The name of a method that overrides (@Override) a method that no
@@ -920,11 +939,12 @@ private:
     void visitVariable(TSNode typeNode, TSNode name, const std::string& inferred) {
         bool isVar = isType(typeNode, "type_identifier") && text(typeNode) == "var";
         std::string type = isVar ? inferred : typeName(typeNode);
-        if (!ts_node_is_null(typeNode)) visit(typeNode);
-        if (!ts_node_is_null(name)) {
+        if (!ts_node_is_null(typeNode)) visitLater(typeNode);
+        if (ts_node_is_null(name)) return;
+        tasks.then([this, typeNode, name, type] {
             declare(text(name), type, typeNode);
             mark(name, kKindVariable);
-        }
+        });
     }
 
     void visitParameter(TSNode node) {
@@ -965,7 +985,7 @@ private:
             for (uint32_t i = 0; i < ts_node_named_child_count(parameters); ++i)
                 names.push_back(ts_node_named_child(parameters, i));
         } else {
-            visit(parameters);
+            visitLater(parameters);
             return;
         }
         auto typed = lambdaTypes.find(lambda.id);
@@ -1068,29 +1088,36 @@ private:
         if (known) lambdaTypes[lambda.id] = parameters;
     }
 
+    // Each declarator in turn, so that a later initializer sees the
+    // variables declared before it.
     void visitDeclaration(TSNode node, bool local) {
-        TSNode typeNode = fieldOf(node, "type");
-        std::string type = typeName(typeNode);
         uint32_t count = ts_node_child_count(node);
         for (uint32_t i = 0; i < count; ++i) {
             TSNode child = ts_node_child(node, i);
-            if (!isType(child, "variable_declarator")) {
-                visit(child);
-                continue;
+            if (isType(child, "variable_declarator")) {
+                tasks.then([this, node, child, local] { visitDeclarator(node, child, local); });
+            } else {
+                visitLater(child);
             }
-            TSNode name = fieldOf(child, "name");
-            TSNode value = fieldOf(child, "value");
-            if (isType(value, "lambda_expression"))
-                typeLambda(value, targetParameters(type, typeNode));
-            // var x = ...: the initializer's type, where it is known.
-            Receiver initial = visitValue(value);
-            bool inferred = isType(typeNode, "type_identifier") && text(typeNode) == "var";
-            std::string declared = inferred ? initial.name : type;
-            TSNode written = inferred ? initial.declared : typeNode;
+        }
+    }
+
+    void visitDeclarator(TSNode declaration, TSNode declarator, bool local) {
+        TSNode typeNode = fieldOf(declaration, "type");
+        std::string type = typeName(typeNode);
+        TSNode name = fieldOf(declarator, "name");
+        TSNode value = fieldOf(declarator, "value");
+        if (isType(value, "lambda_expression")) typeLambda(value, targetParameters(type, typeNode));
+        // var x = ...: the initializer's type, where it is known.
+        Receiver initial = visitValue(value);
+        bool inferred = isType(typeNode, "type_identifier") && text(typeNode) == "var";
+        std::string declared = inferred ? initial.name : type;
+        TSNode written = inferred ? initial.declared : typeNode;
+        tasks.then([this, local, name, declared, written] {
             if (local && !ts_node_is_null(name)) declare(text(name), declared, written);
             mark(name, kKindVariable);
-            visitExcept(child, {name, value});
-        }
+        });
+        visitExcept(declarator, {name, value});
     }
 
     // Visits an expression and gives its type where the walk knows it: a
@@ -1105,7 +1132,7 @@ private:
             Receiver value = analyse(node);
             return value.kind == Receiver::kValue ? value : Receiver{};
         }
-        visit(node);
+        visitLater(node);
         return Receiver{};
     }
 
@@ -1128,16 +1155,18 @@ private:
                 body = child;
                 continue;
             }
-            visit(child);
+            visitLater(child);
         }
-        if (body.id != nullptr) {
-            OwnClass anonymous;
-            collectMembers(body, std::string(), anonymous);
-            anonymous.members.superclass = typeName(fieldOf(node, "type"));
-            pushClass(std::string(), anonymous);
-            visit(body);
-            pop();
-        }
+        if (body.id != nullptr) tasks.then([this, node, body] { visitAnonymousClass(node, body); });
+    }
+
+    void visitAnonymousClass(TSNode creation, TSNode body) {
+        OwnClass anonymous;
+        collectMembers(body, std::string(), anonymous);
+        anonymous.members.superclass = typeName(fieldOf(creation, "type"));
+        pushClass(std::string(), anonymous);
+        visitLater(body);
+        popLater();
     }
 
     static bool isTypeNode(TSNode node) {
@@ -1155,16 +1184,18 @@ private:
             if (typeOf(child) == "::") {
                 afterColons = true;
             } else if (afterColons && isType(child, "identifier")) {
-                mark(child, kKindMethod,
-                     qualifiedName(memberOf(receiver, text(child), true), text(child)));
+                tasks.then([this, child, receiver] {
+                    mark(child, kKindMethod,
+                         qualifiedName(memberOf(receiver, text(child), true), text(child)));
+                });
             } else if (!afterColons && isTypeNode(child)) {
-                visit(child);
+                visitLater(child);
                 receiver.kind = Receiver::kType;
                 receiver.name = typeName(child);
             } else if (!afterColons && ts_node_is_named(child) && !isComment(child)) {
                 receiver = analyse(child);
             } else {
-                visit(child);
+                visitLater(child);
             }
         }
     }
@@ -1237,8 +1268,9 @@ private:
         return value;
     }
 
-    // A call; gives its result, typed when the method's declaration is known.
-    Receiver visitCall(TSNode node) {
+    // A call, after its receiver (null for a call without one); gives its
+    // result, typed when the method's declaration is known.
+    Receiver visitCall(TSNode node, const Receiver* receiver) {
         TSNode object = fieldOf(node, "object");
         TSNode name = fieldOf(node, "name");
         std::string method = ts_node_is_null(name) ? std::string() : text(name);
@@ -1246,13 +1278,12 @@ private:
         int arity = static_cast<int>(arguments.size());
         MemberOwner callee;
         Receiver result;
-        if (!ts_node_is_null(object)) {
-            Receiver receiver = analyse(object);
-            callee = memberOf(receiver, method, true, arity);
-            if (receiver.kind == Receiver::kValue) {
-                result = containerResult(receiver, method);
+        if (receiver != nullptr) {
+            callee = memberOf(*receiver, method, true, arity);
+            if (receiver->kind == Receiver::kValue) {
+                result = containerResult(*receiver, method);
                 std::vector<std::string> parameters =
-                    argumentTypes(receiver.declared, jdkLambdaParameters(receiver.name, method));
+                    argumentTypes(receiver->declared, jdkLambdaParameters(receiver->name, method));
                 for (TSNode argument : arguments) {
                     if (isType(argument, "lambda_expression")) typeLambda(argument, parameters);
                 }
@@ -1262,20 +1293,13 @@ private:
             callee = member != staticMembers.end() ? MemberOwner{member->second, std::string()}
                                                    : findUnqualified(method, true, arity);
         }
-        if (!ts_node_is_null(object) && callee.owner.empty()) {
+        if (receiver != nullptr && callee.owner.empty()) {
             markUntyped(name, kKindMethod);
         } else {
             mark(name, kKindMethod, qualifiedName(callee, method));
         }
         typeLambdaArguments(callee, method, arguments);
-        uint32_t count = ts_node_child_count(node);
-        for (uint32_t i = 0; i < count; ++i) {
-            TSNode child = ts_node_child(node, i);
-            if ((!ts_node_is_null(object) && ts_node_eq(child, object)) ||
-                (!ts_node_is_null(name) && ts_node_eq(child, name)))
-                continue;
-            visit(child);
-        }
+        visitExcept(node, {object, name});
         if (!callee.type.empty()) {
             result.kind = Receiver::kValue;
             result.name = callee.type;
@@ -1283,113 +1307,45 @@ private:
         return result;
     }
 
+    // What a step of a receiver chain applies to: the a of a.b, a.b(),
+    // a[i] and (a); null for any other node.
+    static TSNode innerReceiver(TSNode node) {
+        std::string type = typeOf(node);
+        if (type == "field_access" || type == "method_invocation") return fieldOf(node, "object");
+        if (type == "array_access") return fieldOf(node, "array");
+        TSNode inner{};
+        uint32_t count = type == "parenthesized_expression" ? ts_node_named_child_count(node) : 0;
+        for (uint32_t i = 0; i < count; ++i) {
+            TSNode child = ts_node_named_child(node, i);
+            if (!isComment(child)) inner = child;
+        }
+        return inner;
+    }
+
     // Classifies a receiver expression (and everything in it) and tells
-    // what it is.
+    // what it is. A chain (a.b(x).c[i].d) is taken from its innermost
+    // receiver out, one step after the other; what lies beside the chain
+    // (arguments, an index) is visited later.
     Receiver analyse(TSNode node) {
+        std::vector<TSNode> chain{node};
+        for (TSNode inner = innerReceiver(node); !ts_node_is_null(inner);
+             inner = innerReceiver(inner))
+            chain.push_back(inner);
+        Receiver result = analyseInnermost(chain.back());
+        for (size_t i = chain.size() - 1; i > 0; --i) result = analyseStep(chain[i - 1], result);
+        return result;
+    }
+
+    // A receiver that is no step of a chain.
+    Receiver analyseInnermost(TSNode node) {
         Receiver result;
         std::string type = typeOf(node);
-        if (type == "identifier") {
-            if (markDeclaredValue(node, result)) return result;
-            // A field inherited from a class of the tree; a name that only
-            // the vendor's superclass could supply reads as a package here.
-            MemberOwner inherited = findUnqualified(text(node), false);
-            if (isKnownClass(inherited.owner)) return visitIdentifier(node);
-            std::string name = text(node);
-            bool known = false;
-            std::string qualified = resolveType(name, &known);
-            if (known || isCapitalised(name)) {
-                mark(node, kKindClassRef, qualified);
-                result.kind = Receiver::kType;
-                result.name = qualified;
-            } else {
-                mark(node, kKindName);
-                result.kind = Receiver::kPackage;
-                result.name = name;
-            }
-            return result;
-        }
-        if (type == "field_access") {
-            TSNode object = fieldOf(node, "object");
-            TSNode field = fieldOf(node, "field");
-            Receiver owner = analyse(object);
-            std::string name = ts_node_is_null(field) ? std::string() : text(field);
-            // Everything between object and field ("." and perhaps comments).
-            uint32_t count = ts_node_child_count(node);
-            for (uint32_t i = 0; i < count; ++i) {
-                TSNode child = ts_node_child(node, i);
-                if (ts_node_eq(child, object) ||
-                    (!ts_node_is_null(field) && ts_node_eq(child, field)))
-                    continue;
-                visit(child);
-            }
-            if (isType(field, "this") || isType(field, "super")) {
-                // Outer.this: the outer class itself.
-                result.kind = Receiver::kValue;
-                result.name = owner.name;
-                return result;
-            }
-            if (owner.kind == Receiver::kPackage) {
-                std::string qualified = owner.name + "." + name;
-                if (isCapitalised(name) || types.qualifiedNames.count(qualified) != 0) {
-                    mark(field, kKindClassRef, qualified);
-                    result.kind = Receiver::kType;
-                } else {
-                    mark(field, kKindName, qualified);
-                    result.kind = Receiver::kPackage;
-                }
-                result.name = qualified;
-                return result;
-            }
-            MemberOwner member = memberOf(owner, name, false);
-            // After a type, a capitalised name with lower-case letters is a
-            // nested type; a constant name is a member.
-            if (owner.kind == Receiver::kType && isCapitalised(name) && !isConstantName(name) &&
-                member.type.empty()) {
-                std::string qualified = owner.name + "." + name;
-                mark(field, kKindClassRef, qualified);
-                result.kind = Receiver::kType;
-                result.name = qualified;
-                return result;
-            }
-            if (member.owner.empty()) {
-                markUntyped(field, kKindMember);
-            } else {
-                mark(field, kKindMember, member.owner + "." + name);
-            }
-            result.kind = Receiver::kValue;
-            result.name = member.type;
-            return result;
-        }
+        if (type == "identifier") return analyseName(node);
         if (type == "this" || type == "super") {
             const Scope* own = currentClass();
             result.kind = Receiver::kValue;
             if (own != nullptr)
                 result.name = type == "this" ? own->classQualified : own->superQualified;
-            return result;
-        }
-        if (type == "parenthesized_expression") {
-            Receiver inner;
-            uint32_t count = ts_node_child_count(node);
-            for (uint32_t i = 0; i < count; ++i) {
-                TSNode child = ts_node_child(node, i);
-                if (ts_node_is_named(child) && !isComment(child)) {
-                    inner = analyse(child);
-                } else {
-                    visit(child);
-                }
-            }
-            return inner.kind == Receiver::kValue ? inner : Receiver{};
-        }
-        if (type == "array_access") {
-            Receiver array = analyse(fieldOf(node, "array"));
-            uint32_t count = ts_node_child_count(node);
-            for (uint32_t i = 0; i < count; ++i) {
-                TSNode child = ts_node_child(node, i);
-                if (!ts_node_eq(child, fieldOf(node, "array"))) visit(child);
-            }
-            result.kind = Receiver::kValue;
-            if (array.kind == Receiver::kValue && isArrayType(array.name))
-                result.name = array.name.substr(0, array.name.size() - strlen(kArraySuffix));
             return result;
         }
         if (type == "cast_expression") {
@@ -1399,14 +1355,100 @@ private:
             return result;
         }
         if (type == "object_creation_expression") {
-            visit(node);
+            visitLater(node);
             result.kind = Receiver::kValue;
             result.name = typeName(fieldOf(node, "type"));
             result.declared = fieldOf(node, "type");
             return result;
         }
-        if (type == "method_invocation") return visitCall(node);
-        visit(node);
+        if (type == "method_invocation") return visitCall(node, nullptr);
+        visitLater(node);
+        return result;
+    }
+
+    Receiver analyseName(TSNode node) {
+        Receiver result;
+        if (markDeclaredValue(node, result)) return result;
+        // A field inherited from a class of the tree; a name that only
+        // the vendor's superclass could supply reads as a package here.
+        MemberOwner inherited = findUnqualified(text(node), false);
+        if (isKnownClass(inherited.owner)) return visitIdentifier(node);
+        std::string name = text(node);
+        bool known = false;
+        std::string qualified = resolveType(name, &known);
+        if (known || isCapitalised(name)) {
+            mark(node, kKindClassRef, qualified);
+            result.kind = Receiver::kType;
+            result.name = qualified;
+        } else {
+            mark(node, kKindName);
+            result.kind = Receiver::kPackage;
+            result.name = name;
+        }
+        return result;
+    }
+
+    // One step of a chain, after what it applies to (inner).
+    Receiver analyseStep(TSNode node, const Receiver& inner) {
+        std::string type = typeOf(node);
+        if (type == "method_invocation") return visitCall(node, &inner);
+        if (type == "field_access") return analyseField(node, inner);
+        if (type == "array_access") {
+            visitExcept(node, {fieldOf(node, "array")});
+            Receiver result;
+            result.kind = Receiver::kValue;
+            if (inner.kind == Receiver::kValue && isArrayType(inner.name))
+                result.name = inner.name.substr(0, inner.name.size() - strlen(kArraySuffix));
+            return result;
+        }
+        visitExcept(node, {innerReceiver(node)});  // the parentheses
+        return inner.kind == Receiver::kValue ? inner : Receiver{};
+    }
+
+    // owner.field: a package or type part of a dotted name, a nested type,
+    // Outer.this, or a member.
+    Receiver analyseField(TSNode node, const Receiver& owner) {
+        Receiver result;
+        TSNode field = fieldOf(node, "field");
+        std::string name = ts_node_is_null(field) ? std::string() : text(field);
+        // Everything between object and field ("." and perhaps comments).
+        visitExcept(node, {fieldOf(node, "object"), field});
+        if (isType(field, "this") || isType(field, "super")) {
+            // Outer.this: the outer class itself.
+            result.kind = Receiver::kValue;
+            result.name = owner.name;
+            return result;
+        }
+        if (owner.kind == Receiver::kPackage) {
+            std::string qualified = owner.name + "." + name;
+            if (isCapitalised(name) || types.qualifiedNames.count(qualified) != 0) {
+                mark(field, kKindClassRef, qualified);
+                result.kind = Receiver::kType;
+            } else {
+                mark(field, kKindName, qualified);
+                result.kind = Receiver::kPackage;
+            }
+            result.name = qualified;
+            return result;
+        }
+        MemberOwner member = memberOf(owner, name, false);
+        // After a type, a capitalised name with lower-case letters is a
+        // nested type; a constant name is a member.
+        if (owner.kind == Receiver::kType && isCapitalised(name) && !isConstantName(name) &&
+            member.type.empty()) {
+            std::string qualified = owner.name + "." + name;
+            mark(field, kKindClassRef, qualified);
+            result.kind = Receiver::kType;
+            result.name = qualified;
+            return result;
+        }
+        if (member.owner.empty()) {
+            markUntyped(field, kKindMember);
+        } else {
+            mark(field, kKindMember, member.owner + "." + name);
+        }
+        result.kind = Receiver::kValue;
+        result.name = member.type;
         return result;
     }
 

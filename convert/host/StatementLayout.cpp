@@ -5,6 +5,7 @@
 #include <string>
 
 #include "SyntaxNodes.h"
+#include "TaskStack.h"
 
 namespace host {
 
@@ -16,13 +17,14 @@ public:
         : leaves(leaves), steps(steps) {}
 
     void run(TSNode root) {
-        uint32_t count = ts_node_named_child_count(root);
-        for (uint32_t i = 0; i < count; ++i) {
-            TSNode child = ts_node_named_child(root, i);
-            if (isComment(child)) continue;
-            member(child);
-        }
-        flushTop(leaves.size());
+        tasks.run([this, root] {
+            uint32_t count = ts_node_named_child_count(root);
+            for (uint32_t i = 0; i < count; ++i) {
+                TSNode child = ts_node_named_child(root, i);
+                if (!isComment(child)) memberLater(child);
+            }
+            then([this] { flushTop(leaves.size()); });
+        });
         finish();
     }
 
@@ -30,7 +32,9 @@ private:
     const std::vector<Leaf>& leaves;
     std::vector<Step>& steps;
     std::vector<Statement>* body = nullptr;  // the body being laid out, if any
+    std::vector<Statement> bodyStatements;   // a method's body, while it is laid out
     size_t cursor = 0;                       // first leaf not yet placed
+    TaskStack tasks;
 
     // Index of the first leaf that starts at or after byte.
     size_t leafAt(unsigned byte) const {
@@ -106,13 +110,24 @@ private:
     }
 
     // ---- members ----
+    //
+    // The functions below only plan: they hand every piece of work, and
+    // every part that goes deeper into the tree, to the task stack in the
+    // order it must happen (see TaskStack), so the layout never recurses on
+    // the depth of the tree.
+
+    void then(TaskStack::Task task) { tasks.then(std::move(task)); }
+
+    void emitLater(size_t first, size_t last, int level) {
+        then([this, first, last, level] { emit(first, last, level); });
+    }
 
     void member(TSNode node) {
         std::string type = typeOf(node);
         if (isTypeDeclaration(type)) {
             typeDeclaration(node);
         } else if (type == "import_declaration") {
-            importDeclaration(node);
+            then([this, node] { importDeclaration(node); });
         } else if (type == "method_declaration" || type == "constructor_declaration" ||
                    type == "compact_constructor_declaration") {
             method(node, fieldOf(node, "body"));
@@ -121,8 +136,12 @@ private:
         } else if (type == "block") {
             method(node, node);
         } else {
-            emit(startOf(node), endOf(node), 1);
+            emitLater(startOf(node), endOf(node), 1);
         }
+    }
+
+    void memberLater(TSNode node) {
+        then([this, node] { member(node); });
     }
 
     // The plug-in rebuilds an import from its names: a comment inside it
@@ -148,19 +167,21 @@ private:
     void typeDeclaration(TSNode node) {
         TSNode typeBody = fieldOf(node, "body");
         if (ts_node_is_null(typeBody)) {
-            emit(startOf(node), endOf(node), 1);
+            emitLater(startOf(node), endOf(node), 1);
             return;
         }
         size_t open = startOf(typeBody);
         size_t close = endOf(typeBody) - 1;
         if (close == open + 1) {  // an empty body stays with its header
-            emit(startOf(node), endOf(node), 1);
+            emitLater(startOf(node), endOf(node), 1);
             return;
         }
-        emit(startOf(node), open, 1);
-        flushTop(open);
-        cursor = open + 1;
-        pushStep(StepKind::kBeginBlock);
+        then([this, node, open] {
+            emit(startOf(node), open, 1);
+            flushTop(open);
+            cursor = open + 1;
+            pushStep(StepKind::kBeginBlock);
+        });
         uint32_t count = ts_node_named_child_count(typeBody);
         for (uint32_t i = 0; i < count; ++i) {
             TSNode child = ts_node_named_child(typeBody, i);
@@ -168,17 +189,19 @@ private:
             if (isType(child, "enum_body_declarations")) {
                 enumDeclarations(child);
             } else if (isType(child, "enum_constant") && isType(typeBody, "enum_body")) {
-                enumConstants(typeBody, i);
+                then([this, typeBody, i] { enumConstants(typeBody, i); });
                 while (i + 1 < count &&
                        !isType(ts_node_named_child(typeBody, i + 1), "enum_body_declarations"))
                     ++i;
             } else {
-                member(child);
+                memberLater(child);
             }
         }
-        flushTop(close);
-        cursor = close + 1;
-        pushStep(StepKind::kEndBlock);
+        then([this, close] {
+            flushTop(close);
+            cursor = close + 1;
+            pushStep(StepKind::kEndBlock);
+        });
     }
 
     // The constants of an enum with their commas and the ";" that ends
@@ -202,37 +225,43 @@ private:
     void enumDeclarations(TSNode node) {
         // Its ";" went with the constants, or stands alone when there are none.
         size_t semicolon = startOf(node);
-        if (cursor <= semicolon) emit(semicolon, semicolon + 1, 1);
+        then([this, semicolon] {
+            if (cursor <= semicolon) emit(semicolon, semicolon + 1, 1);
+        });
         uint32_t count = ts_node_named_child_count(node);
         for (uint32_t i = 0; i < count; ++i) {
             TSNode child = ts_node_named_child(node, i);
-            if (!isComment(child)) member(child);
+            if (!isComment(child)) memberLater(child);
         }
     }
 
     // A member with a body: the header through "{", then the body.
     void method(TSNode node, TSNode block) {
         if (ts_node_is_null(block)) {
-            emit(startOf(node), endOf(node), 1);
+            emitLater(startOf(node), endOf(node), 1);
             return;
         }
         size_t open = startOf(block);
         size_t close = endOf(block) - 1;
         if (close == open + 1) {
-            emit(startOf(node), endOf(node), 1);
+            emitLater(startOf(node), endOf(node), 1);
             return;
         }
-        emit(startOf(node), open + 1, 1);
-        Step step;
-        step.kind = StepKind::kBody;
-        std::vector<Statement> statements;
-        body = &statements;
+        then([this, node, open] {
+            emit(startOf(node), open + 1, 1);
+            bodyStatements.clear();
+            body = &bodyStatements;
+        });
         contents(block, 1);
-        flush(close, 1);
-        body = nullptr;
-        cursor = close + 1;
-        step.statements = std::move(statements);
-        steps.push_back(std::move(step));
+        then([this, close] {
+            flush(close, 1);
+            body = nullptr;
+            cursor = close + 1;
+            Step step;
+            step.kind = StepKind::kBody;
+            step.statements = std::move(bodyStatements);
+            steps.push_back(std::move(step));
+        });
     }
 
     // ---- statements in bodies ----
@@ -241,9 +270,12 @@ private:
         uint32_t count = ts_node_named_child_count(block);
         for (uint32_t i = 0; i < count; ++i) {
             TSNode child = ts_node_named_child(block, i);
-            if (isComment(child)) continue;
-            statement(child, level, startOf(child));
+            if (!isComment(child)) statementLater(child, level, startOf(child));
         }
+    }
+
+    void statementLater(TSNode node, int level, size_t from) {
+        then([this, node, level, from] { statement(node, level, from); });
     }
 
     static bool isEmptyBlock(size_t open, size_t close) { return close == open + 1; }
@@ -256,20 +288,22 @@ private:
             size_t open = startOf(bodyNode);
             size_t close = endOf(bodyNode) - 1;
             if (isEmptyBlock(open, close)) return from;
-            emit(from, open + 1, level);
-            cursor = open + 1;
+            then([this, from, open, level] {
+                emit(from, open + 1, level);
+                cursor = open + 1;
+            });
             contents(bodyNode, level + 1);
-            flush(close, level + 1);
+            then([this, close, level] { flush(close, level + 1); });
             return close;
         }
-        Statement& head = emit(from, startOf(bodyNode), level);
-        head.braceLessHead = true;
-        statement(bodyNode, level, startOf(bodyNode));
+        size_t start = startOf(bodyNode);
+        then([this, from, start, level] { emit(from, start, level).braceLessHead = true; });
+        statementLater(bodyNode, level, start);
         return std::string::npos;
     }
 
     void finishOpen(size_t open, TSNode node, int level) {
-        if (open != std::string::npos) emit(open, endOf(node), level);
+        if (open != std::string::npos) emitLater(open, endOf(node), level);
     }
 
     size_t keywordLeaf(TSNode node, const char* keyword) const {
@@ -299,25 +333,20 @@ private:
             finishOpen(clause(from, node, level), node, level);
         } else if (type == "do_statement") {
             size_t open = clause(from, fieldOf(node, "body"), level);
-            emit(open != std::string::npos ? open : keywordLeaf(node, "while"), endOf(node), level);
+            emitLater(open != std::string::npos ? open : keywordLeaf(node, "while"), endOf(node),
+                      level);
         } else if (type == "try_statement" || type == "try_with_resources_statement") {
             tryStatement(node, level, from);
         } else if (type == "switch_expression") {
             switchStatement(node, level, from);
         } else if (type == "labeled_statement") {
             TSNode inner = lastNamedChild(node);
-            emit(from, startOf(inner), level);
-            statement(inner, level, startOf(inner));
+            emitLater(from, startOf(inner), level);
+            statementLater(inner, level, startOf(inner));
         } else if ((type == "class_declaration" || type == "record_declaration" ||
                     type == "interface_declaration") &&
                    !isEmptyBody(fieldOf(node, "body"))) {
-            // A local class: its members as in an anonymous class.
-            TSNode classBody = fieldOf(node, "body");
-            emit(from, startOf(classBody) + 1, level);
-            cursor = startOf(classBody) + 1;
-            classMembers(classBody, level + 1);
-            flush(endOf(classBody) - 1, level + 1);
-            emit(endOf(classBody) - 1, endOf(node), level);
+            localClass(node, level, from);
         } else {
             simpleStatement(node, level, from);
         }
@@ -325,6 +354,22 @@ private:
 
     bool isEmptyBody(TSNode body) const {
         return ts_node_is_null(body) || isEmptyBlock(startOf(body), endOf(body) - 1);
+    }
+
+    // A local class: its members as in an anonymous class.
+    void localClass(TSNode node, int level, size_t from) {
+        TSNode classBody = fieldOf(node, "body");
+        size_t open = startOf(classBody);
+        size_t close = endOf(classBody) - 1;
+        then([this, from, open, level] {
+            emit(from, open + 1, level);
+            cursor = open + 1;
+        });
+        classMembers(classBody, level + 1);
+        then([this, node, close, level] {
+            flush(close, level + 1);
+            emit(close, endOf(node), level);
+        });
     }
 
     // A statement without a body of its own. The block bodies of lambdas and
@@ -341,17 +386,19 @@ private:
             size_t open = startOf(inner);
             size_t close = endOf(inner) - 1;
             if (isEmptyBlock(open, close)) continue;
-            emit(start, open + 1, level);
-            cursor = open + 1;
+            then([this, start, open, level] {
+                emit(start, open + 1, level);
+                cursor = open + 1;
+            });
             if (isType(inner, "class_body")) {
                 classMembers(inner, level + 1);
             } else {
                 contents(inner, level + 1);
             }
-            flush(close, level + 1);
+            then([this, close, level] { flush(close, level + 1); });
             start = close;
         }
-        emit(start, endOf(node), level);
+        emitLater(start, endOf(node), level);
     }
 
     // The block bodies of the lambdas and the bodies of the anonymous
@@ -359,17 +406,25 @@ private:
     // local classes and switch expressions, which stay whole in their
     // statement.
     static void innerBodies(TSNode node, std::vector<TSNode>& bodies) {
-        uint32_t count = ts_node_named_child_count(node);
-        for (uint32_t i = 0; i < count; ++i) {
-            TSNode child = ts_node_named_child(node, i);
+        // Nodes still to read, the next one last, each with its parent.
+        std::vector<std::pair<TSNode, TSNode>> open;
+        auto openChildren = [&open](TSNode parent) {
+            for (uint32_t i = ts_node_named_child_count(parent); i > 0; --i)
+                open.emplace_back(ts_node_named_child(parent, i - 1), parent);
+        };
+        openChildren(node);
+        while (!open.empty()) {
+            TSNode child = open.back().first;
+            TSNode parent = open.back().second;
+            open.pop_back();
             std::string type = typeOf(child);
             TSNode body = fieldOf(child, "body");
             if (type == "lambda_expression" && isType(body, "block")) {
                 bodies.push_back(body);
-            } else if (type == "class_body" && isType(node, "object_creation_expression")) {
+            } else if (type == "class_body" && isType(parent, "object_creation_expression")) {
                 bodies.push_back(child);
             } else if (type != "class_body" && type != "switch_expression") {
-                innerBodies(child, bodies);
+                openChildren(child);
             }
         }
     }
@@ -388,7 +443,7 @@ private:
             if (withBlock && !ts_node_is_null(block)) {
                 finishOpen(clause(startOf(child), block, level), child, level);
             } else {
-                emit(startOf(child), endOf(child), level);
+                emitLater(startOf(child), endOf(child), level);
             }
         }
     }
@@ -402,29 +457,33 @@ private:
         return TSNode{};
     }
 
+    // An if with its chain of else ifs, one after the other.
     void ifStatement(TSNode node, int level, size_t from) {
-        TSNode consequence = fieldOf(node, "consequence");
-        TSNode alternative = fieldOf(node, "alternative");
-        size_t open = clause(from, consequence, level);
-        if (ts_node_is_null(alternative)) {
-            finishOpen(open, node, level);
-            return;
-        }
-        size_t elseLeaf = keywordLeaf(node, "else");
-        size_t next = elseLeaf;
-        if (open != std::string::npos) {
-            // "} else {" is one statement; before a brace-less else body the
-            // "}" stands alone, so that the plug-in indents that body.
-            if (bodyIsBlock(alternative)) {
-                next = open;
-            } else {
-                emit(open, elseLeaf, level);
+        for (;;) {
+            TSNode consequence = fieldOf(node, "consequence");
+            TSNode alternative = fieldOf(node, "alternative");
+            size_t open = clause(from, consequence, level);
+            if (ts_node_is_null(alternative)) {
+                finishOpen(open, node, level);
+                return;
             }
-        }
-        if (isType(alternative, "if_statement")) {
-            ifStatement(alternative, level, next);
-        } else {
-            finishOpen(clause(next, alternative, level), node, level);
+            size_t elseLeaf = keywordLeaf(node, "else");
+            size_t next = elseLeaf;
+            if (open != std::string::npos) {
+                // "} else {" is one statement; before a brace-less else body
+                // the "}" stands alone, so that the plug-in indents that body.
+                if (bodyIsBlock(alternative)) {
+                    next = open;
+                } else {
+                    emitLater(open, elseLeaf, level);
+                }
+            }
+            if (!isType(alternative, "if_statement")) {
+                finishOpen(clause(next, alternative, level), node, level);
+                return;
+            }
+            node = alternative;
+            from = next;
         }
     }
 
@@ -448,9 +507,11 @@ private:
         size_t open = startOf(block);
         size_t close = endOf(block) - 1;
         // The plug-in writes the switch's "{" itself.
-        emit(from, open, level);
-        flush(open, level);
-        cursor = open + 1;
+        then([this, from, open, level] {
+            emit(from, open, level);
+            flush(open, level);
+            cursor = open + 1;
+        });
         uint32_t count = ts_node_named_child_count(block);
         for (uint32_t i = 0; i < count; ++i) {
             TSNode child = ts_node_named_child(block, i);
@@ -460,15 +521,17 @@ private:
             } else if (type == "switch_rule") {
                 TSNode ruleBody = lastNamedChild(child);
                 if (isType(ruleBody, "block")) {
-                    emit(startOf(child), startOf(ruleBody), level + 1);
-                    statement(ruleBody, level + 1, startOf(ruleBody));
+                    emitLater(startOf(child), startOf(ruleBody), level + 1);
+                    statementLater(ruleBody, level + 1, startOf(ruleBody));
                 } else {
-                    emit(startOf(child), endOf(child), level + 1);
+                    emitLater(startOf(child), endOf(child), level + 1);
                 }
             }
         }
-        flush(close, level + 1);
-        emit(close, endOf(node), level);
+        then([this, node, close, level] {
+            flush(close, level + 1);
+            emit(close, endOf(node), level);
+        });
     }
 
     void caseGroup(TSNode group, int level) {
@@ -481,9 +544,9 @@ private:
                 size_t last = endOf(child);
                 if (i + 1 < count && typeOf(ts_node_child(group, i + 1)) == ":")
                     last = endOf(ts_node_child(group, i + 1));
-                emit(startOf(child), last, level);
+                emitLater(startOf(child), last, level);
             } else if (ts_node_is_named(child) && !isComment(child)) {
-                statement(child, level, startOf(child));
+                statementLater(child, level, startOf(child));
             }
         }
     }

@@ -31,4 +31,31 @@ inline bool isTypeDeclaration(const std::string& type) {
            type == "annotation_type_declaration";
 }
 
+// What a walk does after a node: go into its children, go on after it, or
+// stop.
+enum class WalkNext { kInto, kOver, kStop };
+
+// Walks root and the nodes below it in source order with a tree cursor, so
+// without recursion; visit(node, depth) is told the node's depth (root 1)
+// and answers with what comes next.
+template <typename Visit>
+void walkTree(TSNode root, Visit visit) {
+    TSTreeCursor cursor = ts_tree_cursor_new(root);
+    uint32_t depth = 1;
+    WalkNext next = visit(root, depth);
+    while (next != WalkNext::kStop) {
+        if (next == WalkNext::kInto && ts_tree_cursor_goto_first_child(&cursor)) {
+            ++depth;
+        } else {
+            while (depth > 1 && !ts_tree_cursor_goto_next_sibling(&cursor)) {
+                ts_tree_cursor_goto_parent(&cursor);
+                --depth;
+            }
+            if (depth == 1) break;
+        }
+        next = visit(ts_tree_cursor_current_node(&cursor), depth);
+    }
+    ts_tree_cursor_delete(&cursor);
+}
+
 }  // namespace host

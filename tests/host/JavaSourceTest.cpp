@@ -287,5 +287,25 @@ TEST_F(JavaSourceTest, TokensKeepTheirSpacingAndCarriageReturnsLeaveComments) {
     EXPECT_TRUE(leaf("{").bracket);
 }
 
+TEST_F(JavaSourceTest, EveryJavaLineEndEndsALineComment) {
+    struct LineEnd {
+        const char* name;
+        const char* text;
+        int callLine;
+    };
+    const LineEnd lineEnds[] = {
+        {"LF", "\n", 2},           {"CR LF", "\r\n", 2}, {"lone CR", "\r", 2},
+        {"CR CR LF", "\r\r\n", 3}, {"LF CR", "\n\r", 3},
+    };
+    for (const LineEnd& end : lineEnds) {
+        SCOPED_TRACE(end.name);
+        build(std::string("class T { void m() { // c") + end.text + "g(); } }");
+        EXPECT_EQ("// c", leaf("// c").text);
+        EXPECT_FALSE(leaf("g").comment);
+        EXPECT_EQ(host::kKindMethod, leaf("g").kind);
+        EXPECT_EQ(end.callLine, leaf("g").line);
+    }
+}
+
 }  // namespace
 }  // namespace hosttest
