@@ -93,10 +93,10 @@ std::string completeRules(const std::string& rulesText, const std::vector<Missin
 }
 
 bool writeTextFile(const std::string& path, const std::string& text, std::string& reason) {
-    FILE* file = path == "-" ? stdout : fopen(path.c_str(), "w");
+    bool toStdout = path == "-";
+    FILE* file = toStdout ? stdout : fopen(path.c_str(), "w");
     bool ok = file != nullptr && fwrite(text.data(), 1, text.size(), file) == text.size();
-    if (file != nullptr && file != stdout && fclose(file) != 0) ok = false;
-    if (file == stdout && fflush(stdout) != 0) ok = false;
+    if (toStdout ? fflush(stdout) != 0 : file != nullptr && fclose(file) != 0) ok = false;
     if (!ok) reason = "cannot write " + path + ": " + strerror(errno);
     return ok;
 }

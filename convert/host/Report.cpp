@@ -6,6 +6,7 @@
 #include <cstring>
 #include <map>
 
+#include "InitRules.h"
 #include "Plugin.h"
 
 namespace host {
@@ -177,11 +178,9 @@ bool writeReport(const std::string& path, const RunReport& report, const RuleSet
                                   (question.second ? "yes" : "no") + "\"}";
                        }) +
                        "\n}\n";
-    FILE* file = path == "-" ? stdout : fopen(path.c_str(), "w");
-    bool ok = file != nullptr && fwrite(json.data(), 1, json.size(), file) == json.size();
-    if (file != nullptr && file != stdout && fclose(file) != 0) ok = false;
-    if (!ok) reason = "cannot write the report " + path + ": " + strerror(errno);
-    return ok;
+    if (writeTextFile(path, json, reason)) return true;
+    reason = "the report: " + reason;
+    return false;
 }
 
 }  // namespace host
