@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <system_error>
 
 namespace host {
@@ -97,33 +98,33 @@ void OutputTree::discard() {
 
 bool OutputTree::stageCopy(const std::string& sourcePath, const std::string& rel,
                            std::string& reason) const {
-    if (!makeFolders(stagingRoot, rel, true, reason)) return false;
     int in = open(sourcePath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) {
+    struct stat status {};
+    if (in < 0 || fstat(in, &status) != 0) {
         reason = systemReason("cannot read", sourcePath);
+        if (in >= 0) close(in);
         return false;
     }
-    struct stat status {};
-    std::string target = stagedPath(rel);
-    int out = -1;
-    if (fstat(in, &status) == 0)
-        out = open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
-    bool ok = out >= 0 && copyContent(in, out) && fchmod(out, status.st_mode & 0777) == 0;
-    if (!ok) reason = systemReason("cannot write", target);
+    bool ok = stage(rel, reason, [&](int out) {
+        return copyContent(in, out) && fchmod(out, status.st_mode & 0777) == 0;
+    });
     close(in);
-    if (out >= 0 && close(out) != 0 && ok) {
-        reason = systemReason("cannot write", target);
-        ok = false;
-    }
     return ok;
 }
 
 bool OutputTree::stageText(const std::string& text, const std::string& rel,
                            std::string& reason) const {
+    return stage(rel, reason, [&](int out) { return writeAll(out, text.data(), text.size()); });
+}
+
+// Creates the staged file for rel (never through a link), lets fill write
+// it, and checks the close. false with reason.
+bool OutputTree::stage(const std::string& rel, std::string& reason,
+                       const std::function<bool(int)>& fill) const {
     if (!makeFolders(stagingRoot, rel, true, reason)) return false;
     std::string target = stagedPath(rel);
     int out = open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
-    bool ok = out >= 0 && writeAll(out, text.data(), text.size());
+    bool ok = out >= 0 && fill(out);
     if (!ok) reason = systemReason("cannot write", target);
     if (out >= 0 && close(out) != 0 && ok) {
         reason = systemReason("cannot write", target);

@@ -5,6 +5,7 @@
 // folder, which the next run removes first.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace host {
@@ -57,6 +58,8 @@ private:
     std::string outputRoot;
     std::string stagingRoot;
 
+    bool stage(const std::string& rel, std::string& reason,
+               const std::function<bool(int)>& fill) const;
     bool makeFolders(const std::string& base, const std::string& rel, bool refuseLinks,
                      std::string& reason) const;
 };
