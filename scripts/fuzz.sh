@@ -21,20 +21,8 @@ build=build-fuzz
 
 # --- Setup -------------------------------------------------------------------
 
-bash scripts/setup.sh
-
-packages=(clang libclang-rt-14-dev)
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "fuzz: installing ${missing[*]}"
-  sudo_cmd=""
-  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
-  $sudo_cmd apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+# clang and its fuzzer runtime besides what the tests need.
+bash scripts/setup.sh clang libclang-rt-14-dev
 
 # --- Build -------------------------------------------------------------------
 

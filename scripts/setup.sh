@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Installs what building and testing nidus needs on Debian 12; quick when
-# everything is there already.
+# Installs what building and testing nidus needs on Debian 12, and the
+# Debian packages named as arguments; quick when everything is there already.
 set -euo pipefail
 
-packages=(cmake make g++ pkg-config libtinyxml2-dev libgtest-dev libtree-sitter-dev)
+packages=(cmake make g++ pkg-config libtinyxml2-dev libgtest-dev libtree-sitter-dev "$@")
 # The conversion host's Java checks need a JDK, its grammar fetch needs npm;
 # a machine that already has them (from any source) keeps its own.
 command -v javac >/dev/null 2>&1 || packages+=(default-jdk-headless)
