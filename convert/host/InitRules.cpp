@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <map>
 
 namespace host {
 
@@ -79,13 +80,32 @@ std::string completeRules(const std::string& rulesText, const std::vector<Missin
     std::string text = rulesText;
     if (!text.empty() && text.back() != '\n') text += '\n';
     if (missing.empty()) return text;
+    // One rule per key of a section: names of several classes may share
+    // the key the plug-in looks up (a member "size" of two classes).
+    std::map<std::pair<std::string, std::string>, MissingRule> byKey;
+    std::vector<std::pair<std::string, std::string>> order;
+    for (const MissingRule& rule : missing) {
+        for (const std::string& key : rule.keys) {
+            std::pair<std::string, std::string> at{sectionOf(rule.kind), key};
+            auto made = byKey.emplace(at, rule);
+            if (made.second) {
+                order.push_back(at);
+                continue;
+            }
+            MissingRule& merged = made.first->second;
+            merged.places.insert(merged.places.end(), rule.places.begin(), rule.places.end());
+            merged.files.insert(rule.files.begin(), rule.files.end());
+            merged.arities.insert(rule.arities.begin(), rule.arities.end());
+        }
+    }
     text += "\n<!-- Added by nidus-convert --init-rules: every vendor name that no rule covered, "
             "kept as it is. Give each the name it has in the new API. -->\n";
     for (const char* section : {"Imports", "Classes", "Members", "Methods"}) {
         std::string rules;
-        for (const MissingRule& rule : missing) {
-            if (std::string(sectionOf(rule.kind)) != section) continue;
-            for (const std::string& key : rule.keys) rules += todo(rule) + ruleFor(rule.kind, key);
+        for (const auto& at : order) {
+            if (at.first != section) continue;
+            const MissingRule& rule = byKey[at];
+            rules += todo(rule) + ruleFor(rule.kind, at.second);
         }
         if (!rules.empty()) text += "<" + std::string(section) + ">\n" + rules + "</" + section + ">\n";
     }

@@ -663,5 +663,26 @@ TEST_F(CommandLineTest, FailuresAndWarningsNameTheirPlacesInPlainWords) {
     }
 }
 
+TEST_F(CommandLineTest, CompletedRulesKeyEachNameOnceAsThePluginLooksItUp) {
+    // Two vendor classes' fields of one name: the plug-in looks both up as
+    // "limit", so one rule covers both.
+    writeFile(rules, std::string(kRules) +
+                         "<Imports><item code=\"net.olddb.Pool\"><change code=\"org.newdb.Pool\"/>"
+                         "</item></Imports>\n");
+    writeFile(source + "/a/A.java",
+              "package a;\n\nimport net.olddb.Pool;\nimport net.olddb.Session;\n\nclass A {\n"
+              "    int f(Session s, Pool p) {\n        return s.limit + p.limit;\n    }\n}\n");
+    CommandResult first = convertTree("--init-rules " + quote(root + "/rules2.xml"));
+    EXPECT_EQ(1, first.exitCode) << first.output;
+    std::string completed = readFile(root + "/rules2.xml");
+    EXPECT_TRUE(contains(completed, "<Members>\n    <!-- TODO: used in 1 file, e.g. a/A.java:8 -->\n"
+                                    "    <member src=\"limit\" to=\"limit\"/>\n</Members>\n"))
+        << completed;
+    writeFile(rules, completed);
+    CommandResult second = convertTree();
+    EXPECT_EQ(0, second.exitCode) << second.output;
+    EXPECT_FALSE(contains(second.output, "warning")) << second.output;
+}
+
 }  // namespace
 }  // namespace hosttest
