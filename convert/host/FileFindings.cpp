@@ -74,13 +74,10 @@ FailedStatement explainFailure(const JavaSource& source, const std::string& text
     return failed;
 }
 
-std::vector<Leftover> findLeftovers(const std::string& text,
+std::vector<Leftover> findLeftovers(const std::vector<Leaf>& leaves,
                                     const std::vector<std::string>& keywords) {
     std::vector<Leftover> leftovers;
-    JavaSource parsed;
-    if (!parsed.parse(text)) return leftovers;
-    parsed.cutLeaves();
-    for (const Leaf& leaf : parsed.leaves()) {
+    for (const Leaf& leaf : leaves) {
         if (leaf.comment) continue;
         for (const std::string& keyword : keywords) {
             if (!holdsWord(leaf.text, keyword)) continue;

@@ -31,7 +31,8 @@ struct Leftover {
     std::string text;  // the token that holds it
 };
 
-std::vector<Leftover> findLeftovers(const std::string& text,
+// In the leaves of a converted text.
+std::vector<Leftover> findLeftovers(const std::vector<Leaf>& leaves,
                                     const std::vector<std::string>& keywords);
 
 }  // namespace host

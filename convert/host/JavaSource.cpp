@@ -102,6 +102,8 @@
 // is a method that a vendor subclass declares without @Override.
 #include "JavaSource.h"
 
+#include <algorithm>
+
 #include <tree_sitter/api.h>
 
 #include <cstring>
@@ -260,6 +262,33 @@ void makeLoneCarriageReturnsLineFeeds(std::string& text) {
     }
 }
 
+// Where each line of text starts.
+std::vector<unsigned> lineStarts(const std::string& text) {
+    std::vector<unsigned> starts{0};
+    for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
+        starts.push_back(static_cast<unsigned>(at + 1));
+    return starts;
+}
+
+// The row and byte column of offset, given the starts of the lines.
+TSPoint pointAt(const std::vector<unsigned>& starts, unsigned offset) {
+    auto line = std::upper_bound(starts.begin(), starts.end(), offset) - 1;
+    return TSPoint{static_cast<uint32_t>(line - starts.begin()), offset - *line};
+}
+
+// start moved over the bytes [from, to) of text.
+TSPoint advance(TSPoint start, const std::string& text, unsigned from, unsigned to) {
+    for (unsigned at = from; at < to; ++at) {
+        if (text[at] == '\n') {
+            ++start.row;
+            start.column = 0;
+        } else {
+            ++start.column;
+        }
+    }
+    return start;
+}
+
 }  // namespace
 
 bool containsPackage(const std::string& text, const std::string& keyword) {
@@ -289,14 +318,45 @@ bool JavaSource::parse(const std::string& text) {
     failure.clear();
     source = text;
     makeLoneCarriageReturnsLineFeeds(source);
+    return parseFrom(nullptr);
+}
+
+bool JavaSource::parseEdited(const JavaSource& base, const std::string& text,
+                             const std::vector<TextEdit>& edits) {
+    if (base.tree == nullptr) return parse(text);
+    dropTree();
+    nestedTooDeeply = false;
+    failure.clear();
+    source = text;
+    makeLoneCarriageReturnsLineFeeds(source);
+    TSTree* edited = ts_tree_copy(static_cast<const TSTree*>(base.tree));
+    std::vector<unsigned> starts = lineStarts(base.source);
+    // From the last edit to the first: the bytes before an edit are those of
+    // the old text still, so its old positions hold.
+    for (auto edit = edits.rbegin(); edit != edits.rend(); ++edit) {
+        TSInputEdit input;
+        input.start_byte = edit->oldStart;
+        input.old_end_byte = edit->oldEnd;
+        input.new_end_byte = edit->oldStart + (edit->newEnd - edit->newStart);
+        input.start_point = pointAt(starts, edit->oldStart);
+        input.old_end_point = pointAt(starts, edit->oldEnd);
+        input.new_end_point = advance(input.start_point, source, edit->newStart, edit->newEnd);
+        ts_tree_edit(edited, &input);
+    }
+    bool parsed = parseFrom(edited);
+    ts_tree_delete(edited);
+    return parsed;
+}
+
+bool JavaSource::parseFrom(const void* oldTree) {
     TSParser* parser = ts_parser_new();
     if (!ts_parser_set_language(parser, tree_sitter_java())) {
         ts_parser_delete(parser);
         failure = "the Java grammar does not fit this tree-sitter library";
         return false;
     }
-    TSTree* parsed = ts_parser_parse_string(parser, nullptr, source.data(),
-                                            static_cast<uint32_t>(source.size()));
+    TSTree* parsed = ts_parser_parse_string(parser, static_cast<const TSTree*>(oldTree),
+                                            source.data(), static_cast<uint32_t>(source.size()));
     ts_parser_delete(parser);
     if (parsed == nullptr) {
         failure = "the parser gave up";

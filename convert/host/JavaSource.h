@@ -126,6 +126,15 @@ struct RuleFacts {
     std::set<std::string> methodNames;
 };
 
+// An edit of a text: its bytes [oldStart, oldEnd) became the bytes
+// [newStart, newEnd) of the edited text.
+struct TextEdit {
+    unsigned oldStart = 0;
+    unsigned oldEnd = 0;
+    unsigned newStart = 0;
+    unsigned newEnd = 0;
+};
+
 class JavaSource {
 public:
     // A tree that nests deeper than this (the root is 1) makes parse()
@@ -139,6 +148,11 @@ public:
     // deeper than kMaxNesting; reason says where. Only a parsed file
     // collects types and members and builds.
     bool parse(const std::string& text);
+    // The same for text, base's text with edits (in increasing order, not
+    // overlapping): base's tree, edited alike, is reused where the edits
+    // leave it, which makes the parse of a text with a few edits cheap.
+    bool parseEdited(const JavaSource& base, const std::string& text,
+                     const std::vector<TextEdit>& edits);
     const std::string& reason() const { return failure; }
     // Whether parse() failed because the tree nests too deeply.
     bool tooDeep() const { return nestedTooDeeply; }
@@ -179,6 +193,7 @@ private:
     std::vector<Step> layout;
 
     void dropTree();
+    bool parseFrom(const void* oldTree);
 };
 
 // True when keyword stands in text as whole dot-separated parts.

@@ -61,20 +61,39 @@ public:
         for (const auto& match : matches) {
             long i = static_cast<long>(match.first);
             long j = static_cast<long>(match.second);
-            hunk(i0, i, j0, j);
-            append(source.bytes(source.at(i).start, source.at(i).end));
+            size_t start = out.size();
+            bool changed = hunk(i0, i, j0, j);
+            std::string token = source.bytes(source.at(i).start, source.at(i).end);
+            if (changed) {
+                append(token);
+                note(source.endOf(i0), source.startOf(i), start, out.size() - token.size());
+            } else {
+                out += token;
+            }
             i0 = i;
             j0 = j;
         }
-        hunk(i0, source.size(), j0, converted.size());
+        size_t start = out.size();
+        if (hunk(i0, source.size(), j0, converted.size()))
+            note(source.endOf(i0), static_cast<unsigned>(source.text.size()), start, out.size());
         return out;
     }
+
+    // The source's byte ranges that the built text replaced, with what
+    // replaced them.
+    const std::vector<TextEdit>& changes() const { return edits; }
 
 private:
     const Side& source;
     const Side& converted;
     std::string newline;
     std::string out;
+    std::vector<TextEdit> edits;
+
+    void note(unsigned oldStart, unsigned oldEnd, size_t newStart, size_t newEnd) {
+        edits.push_back({oldStart, oldEnd, static_cast<unsigned>(newStart),
+                         static_cast<unsigned>(newEnd)});
+    }
 
     // Appends text; a blank keeps two words apart that would run together.
     void append(const std::string& text) {
@@ -123,8 +142,9 @@ private:
 
     // What stands between matched tokens i0 and i1 (source) and j0 and j1
     // (converted): the source's gap where nothing changed, else the
-    // converted tokens with the source's spacing around them.
-    void hunk(long i0, long i1, long j0, long j1) {
+    // converted tokens with the source's spacing around them. true when
+    // something changed.
+    bool hunk(long i0, long i1, long j0, long j1) {
         unsigned gapStart = source.endOf(i0);
         unsigned gapEnd = source.startOf(i1);
         bool deleted = i1 - i0 > 1;
@@ -132,13 +152,13 @@ private:
         std::string indent = indentAt(gapStart);
         if (!deleted && !inserted) {
             out += source.bytes(gapStart, gapEnd);
-            return;
+            return false;
         }
         if (!deleted) {
             out += spacing(j0 + 1, indent);
             insertRun(j0 + 1, j1 - 1, indent);
             append(source.bytes(gapStart, gapEnd));
-            return;
+            return true;
         }
         unsigned firstDeleted = source.startOf(i0 + 1);
         unsigned lastDeleted = source.endOf(i1 - 1);
@@ -150,12 +170,13 @@ private:
             insertRun(j0 + 1, j1 - 1, indent);
             if (!comments.empty()) out += " " + comments;
             append(after);
-            return;
+            return true;
         }
         // Only deleted: one of the two spacings stays, the one that keeps
         // the line break if either has one.
         out += comments;
         append(hasLineBreak(after) && !hasLineBreak(before) ? after : before);
+        return true;
     }
 };
 
@@ -196,7 +217,7 @@ bool sameComments(const std::vector<TextToken>& a, const std::vector<TextToken>&
 
 Restored restoreLayout(const std::string& source, const std::vector<TextToken>& sourceTokens,
                        const std::string& converted, const std::vector<TextToken>& convertedTokens,
-                       std::string& text, std::string& reason) {
+                       std::string& text, std::vector<TextEdit>& edits, std::string& reason) {
     if (sameCode(sourceTokens, convertedTokens)) {
         text = source;
         return Restored::kUnchanged;
@@ -217,21 +238,24 @@ Restored restoreLayout(const std::string& source, const std::vector<TextToken>& 
         reason = "more than " + std::to_string(kMaxDifferences) + " tokens differ";
         return Restored::kFailed;
     }
-    text = Builder(sourceSide, convertedSide).build(matches);
+    Builder builder(sourceSide, convertedSide);
+    text = builder.build(matches);
+    edits = builder.changes();
     return Restored::kChanged;
 }
 
 Restored restoreFile(const std::string& sourceText, const JavaSource& source,
                      const std::string& convertedText, JavaSource& converted, std::string& text,
-                     std::string& reason) {
+                     JavaSource& check, std::string& reason) {
     converted.cutLeaves();
     std::vector<TextToken> sourceTokens = textTokens(source.leaves());
     std::vector<TextToken> convertedTokens = textTokens(converted.leaves());
-    Restored restored =
-        restoreLayout(sourceText, sourceTokens, convertedText, convertedTokens, text, reason);
+    std::vector<TextEdit> edits;
+    Restored restored = restoreLayout(sourceText, sourceTokens, convertedText, convertedTokens,
+                                      text, edits, reason);
     if (restored != Restored::kChanged) return restored;
-    JavaSource check;
-    if (!check.parse(text)) {
+    // The source's tree, edited where the layout took the plug-in's tokens.
+    if (!check.parseEdited(source, text, edits)) {
         reason = "the restored text does not parse (" + check.reason() + ")";
         return Restored::kFailed;
     }

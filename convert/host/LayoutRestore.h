@@ -27,19 +27,21 @@ enum class Restored {
 };
 
 // The plug-in's text in the source's layout. source and converted are the
-// two texts with their tokens (comments included, in order).
+// two texts with their tokens (comments included, in order); edits says
+// which bytes of the source the text replaced.
 Restored restoreLayout(const std::string& source, const std::vector<TextToken>& sourceTokens,
                        const std::string& converted, const std::vector<TextToken>& convertedTokens,
-                       std::string& text, std::string& reason);
+                       std::string& text, std::vector<TextEdit>& edits, std::string& reason);
 
 // The layout step for one converted file: source is the source's text
 // (as read, lone CRs and all) and its parsed, built JavaSource; converted
 // the plug-in's text, parsed. The restored text must parse, hold exactly
 // the plug-in's tokens (comments aside) and exactly the source's comments;
-// otherwise kFailed, with the reason.
+// otherwise kFailed, with the reason. check receives the restored text,
+// parsed and cut into leaves.
 Restored restoreFile(const std::string& sourceText, const JavaSource& source,
                      const std::string& convertedText, JavaSource& converted, std::string& text,
-                     std::string& reason);
+                     JavaSource& check, std::string& reason);
 
 // The same tokens apart from comments, and the same comments: what the
 // restored text must have against the plug-in's text and the source.

@@ -289,11 +289,19 @@ bool Runner::checkStaged(FileReport& report, const JavaSource* source,
     } else if (source != nullptr && !converted.parse(text)) {
         why = "the converted text does not parse (" + converted.reason() + ")";
     } else {
-        if (source != nullptr && options.sourceLayout)
-            text = restoreStaged(report, *source, sourceText, text, converted);
+        // The leaves of the text that stays: the restored one, or the
+        // plug-in's.
+        JavaSource restored;
+        const JavaSource* staged = &converted;
+        if (source != nullptr && options.sourceLayout &&
+            restoreStaged(report, *source, sourceText, text, converted, restored))
+            staged = &restored;
         if (report.result == FileResult::kFailed) return false;
-        if (report.result == FileResult::kConverted && options.ruleSet != nullptr)
-            report.leftovers = findLeftovers(text, options.ruleSet->keywords);
+        if (source != nullptr && report.result == FileResult::kConverted &&
+            options.ruleSet != nullptr) {
+            if (staged == &converted) converted.cutLeaves();
+            report.leftovers = findLeftovers(staged->leaves(), options.ruleSet->keywords);
+        }
         if (output.keepMode(options.sourceDir + report.path, report.path, why)) return true;
     }
     output.drop(report.path);
@@ -306,16 +314,16 @@ bool Runner::checkStaged(FileReport& report, const JavaSource* source,
 // plug-in's; a file whose tokens did not change at all is the source
 // itself, unchanged. Where the layout cannot be restored the plug-in's
 // stays, with a note.
-// Returns the text now staged.
-std::string Runner::restoreStaged(FileReport& report, const JavaSource& source,
-                                  const std::string& sourceText, const std::string& convertedText,
-                                  JavaSource& converted) {
+// true when the restored text is staged, restored holding it parsed.
+bool Runner::restoreStaged(FileReport& report, const JavaSource& source,
+                           const std::string& sourceText, const std::string& convertedText,
+                           JavaSource& converted, JavaSource& restored) {
     std::string text;
     std::string reason;
-    switch (restoreFile(sourceText, source, convertedText, converted, text, reason)) {
+    switch (restoreFile(sourceText, source, convertedText, converted, text, restored, reason)) {
     case Restored::kFailed:
         report.layoutNote = "layout as the plug-in wrote it: " + reason;
-        return convertedText;
+        return false;
     case Restored::kUnchanged:
         report.result = FileResult::kCopied;
         report.tokensKept = true;
@@ -323,11 +331,11 @@ std::string Runner::restoreStaged(FileReport& report, const JavaSource& source,
     case Restored::kChanged:
         break;
     }
-    if (output.stageText(text, report.path, reason)) return text;
+    if (output.stageText(text, report.path, reason)) return true;
     output.drop(report.path);
     report.result = FileResult::kFailed;
     keepUnchanged(report, "the converted text cannot be written: " + reason);
-    return text;
+    return false;
 }
 
 // The source, byte for byte, in the output instead of what failed; the

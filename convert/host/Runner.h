@@ -99,9 +99,9 @@ private:
     int runPasses(const JavaSource* source, bool& converted, bool& refused);
     void finishPlugin(FileReport& report, int result, bool converted, const std::string& why);
     bool checkStaged(FileReport& report, const JavaSource* source, const std::string& sourceText);
-    std::string restoreStaged(FileReport& report, const JavaSource& source,
-                              const std::string& sourceText, const std::string& convertedText,
-                              JavaSource& converted);
+    bool restoreStaged(FileReport& report, const JavaSource& source,
+                       const std::string& sourceText, const std::string& convertedText,
+                       JavaSource& converted, JavaSource& restored);
     void keepUnchanged(FileReport& report, const std::string& why);
     bool place(FileReport& report);
 };
