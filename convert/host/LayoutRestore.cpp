@@ -204,8 +204,8 @@ bool sameCode(const std::vector<TextToken>& a, const std::vector<TextToken>& b) 
 }
 
 bool sameComments(const std::vector<TextToken>& a, const std::vector<TextToken>& b) {
-    std::vector<std::string> first;
-    std::vector<std::string> second;
+    std::vector<std::string_view> first;
+    std::vector<std::string_view> second;
     for (const TextToken& token : a) {
         if (token.comment) first.push_back(token.text);
     }
@@ -224,7 +224,7 @@ Restored restoreLayout(const std::string& source, const std::vector<TextToken>& 
     }
     Side sourceSide{source, sourceTokens, codeTokens(sourceTokens)};
     Side convertedSide{converted, convertedTokens, codeTokens(convertedTokens)};
-    std::unordered_map<std::string, int> ids;
+    std::unordered_map<std::string_view, int> ids;
     auto idsOf = [&ids](const Side& side) {
         std::vector<int> sequence;
         for (size_t index : side.code)

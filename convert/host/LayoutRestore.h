@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "JavaSource.h"
@@ -14,7 +15,7 @@ namespace host {
 
 // A token of a text: its bytes [start, end), and whether it is a comment.
 struct TextToken {
-    std::string text;  // CR LF inside made LF, for comparison
+    std::string_view text;  // CR LF inside made LF, for comparison; owned by the caller
     unsigned start = 0;
     unsigned end = 0;
     bool comment = false;
