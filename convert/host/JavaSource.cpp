@@ -1,6 +1,6 @@
 // JavaSource: parsing and tokens (leaves with their layout flags); the
-// names are classified in NameClassifier.cpp, the statements laid out in
-// StatementLayout.cpp.
+// names are classified in Classifier.cpp and the layers below it, the
+// statements laid out in StatementLayout.cpp.
 //
 // Design note: how a Java file reaches the plug-in.
 //
@@ -106,7 +106,7 @@
 
 #include <cstring>
 
-#include "NameClassifier.h"
+#include "Classifier.h"
 #include "StatementLayout.h"
 #include "SyntaxNodes.h"
 

@@ -1,0 +1,407 @@
+// Classifier: walks a file once and gives every name its node kind and
+// qualified name; collects what the file declares for the scan of the
+// tree.
+#include "Classifier.h"
+
+#include <algorithm>
+#include <set>
+
+namespace host {
+
+void Classifier::run(TSNode root) {
+    collectFileFacts(root);
+    tasks.run([this, root] { visit(root); });
+}
+
+void Classifier::exportTypes(TSNode root, TreeTypes& tree) {
+    std::vector<std::pair<TSNode, std::string>> declarations;
+    collectNames(root, declarations);
+    for (const auto& declaration : declarations) {
+        const std::string& nested = declaration.second;
+        tree.qualifiedNames.insert(qualify(nested));
+        if (nested.find('.') == std::string::npos) tree.byPackage[package].insert(nested);
+    }
+}
+
+void Classifier::exportMembers(TSNode root, TreeTypes& tree) {
+    collectFileFacts(root);
+    for (const auto& own : ownClasses) tree.members[qualify(own.first)] = own.second.members;
+}
+
+void Classifier::visit(TSNode node) {
+    std::string type = typeOf(node);
+    if (type == "package_declaration" || type == "module_declaration") {
+        // The file's own package is never vendor code, even when a part
+        // of it reads like a package keyword.
+        markIdentifiers(node, kKindOther);
+    } else if (type == "import_declaration") {
+        visitImport(node);
+    } else if (isTypeDeclaration(type)) {
+        visitTypeDeclaration(node);
+    } else if (type == "method_declaration" || type == "constructor_declaration" ||
+               type == "compact_constructor_declaration" ||
+               type == "annotation_type_element_declaration") {
+        markDeclaredMethod(node);
+        push();
+        declareTypeParameters(node);
+        visitExcept(node, {fieldOf(node, "name")});
+        popLater();
+    } else if (type == "block" || type == "constructor_body" || type == "switch_block" ||
+               type == "for_statement" || type == "enhanced_for_statement" ||
+               type == "catch_clause" || type == "try_with_resources_statement" ||
+               type == "lambda_expression" || type == "switch_block_statement_group" ||
+               type == "switch_rule") {
+        push();
+        if (type == "enhanced_for_statement") {
+            // for (var s : sessions): the element type of the iterable.
+            TSNode iterable = fieldOf(node, "value");
+            Receiver items = visitValue(iterable);
+            visitVariable(fieldOf(node, "type"), fieldOf(node, "name"), elementOf(items));
+            visitExcept(node, {fieldOf(node, "name"), fieldOf(node, "type"), iterable});
+        } else if (type == "lambda_expression") {
+            visitLambdaParameters(node, fieldOf(node, "parameters"));
+            visitExcept(node, {fieldOf(node, "parameters")});
+        } else {
+            visitChildren(node);
+        }
+        popLater();
+    } else if (type == "formal_parameter" || type == "spread_parameter" ||
+               type == "catch_formal_parameter" || type == "resource") {
+        visitParameter(node);
+    } else if (type == "local_variable_declaration" || type == "field_declaration" ||
+               type == "constant_declaration") {
+        visitDeclaration(node, type == "local_variable_declaration");
+    } else if (type == "method_invocation" || type == "field_access") {
+        analyse(node);
+    } else if (type == "identifier") {
+        visitIdentifier(node);
+    } else if (type == "type_identifier") {
+        std::string name = text(node);
+        if (name == "var") {
+            mark(node, kKindKeyword);
+        } else if (typeVariable(name) != nullptr) {
+            mark(node, kKindOther);
+        } else {
+            markClassName(node);
+        }
+    } else if (type == "scoped_type_identifier") {
+        scopedTypeName(node, true);
+        visitAnnotationsAndTypeArguments(node);
+    } else if (type == "marker_annotation" || type == "annotation") {
+        TSNode name = fieldOf(node, "name");
+        if (isType(name, "identifier")) {
+            markClassName(name);
+        } else if (!ts_node_is_null(name)) {
+            scopedTypeName(name, true);
+        }
+        visitExcept(node, {name});
+    } else if (type == "element_value_pair") {
+        mark(fieldOf(node, "key"), kKindOther);
+        visitExcept(node, {fieldOf(node, "key")});
+    } else if (type == "labeled_statement" || type == "break_statement" ||
+               type == "continue_statement") {
+        visitNamingChildren(node, kKindLabel, std::string());
+    } else if (type == "enum_constant") {
+        mark(fieldOf(node, "name"), kKindDeclared);
+        visitExcept(node, {fieldOf(node, "name")});
+    } else if (type == "method_reference") {
+        visitMethodReference(node);
+    } else if (type == "instanceof_expression") {
+        TSNode name = fieldOf(node, "name");
+        if (!ts_node_is_null(name)) {
+            declare(text(name), typeName(fieldOf(node, "right")));
+            mark(name, kKindVariable);
+        }
+        visitExcept(node, {name});
+    } else if (type == "type_pattern") {
+        TSNode typeNode = ts_node_named_child(node, 0);
+        TSNode name = ts_node_named_child(node, ts_node_named_child_count(node) - 1);
+        if (isType(name, "identifier")) {
+            declare(text(name), typeName(typeNode));
+            mark(name, kKindVariable);
+            visitExcept(node, {name});
+        } else {
+            visitChildren(node);
+        }
+    } else if (type == "object_creation_expression") {
+        visitCreation(node);
+    } else if (type == "switch_expression") {
+        visitSwitch(node);
+    } else if (type == "switch_label" && !switchEnums.empty() && !switchEnums.back().empty()) {
+        // case READ_ONLY: a constant of the selector's enum, as
+        // Mode.READ_ONLY would be.
+        visitNamingChildren(node, kKindMember, switchEnums.back());
+    } else {
+        visitChildren(node);
+    }
+}
+
+void Classifier::visitSwitch(TSNode node) {
+    TSNode condition = fieldOf(node, "condition");
+    TSNode body = fieldOf(node, "body");
+    std::string enumType;
+    if (!ts_node_is_null(condition)) {
+        Receiver selector = analyse(condition);
+        std::string type = selector.kind == Receiver::kValue ? selector.name : "";
+        size_t dot = type.rfind('.');
+        bool jdk = dot != std::string::npos && isJdkPackage(type.substr(0, dot));
+        if (!type.empty() && !isArrayType(type) && !jdk) enumType = type;
+    }
+    tasks.then([this, enumType] { switchEnums.push_back(enumType); });
+    visitExcept(node, {condition, body});
+    if (!ts_node_is_null(body)) visitLater(body);
+    tasks.then([this] { switchEnums.pop_back(); });
+}
+
+void Classifier::visitAnnotationsAndTypeArguments(TSNode node) {
+    std::vector<TSNode> open{node};  // nodes still to read, the next one last
+    while (!open.empty()) {
+        TSNode at = open.back();
+        open.pop_back();
+        std::string type = typeOf(at);
+        bool top = ts_node_eq(at, node);
+        if (!top &&
+            (type == "marker_annotation" || type == "annotation" || type == "type_arguments")) {
+            visitLater(at);
+        } else if (top || type == "generic_type" || type == "scoped_type_identifier") {
+            for (uint32_t i = ts_node_named_child_count(at); i > 0; --i)
+                open.push_back(ts_node_named_child(at, i - 1));
+        }
+    }
+}
+
+void Classifier::visitNamingChildren(TSNode node, int kind, const std::string& owner) {
+    uint32_t count = ts_node_child_count(node);
+    for (uint32_t i = 0; i < count; ++i) {
+        TSNode child = ts_node_child(node, i);
+        if (!isType(child, "identifier")) {
+            visitLater(child);
+            continue;
+        }
+        tasks.then([this, child, kind, owner] {
+            mark(child, kind, owner.empty() ? std::string() : owner + "." + text(child));
+        });
+    }
+}
+
+void Classifier::markIdentifiers(TSNode node, int kind) {
+    walkTree(node, [&](TSNode at, uint32_t depth) {
+        if (depth == 1 || !isType(at, "identifier")) return WalkNext::kInto;
+        mark(at, kind);
+        return WalkNext::kOver;
+    });
+}
+
+void Classifier::visitImport(TSNode node) {
+    std::vector<TSNode> parts;
+    typeParts(node, parts);
+    std::string qualified;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        qualified += (i == 0 ? "" : ".") + text(parts[i]);
+        mark(parts[i], i + 1 == parts.size() ? kKindClassRef : kKindName, qualified);
+    }
+}
+
+void Classifier::visitTypeDeclaration(TSNode node) {
+    TSNode name = fieldOf(node, "name");
+    mark(name, kKindDeclared);
+    std::string simple = ts_node_is_null(name) ? std::string() : text(name);
+    std::string qualified;
+    const Scope* outer = currentClass();
+    if (outer != nullptr && !outer->classQualified.empty()) {
+        qualified = outer->classQualified + "." + simple;
+    } else {
+        auto own = ownTypes.find(simple);
+        qualified = own != ownTypes.end() ? qualify(own->second) : qualify(simple);
+    }
+    pushClass(qualified, ownClasses[ownKey(qualified)]);
+    declareTypeParameters(node);
+    visitExcept(node, {name});
+    popLater();
+}
+
+void Classifier::markDeclaredMethod(TSNode node) {
+    TSNode name = fieldOf(node, "name");
+    const Scope* own = currentClass();
+    static const std::set<std::string> kObjectMethods = {"equals", "hashCode", "toString", "clone",
+                                                         "finalize"};
+    if (!isType(node, "method_declaration") || ts_node_is_null(name) || own == nullptr ||
+        kObjectMethods.count(text(name)) != 0) {
+        mark(name, kKindDeclared);
+        return;
+    }
+    std::vector<std::string> origins = foreignInterfaces(own->own.members);
+    if (!own->superQualified.empty()) {
+        int arity = static_cast<int>(overloadOf(node).parameters.size());
+        MemberOwner inherited = findMember(own->superQualified, text(name), true, arity);
+        if (!inherited.owner.empty() && !isKnownClass(inherited.owner))
+            origins.insert(origins.begin(), inherited.owner);
+    }
+    if (origins.size() == 1 && hasAnnotation(node, "Override")) {
+        mark(name, kKindMethod, origins[0] + "." + text(name));
+        return;
+    }
+    mark(name, kKindDeclared);
+    bool vendor = std::any_of(origins.begin(), origins.end(),
+                              [&](const std::string& origin) { return underRules(origin); });
+    if (vendor) markUnresolved(name, kKindMethod);
+}
+
+void Classifier::visitVariable(TSNode typeNode, TSNode name, const std::string& inferred) {
+    bool isVar = isType(typeNode, "type_identifier") && text(typeNode) == "var";
+    std::string type = isVar ? inferred : typeName(typeNode);
+    if (!ts_node_is_null(typeNode)) visitLater(typeNode);
+    if (ts_node_is_null(name)) return;
+    tasks.then([this, typeNode, name, type] {
+        declare(text(name), type, typeNode);
+        mark(name, kKindVariable);
+    });
+}
+
+void Classifier::visitParameter(TSNode node) {
+    TSNode typeNode = fieldOf(node, "type");
+    TSNode name = fieldOf(node, "name");
+    if (isType(node, "catch_formal_parameter")) {
+        TSNode catchType = ts_node_named_child(node, 0);
+        for (uint32_t i = 0; i < ts_node_named_child_count(node); ++i) {
+            if (isType(ts_node_named_child(node, i), "catch_type"))
+                catchType = ts_node_named_child(node, i);
+        }
+        typeNode = ts_node_named_child_count(catchType) == 1 ? ts_node_named_child(catchType, 0)
+                                                             : TSNode{};
+    }
+    if (isType(node, "spread_parameter")) {
+        // Type... name: the declarator holds the name.
+        for (uint32_t i = 0; i < ts_node_named_child_count(node); ++i) {
+            TSNode child = ts_node_named_child(node, i);
+            if (isType(child, "variable_declarator")) name = fieldOf(child, "name");
+        }
+    }
+    if (!ts_node_is_null(name)) {
+        declare(text(name), typeNode.id == nullptr ? std::string() : typeName(typeNode), typeNode);
+        mark(name, kKindVariable);
+    }
+    visitExcept(node, {name});
+}
+
+void Classifier::visitLambdaParameters(TSNode lambda, TSNode parameters) {
+    if (ts_node_is_null(parameters)) return;
+    std::vector<TSNode> names;
+    if (isType(parameters, "identifier")) {
+        names.push_back(parameters);
+    } else if (isType(parameters, "inferred_parameters")) {
+        for (uint32_t i = 0; i < ts_node_named_child_count(parameters); ++i)
+            names.push_back(ts_node_named_child(parameters, i));
+    } else {
+        visitLater(parameters);
+        return;
+    }
+    auto typed = lambdaTypes.find(lambda.id);
+    for (size_t i = 0; i < names.size(); ++i) {
+        bool known = typed != lambdaTypes.end() && typed->second.size() == names.size();
+        declare(text(names[i]), known ? typed->second[i] : std::string());
+        mark(names[i], kKindVariable);
+    }
+}
+
+void Classifier::visitDeclaration(TSNode node, bool local) {
+    uint32_t count = ts_node_child_count(node);
+    for (uint32_t i = 0; i < count; ++i) {
+        TSNode child = ts_node_child(node, i);
+        if (isType(child, "variable_declarator")) {
+            tasks.then([this, node, child, local] { visitDeclarator(node, child, local); });
+        } else {
+            visitLater(child);
+        }
+    }
+}
+
+void Classifier::visitDeclarator(TSNode declaration, TSNode declarator, bool local) {
+    TSNode typeNode = fieldOf(declaration, "type");
+    std::string type = typeName(typeNode);
+    TSNode name = fieldOf(declarator, "name");
+    TSNode value = fieldOf(declarator, "value");
+    if (isType(value, "lambda_expression")) typeLambda(value, targetParameters(type, typeNode));
+    // var x = ...: the initializer's type, where it is known.
+    Receiver initial = visitValue(value);
+    bool inferred = isType(typeNode, "type_identifier") && text(typeNode) == "var";
+    std::string declared = inferred ? initial.name : type;
+    TSNode written = inferred ? initial.declared : typeNode;
+    tasks.then([this, local, name, declared, written] {
+        if (local && !ts_node_is_null(name)) declare(text(name), declared, written);
+        mark(name, kKindVariable);
+    });
+    visitExcept(declarator, {name, value});
+}
+
+void Classifier::visitCreation(TSNode node) {
+    TSNode body{};
+    uint32_t count = ts_node_child_count(node);
+    for (uint32_t i = 0; i < count; ++i) {
+        TSNode child = ts_node_child(node, i);
+        if (isType(child, "class_body")) {
+            body = child;
+            continue;
+        }
+        visitLater(child);
+    }
+    if (body.id != nullptr) tasks.then([this, node, body] { visitAnonymousClass(node, body); });
+}
+
+void Classifier::visitAnonymousClass(TSNode creation, TSNode body) {
+    OwnClass anonymous;
+    collectMembers(body, std::string(), anonymous);
+    anonymous.members.superclass = typeName(fieldOf(creation, "type"));
+    pushClass(std::string(), anonymous);
+    visitLater(body);
+    popLater();
+}
+
+bool Classifier::isTypeNode(TSNode node) {
+    return isType(node, "type_identifier") || isType(node, "generic_type") ||
+           isType(node, "scoped_type_identifier") || isType(node, "array_type");
+}
+
+void Classifier::visitMethodReference(TSNode node) {
+    uint32_t count = ts_node_child_count(node);
+    bool afterColons = false;
+    Receiver receiver;
+    for (uint32_t i = 0; i < count; ++i) {
+        TSNode child = ts_node_child(node, i);
+        if (typeOf(child) == "::") {
+            afterColons = true;
+        } else if (afterColons && isType(child, "identifier")) {
+            tasks.then([this, child, receiver] {
+                mark(child, kKindMethod,
+                     qualifiedName(memberOf(receiver, text(child), true), text(child)));
+            });
+        } else if (!afterColons && isTypeNode(child)) {
+            visitLater(child);
+            receiver.kind = Receiver::kType;
+            receiver.name = typeName(child);
+        } else if (!afterColons && ts_node_is_named(child) && !isComment(child)) {
+            receiver = analyse(child);
+        } else {
+            visitLater(child);
+        }
+    }
+}
+
+void classifyNames(const std::string& source, TSNode root, std::vector<Leaf>& leaves,
+                   const TreeTypes& types, const RuleFacts& rules) {
+    Classifier(source, leaves, types, rules).run(root);
+}
+
+void collectDeclaredTypes(const std::string& source, TSNode root, TreeTypes& types) {
+    std::vector<Leaf> noLeaves;
+    RuleFacts noRules;
+    Classifier(source, noLeaves, types, noRules).exportTypes(root, types);
+}
+
+void collectDeclaredMembers(const std::string& source, TSNode root, TreeTypes& types,
+                            const RuleFacts& rules) {
+    std::vector<Leaf> noLeaves;
+    Classifier(source, noLeaves, types, rules).exportMembers(root, types);
+}
+
+}  // namespace host

@@ -1,0 +1,86 @@
+// Classifier: walks a file once and gives every name its node kind and
+// qualified name; collects what the file declares for the scan of the
+// tree.
+#pragma once
+
+#include <tree_sitter/api.h>
+
+#include <string>
+#include <vector>
+
+#include "ExpressionTypes.h"
+
+namespace host {
+
+class Classifier final : public ExpressionTypes {
+public:
+    using ExpressionTypes::ExpressionTypes;
+
+    // Marks the names of the file.
+    void run(TSNode root);
+    // The types of the file, for the other files of the tree.
+    void exportTypes(TSNode root, TreeTypes& tree);
+    // The members of the file's types, for the other files of the tree.
+    void exportMembers(TSNode root, TreeTypes& tree);
+
+private:
+    // The enum type of each switch being walked whose selector is of a
+    // known enum type, else empty: a bare name in its case labels is one
+    // of that enum's constants.
+    std::vector<std::string> switchEnums;
+
+    void visit(TSNode node) override;
+    // A switch whose selector has a known type that is neither the JDK's
+    // (String, a boxed number) nor an array switches over an enum.
+    void visitSwitch(TSNode node);
+    // The annotations and the type arguments inside a dotted type, whose
+    // names scopedTypeName marks (Outer<Session>.Inner).
+    void visitAnnotationsAndTypeArguments(TSNode node);
+    // Visits the children of node, but marks its own identifiers as kind,
+    // qualified by owner when there is one.
+    void visitNamingChildren(TSNode node, int kind, const std::string& owner);
+    void markIdentifiers(TSNode node, int kind);
+    // Import parts are plain names; the last name is a class reference
+    // that carries the whole imported name, so that the plug-in sees the
+    // vendor package in it.
+    void visitImport(TSNode node);
+    void visitTypeDeclaration(TSNode node);
+    // The name of a method that overrides (@Override) a method that no
+    // class of the file or the tree declares names the method it overrides,
+    // where that can only be one type's: the first class of the superclass
+    // chain that the file and the tree do not declare, or else the one
+    // interface from outside them that the class implements. A call's rule
+    // renames the override with it. Not Object's methods. A method that
+    // may override a vendor's but is not marked, or whose origin is not
+    // clear, is unresolved (listed to check).
+    void markDeclaredMethod(TSNode node);
+    // A declared variable whose type, when written as var, is inferred.
+    void visitVariable(TSNode typeNode, TSNode name, const std::string& inferred);
+    void visitParameter(TSNode node);
+    // Parameters without types take those the lambda's target gives them
+    // (typeLambda), else they have no known type.
+    void visitLambdaParameters(TSNode lambda, TSNode parameters);
+    // Each declarator in turn, so that a later initializer sees the
+    // variables declared before it.
+    void visitDeclaration(TSNode node, bool local);
+    void visitDeclarator(TSNode declaration, TSNode declarator, bool local);
+    void visitCreation(TSNode node);
+    void visitAnonymousClass(TSNode creation, TSNode body);
+    static bool isTypeNode(TSNode node);
+    // Type::method and value::method name a method the way a call does.
+    void visitMethodReference(TSNode node);
+};
+
+// Sets kind and qualified name of the leaves that are names.
+void classifyNames(const std::string& source, TSNode root, std::vector<Leaf>& leaves,
+                   const TreeTypes& types, const RuleFacts& rules);
+
+// The types the file declares (the first step of the tree scan).
+void collectDeclaredTypes(const std::string& source, TSNode root, TreeTypes& types);
+
+// The members of the types the file declares, resolved against the types of
+// the whole tree (the second step).
+void collectDeclaredMembers(const std::string& source, TSNode root, TreeTypes& types,
+                            const RuleFacts& rules);
+
+}  // namespace host
