@@ -10,6 +10,7 @@ namespace host {
 
 void Classifier::run(TSNode root) {
     collectFileFacts(root);
+    collectThrowables(root);
     tasks.run([this, root] { visit(root); });
 }
 
@@ -56,6 +57,8 @@ void Classifier::visit(TSNode node) {
             // for (var s : sessions): the element type of the iterable.
             TSNode iterable = fieldOf(node, "value");
             Receiver items = visitValue(iterable);
+            if (items.kind == Receiver::kValue && !items.name.empty())
+                iterableTypes.insert(items.name);
             visitVariable(fieldOf(node, "type"), fieldOf(node, "name"), elementOf(items));
             visitExcept(node, {fieldOf(node, "name"), fieldOf(node, "type"), iterable});
         } else if (type == "lambda_expression") {
@@ -96,7 +99,7 @@ void Classifier::visit(TSNode node) {
         }
         visitExcept(node, {name});
     } else if (type == "element_value_pair") {
-        mark(fieldOf(node, "key"), kKindOther);
+        markAnnotationElement(node);
         visitExcept(node, {fieldOf(node, "key")});
     } else if (type == "labeled_statement" || type == "break_statement" ||
                type == "continue_statement") {
@@ -402,6 +405,21 @@ void collectDeclaredMembers(const std::string& source, TSNode root, TreeTypes& t
                             const RuleFacts& rules) {
     std::vector<Leaf> noLeaves;
     Classifier(source, noLeaves, types, rules).exportMembers(root, types);
+}
+
+// An element of an annotation (level of @Audited(level = 2)) is a method of
+// the annotation's type, which a rule may rename.
+void Classifier::markAnnotationElement(TSNode pair) {
+    TSNode key = fieldOf(pair, "key");
+    TSNode annotation = ts_node_parent(ts_node_parent(pair));
+    TSNode name = isType(annotation, "annotation") ? fieldOf(annotation, "name") : TSNode{};
+    if (ts_node_is_null(name)) {
+        mark(key, kKindOther);
+        return;
+    }
+    std::string owner =
+        isType(name, "identifier") ? resolveType(text(name)) : scopedTypeName(name, false);
+    mark(key, kKindMethod, owner + "." + text(key));
 }
 
 }  // namespace host

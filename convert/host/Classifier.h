@@ -33,6 +33,7 @@ private:
     // A switch whose selector has a known type that is neither the JDK's
     // (String, a boxed number) nor an array switches over an enum.
     void visitSwitch(TSNode node);
+    void markAnnotationElement(TSNode pair);
     // The annotations and the type arguments inside a dotted type, whose
     // names scopedTypeName marks (Outer<Session>.Inner).
     void visitAnnotationsAndTypeArguments(TSNode node);

@@ -65,7 +65,7 @@ void Declarations::collectImport(TSNode node) {
     }
     if (name.empty()) return;
     if (asterisk) {
-        onDemand.push_back(name);
+        (isStatic ? staticOnDemand : onDemand).push_back(name);
         return;
     }
     size_t dot = name.rfind('.');

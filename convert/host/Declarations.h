@@ -46,6 +46,7 @@ protected:
     std::string package;
     std::map<std::string, std::string> singleImports;  // simple -> qualified
     std::vector<std::string> onDemand;                 // packages (or types) imported with *
+    std::vector<std::string> staticOnDemand;           // types of import static T.*
     std::map<std::string, std::string> staticMembers;  // member -> owner type
     std::map<std::string, std::string> ownTypes;       // simple -> qualified, every nesting
 

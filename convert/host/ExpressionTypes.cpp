@@ -120,6 +120,9 @@ MemberOwner ExpressionTypes::memberOf(const Receiver& receiver, const std::strin
                                       bool method, int arity) const {
     bool typed = receiver.kind == Receiver::kType || receiver.kind == Receiver::kValue;
     if (!typed || receiver.name.empty() || isArrayType(receiver.name)) return MemberOwner{};
+    // A value of a type that nothing resolved (a class of the package that
+    // is not in the tree): its members are nobody's that the host knows.
+    if (receiver.kind == Receiver::kValue && !isResolvedType(receiver.name)) return MemberOwner{};
     return findMember(receiver.name, name, method, arity);
 }
 
@@ -151,6 +154,10 @@ Receiver ExpressionTypes::visitIdentifier(TSNode node) {
     Receiver value;
     if (markDeclaredValue(node, value)) return value;
     MemberOwner inherited = findUnqualified(text(node), false);
+    if (inherited.unknown) {
+        markUntyped(node, kKindMember);
+        return value;
+    }
     if (inherited.owner.empty()) {
         mark(node, kKindVariable);
         return value;
@@ -184,7 +191,7 @@ Receiver ExpressionTypes::visitCall(TSNode node, const Receiver* receiver) {
         callee = member != staticMembers.end() ? MemberOwner{member->second, std::string()}
                                                : findUnqualified(method, true, arity);
     }
-    if (receiver != nullptr && callee.owner.empty()) {
+    if ((receiver != nullptr && callee.owner.empty()) || callee.unknown) {
         markUntyped(name, kKindMethod);
     } else {
         mark(name, kKindMethod, qualifiedName(callee, method));

@@ -122,7 +122,10 @@ MemberOwner MemberLookup::findMember(const std::string& type, const std::string&
     std::string current = type;
     for (int step = depth; step < kMaxChain && !current.empty(); ++step) {
         const ClassMembers* members = membersOf(current);
-        if (members == nullptr) return MemberOwner{current, std::string()};
+        if (members == nullptr) {
+            std::string jdk = jdkDeclarer(current, name, method);
+            return MemberOwner{jdk.empty() ? current : jdk, std::string()};
+        }
         MemberOwner found;
         if (memberIn(*members, current, name, method, arity, step + 1, found)) return found;
         current = members->superclass;
@@ -178,13 +181,73 @@ MemberOwner MemberLookup::findUnqualified(const std::string& name, bool method, 
         MemberOwner inherited = findMember(scope->superQualified, name, method, arity);
         if (isKnownClass(inherited.owner)) return inherited;
     }
+    MemberOwner imported;
+    int foreign = 0;
+    if (staticImported(name, method, arity, imported, foreign)) return imported;
+    MemberOwner unknown;
+    unknown.unknown = true;
     for (auto scope = scopes.rbegin(); scope != scopes.rend(); ++scope) {
-        if (scope->classScope && !scope->superQualified.empty())
-            return findMember(scope->superQualified, name, method, arity);
+        if (!scope->classScope || scope->superQualified.empty()) continue;
+        MemberOwner inherited = findMember(scope->superQualified, name, method, arity);
+        if (foreign == 0) return inherited;
+        if (!inherited.owner.empty()) return unknown;
+        break;
     }
+    if (foreign == 1) return imported;
+    if (foreign > 1) return unknown;
     const Scope* own = currentClass();
     if (!method || own == nullptr) return MemberOwner{};
     return MemberOwner{own->classQualified, std::string()};
+}
+
+bool MemberLookup::staticImported(const std::string& name, bool method, int arity,
+                                  MemberOwner& found, int& foreign) const {
+    for (const std::string& type : staticOnDemand) {
+        const ClassMembers* members = membersOf(type);
+        if (members == nullptr) {
+            ++foreign;
+            found = MemberOwner{type, std::string()};
+            continue;
+        }
+        MemberOwner declared;
+        if (memberIn(*members, type, name, method, arity, 0, declared)) {
+            found = declared;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string MemberLookup::jdkDeclarer(const std::string& type, const std::string& name,
+                                      bool method) const {
+    static const std::set<std::string> kObject = {"equals", "hashCode",  "toString", "getClass",
+                                                  "notify", "notifyAll", "wait"};
+    static const std::set<std::string> kThrowable = {
+        "getMessage",      "getLocalizedMessage", "getCause",      "initCause",
+        "printStackTrace", "getStackTrace",       "setStackTrace", "fillInStackTrace",
+        "addSuppressed",   "getSuppressed"};
+    static const std::set<std::string> kIterable = {"iterator", "forEach", "spliterator"};
+    if (!method || !underRules(type)) return std::string();
+    if (kObject.count(name) != 0) return "java.lang.Object";
+    if (throwableTypes.count(type) != 0 && kThrowable.count(name) != 0)
+        return "java.lang.Throwable";
+    if (iterableTypes.count(type) != 0 && kIterable.count(name) != 0) return "java.lang.Iterable";
+    return std::string();
+}
+
+void MemberLookup::collectThrowables(TSNode root) {
+    walkTree(root, [&](TSNode node, uint32_t) {
+        TSNode thrown{};
+        if (isType(node, "catch_type") || isType(node, "throws")) {
+            for (uint32_t i = 0; i < ts_node_named_child_count(node); ++i)
+                throwableTypes.insert(typeName(ts_node_named_child(node, i)));
+        } else if (isType(node, "throw_statement")) {
+            thrown = ts_node_named_child(node, 0);
+            if (isType(thrown, "object_creation_expression"))
+                throwableTypes.insert(typeName(fieldOf(thrown, "type")));
+        }
+        return WalkNext::kInto;
+    });
 }
 
 std::string MemberLookup::qualifiedName(const MemberOwner& member, const std::string& name) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,9 +18,13 @@ namespace host {
 // the chain does, the first class of the chain that neither the file nor
 // the tree declares (the vendor's, say), which the name must come from,
 // with an unknown type.
+// unknown: the name may come from more than one class outside the file and
+// the tree (a vendor superclass and a static on-demand import, say), so its
+// owner cannot be told.
 struct MemberOwner {
     std::string owner;
     std::string type;
+    bool unknown = false;
 };
 
 class MemberLookup : public TypeResolver {
@@ -30,6 +35,11 @@ protected:
     // Keyed by the qualified name without the package (ownKey).
     std::map<std::string, OwnClass> ownClasses;
     static constexpr int kMaxChain = 64;
+    // Classes outside the file and the tree that the file catches, throws
+    // or names in throws (Throwables), and that it walks with a for-each
+    // loop (Iterables): the JDK declares some of their members.
+    std::set<std::string> throwableTypes;
+    std::set<std::string> iterableTypes;
 
     void collectFileFacts(TSNode root);
     // The record components, fields, enum constants and methods of a type
@@ -65,7 +75,22 @@ protected:
     // the nearest enclosing class whose chain declares it, else where the
     // nearest class with a superclass inherits it from, else (a method) the
     // nearest class. Empty owner when none of them tells.
+    // A static on-demand import comes after the enclosing classes, as in
+    // Java; where both it and a vendor superclass may supply the name, the
+    // owner is unknown.
     MemberOwner findUnqualified(const std::string& name, bool method, int arity = -1) const;
+    // The type of a static on-demand import of the file or the tree that
+    // declares the member; else, in foreign, how many such imports name a
+    // class outside them, and in found the last of those.
+    bool staticImported(const std::string& name, bool method, int arity, MemberOwner& found,
+                        int& foreign) const;
+    // The JDK type that declares a method of a class outside the file and
+    // the tree: Object's methods on any class, Throwable's on one that is
+    // caught or thrown, Iterable's on one walked by a for-each loop; empty
+    // for any other.
+    std::string jdkDeclarer(const std::string& type, const std::string& name, bool method) const;
+    // The types the file catches, throws or names in throws.
+    void collectThrowables(TSNode root);
     // The qualified name of a member: its owner's name, ".", the name; the
     // name as written without owner.
     static std::string qualifiedName(const MemberOwner& member, const std::string& name);

@@ -28,8 +28,11 @@ std::string TypeResolver::resolveType(const std::string& simple, bool* known) {
     jdk.push_back("java.lang");
     std::string fromJdk = jdkPackageOf(simple, jdk);
     if (!fromJdk.empty()) return fromJdk + "." + simple;
+    // A class the vendor's package may hold; a name that is not
+    // capitalised is rather a package (net of net.olddb.Session).
     for (const std::string& pkg : onDemand) {
-        if (isJdkPackage(pkg) || types.byPackage.count(pkg) != 0) continue;
+        if (!isCapitalised(simple) || isJdkPackage(pkg) || types.byPackage.count(pkg) != 0)
+            continue;
         if (underRules(pkg)) return pkg + "." + simple;
     }
     set(false);

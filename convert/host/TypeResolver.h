@@ -41,6 +41,13 @@ protected:
     static std::vector<TSNode> typeArgumentNodes(TSNode typeNode);
     // The types of the type arguments at indices; empty when one is missing.
     std::vector<std::string> argumentTypes(TSNode declared, const std::vector<size_t>& indices);
+    // Whether a type name is qualified (or a type of the unnamed package
+    // that the file or the tree declares), not a simple name that nothing
+    // resolved.
+    bool isResolvedType(const std::string& type) const {
+        return type.find('.') != std::string::npos || types.qualifiedNames.count(type) != 0 ||
+               (package.empty() && ownTypes.count(type) != 0);
+    }
 };
 
 }  // namespace host
