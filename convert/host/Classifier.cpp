@@ -29,114 +29,185 @@ void Classifier::exportMembers(TSNode root, TreeTypes& tree) {
     for (const auto& own : ownClasses) tree.members[qualify(own.first)] = own.second.members;
 }
 
+// The visit of each kind of node the walk classifies, by the grammar's
+// symbol ids, looked up by name once.
+const Classifier::Handlers& Classifier::handlers() {
+    static const Handlers table = [] {
+        const std::pair<std::initializer_list<const char*>, Handler> named[] = {
+            {{"package_declaration", "module_declaration"}, &Classifier::visitPackage},
+            {{"import_declaration"}, &Classifier::visitImport},
+            {{"class_declaration", "interface_declaration", "enum_declaration",
+              "record_declaration", "annotation_type_declaration"},
+             &Classifier::visitTypeDeclaration},
+            {{"method_declaration", "constructor_declaration", "compact_constructor_declaration",
+              "annotation_type_element_declaration"},
+             &Classifier::visitMethod},
+            {{"block", "constructor_body", "switch_block", "for_statement", "catch_clause",
+              "try_with_resources_statement", "switch_block_statement_group", "switch_rule"},
+             &Classifier::visitBlock},
+            {{"enhanced_for_statement"}, &Classifier::visitEnhancedFor},
+            {{"lambda_expression"}, &Classifier::visitLambda},
+            {{"formal_parameter", "spread_parameter", "catch_formal_parameter", "resource"},
+             &Classifier::visitParameter},
+            {{"local_variable_declaration"}, &Classifier::visitLocalDeclaration},
+            {{"field_declaration", "constant_declaration"}, &Classifier::visitFieldDeclaration},
+            {{"method_invocation", "field_access"}, &Classifier::visitChain},
+            {{"identifier"}, &Classifier::visitName},
+            {{"type_identifier"}, &Classifier::visitTypeIdentifier},
+            {{"scoped_type_identifier"}, &Classifier::visitScopedType},
+            {{"marker_annotation", "annotation"}, &Classifier::visitAnnotation},
+            {{"element_value_pair"}, &Classifier::visitElementValuePair},
+            {{"labeled_statement", "break_statement", "continue_statement"},
+             &Classifier::visitLabels},
+            {{"enum_constant"}, &Classifier::visitEnumConstant},
+            {{"method_reference"}, &Classifier::visitMethodReference},
+            {{"instanceof_expression"}, &Classifier::visitInstanceof},
+            {{"type_pattern"}, &Classifier::visitTypePattern},
+            {{"object_creation_expression"}, &Classifier::visitCreation},
+            {{"switch_expression"}, &Classifier::visitSwitch},
+            {{"switch_label"}, &Classifier::visitSwitchLabel},
+        };
+        Handlers made;
+        for (const auto& entry : named) {
+            for (const char* name : entry.first) made[symbolOf(name)] = entry.second;
+        }
+        return made;
+    }();
+    return table;
+}
+
 void Classifier::visit(TSNode node) {
-    std::string type = typeOf(node);
-    if (type == "package_declaration" || type == "module_declaration") {
-        // The file's own package is never vendor code, even when a part
-        // of it reads like a package keyword.
-        markIdentifiers(node, kKindOther);
-    } else if (type == "import_declaration") {
-        visitImport(node);
-    } else if (isTypeDeclaration(type)) {
-        visitTypeDeclaration(node);
-    } else if (type == "method_declaration" || type == "constructor_declaration" ||
-               type == "compact_constructor_declaration" ||
-               type == "annotation_type_element_declaration") {
-        markDeclaredMethod(node);
-        push();
-        declareTypeParameters(node);
-        visitExcept(node, {fieldOf(node, "name")});
-        popLater();
-    } else if (type == "block" || type == "constructor_body" || type == "switch_block" ||
-               type == "for_statement" || type == "enhanced_for_statement" ||
-               type == "catch_clause" || type == "try_with_resources_statement" ||
-               type == "lambda_expression" || type == "switch_block_statement_group" ||
-               type == "switch_rule") {
-        push();
-        if (type == "enhanced_for_statement") {
-            // for (var s : sessions): the element type of the iterable.
-            TSNode iterable = fieldOf(node, "value");
-            Receiver items = visitValue(iterable);
-            if (items.kind == Receiver::kValue && !items.name.empty())
-                iterableTypes.insert(items.name);
-            visitVariable(fieldOf(node, "type"), fieldOf(node, "name"), elementOf(items));
-            visitExcept(node, {fieldOf(node, "name"), fieldOf(node, "type"), iterable});
-        } else if (type == "lambda_expression") {
-            visitLambdaParameters(node, fieldOf(node, "parameters"));
-            visitExcept(node, {fieldOf(node, "parameters")});
-        } else {
-            visitChildren(node);
-        }
-        popLater();
-    } else if (type == "formal_parameter" || type == "spread_parameter" ||
-               type == "catch_formal_parameter" || type == "resource") {
-        visitParameter(node);
-    } else if (type == "local_variable_declaration" || type == "field_declaration" ||
-               type == "constant_declaration") {
-        visitDeclaration(node, type == "local_variable_declaration");
-    } else if (type == "method_invocation" || type == "field_access") {
-        analyse(node);
-    } else if (type == "identifier") {
-        visitIdentifier(node);
-    } else if (type == "type_identifier") {
-        std::string name = text(node);
-        if (name == "var") {
-            mark(node, kKindKeyword);
-        } else if (typeVariable(name) != nullptr) {
-            mark(node, kKindOther);
-        } else {
-            markClassName(node);
-        }
-    } else if (type == "scoped_type_identifier") {
-        scopedTypeName(node, true);
-        visitAnnotationsAndTypeArguments(node);
-    } else if (type == "marker_annotation" || type == "annotation") {
-        TSNode name = fieldOf(node, "name");
-        if (isType(name, "identifier")) {
-            markClassName(name);
-        } else if (!ts_node_is_null(name)) {
-            scopedTypeName(name, true);
-        }
-        visitExcept(node, {name});
-    } else if (type == "element_value_pair") {
-        markAnnotationElement(node);
-        visitExcept(node, {fieldOf(node, "key")});
-    } else if (type == "labeled_statement" || type == "break_statement" ||
-               type == "continue_statement") {
-        visitNamingChildren(node, kKindLabel, std::string());
-    } else if (type == "enum_constant") {
-        mark(fieldOf(node, "name"), kKindDeclared);
-        visitExcept(node, {fieldOf(node, "name")});
-    } else if (type == "method_reference") {
-        visitMethodReference(node);
-    } else if (type == "instanceof_expression") {
-        TSNode name = fieldOf(node, "name");
-        if (!ts_node_is_null(name)) {
-            declare(text(name), typeName(fieldOf(node, "right")));
-            mark(name, kKindVariable);
-        }
-        visitExcept(node, {name});
-    } else if (type == "type_pattern") {
-        TSNode typeNode = ts_node_named_child(node, 0);
-        TSNode name = ts_node_named_child(node, ts_node_named_child_count(node) - 1);
-        if (isType(name, "identifier")) {
-            declare(text(name), typeName(typeNode));
-            mark(name, kKindVariable);
-            visitExcept(node, {name});
-        } else {
-            visitChildren(node);
-        }
-    } else if (type == "object_creation_expression") {
-        visitCreation(node);
-    } else if (type == "switch_expression") {
-        visitSwitch(node);
-    } else if (type == "switch_label" && !switchEnums.empty() && !switchEnums.back().empty()) {
-        // case READ_ONLY: a constant of the selector's enum, as
-        // Mode.READ_ONLY would be.
-        visitNamingChildren(node, kKindMember, switchEnums.back());
-    } else {
+    auto found = handlers().find(ts_node_symbol(node));
+    if (found == handlers().end()) {
         visitChildren(node);
+        return;
     }
+    (this->*found->second)(node);
+}
+
+// The file's own package is never vendor code, even when a part of it reads
+// like a package keyword.
+void Classifier::visitPackage(TSNode node) {
+    markIdentifiers(node, kKindOther);
+}
+
+void Classifier::visitMethod(TSNode node) {
+    markDeclaredMethod(node);
+    push();
+    declareTypeParameters(node);
+    visitExcept(node, {fieldOf(node, "name")});
+    popLater();
+}
+
+void Classifier::visitBlock(TSNode node) {
+    push();
+    visitChildren(node);
+    popLater();
+}
+
+// for (var s : sessions): the element type of the iterable.
+void Classifier::visitEnhancedFor(TSNode node) {
+    push();
+    TSNode iterable = fieldOf(node, "value");
+    Receiver items = visitValue(iterable);
+    if (items.kind == Receiver::kValue && !items.name.empty()) iterableTypes.insert(items.name);
+    visitVariable(fieldOf(node, "type"), fieldOf(node, "name"), elementOf(items));
+    visitExcept(node, {fieldOf(node, "name"), fieldOf(node, "type"), iterable});
+    popLater();
+}
+
+void Classifier::visitLambda(TSNode node) {
+    push();
+    visitLambdaParameters(node, fieldOf(node, "parameters"));
+    visitExcept(node, {fieldOf(node, "parameters")});
+    popLater();
+}
+
+void Classifier::visitLocalDeclaration(TSNode node) {
+    visitDeclaration(node, true);
+}
+
+void Classifier::visitFieldDeclaration(TSNode node) {
+    visitDeclaration(node, false);
+}
+
+void Classifier::visitChain(TSNode node) {
+    analyse(node);
+}
+
+void Classifier::visitName(TSNode node) {
+    visitIdentifier(node);
+}
+
+void Classifier::visitTypeIdentifier(TSNode node) {
+    std::string name = text(node);
+    if (name == "var") {
+        mark(node, kKindKeyword);
+    } else if (typeVariable(name) != nullptr) {
+        mark(node, kKindOther);
+    } else {
+        markClassName(node);
+    }
+}
+
+void Classifier::visitScopedType(TSNode node) {
+    scopedTypeName(node, true);
+    visitAnnotationsAndTypeArguments(node);
+}
+
+void Classifier::visitAnnotation(TSNode node) {
+    TSNode name = fieldOf(node, "name");
+    if (isType(name, "identifier")) {
+        markClassName(name);
+    } else if (!ts_node_is_null(name)) {
+        scopedTypeName(name, true);
+    }
+    visitExcept(node, {name});
+}
+
+void Classifier::visitElementValuePair(TSNode node) {
+    markAnnotationElement(node);
+    visitExcept(node, {fieldOf(node, "key")});
+}
+
+void Classifier::visitLabels(TSNode node) {
+    visitNamingChildren(node, kKindLabel, std::string());
+}
+
+void Classifier::visitEnumConstant(TSNode node) {
+    mark(fieldOf(node, "name"), kKindDeclared);
+    visitExcept(node, {fieldOf(node, "name")});
+}
+
+void Classifier::visitInstanceof(TSNode node) {
+    TSNode name = fieldOf(node, "name");
+    if (!ts_node_is_null(name)) {
+        declare(text(name), typeName(fieldOf(node, "right")));
+        mark(name, kKindVariable);
+    }
+    visitExcept(node, {name});
+}
+
+void Classifier::visitTypePattern(TSNode node) {
+    TSNode typeNode = ts_node_named_child(node, 0);
+    TSNode name = ts_node_named_child(node, ts_node_named_child_count(node) - 1);
+    if (!isType(name, "identifier")) {
+        visitChildren(node);
+        return;
+    }
+    declare(text(name), typeName(typeNode));
+    mark(name, kKindVariable);
+    visitExcept(node, {name});
+}
+
+// case READ_ONLY: a constant of the selector's enum, as Mode.READ_ONLY would
+// be.
+void Classifier::visitSwitchLabel(TSNode node) {
+    if (switchEnums.empty() || switchEnums.back().empty()) {
+        visitChildren(node);
+        return;
+    }
+    visitNamingChildren(node, kKindMember, switchEnums.back());
 }
 
 void Classifier::visitSwitch(TSNode node) {

@@ -6,6 +6,7 @@
 #include <tree_sitter/api.h>
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "ExpressionTypes.h"
@@ -29,7 +30,29 @@ private:
     // of that enum's constants.
     std::vector<std::string> switchEnums;
 
+    using Handler = void (Classifier::*)(TSNode);
+    using Handlers = std::unordered_map<TSSymbol, Handler>;
+    static const Handlers& handlers();
+
     void visit(TSNode node) override;
+    void visitPackage(TSNode node);
+    void visitMethod(TSNode node);
+    void visitBlock(TSNode node);
+    void visitEnhancedFor(TSNode node);
+    void visitLambda(TSNode node);
+    void visitLocalDeclaration(TSNode node);
+    void visitFieldDeclaration(TSNode node);
+    void visitChain(TSNode node);
+    void visitName(TSNode node);
+    void visitTypeIdentifier(TSNode node);
+    void visitScopedType(TSNode node);
+    void visitAnnotation(TSNode node);
+    void visitElementValuePair(TSNode node);
+    void visitLabels(TSNode node);
+    void visitEnumConstant(TSNode node);
+    void visitInstanceof(TSNode node);
+    void visitTypePattern(TSNode node);
+    void visitSwitchLabel(TSNode node);
     // A switch whose selector has a known type that is neither the JDK's
     // (String, a boxed number) nor an array switches over an enum.
     void visitSwitch(TSNode node);

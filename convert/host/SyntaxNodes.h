@@ -7,7 +7,15 @@
 #include <cstring>
 #include <string>
 
+extern "C" const TSLanguage* tree_sitter_java(void);
+
 namespace host {
+
+// The grammar's id of a named node kind.
+inline TSSymbol symbolOf(const char* name) {
+    return ts_language_symbol_for_name(tree_sitter_java(), name,
+                                       static_cast<uint32_t>(strlen(name)), true);
+}
 
 inline std::string typeOf(TSNode node) {
     return ts_node_type(node);
