@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "JavaSource.h"
+#include "JdkNames.h"
 
 namespace host {
 
