@@ -1,6 +1,32 @@
 // Classifier: walks a file once and gives every name its node kind and
 // qualified name; collects what the file declares for the scan of the
 // tree.
+//
+// Node kinds. Operators and punctuation 4; string literals and text blocks
+// 5 (with their quotes); other literals 6; keywords 7; comments 27 (a line
+// comment's node text is its block-comment form, so a rebuilt line keeps
+// it). A class name standing alone (a declared type, new, a cast, a class
+// literal) is 24, which the plug-in's class rules match by its text; but a
+// name that resolves to a type outside the rules' packages (the file's own,
+// the tree's, the JDK's) is 11, so that a rule for a vendor class's short
+// name never renames another class of that name. The parts of a dotted type
+// or a class used as a receiver (Session.open, net.olddb.Session) are 11
+// for classes and 16 for package parts. A capitalised part is a class only
+// where a type can stand or where a receiver is not a variable; in
+// Type.NAME the name is a member (12): constants are members. The member
+// after a receiver is 12, and so is a bare name in a case label of a switch
+// over an enum; a field named without receiver (own or inherited) is 13; a
+// called or referenced (Type::name) method is 14. Locals and parameters are
+// variables (17): never 16 or 11, so the plug-in keeps "s." in front of a
+// renamed call. In an import the parts are 16 and the last name is 11
+// carrying the whole imported name; the file's own package declaration is
+// 19 throughout. Declared names are 18, labels 28, anything else 19; but
+// the name of an @Override method that overrides the method of one type
+// outside the file and the tree (the first such class of the superclass
+// chain, or the one such interface the class implements) is that type's
+// method (14), and calls that reach the override are that method's calls:
+// a rule renames the override with its calls. Methods are told apart by
+// name and number of arguments.
 #pragma once
 
 #include <tree_sitter/api.h>

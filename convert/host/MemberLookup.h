@@ -1,6 +1,41 @@
 // MemberLookup: the members the file and the tree declare, and where a
 // member name leads: along the superclass chain, to an interface, or to
 // the first class outside the file and the tree.
+//
+// A member or method gets its receiver's type plus "." plus its
+// name, where the type is known: a class, a typed local, parameter or field
+// (var with an initializer of known type, or over the elements of a typed
+// array or JDK collection; a type variable stands for its bound), this,
+// super, a cast, new T(), the element a JDK container's method gives
+// (list.get(0), map.get(k), optional.get(), supplier.get()), a field
+// or a call of a class that the file or the tree declares (the tree scan
+// collects every class's fields, method result types and superclass), or
+// no receiver (the enclosing classes' members, a static import, or else a
+// member inherited from the superclass). A member belongs to the class of
+// the superclass chain that declares it; where the file and the tree know
+// no such class, to the first class of the chain they do not declare (a
+// vendor's class that an own class extends). Untyped lambda parameters
+// take their types from the lambda's target where that is known: a method
+// of a JDK collection, map, stream or optional declared with type
+// arguments (JdkGenerics.cpp lists them, with the elements they give); a
+// variable of one of java.util.function's interfaces, or of an interface
+// of the file or the tree with one abstract method; an argument of a
+// method of the file or the tree (one overload alone with that many
+// parameters) whose parameter is such an interface. A case label's bare
+// name belongs to the switch selector's type when that is known and is no
+// JDK type (so an enum).
+// Otherwise a name carries its text as written, and is marked unresolved: a
+// converted file lists those that a rule would change, to be checked; so
+// is a method that a vendor subclass declares without @Override.
+//
+// A name without receiver that no enclosing class declares comes from a
+// static on-demand import: the one whose class outside the file and the
+// tree can supply it; where that class and a vendor superclass both could,
+// or several such imports, the name is unresolved. A member of a value
+// whose type nothing resolved is unresolved too, never the vendor's. The
+// JDK declares some members of vendor classes: Object's methods on any,
+// Throwable's on one caught, thrown or named in throws, Iterable's on one
+// walked by a for-each loop (before the call, in the walk's order).
 #pragma once
 
 #include <map>

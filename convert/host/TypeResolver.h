@@ -1,6 +1,14 @@
 // TypeResolver: a type name to its qualified name, in Java's order: a type
 // variable in scope, the file's own types, single-type imports, the same
 // package, on-demand imports, java.lang.
+//
+// Qualified names (kinds 11 to 14). A class name resolves through the
+// file's own types, its single-type imports, the source tree's types in the
+// same package, on-demand imports of packages the tree or the JDK supplies
+// the name from, java.lang, and last an on-demand import of a package under
+// the rules (only for a capitalised name: net of net.olddb.Session is a
+// package). A static on-demand import (import static T.*) imports members,
+// not types.
 #pragma once
 
 #include <string>
