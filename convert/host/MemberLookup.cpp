@@ -23,13 +23,7 @@ void MemberLookup::collectMembers(TSNode declaration, const std::string& qualifi
     pop();
 }
 
-void MemberLookup::collectMembersIn(TSNode declaration, const std::string& qualified,
-                                    OwnClass& own) {
-    ClassMembers& members = own.members;
-    auto addField = [&](TSNode name, TSNode type) {
-        members.fields[text(name)] = typeName(type);
-        own.fieldTypes[text(name)] = type;
-    };
+void MemberLookup::collectSupertypes(TSNode declaration, ClassMembers& members) {
     TSNode superclass = fieldOf(declaration, "superclass");
     if (!ts_node_is_null(superclass) && ts_node_named_child_count(superclass) > 0)
         members.superclass = typeName(ts_node_named_child(superclass, 0));
@@ -37,6 +31,33 @@ void MemberLookup::collectMembersIn(TSNode declaration, const std::string& quali
     TSNode list = ts_node_is_null(implemented) ? TSNode{} : ts_node_named_child(implemented, 0);
     for (uint32_t i = 0; isType(list, "type_list") && i < ts_node_named_child_count(list); ++i)
         members.interfaces.push_back(typeName(ts_node_named_child(list, i)));
+}
+
+bool MemberLookup::collectMethod(TSNode method, ClassMembers& members) {
+    std::string name = text(fieldOf(method, "name"));
+    push();
+    declareTypeParameters(method);
+    // Overloads of different result types: none is known.
+    std::string result = typeName(fieldOf(method, "type"));
+    auto known = members.methods.emplace(name, result);
+    if (!known.second && known.first->second != result) known.first->second = "";
+    MethodOverload overload = overloadOf(method);
+    members.overloads[name].push_back(overload);
+    bool abstract = ts_node_is_null(fieldOf(method, "body")) && !hasModifier(method, "static") &&
+                    !hasModifier(method, "default");
+    if (abstract) members.lambdaParameters = overload.parameters;
+    pop();
+    return abstract;
+}
+
+void MemberLookup::collectMembersIn(TSNode declaration, const std::string& qualified,
+                                    OwnClass& own) {
+    ClassMembers& members = own.members;
+    auto addField = [&](TSNode name, TSNode type) {
+        members.fields[text(name)] = typeName(type);
+        own.fieldTypes[text(name)] = type;
+    };
+    collectSupertypes(declaration, members);
     TSNode components = fieldOf(declaration, "parameters");  // of a record
     if (!ts_node_is_null(components)) {
         uint32_t count = ts_node_named_child_count(components);
@@ -62,20 +83,7 @@ void MemberLookup::collectMembersIn(TSNode declaration, const std::string& quali
             } else if (type == "enum_constant" && !ts_node_is_null(name)) {
                 members.fields[text(name)] = enumType;
             } else if (type == "method_declaration" && !ts_node_is_null(name)) {
-                push();
-                declareTypeParameters(member);
-                // Overloads of different result types: none is known.
-                std::string result = typeName(fieldOf(member, "type"));
-                auto known = members.methods.emplace(text(name), result);
-                if (!known.second && known.first->second != result) known.first->second = "";
-                MethodOverload overload = overloadOf(member);
-                members.overloads[text(name)].push_back(overload);
-                if (ts_node_is_null(fieldOf(member, "body")) && !hasModifier(member, "static") &&
-                    !hasModifier(member, "default")) {
-                    ++abstractMethods;
-                    members.lambdaParameters = overload.parameters;
-                }
-                pop();
+                if (collectMethod(member, members)) ++abstractMethods;
             } else if (type == "enum_body_declarations") {
                 scan(member);
             }

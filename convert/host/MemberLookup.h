@@ -82,6 +82,10 @@ protected:
     // class body.
     void collectMembers(TSNode declaration, const std::string& qualified, OwnClass& own);
     void collectMembersIn(TSNode declaration, const std::string& qualified, OwnClass& own);
+    // The superclass and the interfaces a declaration names.
+    void collectSupertypes(TSNode declaration, ClassMembers& members);
+    // A method's result type and overload; true when it is abstract.
+    bool collectMethod(TSNode method, ClassMembers& members);
     // A method declaration's parameter types (a variable arity one is
     // unknown) and whether it overrides.
     MethodOverload overloadOf(TSNode declaration);
