@@ -35,13 +35,13 @@
 #include <unordered_map>
 #include <vector>
 
-#include "ExpressionTypes.h"
+#include "VariableDeclarations.h"
 
 namespace host {
 
-class Classifier final : public ExpressionTypes {
+class Classifier final : public VariableDeclarations {
 public:
-    using ExpressionTypes::ExpressionTypes;
+    using VariableDeclarations::VariableDeclarations;
 
     // Marks the names of the file.
     void run(TSNode root);
@@ -104,16 +104,6 @@ private:
     // may override a vendor's but is not marked, or whose origin is not
     // clear, is unresolved (listed to check).
     void markDeclaredMethod(TSNode node);
-    // A declared variable whose type, when written as var, is inferred.
-    void visitVariable(TSNode typeNode, TSNode name, const std::string& inferred);
-    void visitParameter(TSNode node);
-    // Parameters without types take those the lambda's target gives them
-    // (typeLambda), else they have no known type.
-    void visitLambdaParameters(TSNode lambda, TSNode parameters);
-    // Each declarator in turn, so that a later initializer sees the
-    // variables declared before it.
-    void visitDeclaration(TSNode node, bool local);
-    void visitDeclarator(TSNode declaration, TSNode declarator, bool local);
     void visitCreation(TSNode node);
     void visitAnonymousClass(TSNode creation, TSNode body);
     static bool isTypeNode(TSNode node);
