@@ -87,11 +87,13 @@ void ExpressionTypes::typeLambda(TSNode lambda, const std::vector<std::string>& 
 
 Receiver ExpressionTypes::visitValue(TSNode node) {
     if (ts_node_is_null(node)) return Receiver{};
-    std::string type = typeOf(node);
-    if (type == "identifier") return visitIdentifier(node);
-    if (type == "method_invocation" || type == "field_access" || type == "cast_expression" ||
-        type == "object_creation_expression" || type == "parenthesized_expression" ||
-        type == "array_access" || type == "this") {
+    TSSymbol type = ts_node_symbol(node);
+    const ExpressionSymbols& symbols = expressionSymbols();
+    if (type == symbols.identifier) return visitIdentifier(node);
+    if (type == symbols.methodInvocation || type == symbols.fieldAccess ||
+        type == symbols.castExpression || type == symbols.objectCreationExpression ||
+        type == symbols.parenthesizedExpression || type == symbols.arrayAccess ||
+        type == symbols.thisNode) {
         Receiver value = analyse(node);
         return value.kind == Receiver::kValue ? value : Receiver{};
     }
@@ -206,11 +208,13 @@ Receiver ExpressionTypes::visitCall(TSNode node, const Receiver* receiver) {
 }
 
 TSNode ExpressionTypes::innerReceiver(TSNode node) {
-    std::string type = typeOf(node);
-    if (type == "field_access" || type == "method_invocation") return fieldOf(node, "object");
-    if (type == "array_access") return fieldOf(node, "array");
+    TSSymbol type = ts_node_symbol(node);
+    const ExpressionSymbols& symbols = expressionSymbols();
+    if (type == symbols.fieldAccess || type == symbols.methodInvocation)
+        return fieldOf(node, "object");
+    if (type == symbols.arrayAccess) return fieldOf(node, "array");
     TSNode inner{};
-    uint32_t count = type == "parenthesized_expression" ? ts_node_named_child_count(node) : 0;
+    uint32_t count = type == symbols.parenthesizedExpression ? ts_node_named_child_count(node) : 0;
     for (uint32_t i = 0; i < count; ++i) {
         TSNode child = ts_node_named_child(node, i);
         if (!isComment(child)) inner = child;
@@ -229,29 +233,30 @@ Receiver ExpressionTypes::analyse(TSNode node) {
 
 Receiver ExpressionTypes::analyseInnermost(TSNode node) {
     Receiver result;
-    std::string type = typeOf(node);
-    if (type == "identifier") return analyseName(node);
-    if (type == "this" || type == "super") {
+    TSSymbol type = ts_node_symbol(node);
+    const ExpressionSymbols& symbols = expressionSymbols();
+    if (type == symbols.identifier) return analyseName(node);
+    if (type == symbols.thisNode || type == symbols.superNode) {
         const Scope* own = currentClass();
         result.kind = Receiver::kValue;
         if (own != nullptr)
-            result.name = type == "this" ? own->classQualified : own->superQualified;
+            result.name = type == symbols.thisNode ? own->classQualified : own->superQualified;
         return result;
     }
-    if (type == "cast_expression") {
+    if (type == symbols.castExpression) {
         visitChildren(node);
         result.kind = Receiver::kValue;
         result.name = typeName(fieldOf(node, "type"));
         return result;
     }
-    if (type == "object_creation_expression") {
+    if (type == symbols.objectCreationExpression) {
         visitLater(node);
         result.kind = Receiver::kValue;
         result.name = typeName(fieldOf(node, "type"));
         result.declared = fieldOf(node, "type");
         return result;
     }
-    if (type == "method_invocation") return visitCall(node, nullptr);
+    if (type == symbols.methodInvocation) return visitCall(node, nullptr);
     visitLater(node);
     return result;
 }
@@ -279,10 +284,11 @@ Receiver ExpressionTypes::analyseName(TSNode node) {
 }
 
 Receiver ExpressionTypes::analyseStep(TSNode node, const Receiver& inner) {
-    std::string type = typeOf(node);
-    if (type == "method_invocation") return visitCall(node, &inner);
-    if (type == "field_access") return analyseField(node, inner);
-    if (type == "array_access") {
+    TSSymbol type = ts_node_symbol(node);
+    const ExpressionSymbols& symbols = expressionSymbols();
+    if (type == symbols.methodInvocation) return visitCall(node, &inner);
+    if (type == symbols.fieldAccess) return analyseField(node, inner);
+    if (type == symbols.arrayAccess) {
         visitExcept(node, {fieldOf(node, "array")});
         Receiver result;
         result.kind = Receiver::kValue;
