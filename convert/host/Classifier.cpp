@@ -33,7 +33,9 @@ void Classifier::exportMembers(TSNode root, TreeTypes& tree) {
 // symbol ids, looked up by name once.
 const Classifier::Handlers& Classifier::handlers() {
     static const Handlers table = [] {
-        const std::pair<std::initializer_list<const char*>, Handler> named[] = {
+        // The names are held in vectors: an initializer_list in a pair would
+        // not outlive the pair's construction.
+        const std::pair<std::vector<const char*>, Handler> named[] = {
             {{"package_declaration", "module_declaration"}, &Classifier::visitPackage},
             {{"import_declaration"}, &Classifier::visitImport},
             {{"class_declaration", "interface_declaration", "enum_declaration",
