@@ -1,105 +1,7 @@
 // JavaSource: parsing and tokens (leaves with their layout flags); the
-// names are classified in NameClassifier.cpp, the statements laid out in
-// StatementLayout.cpp.
-//
-// Design note: how a Java file reaches the plug-in.
-//
-// Steps. Package and import declarations, type headers, fields and method
-// headers are single statements (convertStmt; imports as kind 11). A type
-// body lies between beginBlock and endBlock. A method, constructor or
-// initializer body is one convertBody(0): its header statement ends with the
-// body's "{" (so the token writer keeps the source's brace style), and
-// convertBody writes the closing "}". Comments between members are
-// statements of their own; a comment that follows a statement on its line
-// stays with that statement, but not with an import, which the plug-in
-// rebuilds from its names: a comment after or inside an import is a
-// statement of its own after it (the import's nodes and tokens leave an
-// inner comment out). An empty line before a statement or member is
-// written with outputText("\n").
-//
-// Levels inside a body. The body's statements are at level 1. A statement
-// whose body is a block (if, else, for, while, do, try, catch, finally,
-// synchronized, a bare block) ends with that block's "{", its statements are
-// one level deeper, and the block's "}" is a statement of the outer level
-// that begins with "}"; the clause that continues it (else, catch, finally,
-// the while of a do) joins that "}" statement: "} else {". So the plug-in
-// never has to close a level itself, and every "}" it writes is the
-// source's. "else if" is one first token. A body without braces stays at the
-// level of its head (the plug-in indents it after if, for, else and else
-// if). An empty block stays inside its statement: "if (a) {} else {".
-// switch: the switch statement leaves out its "{" (the plug-in writes it),
-// case and default labels and the statements under them are one level
-// deeper, and the switch's "}" is a statement at the switch's level. A case
-// block or an arrow rule's block is a block statement under its label. A
-// labeled statement is its label ("outer:") followed by the statement at the
-// same level. The block body of a lambda and the body of an anonymous
-// class in a statement without a body of its own (an expression,
-// declaration, return) are laid out like a block: the statement through
-// the body's "{", its statements (or members) one level deeper, and the
-// rest of the statement from the "}" on at the outer level, which may open
-// the next body ("}, b -> {"). A local class is its header through "{",
-// its members one level deeper, and its "}". A member with a block body (a
-// method, a constructor, an initializer) is laid out like a block
-// statement, any other member is one statement. Lambdas and anonymous
-// classes in heads (if, for, ...) and in field initialisers, and switch
-// expressions, stay inside the statement that holds them: written
-// unchanged their lines keep their breaks and brace depth; rebuilt by the
-// plug-in they become one line, which is still the same code.
-//
-// Node kinds. Operators and punctuation 4; string literals and text blocks
-// 5 (with their quotes); other literals 6; keywords 7; comments 27 (a line
-// comment's node text is its block-comment form, so a rebuilt line keeps
-// it). A class name standing alone (a declared type, new, a cast, a class
-// literal) is 24, which the plug-in's class rules match by its text; but a
-// name that resolves to a type outside the rules' packages (the file's own,
-// the tree's, the JDK's) is 11, so that a rule for a vendor class's short
-// name never renames another class of that name. The parts of a dotted type
-// or a class used as a receiver (Session.open, net.olddb.Session) are 11
-// for classes and 16 for package parts. A capitalised part is a class only
-// where a type can stand or where a receiver is not a variable; in
-// Type.NAME the name is a member (12): constants are members. The member
-// after a receiver is 12, and so is a bare name in a case label of a switch
-// over an enum; a field named without receiver (own or inherited) is 13; a
-// called or referenced (Type::name) method is 14. Locals and parameters are
-// variables (17): never 16 or 11, so the plug-in keeps "s." in front of a
-// renamed call. In an import the parts are 16 and the last name is 11
-// carrying the whole imported name; the file's own package declaration is
-// 19 throughout. Declared names are 18, labels 28, anything else 19; but
-// the name of an @Override method that overrides the method of one type
-// outside the file and the tree (the first such class of the superclass
-// chain, or the one such interface the class implements) is that type's
-// method (14), and calls that reach the override are that method's calls:
-// a rule renames the override with its calls. Methods are told apart by
-// name and number of arguments.
-//
-// Qualified names (kinds 11 to 14). A class name resolves through the
-// file's own types, its single-type imports, the source tree's types in the
-// same package, on-demand imports of packages the tree or the JDK supplies
-// the name from, java.lang, and last an on-demand import of a package under
-// the rules. A member or method gets its receiver's type plus "." plus its
-// name, where the type is known: a class, a typed local, parameter or field
-// (var with an initializer of known type, or over the elements of a typed
-// array or JDK collection; a type variable stands for its bound), this,
-// super, a cast, new T(), the element a JDK container's method gives
-// (list.get(0), map.get(k), optional.get(), supplier.get()), a field
-// or a call of a class that the file or the tree declares (the tree scan
-// collects every class's fields, method result types and superclass), or
-// no receiver (the enclosing classes' members, a static import, or else a
-// member inherited from the superclass). A member belongs to the class of
-// the superclass chain that declares it; where the file and the tree know
-// no such class, to the first class of the chain they do not declare (a
-// vendor's class that an own class extends). Untyped lambda parameters
-// take their types from the lambda's target where that is known: a method
-// of a JDK collection, map, stream or optional declared with type
-// arguments (JdkGenerics.cpp lists them, with the elements they give); a
-// variable of one of java.util.function's interfaces, or of an interface
-// of the file or the tree with one abstract method; an argument of a
-// method of the file or the tree (one overload alone with that many
-// parameters) whose parameter is such an interface. A case label's bare name belongs to the switch
-// selector's type when that is known and is no JDK type (so an enum).
-// Otherwise a name carries its text as written, and is marked unresolved: a
-// converted file lists those that a rule would change, to be checked; so
-// is a method that a vendor subclass declares without @Override.
+// names are classified in Classifier.cpp and the layers below it (each
+// with its own note), the statements laid out in StatementLayout.cpp
+// (whose note tells how a Java file reaches the plug-in).
 #include "JavaSource.h"
 
 #include <algorithm>
@@ -108,7 +10,7 @@
 
 #include <cstring>
 
-#include "NameClassifier.h"
+#include "Classifier.h"
 #include "StatementLayout.h"
 #include "SyntaxNodes.h"
 

@@ -1,13 +1,13 @@
 // JdkNames: the simple class names of the JDK packages that Java code most
 // often imports on demand, so that a name such as List under "import
 // java.util.*;" is known as the JDK's and not taken for a vendor's.
-// Listed from OpenJDK 17's module image.
+// Listed from OpenJDK 17's module image by scripts/jdk-names.sh.
+#include "JdkNames.h"
+
 #include <map>
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include "JavaSource.h"
 
 namespace host {
 

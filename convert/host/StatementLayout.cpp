@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string>
 
+#include "StepWriter.h"
 #include "SyntaxNodes.h"
 #include "TaskStack.h"
 
@@ -11,10 +12,9 @@ namespace host {
 
 namespace {
 
-class Layout {
+class Layout : public StepWriter {
 public:
-    Layout(const std::vector<Leaf>& leaves, std::vector<Step>& steps)
-        : leaves(leaves), steps(steps) {}
+    using StepWriter::StepWriter;
 
     void run(TSNode root) {
         tasks.run([this, root] {
@@ -25,89 +25,11 @@ public:
             }
             then([this] { flushTop(leaves.size()); });
         });
-        finish();
+        linkNeighbours(leaves, steps);
     }
 
 private:
-    const std::vector<Leaf>& leaves;
-    std::vector<Step>& steps;
-    std::vector<Statement>* body = nullptr;  // the body being laid out, if any
-    std::vector<Statement> bodyStatements;   // a method's body, while it is laid out
-    size_t cursor = 0;                       // first leaf not yet placed
     TaskStack tasks;
-
-    // Index of the first leaf that starts at or after byte.
-    size_t leafAt(unsigned byte) const {
-        auto found =
-            std::lower_bound(leaves.begin(), leaves.end(), byte,
-                             [](const Leaf& leaf, unsigned at) { return leaf.startByte < at; });
-        return static_cast<size_t>(found - leaves.begin());
-    }
-
-    size_t startOf(TSNode node) const { return leafAt(ts_node_start_byte(node)); }
-    size_t endOf(TSNode node) const { return leafAt(ts_node_end_byte(node)); }
-
-    Statement* lastStatement() {
-        if (body != nullptr && !body->empty()) return &body->back();
-        if (!steps.empty() && steps.back().kind == StepKind::kStatement)
-            return &steps.back().statements.back();
-        return nullptr;
-    }
-
-    void addStatement(Statement statement) {
-        if (body != nullptr) {
-            body->push_back(statement);
-        } else {
-            Step step;
-            step.kind = StepKind::kStatement;
-            step.statements.push_back(statement);
-            steps.push_back(step);
-        }
-    }
-
-    // Places the comments before leaf upto: one that follows a statement on
-    // its line (or the head of a brace-less body) joins it, others become
-    // statements at level.
-    void flush(size_t upto, int level) {
-        while (cursor < upto) {
-            size_t at = cursor++;
-            Statement* previous = lastStatement();
-            // An import is rewritten whole: a comment after it stands alone.
-            bool joins = previous != nullptr && previous->last == at &&
-                         previous->kind != kStmtImportDecl &&
-                         (previous->braceLessHead || leaves[at].line == leaves[at - 1].endLine);
-            if (joins && leaves[at].comment) {
-                previous->last = at + 1;
-                continue;
-            }
-            Statement statement;
-            statement.kind = leaves[at].comment ? kStmtComment : kStmtCode;
-            statement.first = at;
-            statement.last = at + 1;
-            statement.level = level;
-            addStatement(statement);
-        }
-    }
-
-    void flushTop(size_t upto) { flush(upto, 1); }
-
-    Statement& emit(size_t first, size_t last, int level, int kind = kStmtCode) {
-        flush(first, level);
-        Statement statement;
-        statement.kind = kind;
-        statement.first = first;
-        statement.last = std::max(first, last);
-        statement.level = level;
-        cursor = statement.last;
-        addStatement(statement);
-        return *lastStatement();
-    }
-
-    void pushStep(StepKind kind) {
-        Step step;
-        step.kind = kind;
-        steps.push_back(step);
-    }
 
     // ---- members ----
     //
@@ -547,51 +469,6 @@ private:
                 emitLater(startOf(child), last, level);
             } else if (ts_node_is_named(child) && !isComment(child)) {
                 statementLater(child, level, startOf(child));
-            }
-        }
-    }
-
-    // ---- neighbours ----
-
-    int lineOf(const Statement& statement) const { return leaves[statement.first].line; }
-    int endLineOf(const Statement& statement) const { return leaves[statement.last - 1].endLine; }
-
-    // The plug-in writes a statement's separator as " " when its next line
-    // equals its own line: so a statement that ends on the line where the
-    // next one starts reports its own line as the next line, whatever line
-    // it started on.
-    int nextLineFor(const Statement& current, const Statement& next) const {
-        return lineOf(next) == endLineOf(current) ? lineOf(current) : lineOf(next);
-    }
-
-    void finish() {
-        for (size_t s = 0; s < steps.size(); ++s) {
-            Step& step = steps[s];
-            if (step.kind == StepKind::kBody) {
-                auto& list = step.statements;
-                for (size_t i = 0; i < list.size(); ++i) {
-                    Statement& current = list[i];
-                    current.prevLevel = i == 0 ? 0 : list[i - 1].level;
-                    current.nextLevel = i + 1 < list.size() ? list[i + 1].level : -1;
-                    // After the previous statement, not after a leaf that no
-                    // statement holds (the switch's "{").
-                    current.prevLine = i > 0               ? endLineOf(list[i - 1])
-                                       : current.first > 0 ? leaves[current.first - 1].endLine
-                                                           : -1;
-                    current.nextLine = i + 1 < list.size() ? nextLineFor(current, list[i + 1]) : -1;
-                }
-            } else if (step.kind == StepKind::kStatement) {
-                Statement& current = step.statements[0];
-                current.level = 1;
-                bool afterStatement = s > 0 && steps[s - 1].kind == StepKind::kStatement;
-                current.prevLine = afterStatement ? endLineOf(steps[s - 1].statements[0]) : -1;
-                current.nextLine = -1;
-                if (s + 1 < steps.size()) {
-                    const Step& next = steps[s + 1];
-                    if ((next.kind == StepKind::kStatement || next.kind == StepKind::kBody) &&
-                        !next.statements.empty())
-                        current.nextLine = nextLineFor(current, next.statements[0]);
-                }
             }
         }
     }

@@ -7,7 +7,34 @@
 #include <cstring>
 #include <string>
 
+extern "C" const TSLanguage* tree_sitter_java(void);
+
 namespace host {
+
+// The grammar's id of a named node kind.
+inline TSSymbol symbolOf(const char* name) {
+    return ts_language_symbol_for_name(tree_sitter_java(), name,
+                                       static_cast<uint32_t>(strlen(name)), true);
+}
+
+// The grammar's ids of the node kinds that the expression walk tells
+// apart, looked up once.
+struct ExpressionSymbols {
+    TSSymbol arrayAccess = symbolOf("array_access");
+    TSSymbol castExpression = symbolOf("cast_expression");
+    TSSymbol fieldAccess = symbolOf("field_access");
+    TSSymbol identifier = symbolOf("identifier");
+    TSSymbol methodInvocation = symbolOf("method_invocation");
+    TSSymbol objectCreationExpression = symbolOf("object_creation_expression");
+    TSSymbol parenthesizedExpression = symbolOf("parenthesized_expression");
+    TSSymbol superNode = symbolOf("super");
+    TSSymbol thisNode = symbolOf("this");
+};
+
+inline const ExpressionSymbols& expressionSymbols() {
+    static const ExpressionSymbols symbols;
+    return symbols;
+}
 
 inline std::string typeOf(TSNode node) {
     return ts_node_type(node);

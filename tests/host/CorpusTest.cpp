@@ -130,6 +130,20 @@ TEST(CorpusRunTest, ExitsWithOneBecauseSomeCasesFail) {
     EXPECT_EQ(1, corpusRun().result.exitCode) << corpusRun().result.output;
 }
 
+// Every name's kind and qualified name, per case, against the golden dump
+// beside the corpus file (NAME.names): a change in name resolution shows as
+// a diff there. NIDUS_UPDATE_CORPUS=1 writes the dumps back.
+TEST(CorpusRunTest, NamesResolveAsTheGoldenDumpSays) {
+    std::map<std::string, std::string> dumps =
+        nameDumps(corpusCases(), std::string(NIDUS_CORPUS_DIR) + "/config.xml");
+    ASSERT_FALSE(dumps.empty()) << "the corpus rules cannot be read";
+    for (const auto& entry : dumps) {
+        std::string path = std::string(NIDUS_CORPUS_DIR) + "/" + entry.first + ".names";
+        if (getenv("NIDUS_UPDATE_CORPUS") != nullptr) writeFile(path, entry.second);
+        EXPECT_EQ(readFile(path), entry.second) << path;
+    }
+}
+
 TEST(CorpusRunTest, InputTreeCompilesAgainstTheOldVendor) {
     if (!haveJavac()) GTEST_SKIP() << "no javac";
     EXPECT_EQ("", compileJava(compiledCases(corpusRun().sourceDir), NIDUS_STUBS_DIR "/olddb"));

@@ -9,7 +9,11 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <sstream>
+
+#include "JavaSource.h"
+#include "Plugin.h"
 
 namespace hosttest {
 
@@ -234,8 +238,10 @@ std::string lineComment(const std::string& line) {
     char quote = 0;
     for (size_t i = 0; i + 1 < line.size(); ++i) {
         if (quote != 0) {
-            if (line[i] == '\\') ++i;
-            else if (line[i] == quote) quote = 0;
+            if (line[i] == '\\')
+                ++i;
+            else if (line[i] == quote)
+                quote = 0;
         } else if (line[i] == '"' || line[i] == '\'') {
             quote = line[i];
         } else if (line.compare(i, 2, "//") == 0) {
@@ -281,6 +287,68 @@ std::vector<std::string> listTree(const std::string& dir) {
     }
     std::sort(files.begin(), files.end());
     return files;
+}
+
+}  // namespace hosttest
+
+namespace hosttest {
+
+namespace {
+
+// One line per name leaf: "LINE TEXT KIND QUALIFIED", with "?KIND" when the
+// name is left unresolved.
+std::string leafDump(const host::Leaf& leaf) {
+    std::string line =
+        std::to_string(leaf.line) + " " + leaf.text + " " + std::to_string(leaf.kind);
+    if (!leaf.qualified.empty()) line += " " + leaf.qualified;
+    if (leaf.unresolved != 0) line += " ?" + std::to_string(leaf.unresolved);
+    return line + "\n";
+}
+
+// Operators, literals, keywords and comments are never names.
+bool isNameLeaf(const host::Leaf& leaf) {
+    switch (leaf.kind) {
+    case host::kKindOperator:
+    case host::kKindString:
+    case host::kKindLiteral:
+    case host::kKindKeyword:
+    case host::kKindNote:
+        return leaf.unresolved != 0;
+    default:
+        return true;
+    }
+}
+
+}  // namespace
+
+std::map<std::string, std::string> nameDumps(const std::vector<CorpusCase>& cases,
+                                             const std::string& rulesPath) {
+    std::map<std::string, std::string> dumps;
+    host::RuleFacts rules;
+    std::string reason;
+    if (!host::readRuleFacts(rulesPath, rules, reason)) return dumps;
+    std::vector<std::unique_ptr<host::JavaSource>> sources;
+    for (const CorpusCase& corpusCase : cases) {
+        sources.push_back(std::make_unique<host::JavaSource>());
+        if (!sources.back()->parse(corpusCase.input)) sources.back().reset();
+    }
+    host::TreeTypes types;
+    for (auto& source : sources)
+        if (source) source->collectTypes(types);
+    for (auto& source : sources)
+        if (source) source->collectMembers(types, rules);
+    for (size_t i = 0; i < cases.size(); ++i) {
+        std::string& text = dumps[cases[i].file];
+        text += "== " + cases[i].name + "\n";
+        if (!sources[i]) {
+            text += "(not parsed)\n";
+            continue;
+        }
+        sources[i]->build(types, rules);
+        for (const host::Leaf& leaf : sources[i]->leaves())
+            if (isNameLeaf(leaf)) text += leafDump(leaf);
+    }
+    return dumps;
 }
 
 }  // namespace hosttest

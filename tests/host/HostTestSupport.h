@@ -2,6 +2,7 @@
 // running nidus-convert and javac.
 #pragma once
 
+#include <map>
 #include <ostream>
 #include <set>
 #include <string>
@@ -57,5 +58,17 @@ std::vector<std::string> layoutFaults(const std::string& source, const std::stri
 
 // Every regular file below dir, relative, sorted.
 std::vector<std::string> listTree(const std::string& dir);
+
+}  // namespace hosttest
+
+namespace hosttest {
+
+// The golden dump of name resolution: for every corpus file, the text of
+// its .names file beside it, which lists per case every leaf that is a name
+// or has a qualified name: its line, text, kind, qualified name and, when
+// left unresolved, the kind it stands for. The cases are one tree, resolved
+// against the rules of rulesPath; empty map when the rules cannot be read.
+std::map<std::string, std::string> nameDumps(const std::vector<CorpusCase>& cases,
+                                             const std::string& rulesPath);
 
 }  // namespace hosttest

@@ -309,3 +309,102 @@ TEST_F(JavaSourceTest, EveryJavaLineEndEndsALineComment) {
 
 }  // namespace
 }  // namespace hosttest
+
+namespace hosttest {
+namespace {
+
+// One name of a small file and what resolution makes of it: its kind, its
+// qualified name, and the kind it stands for when left unresolved (0 when
+// resolved).
+struct NameCase {
+    const char* what;
+    const char* source;
+    const char* text;
+    int occurrence;
+    int kind;
+    const char* qualified;
+    int unresolved;
+};
+
+void PrintTo(const NameCase& named, std::ostream* out) {
+    *out << named.what;
+}
+
+class NameResolutionTest : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(NameResolutionTest, ResolvesTheName) {
+    const NameCase& named = GetParam();
+    host::JavaSource source;
+    host::TreeTypes types;
+    host::RuleFacts rules{{"olddb"}, {}, {}};
+    ASSERT_TRUE(source.parse(named.source)) << source.reason();
+    source.build(types, rules);
+    int left = named.occurrence;
+    const host::Leaf* found = nullptr;
+    for (const host::Leaf& leaf : source.leaves()) {
+        if (leaf.text == named.text && left-- == 0) found = &leaf;
+    }
+    ASSERT_NE(nullptr, found) << named.text;
+    EXPECT_EQ(named.kind, found->kind);
+    EXPECT_EQ(named.qualified, found->qualified);
+    EXPECT_EQ(named.unresolved, found->unresolved);
+}
+
+const NameCase kNameCases[] = {
+    // TypeResolver: a package part is no class of a vendor package imported
+    // on demand; a capitalised name is.
+    {"PackageBesideOnDemandImport",
+     "import net.olddb.*;\nclass T { void m() { net.olddb.Tools.shutdown(); } }\n", "shutdown", 0,
+     host::kKindMethod, "net.olddb.Tools.shutdown", 0},
+    {"ClassFromOnDemandImport", "import net.olddb.*;\nclass T { Session s; }\n", "Session", 0,
+     host::kKindClass, "net.olddb.Session", 0},
+    // A static on-demand import imports members, not types.
+    {"NoTypeFromStaticOnDemandImport",
+     "import static net.olddb.OldTypes.*;\nclass T { void m(Codec c) { c.encode(); } }\n", "encode",
+     0, host::kKindMethod, "encode", host::kKindMethod},
+    // MemberLookup: static on-demand imports after the enclosing classes.
+    {"BareCallFromStaticOnDemandImport",
+     "import static net.olddb.Tools.*;\nclass T { void m() { shutdown(); } }\n", "shutdown", 0,
+     host::kKindMethod, "net.olddb.Tools.shutdown", 0},
+    {"OwnMethodBeforeStaticOnDemandImport",
+     "import static net.olddb.Tools.*;\nclass T { void m() { shutdown(); } void shutdown() {} }\n",
+     "shutdown", 0, host::kKindMethod, "T.shutdown", 0},
+    {"BareConstantFromStaticOnDemandImport",
+     "import static net.olddb.OldTypes.*;\nclass T { int k = VARCHAR2; }\n", "VARCHAR2", 0,
+     host::kKindOwnMember, "net.olddb.OldTypes.VARCHAR2", 0},
+    {"VendorSuperclassAndStaticImportIsUnknown",
+     "import static net.olddb.Tools.*;\nimport net.olddb.Base;\n"
+     "class T extends Base { void m() { shutdown(); } }\n",
+     "shutdown", 0, host::kKindMethod, "shutdown", host::kKindMethod},
+    // The JDK declares some members of vendor classes.
+    {"ObjectMethodOnVendorType",
+     "import net.olddb.Session;\nclass T { String m(Session s) { return s.toString(); } }\n",
+     "toString", 0, host::kKindMethod, "java.lang.Object.toString", 0},
+    {"ThrowableMethodOnCaughtVendorType",
+     "import net.olddb.OldError;\n"
+     "class T { void m() { try { n(); } catch (OldError e) { e.getMessage(); } } void n() {} }\n",
+     "getMessage", 0, host::kKindMethod, "java.lang.Throwable.getMessage", 0},
+    {"ThrowableMethodOnVendorTypeNotCaught",
+     "import net.olddb.OldError;\nclass T { void m(OldError e) { e.getMessage(); } }\n",
+     "getMessage", 0, host::kKindMethod, "net.olddb.OldError.getMessage", 0},
+    {"IterableMethodOnIteratedVendorType",
+     "import net.olddb.Batch;\n"
+     "class T { void m(Batch b) { for (String s : b) {} b.iterator(); } }\n",
+     "iterator", 0, host::kKindMethod, "java.lang.Iterable.iterator", 0},
+    // ExpressionTypes: a value of a type nothing resolves has no owner.
+    {"MemberOfUnresolvedType", "class T { void m(Codec c) { c.encode(); } }\n", "encode", 0,
+     host::kKindMethod, "encode", host::kKindMethod},
+    // Classifier: an annotation's element is a method of its type.
+    {"AnnotationElement", "import net.olddb.Audited;\n@Audited(level = 2)\nclass T {}\n", "level",
+     0, host::kKindMethod, "net.olddb.Audited.level", 0},
+    {"QualifiedAnnotationElement", "@net.olddb.Audited(level = 2)\nclass T {}\n", "level", 0,
+     host::kKindMethod, "net.olddb.Audited.level", 0},
+};
+
+INSTANTIATE_TEST_SUITE_P(Names, NameResolutionTest, ::testing::ValuesIn(kNameCases),
+                         [](const ::testing::TestParamInfo<NameCase>& info) {
+                             return std::string(info.param.what);
+                         });
+
+}  // namespace
+}  // namespace hosttest

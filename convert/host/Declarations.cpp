@@ -1,0 +1,135 @@
+// Declarations: what one Java file declares (its package, imports and
+// types, with their names nested in the file), and its text and leaves,
+// which the layers above mark with node kinds and qualified names.
+#include "Declarations.h"
+
+namespace host {
+
+std::string Declarations::text(TSNode node) const {
+    return src.substr(ts_node_start_byte(node), ts_node_end_byte(node) - ts_node_start_byte(node));
+}
+
+Leaf* Declarations::leafOf(TSNode node) {
+    unsigned start = ts_node_start_byte(node);
+    auto found =
+        std::lower_bound(leaves.begin(), leaves.end(), start,
+                         [](const Leaf& leaf, unsigned at) { return leaf.startByte < at; });
+    if (found == leaves.end() || found->startByte != start) return nullptr;
+    return &*found;
+}
+
+void Declarations::markUntyped(TSNode node, int kind) {
+    mark(node, kind);
+    markUnresolved(node, kind);
+}
+
+void Declarations::markUnresolved(TSNode node, int kind) {
+    Leaf* leaf = leafOf(node);
+    if (leaf != nullptr) leaf->unresolved = kind;
+}
+
+void Declarations::mark(TSNode node, int kind, const std::string& qualified) {
+    Leaf* leaf = leafOf(node);
+    if (leaf == nullptr || leaf->comment) return;
+    leaf->kind = kind;
+    leaf->qualified = qualified.empty() ? leaf->text : qualified;
+}
+
+void Declarations::collectNames(TSNode root,
+                                std::vector<std::pair<TSNode, std::string>>& declarations) {
+    uint32_t count = ts_node_named_child_count(root);
+    for (uint32_t i = 0; i < count; ++i) {
+        TSNode child = ts_node_named_child(root, i);
+        std::string type = typeOf(child);
+        if (type == "package_declaration") {
+            TSNode name = ts_node_named_child(child, ts_node_named_child_count(child) - 1);
+            package = text(name);
+        } else if (type == "import_declaration") {
+            collectImport(child);
+        }
+    }
+    collectOwnTypes(root, declarations);
+}
+
+void Declarations::collectImport(TSNode node) {
+    bool isStatic = false;
+    bool asterisk = false;
+    std::string name;
+    uint32_t count = ts_node_child_count(node);
+    for (uint32_t i = 0; i < count; ++i) {
+        TSNode child = ts_node_child(node, i);
+        std::string type = typeOf(child);
+        if (type == "static") isStatic = true;
+        if (type == "asterisk") asterisk = true;
+        if (type == "scoped_identifier" || type == "identifier") name = text(child);
+    }
+    if (name.empty()) return;
+    if (asterisk) {
+        (isStatic ? staticOnDemand : onDemand).push_back(name);
+        return;
+    }
+    size_t dot = name.rfind('.');
+    std::string simple = dot == std::string::npos ? name : name.substr(dot + 1);
+    if (isStatic) {
+        staticMembers[simple] = dot == std::string::npos ? std::string() : name.substr(0, dot);
+    } else {
+        singleImports[simple] = name;
+    }
+}
+
+void Declarations::collectOwnTypes(TSNode root,
+                                   std::vector<std::pair<TSNode, std::string>>& declarations) {
+    // Nodes still to read, the next one last, each with its outer name.
+    std::vector<std::pair<TSNode, std::string>> open{{root, std::string()}};
+    while (!open.empty()) {
+        TSNode node = open.back().first;
+        std::string outer = std::move(open.back().second);
+        open.pop_back();
+        TSNode name = fieldOf(node, "name");
+        if (isTypeDeclaration(typeOf(node)) && !ts_node_is_null(name)) {
+            std::string simple = text(name);
+            outer = outer.empty() ? simple : outer + "." + simple;
+            ownTypes.emplace(simple, outer);
+            declarations.emplace_back(node, outer);
+        }
+        for (uint32_t i = ts_node_named_child_count(node); i > 0; --i)
+            open.emplace_back(ts_node_named_child(node, i - 1), outer);
+    }
+}
+
+std::string Declarations::qualify(const std::string& name) const {
+    return package.empty() ? name : package + "." + name;
+}
+
+std::string Declarations::ownKey(const std::string& qualified) const {
+    if (!package.empty() && qualified.rfind(package + ".", 0) == 0)
+        return qualified.substr(package.size() + 1);
+    return qualified;
+}
+
+bool Declarations::hasModifier(TSNode declaration, const char* keyword) {
+    uint32_t count = ts_node_named_child_count(declaration);
+    for (uint32_t i = 0; i < count; ++i) {
+        TSNode child = ts_node_named_child(declaration, i);
+        if (!isType(child, "modifiers")) continue;
+        for (uint32_t j = 0; j < ts_node_child_count(child); ++j) {
+            if (isType(ts_node_child(child, j), keyword)) return true;
+        }
+    }
+    return false;
+}
+
+bool Declarations::hasAnnotation(TSNode declaration, const std::string& annotation) const {
+    uint32_t count = ts_node_named_child_count(declaration);
+    for (uint32_t i = 0; i < count; ++i) {
+        TSNode modifiers = ts_node_named_child(declaration, i);
+        if (!isType(modifiers, "modifiers")) continue;
+        for (uint32_t j = 0; j < ts_node_named_child_count(modifiers); ++j) {
+            TSNode name = fieldOf(ts_node_named_child(modifiers, j), "name");
+            if (!ts_node_is_null(name) && text(name) == annotation) return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace host

@@ -1,0 +1,19 @@
+// JdkNames: what the host knows of package names: the JDK's packages and
+// their class names (JdkNames.cpp, listed by scripts/jdk-names.sh), and
+// whether a name lies in a package the rules name.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace host {
+
+// True when keyword stands in text as whole dot-separated parts.
+bool containsPackage(const std::string& text, const std::string& keyword);
+
+// The JDK package that declares simple (a small table of common packages);
+// empty when none of them does. java.lang is among them.
+std::string jdkPackageOf(const std::string& simple, const std::vector<std::string>& packages);
+bool isJdkPackage(const std::string& package);
+
+}  // namespace host

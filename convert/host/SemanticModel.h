@@ -1,0 +1,51 @@
+// SemanticModel: what the host knows of the source tree's types and their
+// members (built once per run by the scan of the tree), and of the rules.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace host {
+
+// One declaration of a method: its parameter types (qualified; empty when
+// unknown), and whether it overrides (@Override) a superclass's method.
+struct MethodOverload {
+    std::vector<std::string> parameters;
+    bool variableArity = false;
+    bool overrides = false;
+};
+
+// What a class declares: field -> type, method -> result type (qualified
+// types; empty when unknown, primitive, or differing between overloads),
+// method -> its overloads, its superclass and the interfaces it
+// implements; for an interface with one abstract method, that method's
+// parameter types.
+struct ClassMembers {
+    std::map<std::string, std::string> fields;
+    std::map<std::string, std::string> methods;
+    std::map<std::string, std::vector<MethodOverload>> overloads;
+    std::string superclass;
+    std::vector<std::string> interfaces;
+    bool functional = false;
+    std::vector<std::string> lambdaParameters;
+};
+
+// What the host knows of the whole source tree: the types it declares, and
+// their members.
+struct TreeTypes {
+    std::set<std::string> qualifiedNames;                    // p.q.Type for every declared type
+    std::map<std::string, std::set<std::string>> byPackage;  // package -> simple names
+    std::map<std::string, ClassMembers> members;             // p.q.Type -> its members
+};
+
+// What the host knows of the rules: the package keywords, and the names
+// (without their class) that member and method rules rename.
+struct RuleFacts {
+    std::vector<std::string> packageKeywords;
+    std::set<std::string> memberNames;
+    std::set<std::string> methodNames;
+};
+
+}  // namespace host

@@ -1,0 +1,169 @@
+// TypeResolver: a type name to its qualified name, in Java's order: a type
+// variable in scope, the file's own types, single-type imports, the same
+// package, on-demand imports, java.lang.
+#include "TypeResolver.h"
+
+#include "JavaSource.h"
+
+namespace host {
+
+std::string TypeResolver::resolveType(const std::string& simple, bool* known) {
+    auto set = [&](bool value) {
+        if (known != nullptr) *known = value;
+    };
+    set(true);
+    auto own = ownTypes.find(simple);
+    if (own != ownTypes.end()) return qualify(own->second);
+    auto single = singleImports.find(simple);
+    if (single != singleImports.end()) return single->second;
+    auto same = types.byPackage.find(package);
+    if (same != types.byPackage.end() && same->second.count(simple) != 0) return qualify(simple);
+    for (const std::string& pkg : onDemand) {
+        auto inTree = types.byPackage.find(pkg);
+        if (inTree != types.byPackage.end() && inTree->second.count(simple) != 0)
+            return pkg + "." + simple;
+        if (types.qualifiedNames.count(pkg + "." + simple) != 0) return pkg + "." + simple;
+    }
+    std::vector<std::string> jdk = onDemand;
+    jdk.push_back("java.lang");
+    std::string fromJdk = jdkPackageOf(simple, jdk);
+    if (!fromJdk.empty()) return fromJdk + "." + simple;
+    // A class the vendor's package may hold; a name that is not
+    // capitalised is rather a package (net of net.olddb.Session).
+    for (const std::string& pkg : onDemand) {
+        if (!isCapitalised(simple) || isJdkPackage(pkg) || types.byPackage.count(pkg) != 0)
+            continue;
+        if (underRules(pkg)) return pkg + "." + simple;
+    }
+    set(false);
+    return simple;
+}
+
+bool TypeResolver::underRules(const std::string& qualified) const {
+    return std::any_of(
+        rules.packageKeywords.begin(), rules.packageKeywords.end(),
+        [&](const std::string& keyword) { return containsPackage(qualified, keyword); });
+}
+
+void TypeResolver::markClassName(TSNode node) {
+    bool known = false;
+    std::string qualified = resolveType(text(node), &known);
+    mark(node, known && !underRules(qualified) ? kKindClassRef : kKindClass, qualified);
+}
+
+std::string TypeResolver::typeName(TSNode node) {
+    if (ts_node_is_null(node)) return std::string();
+    std::string type = typeOf(node);
+    if (type == "type_identifier") {
+        std::string name = text(node);
+        // A type variable stands for its bound.
+        const std::string* variable = typeVariable(name);
+        if (variable != nullptr) return *variable;
+        return name == "var" ? std::string() : resolveType(name);
+    }
+    if (type == "generic_type") return typeName(ts_node_named_child(node, 0));
+    if (type == "array_type") {
+        // Kept as T[] so that an element (a[i]) has type T; the array
+        // itself has no members of the vendor's.
+        std::string element = typeName(fieldOf(node, "element"));
+        return element.empty() ? element : element + kArraySuffix;
+    }
+    if (type == "scoped_type_identifier") return scopedTypeName(node, false);
+    return std::string();
+}
+
+void TypeResolver::typeParts(TSNode node, std::vector<TSNode>& parts) {
+    std::vector<TSNode> open{node};  // nodes still to read, the next one last
+    while (!open.empty()) {
+        TSNode at = open.back();
+        open.pop_back();
+        std::string type = typeOf(at);
+        bool top = ts_node_eq(at, node);
+        if (!top && (type == "type_identifier" || type == "identifier")) {
+            parts.push_back(at);
+        } else if (top || type == "scoped_type_identifier" || type == "scoped_identifier" ||
+                   type == "generic_type") {
+            for (uint32_t i = ts_node_named_child_count(at); i > 0; --i)
+                open.push_back(ts_node_named_child(at, i - 1));
+        }
+    }
+}
+
+std::string TypeResolver::scopedTypeName(TSNode node, bool markParts) {
+    std::vector<TSNode> parts;
+    typeParts(node, parts);
+    if (parts.empty()) return std::string();
+    std::string qualified;
+    bool inClass = false;
+    bool known = false;
+    std::string first = text(parts[0]);
+    std::string resolved = resolveType(first, &known);
+    if (known) {
+        qualified = resolved;
+        inClass = true;
+        if (markParts) mark(parts[0], kKindClassRef, qualified);
+    } else {
+        qualified = first;
+        inClass = isCapitalised(first) || parts.size() == 1;
+        if (markParts) mark(parts[0], inClass ? kKindClassRef : kKindName, qualified);
+    }
+    for (size_t i = 1; i < parts.size(); ++i) {
+        std::string part = text(parts[i]);
+        qualified += "." + part;
+        bool last = i + 1 == parts.size();
+        if (!inClass && (isCapitalised(part) || last || types.qualifiedNames.count(qualified) != 0))
+            inClass = true;
+        if (markParts) mark(parts[i], inClass ? kKindClassRef : kKindName, qualified);
+    }
+    return qualified;
+}
+
+void TypeResolver::declareTypeParameters(TSNode declaration) {
+    TSNode parameters = fieldOf(declaration, "type_parameters");
+    if (ts_node_is_null(parameters) || scopes.empty()) return;
+    for (uint32_t i = 0; i < ts_node_named_child_count(parameters); ++i) {
+        TSNode parameter = ts_node_named_child(parameters, i);
+        if (!isType(parameter, "type_parameter")) continue;
+        std::string name;
+        std::string bound;
+        for (uint32_t j = 0; j < ts_node_named_child_count(parameter); ++j) {
+            TSNode part = ts_node_named_child(parameter, j);
+            if (isType(part, "type_identifier") && name.empty()) name = text(part);
+            if (isType(part, "type_bound") && ts_node_named_child_count(part) > 0)
+                bound = typeName(ts_node_named_child(part, 0));
+        }
+        if (!name.empty()) scopes.back().typeVariables[name] = bound;
+    }
+}
+
+std::vector<TSNode> TypeResolver::typeArgumentNodes(TSNode typeNode) {
+    std::vector<TSNode> arguments;
+    if (!isType(typeNode, "generic_type")) return arguments;
+    TSNode list = ts_node_named_child(typeNode, ts_node_named_child_count(typeNode) - 1);
+    if (!isType(list, "type_arguments")) return arguments;
+    for (uint32_t i = 0; i < ts_node_named_child_count(list); ++i) {
+        TSNode argument = ts_node_named_child(list, i);
+        if (isType(argument, "wildcard")) {
+            bool extends = false;
+            for (uint32_t j = 0; j < ts_node_child_count(argument); ++j)
+                extends = extends || isType(ts_node_child(argument, j), "extends");
+            uint32_t named = ts_node_named_child_count(argument);
+            argument = extends && named > 0 ? ts_node_named_child(argument, named - 1) : TSNode{};
+        }
+        arguments.push_back(argument);
+    }
+    return arguments;
+}
+
+std::vector<std::string> TypeResolver::argumentTypes(TSNode declared,
+                                                     const std::vector<size_t>& indices) {
+    std::vector<TSNode> arguments = typeArgumentNodes(declared);
+    std::vector<std::string> types;
+    for (size_t index : indices) {
+        if (index >= arguments.size()) return std::vector<std::string>();
+        types.push_back(typeName(arguments[index]));
+    }
+    return types;
+}
+
+}  // namespace host

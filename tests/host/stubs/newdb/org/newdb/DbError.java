@@ -1,0 +1,7 @@
+package org.newdb;
+
+public class DbError extends Exception {
+    public DbError(String message) {
+        super(message);
+    }
+}

@@ -1,0 +1,5 @@
+package org.newdb;
+
+public @interface Tracked {
+    int severity() default 0;
+}

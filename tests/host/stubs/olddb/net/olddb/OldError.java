@@ -1,0 +1,7 @@
+package net.olddb;
+
+public class OldError extends Exception {
+    public OldError(String message) {
+        super(message);
+    }
+}
