@@ -55,6 +55,21 @@ void printLayoutNotes(FILE* out, const RunReport& report) {
     }
 }
 
+// Vendor keywords that converted files still hold outside comments: names
+// the plug-in left as written although the rules concern them.
+void printLeftovers(FILE* out, const RunReport& report, const std::string& sourceShown) {
+    bool any = false;
+    for (const FileReport& file : report.files) {
+        for (const Leftover& leftover : file.leftovers) {
+            if (!any)
+                fprintf(out, "to check (converted; a vendor keyword is left in the code):\n");
+            any = true;
+            fprintf(out, "%s%s:%d: %s\n", sourceShown.c_str(), file.path.c_str(), leftover.line,
+                    leftover.text.c_str());
+        }
+    }
+}
+
 // One failed file in the style of a compiler's message (PATH:LINE: REASON),
 // the statement under it, then the plug-in's messages; its log lines with
 // verbose.
@@ -90,6 +105,7 @@ void printSummary(const RunReport& report, const SummaryOptions& options) {
     printLinks(out, report);
     printLayoutNotes(out, report);
     printLeftAsWritten(out, report);
+    printLeftovers(out, report, options.sourceShown);
     if (options.missingRules > 0)
         fprintf(out,
                 "%d vendor names have no rule (all of them: --report FILE, or --init-rules "

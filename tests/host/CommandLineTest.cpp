@@ -241,6 +241,19 @@ TEST_F(CommandLineTest, RenamedNamesLeftAsWrittenOnUntypedReceiversAreListedToCh
     EXPECT_EQ(std::string::npos, result.output.find("  a/A.java:")) << result.output;
 }
 
+TEST_F(CommandLineTest, VendorKeywordsLeftInConvertedCodeAreListedToCheck) {
+    // The plug-in leaves a qualified class literal as written.
+    writeFile(source + "/a/A.java",
+              "package a;\n\nimport net.olddb.Session;\n\nclass A {\n"
+              "    Object k = net.olddb.Session.class; // olddb\n"
+              "    void f(Session s) {\n        s.run(\"x\");\n    }\n}\n");
+    CommandResult result = convertTree();
+    EXPECT_EQ(0, result.exitCode) << result.output;
+    EXPECT_TRUE(contains(result.output, "to check (converted; a vendor keyword is left in the "
+                                        "code):\n" + source + "/a/A.java:6: olddb\n"))
+        << result.output;
+}
+
 TEST_F(CommandLineTest, OtherFilesAreCopiedByteForByte) {
     std::string binary("\x00\x01\r\n\xff", 5);
     writeFile(source + "/data/blob.bin", binary);
