@@ -13,7 +13,9 @@ using Matches = std::vector<std::pair<size_t, size_t>>;
 // steps of 2), the furthest x reached.
 struct Frontiers {
     std::vector<std::vector<long>> steps;
-    long at(size_t d, long k) const { return steps[d][static_cast<size_t>(k + static_cast<long>(d))]; }
+    long at(size_t d, long k) const {
+        return steps[d][static_cast<size_t>(k + static_cast<long>(d))];
+    }
 };
 
 // Runs the forward search over a[0..n) and b[0..m); false past the limit.
@@ -69,7 +71,8 @@ void walkBack(const Frontiers& frontiers, long n, long m, size_t offset, Matches
             while (x > startX && y > startY) {
                 --x;
                 --y;
-                reversed.emplace_back(static_cast<size_t>(x) + offset, static_cast<size_t>(y) + offset);
+                reversed.emplace_back(static_cast<size_t>(x) + offset,
+                                      static_cast<size_t>(y) + offset);
             }
             x = previousX;
             y = previousX - previousK;
@@ -77,7 +80,8 @@ void walkBack(const Frontiers& frontiers, long n, long m, size_t offset, Matches
             while (x > 0 && y > 0) {
                 --x;
                 --y;
-                reversed.emplace_back(static_cast<size_t>(x) + offset, static_cast<size_t>(y) + offset);
+                reversed.emplace_back(static_cast<size_t>(x) + offset,
+                                      static_cast<size_t>(y) + offset);
             }
         }
     }

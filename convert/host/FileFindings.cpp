@@ -30,10 +30,10 @@ bool isWordChar(char c) {
 
 // keyword as a whole word of text: no letter, digit or "_" on either side.
 bool holdsWord(const std::string& text, const std::string& keyword) {
-    for (size_t at = text.find(keyword); at != std::string::npos;
-         at = text.find(keyword, at + 1)) {
+    for (size_t at = text.find(keyword); at != std::string::npos; at = text.find(keyword, at + 1)) {
         size_t end = at + keyword.size();
-        if ((at == 0 || !isWordChar(text[at - 1])) && (end == text.size() || !isWordChar(text[end])))
+        if ((at == 0 || !isWordChar(text[at - 1])) &&
+            (end == text.size() || !isWordChar(text[end])))
             return true;
     }
     return false;

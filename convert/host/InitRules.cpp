@@ -98,8 +98,9 @@ std::string completeRules(const std::string& rulesText, const std::vector<Missin
             merged.arities.insert(rule.arities.begin(), rule.arities.end());
         }
     }
-    text += "\n<!-- Added by nidus-convert --init-rules: every vendor name that no rule covered, "
-            "kept as it is. Give each the name it has in the new API. -->\n";
+    text +=
+        "\n<!-- Added by nidus-convert --init-rules: every vendor name that no rule covered, "
+        "kept as it is. Give each the name it has in the new API. -->\n";
     for (const char* section : {"Imports", "Classes", "Members", "Methods"}) {
         std::string rules;
         for (const auto& at : order) {
@@ -107,7 +108,8 @@ std::string completeRules(const std::string& rulesText, const std::vector<Missin
             const MissingRule& rule = byKey[at];
             rules += todo(rule) + ruleFor(rule.kind, at.second);
         }
-        if (!rules.empty()) text += "<" + std::string(section) + ">\n" + rules + "</" + section + ">\n";
+        if (!rules.empty())
+            text += "<" + std::string(section) + ">\n" + rules + "</" + section + ">\n";
     }
     return text;
 }

@@ -91,8 +91,8 @@ private:
     std::vector<TextEdit> edits;
 
     void note(unsigned oldStart, unsigned oldEnd, size_t newStart, size_t newEnd) {
-        edits.push_back({oldStart, oldEnd, static_cast<unsigned>(newStart),
-                         static_cast<unsigned>(newEnd)});
+        edits.push_back(
+            {oldStart, oldEnd, static_cast<unsigned>(newStart), static_cast<unsigned>(newEnd)});
     }
 
     // Appends text; a blank keeps two words apart that would run together.
@@ -187,7 +187,8 @@ namespace {
 std::vector<TextToken> textTokens(const std::vector<Leaf>& leaves) {
     std::vector<TextToken> tokens;
     tokens.reserve(leaves.size());
-    for (const Leaf& leaf : leaves) tokens.push_back({leaf.text, leaf.startByte, leaf.endByte, leaf.comment});
+    for (const Leaf& leaf : leaves)
+        tokens.push_back({leaf.text, leaf.startByte, leaf.endByte, leaf.comment});
     return tokens;
 }
 

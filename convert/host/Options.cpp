@@ -2,6 +2,7 @@
 #include "Options.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace host {
 
@@ -46,59 +47,31 @@ int usageError(const std::string& reason) {
     return kExitUsage;
 }
 
-int parseOptions(int argc, char** argv, const char* version, Options& options, bool& done) {
-    done = false;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        auto value = [&](std::string& into) {
-            if (i + 1 >= argc) return false;
-            into = argv[++i];
-            return true;
-        };
-        if (arg == "-h" || arg == "--help") {
-            fputs(kUsage, stdout);
-            done = true;
-            return kExitOk;
-        }
-        if (arg == "--version") {
-            printf("nidus-convert %s\n", version);
-            done = true;
-            return kExitOk;
-        }
-        bool ok = true;
-        if (arg == "-o") {
-            ok = value(options.output);
-        } else if (arg == "--rules") {
-            ok = value(options.rules);
-        } else if (arg == "--language") {
-            ok = value(options.language);
-        } else if (arg == "--answer") {
-            ok = value(options.answer);
-        } else if (arg == "--plugin") {
-            ok = value(options.plugin);
-        } else if (arg == "--layout") {
-            ok = value(options.layout);
-        } else if (arg == "--report") {
-            ok = value(options.report);
-        } else if (arg == "--init-rules") {
-            ok = value(options.initRules);
-        } else if (arg == "--diff") {
-            ok = value(options.diff);
-        } else if (arg == "--answers") {
-            ok = value(options.answers);
-        } else if (arg == "--dry-run") {
-            options.dryRun = true;
-        } else if (arg == "--verbose") {
-            options.verbose = true;
-        } else if (!arg.empty() && arg[0] == '-') {
-            return usageError("unknown option " + arg + " (see --help)");
-        } else if (options.source.empty()) {
-            options.source = arg;
-        } else {
-            return usageError("more than one source directory: " + arg);
-        }
-        if (!ok) return usageError("option " + arg + " needs a value");
+namespace {
+
+// The option that takes a value, and where it goes; null when arg is none.
+std::string* valueOf(const std::string& arg, Options& options) {
+    const std::pair<const char*, std::string*> table[] = {
+        {"-o", &options.output},           {"--rules", &options.rules},
+        {"--language", &options.language}, {"--answer", &options.answer},
+        {"--plugin", &options.plugin},     {"--layout", &options.layout},
+        {"--report", &options.report},     {"--init-rules", &options.initRules},
+        {"--diff", &options.diff},         {"--answers", &options.answers},
+    };
+    for (const auto& entry : table) {
+        if (arg == entry.first) return entry.second;
     }
+    return nullptr;
+}
+
+// The flag that arg names; null when arg is none.
+bool* flagOf(const std::string& arg, Options& options) {
+    if (arg == "--dry-run") return &options.dryRun;
+    if (arg == "--verbose") return &options.verbose;
+    return nullptr;
+}
+
+int checkValues(const Options& options) {
     if (options.source.empty()) return usageError("no source directory given (see --help)");
     if (options.language != "English" && options.language != "Chinese")
         return usageError("--language must be English or Chinese");
@@ -108,6 +81,37 @@ int parseOptions(int argc, char** argv, const char* version, Options& options, b
         options.answer != "no")
         return usageError("--answer must be ask, yes or no");
     return kExitOk;
+}
+
+}  // namespace
+
+int parseOptions(int argc, char** argv, const char* version, Options& options, bool& done) {
+    done = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "-h" || arg == "--help" || arg == "--version") {
+            if (arg == "--version") {
+                printf("nidus-convert %s\n", version);
+            } else {
+                fputs(kUsage, stdout);
+            }
+            done = true;
+            return kExitOk;
+        }
+        if (std::string* into = valueOf(arg, options)) {
+            if (i + 1 >= argc) return usageError("option " + arg + " needs a value");
+            *into = argv[++i];
+        } else if (bool* flag = flagOf(arg, options)) {
+            *flag = true;
+        } else if (!arg.empty() && arg[0] == '-') {
+            return usageError("unknown option " + arg + " (see --help)");
+        } else if (options.source.empty()) {
+            options.source = arg;
+        } else {
+            return usageError("more than one source directory: " + arg);
+        }
+    }
+    return checkValues(options);
 }
 
 }  // namespace host

@@ -67,9 +67,9 @@ std::string checkOutputRoot(const std::string& sourceRoot, const std::string& ou
                " is the source directory; give a folder outside it (without -o the output "
                "goes to SOURCE_DIR/Convert/)";
     if (startsWith(outputRoot, sourceRoot))
-        return "the output root " + outputRoot + " lies inside the source directory " +
-               sourceRoot + "; give a folder outside it (without -o the output goes to " +
-               sourceRoot + kConvertDir + ")";
+        return "the output root " + outputRoot + " lies inside the source directory " + sourceRoot +
+               "; give a folder outside it (without -o the output goes to " + sourceRoot +
+               kConvertDir + ")";
     if (startsWith(sourceRoot, outputRoot))
         return "the output root " + outputRoot + " holds the source directory " + sourceRoot +
                "; give a folder outside it";

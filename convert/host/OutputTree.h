@@ -45,8 +45,7 @@ public:
     // Stages a symbolic link with the given target text.
     bool stageLink(const std::string& target, const std::string& rel, std::string& reason) const;
     // Gives the staged file the permission bits of the source file.
-    bool keepMode(const std::string& sourcePath, const std::string& rel,
-                  std::string& reason) const;
+    bool keepMode(const std::string& sourcePath, const std::string& rel, std::string& reason) const;
     // Moves the staged file into its place below the output root, making
     // the folders on the way; fails where one of them is a symbolic link
     // or no folder. false with reason.

@@ -68,14 +68,17 @@ const char* statusOf(const FileReport& file) {
 }
 
 std::string fileJson(const FileReport& file) {
-    std::string json = "{\"path\": " + quoted(file.path) + ", \"status\": \"" + statusOf(file) + "\"";
+    std::string json =
+        "{\"path\": " + quoted(file.path) + ", \"status\": \"" + statusOf(file) + "\"";
     if (file.result == FileResult::kFailed || file.result == FileResult::kNotParsed) {
-        json += ", \"reason\": " + quoted(file.reason) + ", \"line\": " + std::to_string(file.line) +
+        json += ", \"reason\": " + quoted(file.reason) +
+                ", \"line\": " + std::to_string(file.line) +
                 ", \"statement\": " + quoted(file.statement);
         json += ", \"messages\": " + array(file.messages, quoted);
-        json += ", \"log\": " + array(file.log, [](const LogLine& line) {
-                    return quoted(line.file + ":" + std::to_string(line.line) + ": " + line.message);
-                });
+        json +=
+            ", \"log\": " + array(file.log, [](const LogLine& line) {
+                return quoted(line.file + ":" + std::to_string(line.line) + ": " + line.message);
+            });
     }
     return json + "}";
 }
@@ -85,7 +88,8 @@ std::string missingJson(const MissingRule& missing) {
                        "\", \"name\": " + quoted(missing.name);
     if (missing.kind == UseKind::kMethod) {
         std::string arities;
-        for (int arity : missing.arities) arities += (arities.empty() ? "" : ", ") + std::to_string(arity);
+        for (int arity : missing.arities)
+            arities += (arities.empty() ? "" : ", ") + std::to_string(arity);
         json += ", \"arities\": [" + arities + "]";
     }
     json += ", \"files\": " + array(missing.places, [](const std::pair<std::string, int>& place) {
@@ -157,27 +161,31 @@ bool writeReport(const std::string& path, const RunReport& report, const RuleSet
         for (const std::string& place : file.leftAsWritten)
             toCheck.push_back(toCheckJson(file.path, place));
         for (const Leftover& leftover : file.leftovers)
-            leftovers.push_back("{\"path\": " + quoted(file.path) + ", \"line\": " +
-                                std::to_string(leftover.line) + ", \"text\": " +
-                                quoted(leftover.text) + "}");
+            leftovers.push_back("{\"path\": " + quoted(file.path) +
+                                ", \"line\": " + std::to_string(leftover.line) +
+                                ", \"text\": " + quoted(leftover.text) + "}");
     }
-    std::string json = "{\n  \"summary\": " + summaryJson(report) + ",\n  \"files\": " +
-                       array(report.files, fileJson) + ",\n  \"missing_rules\": " +
-                       array(collectMissing(report), missingJson) + ",\n  \"rules\": " +
-                       array(indices, [&](size_t i) {
-                           const RuleEntry& rule = rules.entries[i];
-                           return "{\"section\": " + quoted(rule.section) +
-                                  ", \"src\": " + quoted(rule.src) + ", \"to\": " +
-                                  quoted(rule.to) + ", \"hits\": " + std::to_string(hits[i]) + "}";
-                       }) +
-                       ",\n  \"to_check\": " + array(toCheck, [](const std::string& s) { return s; }) +
-                       ",\n  \"leftovers\": " + array(leftovers, [](const std::string& s) { return s; }) +
-                       ",\n  \"questions\": " +
-                       array(messageDesk().asked, [](const std::pair<std::string, bool>& question) {
-                           return "{\"text\": " + quoted(question.first) + ", \"answer\": \"" +
-                                  (question.second ? "yes" : "no") + "\"}";
-                       }) +
-                       "\n}\n";
+    std::string json =
+        "{\n  \"summary\": " + summaryJson(report) +
+        ",\n  \"files\": " + array(report.files, fileJson) +
+        ",\n  \"missing_rules\": " + array(collectMissing(report), missingJson) +
+        ",\n  \"rules\": " +
+        array(indices,
+              [&](size_t i) {
+                  const RuleEntry& rule = rules.entries[i];
+                  return "{\"section\": " + quoted(rule.section) +
+                         ", \"src\": " + quoted(rule.src) + ", \"to\": " + quoted(rule.to) +
+                         ", \"hits\": " + std::to_string(hits[i]) + "}";
+              }) +
+        ",\n  \"to_check\": " + array(toCheck, [](const std::string& s) { return s; }) +
+        ",\n  \"leftovers\": " + array(leftovers, [](const std::string& s) { return s; }) +
+        ",\n  \"questions\": " +
+        array(messageDesk().asked,
+              [](const std::pair<std::string, bool>& question) {
+                  return "{\"text\": " + quoted(question.first) + ", \"answer\": \"" +
+                         (question.second ? "yes" : "no") + "\"}";
+              }) +
+        "\n}\n";
     if (writeTextFile(path, json, reason)) return true;
     reason = "the report: " + reason;
     return false;

@@ -16,9 +16,9 @@ namespace host {
 // One vendor name without a rule, with every use of it.
 struct MissingRule {
     UseKind kind = UseKind::kClass;
-    std::string name;                // qualified
-    std::set<std::string> keys;      // as the plug-in looks it up
-    std::set<int> arities;           // of a method's calls
+    std::string name;                                 // qualified
+    std::set<std::string> keys;                       // as the plug-in looks it up
+    std::set<int> arities;                            // of a method's calls
     std::vector<std::pair<std::string, int>> places;  // path and line of each use
     std::set<std::string> files;
 };

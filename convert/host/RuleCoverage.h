@@ -25,13 +25,15 @@ struct NameUse {
     std::string key;   // what the plug-in looks up first: the name as written with its qualifier
     int arity = -1;    // a method call's number of arguments
     int line = 0;
-    size_t leaf = 0;   // the leaf of the name (an import's first leaf)
+    size_t leaf = 0;                  // the leaf of the name (an import's first leaf)
     const RuleEntry* rule = nullptr;  // the rule that covers it, or none
     // Without a rule the plug-in leaves this name as written instead of
     // failing the file (a class name standing alone).
     bool keptWithoutRule = false;
     // A method rule that rebuilds calls with another number of arguments.
-    bool arityMismatch() const { return rule != nullptr && rule->params >= 0 && arity >= 0 && arity != rule->params; }
+    bool arityMismatch() const {
+        return rule != nullptr && rule->params >= 0 && arity >= 0 && arity != rule->params;
+    }
 };
 
 // Every use of a name under the rules in a built source.

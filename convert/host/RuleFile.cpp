@@ -117,8 +117,10 @@ struct SectionShape {
     const char* section;
     const char* element;
 };
-constexpr SectionShape kShapes[] = {{"Imports", "item"},   {"Classes", "class"},
-                                    {"Members", "member"}, {"Methods", "method"},
+constexpr SectionShape kShapes[] = {{"Imports", "item"},
+                                    {"Classes", "class"},
+                                    {"Members", "member"},
+                                    {"Methods", "method"},
                                     {"Words", "word"}};
 
 RuleEntry readEntry(const char* section, const tinyxml2::XMLElement* rule) {
@@ -178,9 +180,10 @@ std::vector<std::string> RuleSet::duplicates(const std::string& path) const {
     for (const RuleEntry& entry : entries) {
         const RuleEntry* kept = find(entry.section, entry.src);
         if (kept == &entry) continue;
-        warnings.push_back(path + ":" + std::to_string(entry.line) + ": a second " +
-                           entry.section + " rule for \"" + entry.src + "\" (the first is at line " +
-                           std::to_string(kept->line) + "); the plug-in keeps the first and "
+        warnings.push_back(path + ":" + std::to_string(entry.line) + ": a second " + entry.section +
+                           " rule for \"" + entry.src + "\" (the first is at line " +
+                           std::to_string(kept->line) +
+                           "); the plug-in keeps the first and "
                            "ignores this one");
     }
     return warnings;

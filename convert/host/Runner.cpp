@@ -243,8 +243,7 @@ void Runner::convertThroughPlugin(const std::string& rel, FileReport& report) {
 
 // What the plug-in's passes left: a failure keeps the source unchanged; a
 // converted file waits for its check, a copy is checked here.
-void Runner::finishPlugin(FileReport& report, int result, bool converted,
-                          const std::string& why) {
+void Runner::finishPlugin(FileReport& report, int result, bool converted, const std::string& why) {
     if (result != 0) {
         output.drop(report.path);
         report.result = FileResult::kFailed;

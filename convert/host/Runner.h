@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "FileFindings.h"
 #include "HostObjects.h"
 #include "IConvert.h"
 #include "JavaSource.h"
-#include "FileFindings.h"
 #include "OutputTree.h"
 #include "RuleCoverage.h"
 #include "SourceTree.h"
@@ -67,8 +67,8 @@ struct RunReport {
     int failed = 0;        // files that failed, did not parse or could not be read or written
     bool refused = false;  // the plug-in refused to start a file
     std::string refusal;
-    int interrupted = 0;   // the signal that ended the run early, or 0
-    size_t total = 0;      // entries in the source tree
+    int interrupted = 0;  // the signal that ended the run early, or 0
+    size_t total = 0;     // entries in the source tree
     double seconds = 0;
 };
 
@@ -99,9 +99,9 @@ private:
     int runPasses(const JavaSource* source, bool& converted, bool& refused);
     void finishPlugin(FileReport& report, int result, bool converted, const std::string& why);
     bool checkStaged(FileReport& report, const JavaSource* source, const std::string& sourceText);
-    bool restoreStaged(FileReport& report, const JavaSource& source,
-                       const std::string& sourceText, const std::string& convertedText,
-                       JavaSource& converted, JavaSource& restored);
+    bool restoreStaged(FileReport& report, const JavaSource& source, const std::string& sourceText,
+                       const std::string& convertedText, JavaSource& converted,
+                       JavaSource& restored);
     void keepUnchanged(FileReport& report, const std::string& why);
     bool place(FileReport& report);
 };

@@ -17,9 +17,9 @@ void printLeftAsWritten(FILE* out, const RunReport& report) {
     for (const FileReport& file : report.files) {
         if (file.leftAsWritten.empty()) continue;
         if (!any)
-            fprintf(out, 
-                "to check (converted; a name that a rule changes is left as written: its "
-                "receiver's type is not known, or the method may override a vendor's):\n");
+            fprintf(out,
+                    "to check (converted; a name that a rule changes is left as written: its "
+                    "receiver's type is not known, or the method may override a vendor's):\n");
         any = true;
         fprintf(out, "  %s:", file.path.c_str());
         for (const std::string& place : file.leftAsWritten) fprintf(out, " %s;", place.c_str());
@@ -61,8 +61,7 @@ void printLeftovers(FILE* out, const RunReport& report, const std::string& sourc
     bool any = false;
     for (const FileReport& file : report.files) {
         for (const Leftover& leftover : file.leftovers) {
-            if (!any)
-                fprintf(out, "to check (converted; a vendor keyword is left in the code):\n");
+            if (!any) fprintf(out, "to check (converted; a vendor keyword is left in the code):\n");
             any = true;
             fprintf(out, "%s%s:%d: %s\n", sourceShown.c_str(), file.path.c_str(), leftover.line,
                     leftover.text.c_str());
@@ -96,11 +95,11 @@ void printFailure(FILE* out, const FileReport& file, const SummaryOptions& optio
 void printSummary(const RunReport& report, const SummaryOptions& options) {
     FILE* out = options.out;
     size_t total = report.files.size();
-    fprintf(out, 
-        "nidus-convert: %zu files: %d converted, %d copied unchanged, %d failed; "
-        "%d questions asked; %.2f s\n",
-        total, report.converted, report.copied + report.links, report.failed,
-        messageDesk().questions, report.seconds);
+    fprintf(out,
+            "nidus-convert: %zu files: %d converted, %d copied unchanged, %d failed; "
+            "%d questions asked; %.2f s\n",
+            total, report.converted, report.copied + report.links, report.failed,
+            messageDesk().questions, report.seconds);
     fprintf(out, "output: %s\n", options.outputShown.c_str());
     printLinks(out, report);
     printLayoutNotes(out, report);
@@ -112,7 +111,8 @@ void printSummary(const RunReport& report, const SummaryOptions& options) {
                 "FILE for a rule file that lists them)\n",
                 options.missingRules);
     if (report.failed == 0) return;
-    fprintf(out, "failed files (kept unchanged in the output where they could be read and written):\n");
+    fprintf(out,
+            "failed files (kept unchanged in the output where they could be read and written):\n");
     for (const FileReport& file : report.files) {
         if (file.result == FileResult::kFailed || file.result == FileResult::kNotParsed)
             printFailure(out, file, options);

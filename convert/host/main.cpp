@@ -28,10 +28,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-
-
-
-
 std::string readText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
@@ -55,7 +51,6 @@ std::string defaultPlugin() {
     return NIDUS_PLUGIN_DEFAULT;
 }
 
-
 // Where a dry run writes: a temporary folder, removed at the end.
 std::string dryRunRoot() {
     char pattern[] = "/tmp/nidus-dry-run-XXXXXX";
@@ -69,8 +64,8 @@ std::string diffConverted(const host::RunReport& report, const std::string& sour
     std::string diff;
     for (const host::FileReport& file : report.files) {
         if (file.result != host::FileResult::kConverted) continue;
-        diff += host::unifiedDiff(readText(sourceRoot + file.path), readText(outputRoot + file.path),
-                                  file.path);
+        diff += host::unifiedDiff(readText(sourceRoot + file.path),
+                                  readText(outputRoot + file.path), file.path);
     }
     return diff;
 }
@@ -93,18 +88,11 @@ int writeResults(const host::Options& options, const host::RunReport& report,
     return host::kExitOk;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    host::Options options;
-    bool done = false;
-    int parsed = parseOptions(argc, argv, NIDUS_VERSION, options, done);
-    if (done || parsed != host::kExitOk) return parsed;
-
+// The canonical source root and the output root; 0, or the exit code.
+int resolveRoots(const host::Options& options, host::RunOptions& run) {
     std::error_code error;
     if (!fs::is_directory(options.source, error))
         return host::usageError("source directory not found: " + options.source);
-    host::RunOptions run;
     run.sourceDir = asDirectory(fs::canonical(options.source, error));
     if (!options.output.empty()) {
         if (fs::exists(options.output, error) && !fs::is_directory(options.output, error))
@@ -114,62 +102,60 @@ int main(int argc, char** argv) {
         run.outputDir = asDirectory(fs::weakly_canonical(fs::absolute(options.output), error));
     }
     std::string reason = host::checkOutputRoot(run.sourceDir, host::outputRoot(run));
-    if (!reason.empty()) return host::usageError(reason);
+    return reason.empty() ? host::kExitOk : host::usageError(reason);
+}
 
-    std::string plugin = options.plugin.empty() ? defaultPlugin() : options.plugin;
+// The rule file (given, or beside the plug-in), checked strictly and read;
+// 0, or the exit code.
+int readRules(const host::Options& options, const std::string& plugin, host::RunOptions& run,
+              std::string& text, host::RuleSet& ruleSet) {
+    std::error_code error;
     std::string rules = options.rules;
     if (!rules.empty()) {
-        if (!fs::is_regular_file(rules, error)) return host::usageError("rule file not found: " + rules);
+        if (!fs::is_regular_file(rules, error))
+            return host::usageError("rule file not found: " + rules);
     } else {
         rules = (fs::path(plugin).parent_path() / "config.xml").string();
         if (!fs::is_regular_file(rules, error))
             return host::usageError("no config.xml beside the plug-in (" + rules +
-                              "); give one with --rules");
+                                    "); give one with --rules");
     }
-    std::string rulesText;
-    if (!host::checkRuleFile(rules, reason, &rulesText)) return host::usageError(reason);
-    static host::RuleSet ruleSet = host::readRuleSet(rulesText);
+    std::string reason;
+    if (!host::checkRuleFile(rules, reason, &text)) return host::usageError(reason);
+    ruleSet = host::readRuleSet(text);
     run.ruleSet = &ruleSet;
     for (const std::string& warning : ruleSet.duplicates(rules))
         fprintf(stderr, "nidus-convert: warning: %s\n", warning.c_str());
     if (!host::readRuleFacts(rules, run.rules, reason)) return host::usageError(reason);
     if (run.rules.packageKeywords.empty())
         return host::usageError("the rule file " + rules +
-                          " names no package keyword (KeyWords/Key kind=\"package\")");
+                                " names no package keyword (KeyWords/Key kind=\"package\")");
+    return host::kExitOk;
+}
 
-    host::MessageDesk& desk = host::messageDesk();
+// How questions are answered; 0, or the exit code of an answers file that
+// does not read.
+int setUpAnswers(const host::Options& options, host::MessageDesk& desk) {
     desk.chinese = options.language == "Chinese";
+    std::string reason;
     if (!options.answers.empty() && !host::loadAnswers(options.answers, desk, reason))
         return host::usageError(reason);
-    if (options.answer == "no") {
-        desk.mode = host::AnswerMode::kNo;
-    } else if (options.answer == "ask" || (options.answer.empty() && isatty(STDIN_FILENO))) {
+    if (options.answer == "ask" || (options.answer.empty() && isatty(STDIN_FILENO))) {
         desk.mode = host::AnswerMode::kAsk;
     } else if (options.answer == "yes") {
         desk.mode = host::AnswerMode::kYes;
     } else {
-        // Nobody to ask: a question declines, and its file fails.
+        // --answer no, or nobody to ask: a question declines, and its file
+        // fails.
         desk.mode = host::AnswerMode::kNo;
     }
+    return host::kExitOk;
+}
 
-    // Everything is written into a staging folder first; the plug-in's
-    // output root is that folder.
-    std::string outputRoot = host::outputRoot(run);
-    if (options.dryRun) {
-        outputRoot = dryRunRoot();
-        if (outputRoot.empty()) return host::usageError("cannot make a folder for the dry run");
-    }
-    static host::OutputTree tree(outputRoot);
-    // The host and the converter live as long as the process: the plug-in
-    // never frees its converter, which keeps a pointer to the host.
-    static host::Host service(run.sourceDir, tree.staging(), options.language);
-    static host::LoadedPlugin loaded;
-    if (!host::loadPlugin(plugin, options.rules.empty() ? std::string() : options.rules, &service,
-                          loaded, reason))
-        return host::usageError(reason);
-    service.setConverter(loaded.convert);
-    // What the plug-in logged while it read its rules: a rule file that it
-    // read only in part still converts, so the user is told.
+// What the plug-in logged while it read its rules: a rule file that it read
+// only in part still converts, so the user is told. The same, as one
+// parenthesised text, is returned for a refusal.
+std::string reportLoadLog(host::Host& service) {
     std::string loadLog;
     for (const host::LogLine& line : service.takeLog()) {
         std::string place = line.file + ":" + std::to_string(line.line) + ": " + line.message;
@@ -177,7 +163,66 @@ int main(int argc, char** argv) {
                 place.c_str());
         loadLog += (loadLog.empty() ? " (" : "; ") + place;
     }
-    if (!loadLog.empty()) loadLog += ")";
+    return loadLog.empty() ? loadLog : loadLog + ")";
+}
+
+void printEnd(const host::Options& options, const host::RunReport& report,
+              const std::string& outputRoot) {
+    host::SummaryOptions summary;
+    summary.outputShown =
+        options.dryRun ? std::string("none (a dry run writes nothing)") : outputRoot;
+    summary.sourceShown = asDirectory(options.source);
+    if (summary.sourceShown == "./") summary.sourceShown.clear();
+    summary.verbose = options.verbose;
+    summary.missingRules = static_cast<int>(host::collectMissing(report).size());
+    // A diff on standard output stays clean for patch.
+    summary.out = options.diff == "-" ? stderr : stdout;
+    host::printSummary(report, summary);
+    fflush(stdout);
+}
+
+int exitCode(const host::RunReport& report) {
+    if (report.interrupted != 0) {
+        fprintf(stderr,
+                "nidus-convert: interrupted by %s after %zu of %zu files; the others are not "
+                "in the output\n",
+                host::interruptName(), report.files.size(), report.total);
+        return host::interruptExitCode();
+    }
+    return report.failed == 0 ? host::kExitOk : host::kExitFailed;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    host::Options options;
+    bool done = false;
+    int parsed = parseOptions(argc, argv, NIDUS_VERSION, options, done);
+    if (done || parsed != host::kExitOk) return parsed;
+    host::RunOptions run;
+    static host::RuleSet ruleSet;
+    std::string rulesText;
+    std::string plugin = options.plugin.empty() ? defaultPlugin() : options.plugin;
+    int setUp = resolveRoots(options, run);
+    if (setUp == host::kExitOk) setUp = readRules(options, plugin, run, rulesText, ruleSet);
+    if (setUp == host::kExitOk) setUp = setUpAnswers(options, host::messageDesk());
+    if (setUp != host::kExitOk) return setUp;
+
+    // Everything is written into a staging folder first; the plug-in's
+    // output root is that folder.
+    std::string outputRoot = options.dryRun ? dryRunRoot() : host::outputRoot(run);
+    if (outputRoot.empty()) return host::usageError("cannot make a folder for the dry run");
+    static host::OutputTree tree(outputRoot);
+    // The host and the converter live as long as the process: the plug-in
+    // never frees its converter, which keeps a pointer to the host.
+    static host::Host service(run.sourceDir, tree.staging(), options.language);
+    static host::LoadedPlugin loaded;
+    std::string reason;
+    if (!host::loadPlugin(plugin, options.rules.empty() ? std::string() : options.rules, &service,
+                          loaded, reason))
+        return host::usageError(reason);
+    service.setConverter(loaded.convert);
+    std::string loadLog = reportLoadLog(service);
 
     run.progress = isatty(STDERR_FILENO) != 0;
     run.sourceLayout = options.layout == "source";
@@ -188,24 +233,8 @@ int main(int argc, char** argv) {
     tree.discard();
     if (report.refused) return host::usageError(report.refusal + loadLog);
     int written = writeResults(options, report, ruleSet, rulesText, run.sourceDir, tree.root());
+    std::error_code error;
     if (options.dryRun) fs::remove_all(tree.root(), error);
-    host::SummaryOptions summary;
-    summary.outputShown = options.dryRun ? std::string("none (a dry run writes nothing)") : tree.root();
-    summary.sourceShown = asDirectory(options.source);
-    if (summary.sourceShown == "./") summary.sourceShown.clear();
-    summary.verbose = options.verbose;
-    summary.missingRules = static_cast<int>(host::collectMissing(report).size());
-    // A diff on standard output stays clean for patch.
-    summary.out = options.diff == "-" ? stderr : stdout;
-    host::printSummary(report, summary);
-    fflush(stdout);
-    if (written != host::kExitOk) return written;
-    if (report.interrupted != 0) {
-        fprintf(stderr,
-                "nidus-convert: interrupted by %s after %zu of %zu files; the others are not "
-                "in the output\n",
-                host::interruptName(), report.files.size(), report.total);
-        return host::interruptExitCode();
-    }
-    return report.failed == 0 ? host::kExitOk : host::kExitFailed;
+    printEnd(options, report, tree.root());
+    return written != host::kExitOk ? written : exitCode(report);
 }

@@ -195,7 +195,8 @@ TEST_F(CommandLineTest, FailedFileStaysUnchangedAndIsListedWithItsLog) {
                                     "configured!: flush\n"))
         << result.output;
     // Each message once; the plug-in's log lines with --verbose.
-    EXPECT_EQ(std::string::npos, result.output.find("No corresponding", result.output.find("flush\n")));
+    EXPECT_EQ(std::string::npos,
+              result.output.find("No corresponding", result.output.find("flush\n")));
     EXPECT_EQ(std::string::npos, result.output.find("log: "));
     CommandResult verbose = convertTree("--answer yes --verbose");
     EXPECT_TRUE(contains(verbose.output, "flush\n      log: TalaStmt:202: getNodeCode is null!\n"))
@@ -217,10 +218,9 @@ TEST_F(CommandLineTest, ConvertedTextThatDoesNotParseIsReplacedByTheSource) {
     EXPECT_NE(std::string::npos,
               result.output.find("1 files: 0 converted, 0 copied unchanged, 1 failed"))
         << result.output;
-    EXPECT_NE(
-        std::string::npos,
-        result.output.find(source + "/a/A.java: the converted text does not parse (line 7: "
-                                    "syntax error); copied unchanged\n"))
+    EXPECT_NE(std::string::npos,
+              result.output.find(source + "/a/A.java: the converted text does not parse (line 7: "
+                                          "syntax error); copied unchanged\n"))
         << result.output;
 }
 
@@ -249,8 +249,10 @@ TEST_F(CommandLineTest, VendorKeywordsLeftInConvertedCodeAreListedToCheck) {
               "    void f(Session s) {\n        s.run(\"x\");\n    }\n}\n");
     CommandResult result = convertTree();
     EXPECT_EQ(0, result.exitCode) << result.output;
-    EXPECT_TRUE(contains(result.output, "to check (converted; a vendor keyword is left in the "
-                                        "code):\n" + source + "/a/A.java:6: olddb\n"))
+    EXPECT_TRUE(contains(result.output,
+                         "to check (converted; a vendor keyword is left in the "
+                         "code):\n" +
+                             source + "/a/A.java:6: olddb\n"))
         << result.output;
 }
 
@@ -317,9 +319,9 @@ TEST_F(CommandLineTest, OutputRootsThatAreOrHoldTheSourceAreRefusedHoweverSpelle
     writeFile(source + "/a/A.java", kConverts);
     writeFile(source + "/a/b/A.java", kConverts);
     safety::fs::create_directory_symlink(source, root + "/link");
-    const std::string spellings[] = {source,          source + "/.",    source + "//",
-                                     "./src",         root + "/link",   source + "/a/../a/b",
-                                     source + "/a/b", root,             root + "/link/a"};
+    const std::string spellings[] = {source,          source + "/.",  source + "//",
+                                     "./src",         root + "/link", source + "/a/../a/b",
+                                     source + "/a/b", root,           root + "/link/a"};
     for (const std::string& spelling : spellings) {
         CommandResult result =
             runCommand("cd " + quote(root) + " && " + NIDUS_CONVERT + " --answer yes --rules " +
@@ -332,7 +334,8 @@ TEST_F(CommandLineTest, OutputRootsThatAreOrHoldTheSourceAreRefusedHoweverSpelle
     // The default SOURCE/Convert/ is never read as input, so a second run
     // converts the same files again.
     for (int run = 0; run < 2; ++run) {
-        CommandResult result = convert("--answer yes --rules " + quote(rules) + " " + quote(source));
+        CommandResult result =
+            convert("--answer yes --rules " + quote(rules) + " " + quote(source));
         EXPECT_EQ(0, result.exitCode) << result.output;
         EXPECT_TRUE(contains(result.output, "2 files: 2 converted")) << result.output;
     }
@@ -353,13 +356,16 @@ TEST_F(CommandLineTest, LinksAreMadeAgainAsLinksAndNeverFollowed) {
     EXPECT_EQ(1, result.exitCode) << result.output;
     EXPECT_EQ(kConverts, readFile(root + "/outside/Out.java"));
     EXPECT_FALSE(safety::fs::exists(root + "/outside/B.java"));
-    EXPECT_EQ(root + "/outside/Out.java", safety::fs::read_symlink(output + "/a/Out.java").string());
+    EXPECT_EQ(root + "/outside/Out.java",
+              safety::fs::read_symlink(output + "/a/Out.java").string());
     EXPECT_EQ("../../outside", safety::fs::read_symlink(output + "/a/shared").string());
-    EXPECT_TRUE(contains(result.output, "  a/Out.java -> " + root + "/outside/Out.java\n"
-                                        "  a/shared -> ../../outside\n"))
+    EXPECT_TRUE(contains(result.output, "  a/Out.java -> " + root +
+                                            "/outside/Out.java\n"
+                                            "  a/shared -> ../../outside\n"))
         << result.output;
-    EXPECT_TRUE(contains(result.output, source + "/b/B.java: not in the output: the output path "
-                                                 "goes through a symbolic link: " +
+    EXPECT_TRUE(contains(result.output, source +
+                                            "/b/B.java: not in the output: the output path "
+                                            "goes through a symbolic link: " +
                                             output + "/b\n"))
         << result.output;
     EXPECT_NE(kConverts, converted());
@@ -450,9 +456,8 @@ TEST_F(CommandLineTest, RuleFilesThatTheParserWouldReadOnlyInPartAreRefused) {
         std::string reason;
     };
     const Case cases[] = {
-        {std::string(kRules) +
-             "<Words><word src=\"a/>\" to=\"b>\"/></Words></Methods>\n"
-             "<Words><word src=\"a\" to=\"b\"/></Words>\n",
+        {std::string(kRules) + "<Words><word src=\"a/>\" to=\"b>\"/></Words></Methods>\n"
+                               "<Words><word src=\"a\" to=\"b\"/></Words>\n",
          "ends early at line 5: an end tag without its start tag, where the XML parser stops "
          "reading"},
         {"<?xml version=\"1.0\"?>\n<!-- rules -->\n" + std::string(kRules) + "<Method/>\n",
@@ -502,14 +507,13 @@ TEST_F(CommandLineTest, ASignalEndsTheRunBetweenFilesWithTheSummarySoFar) {
         safety::fs::remove_all(output);
         // The run waits at its question on a pipe that stays open; the
         // signal comes then.
-        std::string script = "cd " + quote(root) + " && rm -f fifo log && mkfifo fifo || exit 1; " +
-                             NIDUS_CONVERT + " --answer ask --rules " + quote(rules) + " -o " +
-                             quote(output) + " " + quote(source) +
-                             " <fifo >log 2>&1 & pid=$!; exec 3>" + quote(root + "/fifo") +
-                             "; for i in $(seq 100); do grep -q 'Answer y' " +
-                             quote(root + "/log") + " && break; sleep 0.1; done; kill -" +
-                             c.signal + " $pid; wait $pid; echo \"exit $?\"; cat " +
-                             quote(root + "/log");
+        std::string script =
+            "cd " + quote(root) + " && rm -f fifo log && mkfifo fifo || exit 1; " + NIDUS_CONVERT +
+            " --answer ask --rules " + quote(rules) + " -o " + quote(output) + " " + quote(source) +
+            " <fifo >log 2>&1 & pid=$!; exec 3>" + quote(root + "/fifo") +
+            "; for i in $(seq 100); do grep -q 'Answer y' " + quote(root + "/log") +
+            " && break; sleep 0.1; done; kill -" + c.signal +
+            " $pid; wait $pid; echo \"exit $?\"; cat " + quote(root + "/log");
         CommandResult result = runCommand("sh -c " + quote(script));
         EXPECT_EQ(0u, result.output.find("exit " + std::to_string(c.exitCode) + "\n"))
             << result.output;
@@ -534,20 +538,24 @@ TEST_F(CommandLineTest, TokensThatTheRulesKeepLeaveTheFileByteForByteAndUncounte
     writeFile(source + "/a/A.java", spaced);
     CommandResult result = convertTree();
     EXPECT_EQ(0, result.exitCode) << result.output;
-    EXPECT_TRUE(contains(result.output, "1 files: 0 converted, 1 copied unchanged")) << result.output;
+    EXPECT_TRUE(contains(result.output, "1 files: 0 converted, 1 copied unchanged"))
+        << result.output;
     EXPECT_EQ(spaced, converted());
 }
 
 TEST_F(CommandLineTest, AFileTooChangedToAlignKeepsThePluginsLayoutAndIsListed) {
     std::string calls;
     for (int i = 0; i < 2100; ++i) calls += "        s.run(\"x\");\n";
-    writeFile(source + "/a/A.java", "package a;\n\nimport net.olddb.Session;\n\nclass A {\n"
-                                    "    void f(Session s) {\n" + calls + "    }\n}\n");
+    writeFile(source + "/a/A.java",
+              "package a;\n\nimport net.olddb.Session;\n\nclass A {\n"
+              "    void f(Session s) {\n" +
+                  calls + "    }\n}\n");
     CommandResult result = convertTree();
     EXPECT_EQ(0, result.exitCode) << result.output;
-    EXPECT_TRUE(contains(result.output, "converted in the plug-in's own layout:\n"
-                                        "  a/A.java: layout as the plug-in wrote it: more than "
-                                        "4000 tokens differ\n"))
+    EXPECT_TRUE(contains(result.output,
+                         "converted in the plug-in's own layout:\n"
+                         "  a/A.java: layout as the plug-in wrote it: more than "
+                         "4000 tokens differ\n"))
         << result.output;
     EXPECT_TRUE(contains(converted(), "class A\n{\n")) << converted().substr(0, 200);
 }
@@ -573,8 +581,8 @@ TEST_F(CommandLineTest, ADraftOfRulesReachesACleanRunInTwoRuns) {
     std::string draft;
     std::istringstream full(readFile(NIDUS_EXAMPLE_DIR "/config.xml"));
     for (std::string line; std::getline(full, line);) {
-        for (const char* dropped : {"src=\"text\"", "src=\"Result\"", "\"net.olddb.Result\"",
-                                    "\"OldTypes.VARCHAR2\""})
+        for (const char* dropped :
+             {"src=\"text\"", "src=\"Result\"", "\"net.olddb.Result\"", "\"OldTypes.VARCHAR2\""})
             if (line.find(dropped) != std::string::npos) line.clear();
         draft += line + "\n";
     }
@@ -589,7 +597,8 @@ TEST_F(CommandLineTest, ADraftOfRulesReachesACleanRunInTwoRuns) {
     for (const char* count : {"converted", "failed"})
         EXPECT_EQ(workflow::numberBefore(first.output, std::string(" ") + count),
                   workflow::numberAfter(report, std::string("\"") + count + "\": "))
-            << count << "\n" << report;
+            << count << "\n"
+            << report;
     EXPECT_EQ(workflow::numberBefore(first.output, " copied unchanged"),
               workflow::numberAfter(report, "\"copied\": "));
     EXPECT_EQ(workflow::numberAfter(first.output, "nidus-convert: "),
@@ -606,9 +615,10 @@ TEST_F(CommandLineTest, ADraftOfRulesReachesACleanRunInTwoRuns) {
     EXPECT_TRUE(contains(first.output, "4 vendor names have no rule")) << first.output;
     std::string completed = readFile(root + "/rules2.xml");
     EXPECT_EQ(0u, completed.find(draft));
-    EXPECT_TRUE(contains(completed, "<!-- TODO: used in 2 files, e.g. "
-                                    "com/example/inventory/app/Report.java:31; calls with 1 "
-                                    "arguments -->\n    <method src=\"text\" to=\"text\"/>\n"))
+    EXPECT_TRUE(contains(completed,
+                         "<!-- TODO: used in 2 files, e.g. "
+                         "com/example/inventory/app/Report.java:31; calls with 1 "
+                         "arguments -->\n    <method src=\"text\" to=\"text\"/>\n"))
         << completed;
 
     CommandResult second =
@@ -629,7 +639,8 @@ TEST_F(CommandLineTest, ADryRunsDiffAppliedToTheSourceGivesTheConvertedTree) {
     ASSERT_EQ(0, real.exitCode) << real.output;
     std::string copy = root + "/copy";
     safety::fs::copy(source, copy, safety::fs::copy_options::recursive);
-    CommandResult patched = runCommand("cd " + quote(copy) + " && patch -p1 -i " + quote(root + "/d.patch"));
+    CommandResult patched =
+        runCommand("cd " + quote(copy) + " && patch -p1 -i " + quote(root + "/d.patch"));
     EXPECT_EQ(0, patched.exitCode) << patched.output;
     for (const std::string& rel : listTree(output))
         EXPECT_EQ(readFile(output + "/" + rel), readFile(copy + "/" + rel)) << rel;
@@ -646,8 +657,9 @@ TEST_F(CommandLineTest, FailuresAndWarningsNameTheirPlacesInPlainWords) {
     std::string prepare =
         "package a;\n\nimport net.olddb.Statement;\n\nclass A {\n    void f(Statement s) {\n"
         "        s.prepare(\"q\", 1);\n    }\n}\n";
-    std::string imports = "<Imports><item code=\"net.olddb.Statement\"><change "
-                          "code=\"org.newdb.Statement\"/></item></Imports>\n";
+    std::string imports =
+        "<Imports><item code=\"net.olddb.Statement\"><change "
+        "code=\"org.newdb.Statement\"/></item></Imports>\n";
     writeFile(root + "/saved.txt",
               "yes\tThere is no replacement configured for 'net.olddb.jdbc.Driver' in the "
               "\"net.olddb.jdbc.Driver\"\\nContinue conversion?\n");
@@ -662,8 +674,9 @@ TEST_F(CommandLineTest, FailuresAndWarningsNameTheirPlacesInPlainWords) {
         {imports + "<Methods>\n<method src=\"prepare\" to=\"compile\"/>\n"
                    "<method src=\"prepare\" to=\"run\"/>\n</Methods>\n",
          prepare, "",
-         "nidus-convert: warning: " + rules + ":5: a second Methods rule for \"prepare\" (the first "
-         "is at line 4); the plug-in keeps the first and ignores this one\n"},
+         "nidus-convert: warning: " + rules +
+             ":5: a second Methods rule for \"prepare\" (the first "
+             "is at line 4); the plug-in keeps the first and ignores this one\n"},
         // A saved Yes, replayed in a batch run that would otherwise decline.
         {"", kDriver, "--answers " + quote(root + "/saved.txt"),
          "1 copied unchanged, 0 failed; 1 questions asked"},
@@ -688,8 +701,9 @@ TEST_F(CommandLineTest, CompletedRulesKeyEachNameOnceAsThePluginLooksItUp) {
     CommandResult first = convertTree("--init-rules " + quote(root + "/rules2.xml"));
     EXPECT_EQ(1, first.exitCode) << first.output;
     std::string completed = readFile(root + "/rules2.xml");
-    EXPECT_TRUE(contains(completed, "<Members>\n    <!-- TODO: used in 1 file, e.g. a/A.java:8 -->\n"
-                                    "    <member src=\"limit\" to=\"limit\"/>\n</Members>\n"))
+    EXPECT_TRUE(contains(completed,
+                         "<Members>\n    <!-- TODO: used in 1 file, e.g. a/A.java:8 -->\n"
+                         "    <member src=\"limit\" to=\"limit\"/>\n</Members>\n"))
         << completed;
     writeFile(rules, completed);
     CommandResult second = convertTree();
