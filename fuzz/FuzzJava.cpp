@@ -70,16 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!fuzz::writeInput(made.options.sourceDir + "Fuzz.java", data, size))
         fuzz::fail("cannot write the input to " + made.options.sourceDir);
     fuzz::resetDesk();
-    std::string reason;
-    if (!made.output->prepare(reason)) fuzz::fail(reason);
-    host::Runner runner(made.options, *made.service, *made.convert, *made.output);
-    host::RunReport report = runner.run();
-    made.output->discard();
+    host::RunReport report =
+        fuzz::runChecked(made.options, *made.service, *made.convert, *made.output);
     if (report.refused) fuzz::fail(report.refusal);
-    fuzz::checkRun(report, made.options.sourceDir, made.options.outputDir);
-    if (made.service->outstanding() != 0)
-        fuzz::fail("the plug-in did not give back every node and token of a body");
     made.service->takeLog();
-    fuzz::emptyDir(made.options.outputDir);
     return 0;
 }

@@ -112,15 +112,7 @@ void setUp() {
 // it with these rules.
 void convertProbe(RulesBench& made, tala::IConvert& convert) {
     made.service->setConverter(&convert);
-    std::string reason;
-    if (!made.output->prepare(reason)) fuzz::fail(reason);
-    host::Runner runner(made.options, *made.service, convert, *made.output);
-    host::RunReport report = runner.run();
-    made.output->discard();
-    if (!report.refused) fuzz::checkRun(report, made.options.sourceDir, made.options.outputDir);
-    if (made.service->outstanding() != 0)
-        fuzz::fail("the plug-in did not give back every node and token of a body");
-    fuzz::emptyDir(made.options.outputDir);
+    fuzz::runChecked(made.options, *made.service, convert, *made.output);
 }
 
 }  // namespace

@@ -98,6 +98,20 @@ void checkRun(const host::RunReport& report, const std::string& sourceDir,
     }
 }
 
+host::RunReport runChecked(const host::RunOptions& options, host::Host& service,
+                           tala::IConvert& convert, host::OutputTree& output) {
+    std::string reason;
+    if (!output.prepare(reason)) fail(reason);
+    host::Runner runner(options, service, convert, output);
+    host::RunReport report = runner.run();
+    output.discard();
+    if (!report.refused) checkRun(report, options.sourceDir, options.outputDir);
+    if (service.outstanding() != 0)
+        fail("the plug-in did not give back every node and token of a body");
+    emptyDir(options.outputDir);
+    return report;
+}
+
 void fail(const std::string& reason) {
     fprintf(stderr, "fuzz: %s\n", reason.c_str());
     fflush(stderr);

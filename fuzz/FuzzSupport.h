@@ -47,6 +47,12 @@ void resetDesk();
 void checkRun(const host::RunReport& report, const std::string& sourceDir,
               const std::string& outputDir);
 
+// One run of runner's tree through the staging folder of output, checked
+// as checkRun says and for host objects not given back; the output is
+// emptied after it. A run the plug-in refused is checked for nothing else.
+host::RunReport runChecked(const host::RunOptions& options, host::Host& service,
+                           tala::IConvert& convert, host::OutputTree& output);
+
 // Prints what went wrong and aborts, so that libFuzzer reports the input.
 [[noreturn]] void fail(const std::string& reason);
 
