@@ -3,6 +3,8 @@
 // first and cost nothing.
 #include "Align.h"
 
+#include <algorithm>
+
 namespace host {
 
 namespace {
@@ -88,10 +90,25 @@ void walkBack(const Frontiers& frontiers, long n, long m, size_t offset, Matches
     matches.insert(matches.end(), reversed.rbegin(), reversed.rend());
 }
 
+// The longest common subsequence of a[0..n) and b[0..m), offset by
+// (aFrom, bFrom), into window; false past the limit.
+bool alignWindow(const int* a, long n, const int* b, long m, size_t limit, size_t aFrom,
+                 size_t bFrom, Matches& window) {
+    Frontiers frontiers;
+    if (!search(a, n, b, m, limit, frontiers)) return false;
+    window.clear();
+    walkBack(frontiers, n, m, 0, window);
+    for (auto& match : window) {
+        match.first += aFrom;
+        match.second += bFrom;
+    }
+    return true;
+}
+
 }  // namespace
 
-bool alignSequences(const std::vector<int>& a, const std::vector<int>& b, size_t maxDifferences,
-                    Matches& matches) {
+bool alignSequences(const std::vector<int>& a, const std::vector<int>& b, size_t window,
+                    size_t maxDifferences, Matches& matches) {
     matches.clear();
     size_t head = 0;
     while (head < a.size() && head < b.size() && a[head] == b[head]) {
@@ -102,12 +119,34 @@ bool alignSequences(const std::vector<int>& a, const std::vector<int>& b, size_t
     while (tail < a.size() - head && tail < b.size() - head &&
            a[a.size() - 1 - tail] == b[b.size() - 1 - tail])
         ++tail;
-    long n = static_cast<long>(a.size() - head - tail);
-    long m = static_cast<long>(b.size() - head - tail);
-    Frontiers frontiers;
-    if (!search(a.data() + head, n, b.data() + head, m, maxDifferences, frontiers)) return false;
-    walkBack(frontiers, n, m, head, matches);
-    for (size_t i = tail; i > 0; --i) matches.emplace_back(a.size() - i, b.size() - i);
+    size_t aEnd = a.size() - tail;
+    size_t bEnd = b.size() - tail;
+    size_t i = head;
+    size_t j = head;
+    Matches found;
+    while (i < aEnd || j < bEnd) {
+        size_t n = std::min(window, aEnd - i);
+        size_t m = std::min(window, bEnd - j);
+        bool last = i + n == aEnd && j + m == bEnd;
+        if (!alignWindow(a.data() + i, static_cast<long>(n), b.data() + j, static_cast<long>(m),
+                         maxDifferences, i, j, found))
+            return false;
+        if (last) {
+            matches.insert(matches.end(), found.begin(), found.end());
+            break;
+        }
+        // The end of a window cuts through what follows it: only the
+        // matches of its first half stand.
+        size_t kept = 0;
+        while (kept < found.size() && found[kept].first < i + window / 2 &&
+               found[kept].second < j + window / 2)
+            ++kept;
+        if (kept == 0) return false;
+        matches.insert(matches.end(), found.begin(), found.begin() + static_cast<long>(kept));
+        i = found[kept - 1].first + 1;
+        j = found[kept - 1].second + 1;
+    }
+    for (size_t k = tail; k > 0; --k) matches.emplace_back(a.size() - k, b.size() - k);
     return true;
 }
 

@@ -11,9 +11,11 @@ namespace host {
 namespace {
 
 constexpr size_t kContext = 3;
-// Past this many changed lines the two texts are not aligned: the diff
-// replaces the whole file, which is still a correct patch.
-constexpr size_t kMaxDifferences = 20000;
+// Lines aligned at a time, and how many of them may be inserted or deleted:
+// past that the two texts are not aligned, and the diff replaces the whole
+// file, which is still a correct patch.
+constexpr size_t kWindow = 8000;
+constexpr size_t kMaxDifferences = 2000;
 
 // The lines of text, each with its line end.
 std::vector<std::string> linesOf(const std::string& text) {
@@ -50,7 +52,7 @@ std::vector<Step> editScript(const std::vector<std::string>& a, const std::vecto
     for (const std::string& line : a) x.push_back(ids.emplace(line, ids.size()).first->second);
     for (const std::string& line : b) y.push_back(ids.emplace(line, ids.size()).first->second);
     std::vector<std::pair<size_t, size_t>> matches;
-    if (!alignSequences(x, y, kMaxDifferences, matches)) matches.clear();
+    if (!alignSequences(x, y, kWindow, kMaxDifferences, matches)) matches.clear();
     matches.emplace_back(a.size(), b.size());
     std::vector<Step> steps;
     size_t i = 0;
