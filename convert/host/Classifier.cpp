@@ -14,19 +14,15 @@ void Classifier::run(TSNode root) {
     tasks.run([this, root] { visit(root); });
 }
 
-void Classifier::exportTypes(TSNode root, TreeTypes& tree) {
-    std::vector<std::pair<TSNode, std::string>> declarations;
-    collectNames(root, declarations);
-    for (const auto& declaration : declarations) {
-        const std::string& nested = declaration.second;
+void Classifier::exportDeclarations(TSNode root, TreeTypes& tree) {
+    deferTreeNames = true;
+    collectFileFacts(root);
+    for (const auto& own : ownClasses) {
+        const std::string& nested = own.first;
         tree.qualifiedNames.insert(qualify(nested));
         if (nested.find('.') == std::string::npos) tree.byPackage[package].insert(nested);
+        tree.members[qualify(nested)] = own.second.members;
     }
-}
-
-void Classifier::exportMembers(TSNode root, TreeTypes& tree) {
-    collectFileFacts(root);
-    for (const auto& own : ownClasses) tree.members[qualify(own.first)] = own.second.members;
 }
 
 // The visit of each kind of node the walk classifies, by the grammar's
@@ -381,16 +377,10 @@ void classifyNames(const std::string& source, TSNode root, std::vector<Leaf>& le
     Classifier(source, leaves, types, rules).run(root);
 }
 
-void collectDeclaredTypes(const std::string& source, TSNode root, TreeTypes& types) {
+void collectDeclarations(const std::string& source, TSNode root, TreeTypes& types,
+                         const RuleFacts& rules) {
     std::vector<Leaf> noLeaves;
-    RuleFacts noRules;
-    Classifier(source, noLeaves, types, noRules).exportTypes(root, types);
-}
-
-void collectDeclaredMembers(const std::string& source, TSNode root, TreeTypes& types,
-                            const RuleFacts& rules) {
-    std::vector<Leaf> noLeaves;
-    Classifier(source, noLeaves, types, rules).exportMembers(root, types);
+    Classifier(source, noLeaves, types, rules).exportDeclarations(root, types);
 }
 
 // An element of an annotation (level of @Audited(level = 2)) is a method of

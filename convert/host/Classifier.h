@@ -45,10 +45,9 @@ public:
 
     // Marks the names of the file.
     void run(TSNode root);
-    // The types of the file, for the other files of the tree.
-    void exportTypes(TSNode root, TreeTypes& tree);
-    // The members of the file's types, for the other files of the tree.
-    void exportMembers(TSNode root, TreeTypes& tree);
+    // The types of the file and their members, for the other files of the
+    // tree; the members' lookups in the tree deferred (resolveDeferredTypes).
+    void exportDeclarations(TSNode root, TreeTypes& tree);
 
 private:
     // The enum type of each switch being walked whose selector is of a
@@ -115,12 +114,10 @@ private:
 void classifyNames(const std::string& source, TSNode root, std::vector<Leaf>& leaves,
                    const TreeTypes& types, const RuleFacts& rules);
 
-// The types the file declares (the first step of the tree scan).
-void collectDeclaredTypes(const std::string& source, TSNode root, TreeTypes& types);
-
-// The members of the types the file declares, resolved against the types of
-// the whole tree (the second step).
-void collectDeclaredMembers(const std::string& source, TSNode root, TreeTypes& types,
-                            const RuleFacts& rules);
+// The types the file declares and their members, with the lookups of the
+// members' types in the whole tree deferred until its types are all known
+// (resolveDeferredTypes).
+void collectDeclarations(const std::string& source, TSNode root, TreeTypes& types,
+                         const RuleFacts& rules);
 
 }  // namespace host

@@ -79,22 +79,30 @@ void Declarations::collectImport(TSNode node) {
 
 void Declarations::collectOwnTypes(TSNode root,
                                    std::vector<std::pair<TSNode, std::string>>& declarations) {
-    // Nodes still to read, the next one last, each with its outer name.
-    std::vector<std::pair<TSNode, std::string>> open{{root, std::string()}};
-    while (!open.empty()) {
-        TSNode node = open.back().first;
-        std::string outer = std::move(open.back().second);
-        open.pop_back();
-        TSNode name = fieldOf(node, "name");
-        if (isTypeDeclaration(typeOf(node)) && !ts_node_is_null(name)) {
+    static const TSSymbol kinds[] = {symbolOf("class_declaration"), symbolOf("interface_declaration"),
+                                     symbolOf("enum_declaration"), symbolOf("record_declaration"),
+                                     symbolOf("annotation_type_declaration")};
+    // The nested names met so far ("" first), and for each depth d the one
+    // that the nodes at depth d + 1 lie in.
+    std::vector<std::string> names{std::string()};
+    std::vector<size_t> outers{0};
+    walkTree(root, [&](TSNode node, uint32_t depth) {
+        outers.resize(depth);
+        size_t outer = outers[depth - 1];
+        TSSymbol symbol = ts_node_symbol(node);
+        TSNode name{};
+        if (std::find(std::begin(kinds), std::end(kinds), symbol) != std::end(kinds))
+            name = fieldOf(node, "name");
+        if (!ts_node_is_null(name)) {
             std::string simple = text(name);
-            outer = outer.empty() ? simple : outer + "." + simple;
-            ownTypes.emplace(simple, outer);
-            declarations.emplace_back(node, outer);
+            names.push_back(names[outer].empty() ? simple : names[outer] + "." + simple);
+            outer = names.size() - 1;
+            ownTypes.emplace(simple, names[outer]);
+            declarations.emplace_back(node, names[outer]);
         }
-        for (uint32_t i = ts_node_named_child_count(node); i > 0; --i)
-            open.emplace_back(ts_node_named_child(node, i - 1), outer);
-    }
+        outers.push_back(outer);
+        return WalkNext::kInto;
+    });
 }
 
 std::string Declarations::qualify(const std::string& name) const {

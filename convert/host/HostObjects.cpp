@@ -17,8 +17,8 @@ public:
           at(statement.first),
           withoutComments(statement.withoutComments) {}
 
-    std::string getText() override { return leaf().nodeText; }
-    std::string getFullText() override { return leaf().nodeText; }
+    std::string getText() override { return nodeTextOf(leaf()); }
+    std::string getFullText() override { return nodeTextOf(leaf()); }
     int getType() override { return leaf().kind; }
     int getSubType() override { return 0; }
     std::string getQualifiedName() override { return leaf().qualified; }

@@ -24,17 +24,39 @@ bool isLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
 }
 
-// Tokens that the leaf walk keeps whole although tree-sitter splits them.
-bool isAtomic(const std::string& type) {
-    return type == "string_literal" || type == "character_literal" || type == "line_comment" ||
-           type == "block_comment";
+// What the leaf walk needs to know of a kind of node, by its grammar id.
+enum class LeafClass : unsigned char { kPlain, kComment, kString, kAtomic, kLiteral, kName };
+
+LeafClass classOf(const std::string& type) {
+    if (type == "line_comment" || type == "block_comment") return LeafClass::kComment;
+    if (type == "string_literal") return LeafClass::kString;
+    // Kept whole although tree-sitter splits it.
+    if (type == "character_literal") return LeafClass::kAtomic;
+    if (type.find("literal") != std::string::npos || type == "true" || type == "false")
+        return LeafClass::kLiteral;
+    if (type == "identifier" || type == "type_identifier") return LeafClass::kName;
+    return LeafClass::kPlain;
 }
 
-bool isLiteralType(const std::string& type) {
-    return type.find("literal") != std::string::npos || type == "true" || type == "false";
+// The class of every kind of node of the grammar, looked up once.
+LeafClass leafClass(TSSymbol symbol) {
+    static const std::vector<LeafClass> classes = [] {
+        const TSLanguage* language = tree_sitter_java();
+        std::vector<LeafClass> made(ts_language_symbol_count(language));
+        for (TSSymbol id = 0; id < made.size(); ++id)
+            made[id] = classOf(ts_language_symbol_name(language, id));
+        return made;
+    }();
+    return symbol < classes.size() ? classes[symbol] : LeafClass::kPlain;
 }
 
-std::string withoutCarriageReturns(const std::string& text) {
+
+// The bytes [start, end) of source, each CR LF inside made LF and any CR at
+// the end dropped.
+std::string withoutCarriageReturns(const std::string& source, unsigned start, unsigned end) {
+    if (memchr(source.data() + start, '\r', end - start) == nullptr)
+        return source.substr(start, end - start);
+    std::string text = source.substr(start, end - start);
     std::string result;
     result.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
@@ -62,45 +84,53 @@ std::string asBlockComment(const std::string& text) {
     return "/*" + inner + "*/";
 }
 
-// A token of the source: node, whose grammar type is type.
-Leaf makeLeaf(TSNode node, const std::string& type, const std::string& source) {
+// A token of the source: node, of that class.
+Leaf makeLeaf(TSNode node, LeafClass leafClass, const std::string& source) {
     unsigned start = ts_node_start_byte(node);
     unsigned end = ts_node_end_byte(node);
     Leaf leaf;
-    leaf.text = withoutCarriageReturns(source.substr(start, end - start));
+    leaf.text = withoutCarriageReturns(source, start, end);
     leaf.startByte = start;
     leaf.endByte = end;
     leaf.line = static_cast<int>(ts_node_start_point(node).row) + 1;
     leaf.endLine = static_cast<int>(ts_node_end_point(node).row) + 1;
-    leaf.comment = type == "line_comment" || type == "block_comment";
-    leaf.nodeText = leaf.comment ? asBlockComment(leaf.text) : leaf.text;
-    leaf.bracket = leaf.text == "{" || leaf.text == "}" || leaf.text == "(" || leaf.text == ")" ||
-                   leaf.text == "[" || leaf.text == "]";
-    if (leaf.comment) {
+    leaf.comment = leafClass == LeafClass::kComment;
+    leaf.bracket = leaf.text.size() == 1 && strchr("{}()[]", leaf.text[0]) != nullptr;
+    switch (leafClass) {
+    case LeafClass::kComment:
         leaf.kind = kKindNote;
-    } else if (type == "string_literal") {
+        break;
+    case LeafClass::kString:
         leaf.kind = kKindString;
-    } else if (isLiteralType(type)) {
+        break;
+    case LeafClass::kAtomic:
+    case LeafClass::kLiteral:
         leaf.kind = kKindLiteral;
-    } else if (type == "identifier" || type == "type_identifier") {
+        break;
+    case LeafClass::kName:
         leaf.kind = kKindOther;
-    } else if (isLetter(leaf.text[0])) {
-        leaf.kind = kKindKeyword;
-    } else {
-        leaf.kind = kKindOperator;
+        break;
+    case LeafClass::kPlain:
+        leaf.kind = isLetter(leaf.text[0]) ? kKindKeyword : kKindOperator;
+        break;
     }
     leaf.qualified = leaf.text;
     return leaf;
 }
 
 // The tokens of the tree in source order: its childless nodes but
-// zero-width ones, and the nodes it keeps whole (isAtomic).
+// zero-width ones, and the nodes it keeps whole (comments, string and
+// character literals).
 void collectLeaves(TSNode root, const std::string& source, std::vector<Leaf>& leaves) {
+    // About one token in four bytes of Java, in three of dense code.
+    leaves.reserve(source.size() / 3);
     walkTree(root, [&](TSNode node, uint32_t) {
-        std::string type = ts_node_type(node);
-        if (ts_node_child_count(node) != 0 && !isAtomic(type)) return WalkNext::kInto;
+        LeafClass kind = leafClass(ts_node_symbol(node));
+        bool whole = kind == LeafClass::kComment || kind == LeafClass::kString ||
+                     kind == LeafClass::kAtomic;
+        if (ts_node_child_count(node) != 0 && !whole) return WalkNext::kInto;
         if (ts_node_end_byte(node) != ts_node_start_byte(node))
-            leaves.push_back(makeLeaf(node, type, source));
+            leaves.push_back(makeLeaf(node, kind, source));
         return WalkNext::kOver;
     });
 }
@@ -144,13 +174,22 @@ std::string firstError(TSNode root) {
 }
 
 // The line (from 1) of the first node in source order that lies deeper
-// than kMaxNesting; 0 when none does.
+// than kMaxNesting; 0 when none does. A subtree reaches no deeper below its
+// root than a few times its length in bytes (a node holds more bytes than
+// its child, but for short chains such as a name in a type: over the JDK's
+// and a large server's sources never more than one level per byte), so
+// the walk goes only into subtrees long enough to reach the limit.
 int firstTooDeepLine(TSNode root) {
+    constexpr uint32_t kLevelsPerByte = 4;
     int line = 0;
     walkTree(root, [&](TSNode node, uint32_t depth) {
-        if (depth <= JavaSource::kMaxNesting) return WalkNext::kInto;
-        line = static_cast<int>(ts_node_start_point(node).row) + 1;
-        return WalkNext::kStop;
+        if (depth > JavaSource::kMaxNesting) {
+            line = static_cast<int>(ts_node_start_point(node).row) + 1;
+            return WalkNext::kStop;
+        }
+        uint64_t span = ts_node_end_byte(node) - ts_node_start_byte(node);
+        bool mayReach = depth + kLevelsPerByte * (span + 1) > JavaSource::kMaxNesting;
+        return mayReach ? WalkNext::kInto : WalkNext::kOver;
     });
     return line;
 }
@@ -203,6 +242,10 @@ bool containsPackage(const std::string& text, const std::string& keyword) {
         if (before && after) return true;
     }
     return false;
+}
+
+std::string nodeTextOf(const Leaf& leaf) {
+    return leaf.comment ? asBlockComment(leaf.text) : leaf.text;
 }
 
 JavaSource::~JavaSource() {
@@ -281,14 +324,10 @@ bool JavaSource::parseFrom(const void* oldTree) {
     return true;
 }
 
-void JavaSource::collectTypes(TreeTypes& types) const {
+void JavaSource::collectDeclarations(TreeTypes& types, const RuleFacts& rules) const {
     if (tree != nullptr)
-        collectDeclaredTypes(source, ts_tree_root_node(static_cast<TSTree*>(tree)), types);
-}
-
-void JavaSource::collectMembers(TreeTypes& types, const RuleFacts& rules) const {
-    if (tree != nullptr)
-        collectDeclaredMembers(source, ts_tree_root_node(static_cast<TSTree*>(tree)), types, rules);
+        host::collectDeclarations(source, ts_tree_root_node(static_cast<TSTree*>(tree)), types,
+                                  rules);
 }
 
 std::vector<std::string> JavaSource::unresolvedRuleNames(const RuleFacts& rules) const {
@@ -303,10 +342,32 @@ std::vector<std::string> JavaSource::unresolvedRuleNames(const RuleFacts& rules)
     return names;
 }
 
+std::vector<std::string> JavaSource::codeNames() const {
+    std::vector<std::string> names;
+    if (tree == nullptr) return names;
+    static const TSSymbol identifier = symbolOf("identifier");
+    static const TSSymbol typeIdentifier = symbolOf("type_identifier");
+    walkTree(ts_tree_root_node(static_cast<TSTree*>(tree)), [&](TSNode node, uint32_t) {
+        TSSymbol symbol = ts_node_symbol(node);
+        if (symbol != identifier && symbol != typeIdentifier) return WalkNext::kInto;
+        unsigned start = ts_node_start_byte(node);
+        names.push_back(source.substr(start, ts_node_end_byte(node) - start));
+        return WalkNext::kOver;
+    });
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    return names;
+}
+
 void JavaSource::cutLeaves() {
     tokens.clear();
     layout.clear();
     if (tree != nullptr) collectLeaves(ts_tree_root_node(static_cast<TSTree*>(tree)), source, tokens);
+    tokens.shrink_to_fit();
+}
+
+void JavaSource::releaseTree() {
+    dropTree();
 }
 
 void JavaSource::build(const TreeTypes& types, const RuleFacts& rules) {

@@ -25,6 +25,16 @@ struct TextEdit {
     unsigned newEnd = 0;
 };
 
+// The scan collects each file's members before the tree's types are all
+// known, with their types' tree lookups deferred (JavaSource::
+// collectDeclarations); this resolves them once the tree's types are
+// complete, and settles each method's result type.
+void resolveDeferredTypes(TreeTypes& types, const RuleFacts& rules);
+
+// The text of a leaf's node for the plug-in: a line comment becomes a
+// block comment, which may stand inside a rebuilt line.
+std::string nodeTextOf(const Leaf& leaf);
+
 class JavaSource {
 public:
     // A tree that nests deeper than this (the root is 1) makes parse()
@@ -47,11 +57,15 @@ public:
     // Whether parse() failed because the tree nests too deeply.
     bool tooDeep() const { return nestedTooDeeply; }
 
-    // The package and the types this file declares (for the tree scan).
-    void collectTypes(TreeTypes& types) const;
-    // The members of the types this file declares, their types resolved
-    // against the types of the whole tree (the second step of the scan).
-    void collectMembers(TreeTypes& types, const RuleFacts& rules) const;
+    // The types this file declares and their members (for the tree scan),
+    // with the lookups of the members' types in the tree deferred:
+    // resolveDeferredTypes settles them once every file's types are
+    // collected.
+    void collectDeclarations(TreeTypes& types, const RuleFacts& rules) const;
+
+    // The names of the code (identifiers; not comments, strings or
+    // keywords), sorted, each once. Needs parse().
+    std::vector<std::string> codeNames() const;
 
     // Classifies the names and lays the file out as steps. Needs parse().
     void build(const TreeTypes& types, const RuleFacts& rules);
@@ -60,6 +74,10 @@ public:
     // Cuts the parsed text into its leaves only, without names or layout
     // (for comparing two texts token by token). Needs parse().
     void cutLeaves();
+
+    // Frees the tree (its leaves stay) once nothing needs it any more;
+    // what needs the tree finds none after this.
+    void releaseTree();
 
     // Unresolved member and method names (see Leaf) that a rule changes
     // elsewhere: "line 12: text".

@@ -312,4 +312,14 @@ std::string jdkPackageOf(const std::string& simple, const std::vector<std::strin
     return std::string();
 }
 
+bool jdkNameHolds(const std::string& keyword) {
+    for (const auto& package : table()) {
+        if (containsPackage(package.first, keyword)) return true;
+        for (const auto& name : package.second) {
+            if (containsPackage(package.first + "." + name.first, keyword)) return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace host

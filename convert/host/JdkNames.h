@@ -15,5 +15,9 @@ bool containsPackage(const std::string& text, const std::string& keyword);
 // empty when none of them does. java.lang is among them.
 std::string jdkPackageOf(const std::string& simple, const std::vector<std::string>& packages);
 bool isJdkPackage(const std::string& package);
+// Whether keyword stands as whole parts in the name of a JDK package or
+// class that the host knows (so in a qualified name that the host may
+// give a name through the JDK's types alone).
+bool jdkNameHolds(const std::string& keyword);
 
 }  // namespace host

@@ -2,6 +2,8 @@
 // the text built from them.
 #include "LayoutRestore.h"
 
+#include <algorithm>
+
 #include <unordered_map>
 
 #include "Align.h"
@@ -10,9 +12,11 @@ namespace host {
 
 namespace {
 
-// Past this many inserted and deleted tokens the alignment gives up; the
-// file keeps the plug-in's layout.
-constexpr size_t kMaxDifferences = 4000;
+// Tokens aligned at a time, and how many of them may be inserted or
+// deleted: past that the alignment gives up, and the file keeps the
+// plug-in's layout.
+constexpr size_t kWindow = 4000;
+constexpr size_t kMaxDifferences = 1000;
 
 bool isWordChar(char c) {
     return isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$' ||
@@ -131,8 +135,14 @@ private:
     // it a comment of its own.
     std::string commentsWithin(unsigned from, unsigned to) const {
         std::string text;
-        for (const TextToken& token : source.tokens) {
-            if (!token.comment || token.start < from || token.end > to) continue;
+        // The tokens are in source order: those within start at the first
+        // one that starts at from or later.
+        auto first = std::lower_bound(
+            source.tokens.begin(), source.tokens.end(), from,
+            [](const TextToken& token, unsigned at) { return token.start < at; });
+        for (auto it = first; it != source.tokens.end() && it->start < to; ++it) {
+            const TextToken& token = *it;
+            if (!token.comment || token.end > to) continue;
             std::string comment = source.bytes(token.start, token.end);
             bool line = comment.compare(0, 2, "//") == 0;
             text += comment + (line ? newline + indentAt(token.start) : " ");
@@ -235,8 +245,9 @@ Restored restoreLayout(const std::string& source, const std::vector<TextToken>& 
     std::vector<int> a = idsOf(sourceSide);
     std::vector<int> b = idsOf(convertedSide);
     std::vector<std::pair<size_t, size_t>> matches;
-    if (!alignSequences(a, b, kMaxDifferences, matches)) {
-        reason = "more than " + std::to_string(kMaxDifferences) + " tokens differ";
+    if (!alignSequences(a, b, kWindow, kMaxDifferences, matches)) {
+        reason = "more than " + std::to_string(kMaxDifferences) + " of " +
+                 std::to_string(kWindow) + " tokens in a row differ";
         return Restored::kFailed;
     }
     Builder builder(sourceSide, convertedSide);
@@ -249,6 +260,8 @@ Restored restoreFile(const std::string& sourceText, const JavaSource& source,
                      const std::string& convertedText, JavaSource& converted, std::string& text,
                      JavaSource& check, std::string& reason) {
     converted.cutLeaves();
+    // Its tokens are all the alignment needs of the plug-in's text.
+    converted.releaseTree();
     std::vector<TextToken> sourceTokens = textTokens(source.leaves());
     std::vector<TextToken> convertedTokens = textTokens(converted.leaves());
     std::vector<TextEdit> edits;
@@ -261,6 +274,7 @@ Restored restoreFile(const std::string& sourceText, const JavaSource& source,
         return Restored::kFailed;
     }
     check.cutLeaves();
+    check.releaseTree();
     std::vector<TextToken> checkTokens = textTokens(check.leaves());
     if (!sameCode(checkTokens, convertedTokens)) {
         reason = "the restored text does not hold the plug-in's tokens";

@@ -42,6 +42,7 @@ bool MemberLookup::collectMethod(TSNode method, ClassMembers& members) {
     auto known = members.methods.emplace(name, result);
     if (!known.second && known.first->second != result) known.first->second = "";
     MethodOverload overload = overloadOf(method);
+    overload.result = result;
     members.overloads[name].push_back(overload);
     bool abstract = ts_node_is_null(fieldOf(method, "body")) && !hasModifier(method, "static") &&
                     !hasModifier(method, "default");

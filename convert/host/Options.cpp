@@ -1,7 +1,10 @@
 // Options: the command line.
 #include "Options.h"
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 namespace host {
@@ -30,6 +33,9 @@ const char kUsage[] =
     "                      standard output)\n"
     "  --answers FILE      the answers to the plug-in's questions, kept and replayed\n"
     "  --verbose           show the plug-in's log lines of failed files\n"
+    "  -j N                convert with N worker processes (default: one per core)\n"
+    "  --no-prefilter      convert every Java file, also those the rules cannot touch\n"
+    "                      (the output is the same; for checking the prefilter)\n"
     "  --plugin FILE       the plug-in library (default: libnidus.so beside this\n"
     "                      program, else the one it was built with)\n"
     "  -h, --help          this text\n"
@@ -57,6 +63,7 @@ std::string* valueOf(const std::string& arg, Options& options) {
         {"--plugin", &options.plugin},     {"--layout", &options.layout},
         {"--report", &options.report},     {"--init-rules", &options.initRules},
         {"--diff", &options.diff},         {"--answers", &options.answers},
+        {"-j", &options.jobs},
     };
     for (const auto& entry : table) {
         if (arg == entry.first) return entry.second;
@@ -68,6 +75,7 @@ std::string* valueOf(const std::string& arg, Options& options) {
 bool* flagOf(const std::string& arg, Options& options) {
     if (arg == "--dry-run") return &options.dryRun;
     if (arg == "--verbose") return &options.verbose;
+    if (arg == "--no-prefilter") return &options.noPrefilter;
     return nullptr;
 }
 
@@ -80,10 +88,20 @@ int checkValues(const Options& options) {
     if (!options.answer.empty() && options.answer != "ask" && options.answer != "yes" &&
         options.answer != "no")
         return usageError("--answer must be ask, yes or no");
+    if (!options.jobs.empty() &&
+        (options.jobs.find_first_not_of("0123456789") != std::string::npos ||
+         options.jobs.size() > 3 || atoi(options.jobs.c_str()) < 1))
+        return usageError("-j must be a number of worker processes from 1 to 999");
     return kExitOk;
 }
 
 }  // namespace
+
+int workerCount(const Options& options) {
+    if (!options.jobs.empty()) return atoi(options.jobs.c_str());
+    long cores = sysconf(_SC_NPROCESSORS_ONLN);
+    return cores < 1 ? 1 : static_cast<int>(cores);
+}
 
 int parseOptions(int argc, char** argv, const char* version, Options& options, bool& done) {
     done = false;

@@ -22,9 +22,15 @@ struct Options {
     std::string initRules;
     std::string diff;
     std::string answers;
+    std::string jobs;  // -j: worker processes; empty for one per core
     bool dryRun = false;
     bool verbose = false;
+    bool noPrefilter = false;
 };
+
+// The worker processes of -j (checked by parseOptions): its number, or the
+// number of cores without it.
+int workerCount(const Options& options);
 
 // Prints "nidus-convert: REASON" to standard error; returns kExitUsage.
 int usageError(const std::string& reason);

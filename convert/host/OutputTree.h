@@ -50,6 +50,13 @@ public:
     // the folders on the way; fails where one of them is a symbolic link
     // or no folder. false with reason.
     bool commit(const std::string& rel, std::string& reason) const;
+    // Makes the staging folders on the way to rel. Worker processes that
+    // stage files side by side find them made: the plug-in makes a folder
+    // only where it finds none, and fails when another process has made it
+    // in between. false with reason.
+    bool stageFolders(const std::string& rel, std::string& reason) const {
+        return makeFolders(stagingRoot, rel, true, reason);
+    }
     // Removes what is staged for rel, if anything.
     void drop(const std::string& rel) const;
 

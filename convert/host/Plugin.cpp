@@ -271,7 +271,15 @@ extern "C" __attribute__((visibility("default"))) int MessageBoxA(void*, const c
         return tala::kAnswerOk;
     }
     auto known = desk.answers.find(shownText);
-    int answer = known != desk.answers.end() ? known->second : host::askQuestion(desk, shownCaption, shownText);
+    int answer = known != desk.answers.end() ? known->second : 0;
+    if (known == desk.answers.end() && desk.relay) {
+        answer = desk.relay(shownCaption, shownText);
+        // No parent to answer: the question declines.
+        if (answer < 0) answer = tala::kAnswerNo;
+        desk.answers[shownText] = answer;
+    } else if (known == desk.answers.end()) {
+        answer = host::askQuestion(desk, shownCaption, shownText);
+    }
     if (answer == tala::kAnswerNo && desk.declined.empty()) desk.declined = shownText;
     return answer;
 }

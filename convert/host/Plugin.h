@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -35,6 +36,9 @@ struct MessageDesk {
     // for none.
     std::string answersFile;
     std::map<std::string, int> saved;  // answers read from it
+    // In a worker process: the parent, which asks each question of the run
+    // once; its answer, or -1 when it is gone.
+    std::function<int(const std::string& caption, const std::string& text)> relay;
 };
 
 // Reads the answers kept in path (lines of "yes" or "no", a tab and the

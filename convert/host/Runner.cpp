@@ -68,25 +68,6 @@ int lineOfReason(const std::string& reason) {
     return at == std::string::npos ? 0 : atoi(reason.c_str() + at + 5);
 }
 
-void count(RunReport& report, FileResult result) {
-    switch (result) {
-    case FileResult::kConverted:
-        ++report.converted;
-        break;
-    case FileResult::kCopied:
-        ++report.copied;
-        break;
-    case FileResult::kLink:
-        ++report.links;
-        break;
-    case FileResult::kFailed:
-    case FileResult::kNotParsed:
-    case FileResult::kRefused:
-        ++report.failed;
-        break;
-    }
-}
-
 }  // namespace
 
 std::string outputRoot(const RunOptions& options) {
@@ -97,59 +78,12 @@ Runner::Runner(const RunOptions& runOptions, Host& runHost, tala::IConvert& conv
                const OutputTree& outputTree)
     : options(runOptions), host(runHost), convert(converter), output(outputTree) {}
 
-// The types the tree declares, then their members: a member's type may be
-// a type of any file.
-void Runner::scanTypes(const std::vector<SourceEntry>& entries) {
-    for (int step = 0; step < 2; ++step) {
-        for (const SourceEntry& entry : entries) {
-            if (interruptSignal() != 0) return;
-            if (entry.kind != EntryKind::kFile || !endsWith(entry.rel, ".java")) continue;
-            std::string text;
-            JavaSource source;
-            if (!readFile(options.sourceDir + entry.rel, text) || !source.parse(text)) continue;
-            if (step == 0) {
-                source.collectTypes(treeTypes);
-            } else {
-                source.collectMembers(treeTypes, options.rules);
-            }
-        }
-    }
-}
-
-RunReport Runner::run() {
-    auto started = std::chrono::steady_clock::now();
-    RunReport report;
-    std::vector<SourceEntry> entries = listSourceTree(options.sourceDir, output.root());
-    report.total = entries.size();
-    scanTypes(entries);
-    for (size_t i = 0; i < entries.size(); ++i) {
-        if (interruptSignal() != 0) break;
-        if (options.progress) {
-            fprintf(stderr, "\r\033[K[%zu/%zu] %s", i + 1, entries.size(), entries[i].rel.c_str());
-            fflush(stderr);
-        }
-        FileReport file = convertEntry(entries[i]);
-        if (file.result == FileResult::kRefused) {
-            report.refused = true;
-            report.refusal = "the plug-in refused to convert: its rules did not load";
-            break;
-        }
-        count(report, file.result);
-        report.files.push_back(std::move(file));
-    }
-    report.interrupted = interruptSignal();
-    if (options.progress) fprintf(stderr, "\r\033[K");
-    report.seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    return report;
-}
-
-FileReport Runner::convertEntry(const SourceEntry& entry) {
+FileReport Runner::convertEntry(const SourceEntry& entry, bool convertJava) {
     FileReport report;
     report.path = entry.rel;
     switch (entry.kind) {
     case EntryKind::kFile:
-        return convertFile(entry.rel);
+        return convertFile(entry.rel, convertJava);
     case EntryKind::kLink:
         // Never followed: made again as a link with the same target text.
         report.result = FileResult::kLink;
@@ -169,7 +103,7 @@ FileReport Runner::convertEntry(const SourceEntry& entry) {
     return report;
 }
 
-FileReport Runner::convertFile(const std::string& rel) {
+FileReport Runner::convertFile(const std::string& rel, bool convertJava) {
     FileReport report;
     report.path = rel;
     std::string staging = std::string(kStagingName) + "/";
@@ -184,7 +118,23 @@ FileReport Runner::convertFile(const std::string& rel) {
         report.result = FileResult::kFailed;
         return report;
     }
+    if (!convertJava && endsWith(rel, ".java")) return copyUnconverted(rel);
     convertThroughPlugin(rel, report);
+    return report;
+}
+
+// A Java file that the rules cannot touch: the plug-in would copy it.
+FileReport Runner::copyUnconverted(const std::string& rel) {
+    FileReport report;
+    report.path = rel;
+    report.result = FileResult::kCopied;
+    if (!output.stageCopy(options.sourceDir + rel, rel, report.reason) ||
+        !output.keepMode(options.sourceDir + rel, rel, report.reason)) {
+        output.drop(rel);
+        report.result = FileResult::kFailed;
+        return report;
+    }
+    place(report);
     return report;
 }
 
@@ -298,7 +248,8 @@ bool Runner::checkStaged(FileReport& report, const JavaSource* source,
         if (report.result == FileResult::kFailed) return false;
         if (source != nullptr && report.result == FileResult::kConverted &&
             options.ruleSet != nullptr) {
-            if (staged == &converted) converted.cutLeaves();
+            // The layout step cut them already when it ran.
+            if (staged == &converted && converted.leaves().empty()) converted.cutLeaves();
             report.leftovers = findLeftovers(staged->leaves(), options.ruleSet->keywords);
         }
         if (output.keepMode(options.sourceDir + report.path, report.path, why)) return true;

@@ -1,13 +1,17 @@
 // Runner: one conversion run over a source tree. Walks the tree, scans the
-// Java files for the types they declare, drives every file through the
-// plug-in's two passes into the staging folder, checks what came out and
-// moves it into place, keeps failed files unchanged, and sums up.
+// Java files for the types they declare, skips the files that the rules
+// cannot touch, drives every other file through the plug-in's two passes
+// into the staging folder, checks what came out and moves it into place,
+// keeps failed files unchanged, and sums up; the files are dealt out to
+// worker processes.
 #pragma once
 
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
-#include "FileFindings.h"
+#include "FileReport.h"
 #include "HostObjects.h"
 #include "IConvert.h"
 #include "JavaSource.h"
@@ -28,48 +32,15 @@ struct RunOptions {
     // Converted files get the source's layout back; false keeps the
     // plug-in's own layout.
     bool sourceLayout = true;
-};
-
-// kRefused: the plug-in would not start the file (its rules did not load).
-// kLink: a symbolic link, made again as a link with the same target.
-enum class FileResult { kConverted, kCopied, kLink, kFailed, kNotParsed, kRefused };
-
-struct FileReport {
-    std::string path;  // relative to the source root
-    FileResult result = FileResult::kCopied;
-    std::string reason;
-    std::string linkTarget;  // of a link
-    std::vector<LogLine> log;
-    std::vector<std::string> messages;
-    // Of a converted file: names a rule renames, left as written because
-    // the types of their receivers are not known.
-    std::vector<std::string> leftAsWritten;
-    // Of a converted file that keeps the plug-in's layout: why the
-    // source's could not be restored.
-    std::string layoutNote;
-    // Of a failed Java file: the line and text of the statement that failed.
-    int line = 0;
-    std::string statement;
-    // Of a Java file that parsed: its names under the rules.
-    std::vector<NameUse> uses;
-    // Of a file that the plug-in converted whose tokens stayed the same
-    // (identity rules): it is the source itself, counted as copied.
-    bool tokensKept = false;
-    // Of a converted file: the keywords still in its text.
-    std::vector<Leftover> leftovers;
-};
-
-struct RunReport {
-    std::vector<FileReport> files;
-    int converted = 0;
-    int copied = 0;
-    int links = 0;
-    int failed = 0;        // files that failed, did not parse or could not be read or written
-    bool refused = false;  // the plug-in refused to start a file
-    std::string refusal;
-    int interrupted = 0;  // the signal that ended the run early, or 0
-    size_t total = 0;     // entries in the source tree
-    double seconds = 0;
+    // Worker processes that convert the files; 1 converts them in the
+    // run's own process.
+    int workers = 1;
+    // Java files that the rules cannot touch are copied without being
+    // converted (Prefilter.h).
+    bool prefilter = true;
+    // For tests of a worker that dies: the worker that is given this file
+    // (relative path) kills itself.
+    std::string killWorkerAt;
 };
 
 // The output root for these options: the output directory, or
@@ -90,10 +61,28 @@ private:
     tala::IConvert& convert;
     const OutputTree& output;
     TreeTypes treeTypes;
+    RuleSet noRules;
+    // By entry: a Java file that the prefilter lets through.
+    std::vector<bool> toConvert;
+    // The first file that asked each question, for their order.
+    std::map<std::string, size_t> firstAsker;
 
-    void scanTypes(const std::vector<SourceEntry>& entries);
-    FileReport convertEntry(const SourceEntry& entry);
-    FileReport convertFile(const std::string& rel);
+    // RunTree.cpp: the run over the tree.
+    bool scanTree(const std::vector<SourceEntry>& entries, std::string& reason);
+    bool convertTree(const std::vector<SourceEntry>& entries, RunReport& report,
+                     std::string& reason);
+    void makeStagingFolders(const std::vector<SourceEntry>& entries);
+    std::string convertInWorker(const SourceEntry& entry, size_t index,
+                                const std::function<int(const std::string&, const std::string&)>& relay);
+    int answer(size_t index, const std::string& caption, const std::string& text);
+    void orderQuestions();
+    FileReport lostFile(const std::string& rel, const std::string& why);
+    const RuleSet& ruleSet() const { return options.ruleSet != nullptr ? *options.ruleSet : noRules; }
+
+    // Runner.cpp: one file.
+    FileReport convertEntry(const SourceEntry& entry, bool convertJava);
+    FileReport convertFile(const std::string& rel, bool convertJava);
+    FileReport copyUnconverted(const std::string& rel);
     void convertThroughPlugin(const std::string& rel, FileReport& report);
     int playSteps(const JavaSource& source);
     int runPasses(const JavaSource* source, bool& converted, bool& refused);

@@ -12,6 +12,7 @@ namespace host {
 // One declaration of a method: its parameter types (qualified; empty when
 // unknown), and whether it overrides (@Override) a superclass's method.
 struct MethodOverload {
+    std::string result;  // the result type, as the method's entry in ClassMembers::methods
     std::vector<std::string> parameters;
     bool variableArity = false;
     bool overrides = false;

@@ -40,8 +40,7 @@ enum HostStmtKind {
 
 // One token of the source with its layout flags and its node.
 struct Leaf {
-    std::string text;      // as the source has it (CR LF inside made LF)
-    std::string nodeText;  // the node's text: a line comment becomes /* */
+    std::string text;  // as the source has it (CR LF inside made LF)
     int kind = kKindOther;
     std::string qualified;  // resolved name for kinds 11 to 14
     int line = 0;           // first and last source line, from 1

@@ -3,19 +3,76 @@
 // package, on-demand imports, java.lang.
 #include "TypeResolver.h"
 
+#include <algorithm>
+
 #include "JavaSource.h"
 
 namespace host {
 
-std::string TypeResolver::resolveType(const std::string& simple, bool* known) {
+namespace {
+
+// A deferred name: kDeferred, the simple name, the file's package and its
+// on-demand imports, each after kDeferredPart, then kDeferredEnd; what
+// follows is the rest of the type (".Inner", "[]").
+constexpr char kDeferred = '\x01';
+constexpr char kDeferredPart = '\x02';
+constexpr char kDeferredEnd = '\x03';
+
+bool underPackages(const std::string& qualified, const RuleFacts& rules) {
+    return std::any_of(
+        rules.packageKeywords.begin(), rules.packageKeywords.end(),
+        [&](const std::string& keyword) { return containsPackage(qualified, keyword); });
+}
+
+std::string deferredName(const std::string& simple, const std::string& package,
+                         const std::vector<std::string>& onDemand) {
+    std::string name = kDeferred + simple + kDeferredPart + package;
+    for (const std::string& pkg : onDemand) name += kDeferredPart + pkg;
+    return name + kDeferredEnd;
+}
+
+// type with its deferred name resolved against the whole tree's types.
+std::string resolveDeferred(const std::string& type, const TreeTypes& types,
+                            const RuleFacts& rules) {
+    size_t end = type.find(kDeferredEnd);
+    if (type.empty() || type[0] != kDeferred || end == std::string::npos) return type;
+    std::vector<std::string> parts;
+    size_t from = 1;
+    for (size_t at = type.find(kDeferredPart, from); at != std::string::npos && at < end;
+         at = type.find(kDeferredPart, from)) {
+        parts.push_back(type.substr(from, at - from));
+        from = at + 1;
+    }
+    parts.push_back(type.substr(from, end - from));
+    if (parts.size() < 2) return type;
+    std::vector<std::string> onDemand(parts.begin() + 2, parts.end());
+    return resolveInTree(parts[0], parts[1], onDemand, types, rules, nullptr) +
+           type.substr(end + 1);
+}
+
+// Overloads of different result types: none is known.
+void settleResultTypes(ClassMembers& members) {
+    members.methods.clear();
+    for (const auto& named : members.overloads) {
+        for (const MethodOverload& overload : named.second) {
+            auto known = members.methods.emplace(named.first, overload.result);
+            if (!known.second && known.first->second != overload.result) known.first->second = "";
+        }
+    }
+}
+
+}  // namespace
+
+std::string resolveInTree(const std::string& simple, const std::string& package,
+                          const std::vector<std::string>& onDemand, const TreeTypes& types,
+                          const RuleFacts& rules, bool* known) {
     auto set = [&](bool value) {
         if (known != nullptr) *known = value;
     };
     set(true);
-    auto own = ownTypes.find(simple);
-    if (own != ownTypes.end()) return qualify(own->second);
-    auto single = singleImports.find(simple);
-    if (single != singleImports.end()) return single->second;
+    auto qualify = [&](const std::string& name) {
+        return package.empty() ? name : package + "." + name;
+    };
     auto same = types.byPackage.find(package);
     if (same != types.byPackage.end() && same->second.count(simple) != 0) return qualify(simple);
     for (const std::string& pkg : onDemand) {
@@ -33,16 +90,43 @@ std::string TypeResolver::resolveType(const std::string& simple, bool* known) {
     for (const std::string& pkg : onDemand) {
         if (!isCapitalised(simple) || isJdkPackage(pkg) || types.byPackage.count(pkg) != 0)
             continue;
-        if (underRules(pkg)) return pkg + "." + simple;
+        if (underPackages(pkg, rules)) return pkg + "." + simple;
     }
     set(false);
     return simple;
 }
 
+void resolveDeferredTypes(TreeTypes& types, const RuleFacts& rules) {
+    auto resolve = [&](std::string& type) { type = resolveDeferred(type, types, rules); };
+    for (auto& named : types.members) {
+        ClassMembers& members = named.second;
+        for (auto& field : members.fields) resolve(field.second);
+        for (auto& overloads : members.overloads) {
+            for (MethodOverload& overload : overloads.second) {
+                resolve(overload.result);
+                for (std::string& parameter : overload.parameters) resolve(parameter);
+            }
+        }
+        settleResultTypes(members);
+        resolve(members.superclass);
+        for (std::string& implemented : members.interfaces) resolve(implemented);
+        for (std::string& parameter : members.lambdaParameters) resolve(parameter);
+    }
+}
+
+std::string TypeResolver::resolveType(const std::string& simple, bool* known) {
+    if (known != nullptr) *known = true;
+    auto own = ownTypes.find(simple);
+    if (own != ownTypes.end()) return qualify(own->second);
+    auto single = singleImports.find(simple);
+    if (single != singleImports.end()) return single->second;
+    // The scan reads a file before the tree's types are all known.
+    if (deferTreeNames) return deferredName(simple, package, onDemand);
+    return resolveInTree(simple, package, onDemand, types, rules, known);
+}
+
 bool TypeResolver::underRules(const std::string& qualified) const {
-    return std::any_of(
-        rules.packageKeywords.begin(), rules.packageKeywords.end(),
-        [&](const std::string& keyword) { return containsPackage(qualified, keyword); });
+    return underPackages(qualified, rules);
 }
 
 void TypeResolver::markClassName(TSNode node) {

@@ -18,11 +18,22 @@
 
 namespace host {
 
+// The part of a simple type name's lookup that needs the whole tree's
+// types: the same package, on-demand imports, the JDK, java.lang and the
+// rules' packages. known is false when only the name itself can be given.
+std::string resolveInTree(const std::string& simple, const std::string& package,
+                          const std::vector<std::string>& onDemand, const TreeTypes& types,
+                          const RuleFacts& rules, bool* known);
+
 class TypeResolver : public Scopes {
 public:
     using Scopes::Scopes;
 
 protected:
+    // Set while the scan collects members: names that only the tree's
+    // types can resolve are kept deferred (resolveDeferredTypes).
+    bool deferTreeNames = false;
+
     // The qualified name of a simple type name; known is false when only
     // the name itself can be given.
     std::string resolveType(const std::string& simple, bool* known = nullptr);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -226,6 +227,11 @@ int main(int argc, char** argv) {
 
     run.progress = isatty(STDERR_FILENO) != 0;
     run.sourceLayout = options.layout == "source";
+    run.workers = host::workerCount(options);
+    run.prefilter = !options.noPrefilter;
+    // Tests make a worker die at this file.
+    const char* killAt = getenv("NIDUS_CONVERT_KILL_WORKER_AT");
+    if (killAt != nullptr) run.killWorkerAt = killAt;
     if (!tree.prepare(reason)) return host::usageError(reason);
     host::catchInterrupts();
     host::Runner runner(run, service, *loaded.convert, tree);

@@ -122,8 +122,8 @@ TEST(DeepInputTest, TooDeepFilesFailWithTheirLineAndFilesAtTheGuardBuild) {
         EXPECT_EQ(deep.reason.empty(), parsed);
         EXPECT_EQ(deep.reason, source.reason());
         EXPECT_EQ(!deep.reason.empty(), source.tooDeep());
-        source.collectTypes(types);
-        source.collectMembers(types, rules);
+        source.collectDeclarations(types, rules);
+        host::resolveDeferredTypes(types, rules);
         source.build(types, rules);
         if (!parsed) {
             EXPECT_TRUE(types.qualifiedNames.empty());

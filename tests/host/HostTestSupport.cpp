@@ -334,9 +334,8 @@ std::map<std::string, std::string> nameDumps(const std::vector<CorpusCase>& case
     }
     host::TreeTypes types;
     for (auto& source : sources)
-        if (source) source->collectTypes(types);
-    for (auto& source : sources)
-        if (source) source->collectMembers(types, rules);
+        if (source) source->collectDeclarations(types, rules);
+    host::resolveDeferredTypes(types, rules);
     for (size_t i = 0; i < cases.size(); ++i) {
         std::string& text = dumps[cases[i].file];
         text += "== " + cases[i].name + "\n";

@@ -142,7 +142,7 @@ TEST_F(JavaSourceTest, CommentsJoinTheStatementOnTheirLineOrStandAlone) {
     EXPECT_EQ(
         (Lines{"1: a ( ) ; // after a", "1: // own line", "1: if ( x ) // why", "1: b ( ) ;"}),
         body());
-    EXPECT_EQ("/* after a */", leaf("// after a").nodeText);
+    EXPECT_EQ("/* after a */", host::nodeTextOf(leaf("// after a")));
     EXPECT_EQ(host::kKindNote, leaf("// own line").kind);
 }
 

@@ -1,0 +1,221 @@
+// Workers: forking the workers, the frames on their pipes, dealing tasks
+// and burying workers that die.
+#include "Workers.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+
+#include "Wire.h"
+
+namespace host {
+
+namespace {
+
+// Frames: one byte of kind, four of length (little end first), the bytes.
+constexpr char kTask = 'T';      // parent -> worker: an index
+constexpr char kEnd = 'E';       // parent -> worker: no more tasks
+constexpr char kResult = 'R';    // worker -> parent: a result
+constexpr char kQuestion = 'Q';  // worker -> parent: caption and text
+constexpr char kAnswer = 'A';    // parent -> worker: the answer
+
+bool writeAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        ssize_t written = write(fd, data, size);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        data += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+bool readAll(int fd, char* data, size_t size) {
+    while (size > 0) {
+        ssize_t got = read(fd, data, size);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        data += got;
+        size -= static_cast<size_t>(got);
+    }
+    return true;
+}
+
+bool sendFrame(int fd, char kind, const std::string& body) {
+    uint32_t size = static_cast<uint32_t>(body.size());
+    char head[5] = {kind, static_cast<char>(size & 0xFF), static_cast<char>((size >> 8) & 0xFF),
+                    static_cast<char>((size >> 16) & 0xFF), static_cast<char>(size >> 24)};
+    return writeAll(fd, head, sizeof head) && writeAll(fd, body.data(), body.size());
+}
+
+bool receiveFrame(int fd, char& kind, std::string& body) {
+    unsigned char head[5];
+    if (!readAll(fd, reinterpret_cast<char*>(head), sizeof head)) return false;
+    kind = static_cast<char>(head[0]);
+    uint32_t size = head[1] | (head[2] << 8) | (head[3] << 16) | (static_cast<uint32_t>(head[4]) << 24);
+    body.resize(size);
+    return readAll(fd, &body[0], size);
+}
+
+}  // namespace
+
+WorkerPool::WorkerPool(int workers, Task workerTask, Ask asker)
+    : count(workers < 1 ? 1 : workers), task(std::move(workerTask)), ask(std::move(asker)) {}
+
+WorkerPool::~WorkerPool() {
+    for (Worker& worker : workers) finish(worker);
+}
+
+bool WorkerPool::run(const std::vector<size_t>& indices, const Done& done,
+                     const std::function<bool()>& stop, std::string& reason) {
+    if (count == 1) {
+        // In the parent itself: its questions are its own.
+        Relay relay = [this](const std::string& caption, const std::string& text) {
+            return ask(0, caption, text);
+        };
+        for (size_t index : indices) {
+            if (stop()) break;
+            done(index, task(index, relay), false);
+        }
+        return true;
+    }
+    // A worker that dies must not take the parent with it on its next write.
+    signal(SIGPIPE, SIG_IGN);
+    workers.assign(static_cast<size_t>(count), Worker());
+    for (Worker& worker : workers) {
+        if (!start(worker, reason)) return false;
+    }
+    size_t next = 0;
+    auto deal = [&](Worker& worker) {
+        if (next >= indices.size() || stop()) return;
+        worker.index = indices[next];
+        worker.busy = sendFrame(worker.toWorker, kTask, std::to_string(worker.index));
+        if (worker.busy) ++next;
+    };
+    for (Worker& worker : workers) deal(worker);
+    for (;;) {
+        std::vector<pollfd> waiting;
+        for (Worker& worker : workers)
+            if (worker.busy) waiting.push_back(pollfd{worker.fromWorker, POLLIN, 0});
+        if (waiting.empty()) break;
+        if (poll(waiting.data(), waiting.size(), -1) < 0 && errno != EINTR) {
+            reason = std::string("cannot wait for the workers: ") + strerror(errno);
+            return false;
+        }
+        for (Worker& worker : workers) {
+            if (!worker.busy) continue;
+            pollfd ready{worker.fromWorker, POLLIN, 0};
+            if (poll(&ready, 1, 0) <= 0) continue;
+            char kind = 0;
+            std::string body;
+            if (!receiveFrame(worker.fromWorker, kind, body)) {
+                worker.busy = false;
+                done(worker.index, bury(worker), true);
+                if (!start(worker, reason)) return false;
+            } else if (kind == kQuestion) {
+                Reader in(body);
+                std::string caption = in.text();
+                std::string text = in.text();
+                sendFrame(worker.toWorker, kAnswer, std::to_string(ask(worker.index, caption, text)));
+                continue;
+            } else {
+                worker.busy = false;
+                done(worker.index, body, false);
+            }
+            deal(worker);
+        }
+    }
+    for (Worker& worker : workers) finish(worker);
+    return true;
+}
+
+bool WorkerPool::start(Worker& worker, std::string& reason) {
+    int down[2];
+    int up[2];
+    if (pipe(down) != 0) {
+        reason = std::string("cannot start a worker: ") + strerror(errno);
+        return false;
+    }
+    if (pipe(up) != 0) {
+        reason = std::string("cannot start a worker: ") + strerror(errno);
+        close(down[0]);
+        close(down[1]);
+        return false;
+    }
+    fflush(nullptr);
+    pid_t pid = fork();
+    if (pid < 0) {
+        reason = std::string("cannot start a worker: ") + strerror(errno);
+        for (int fd : {down[0], down[1], up[0], up[1]}) close(fd);
+        return false;
+    }
+    if (pid == 0) {
+        // The other workers' pipes stay with the parent alone, so that a
+        // worker's death reads as the end of its pipe.
+        for (Worker& other : workers) {
+            if (other.toWorker >= 0) close(other.toWorker);
+            if (other.fromWorker >= 0) close(other.fromWorker);
+        }
+        close(down[1]);
+        close(up[0]);
+        serve(down[0], up[1]);
+        _exit(0);
+    }
+    close(down[0]);
+    close(up[1]);
+    worker.pid = pid;
+    worker.toWorker = down[1];
+    worker.fromWorker = up[0];
+    worker.busy = false;
+    return true;
+}
+
+// The worker's loop: a task at a time until the parent says no more or is
+// gone.
+void WorkerPool::serve(int in, int out) {
+    Relay relay = [in, out](const std::string& caption, const std::string& text) {
+        char kind = 0;
+        std::string answer;
+        if (!sendFrame(out, kQuestion, Writer().text(caption).text(text).done()) ||
+            !receiveFrame(in, kind, answer) || kind != kAnswer)
+            return -1;
+        return atoi(answer.c_str());
+    };
+    char kind = 0;
+    std::string body;
+    while (receiveFrame(in, kind, body) && kind == kTask) {
+        if (!sendFrame(out, kResult, task(std::strtoull(body.c_str(), nullptr, 10), relay))) break;
+    }
+}
+
+void WorkerPool::finish(Worker& worker) {
+    if (worker.pid < 0) return;
+    sendFrame(worker.toWorker, kEnd, std::string());
+    close(worker.toWorker);
+    close(worker.fromWorker);
+    int status = 0;
+    while (waitpid(worker.pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    worker.pid = -1;
+}
+
+std::string WorkerPool::bury(Worker& worker) {
+    close(worker.toWorker);
+    close(worker.fromWorker);
+    int status = 0;
+    pid_t ended = -1;
+    do {
+        ended = waitpid(worker.pid, &status, 0);
+    } while (ended < 0 && errno == EINTR);
+    worker.pid = -1;
+    if (ended < 0) return "ended unexpectedly";
+    if (WIFSIGNALED(status)) return "killed by signal " + std::to_string(WTERMSIG(status));
+    return "exited with " + std::to_string(WEXITSTATUS(status));
+}
+
+}  // namespace host

@@ -1,0 +1,65 @@
+// Workers: a pool of worker processes that each run tasks of the run, one
+// at a time, for the parent: the plug-in holds one converter per process,
+// so the run uses every core through processes. The parent deals out the
+// tasks in order, hands each result back as it comes, answers the
+// questions a task asks, and replaces a worker that dies (its task is
+// reported as lost). With one worker the tasks run in the parent itself.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace host {
+
+class WorkerPool {
+public:
+    // A question (caption, text) put to the parent; its answer, or -1
+    // when the parent is gone.
+    using Relay = std::function<int(const std::string& caption, const std::string& text)>;
+    // Runs in a worker: the result of task index, packed; its questions go
+    // through relay.
+    using Task = std::function<std::string(size_t index, const Relay& relay)>;
+    // Runs in the parent, once per task: its result, or why it is lost
+    // (lost true: the worker died while it ran, "killed by signal 9").
+    using Done = std::function<void(size_t index, const std::string& result, bool lost)>;
+    // Runs in the parent: the answer to a question a task asks (caption,
+    // text), given the index of the task that asks.
+    using Ask = std::function<int(size_t index, const std::string& caption,
+                                  const std::string& text)>;
+
+    WorkerPool(int workers, Task task, Ask ask);
+    ~WorkerPool();
+    WorkerPool(const WorkerPool&) = delete;
+    WorkerPool& operator=(const WorkerPool&) = delete;
+
+    // Runs the tasks of indices, in this order, until all are done or
+    // stop() says to deal no more; then the workers end. false with a
+    // reason when no worker could be started.
+    bool run(const std::vector<size_t>& indices, const Done& done,
+             const std::function<bool()>& stop, std::string& reason);
+
+private:
+    struct Worker {
+        pid_t pid = -1;
+        int toWorker = -1;
+        int fromWorker = -1;
+        bool busy = false;
+        size_t index = 0;
+    };
+    int count;
+    Task task;
+    Ask ask;
+    std::vector<Worker> workers;
+
+    bool start(Worker& worker, std::string& reason);
+    void serve(int in, int out);
+    void finish(Worker& worker);
+    // The worker's death as words: "killed by signal 9", "exited with 3".
+    std::string bury(Worker& worker);
+};
+
+}  // namespace host
