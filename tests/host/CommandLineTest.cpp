@@ -278,6 +278,34 @@ TEST_F(CommandLineTest, SameQuestionIsAskedOnceAndAnsweredByTheAnswerMode) {
     EXPECT_EQ(kDriver, readFile(output + "/a/C.java"));
     EXPECT_NE(std::string::npos, no.output.find("0 converted, 0 copied unchanged, 2 failed"))
         << no.output;
+
+    // Workers that meet the question put it to the parent, which asks once.
+    for (const char* folder : {"c", "d", "e", "f"}) writeFile(source + "/" + folder + "/C.java", kDriver);
+    CommandResult asked = runCommand(
+        "sh -c " + quote("printf 'y\\n' | " + std::string(NIDUS_CONVERT) +
+                         " -j 3 --answer ask --rules " + quote(rules) + " -o " + quote(output) +
+                         " " + quote(source) + " 2>&1"));
+    EXPECT_EQ(0, asked.exitCode) << asked.output;
+    EXPECT_TRUE(contains(asked.output, "6 files: 0 converted, 6 copied unchanged, 0 failed; 1 questions asked"))
+        << asked.output;
+    EXPECT_EQ(1, static_cast<int>(std::count(asked.output.begin(), asked.output.end(), '?')))
+        << asked.output;
+}
+
+TEST_F(CommandLineTest, AWorkerThatDiesFailsItsFileWhichStaysUnchangedAndAnotherTakesItsPlace) {
+    for (const char* folder : {"a", "b", "c", "d"}) writeFile(source + "/" + folder + "/A.java", kConverts);
+    CommandResult result = runCommand("NIDUS_CONVERT_KILL_WORKER_AT=b/A.java " +
+                                      std::string(NIDUS_CONVERT) + " -j 2 --answer yes --rules " +
+                                      quote(rules) + " -o " + quote(output) + " " + quote(source));
+    EXPECT_EQ(1, result.exitCode) << result.output;
+    EXPECT_TRUE(contains(result.output, "4 files: 3 converted, 0 copied unchanged, 1 failed"))
+        << result.output;
+    EXPECT_TRUE(contains(result.output, source + "/b/A.java: the worker process converting it "
+                                                 "killed by signal 9; copied unchanged\n"))
+        << result.output;
+    EXPECT_EQ(kConverts, readFile(output + "/b/A.java"));
+    for (const char* folder : {"a", "c", "d"})
+        EXPECT_NE(kConverts, readFile(output + "/" + folder + "/A.java")) << folder;
 }
 
 TEST_F(CommandLineTest, ChineseMessagesReachTheTerminalAsUtf8) {

@@ -9,9 +9,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <sstream>
 
 #include "HostTestSupport.h"
 #include "JavaSource.h"
+#include "Plugin.h"
+#include "RuleCoverage.h"
+#include "TreeScan.h"
 
 namespace hosttest {
 namespace {
@@ -23,6 +27,7 @@ struct CorpusRun {
     std::string sourceDir;
     std::string outputDir;
     CommandResult result;
+    std::string report;
 };
 
 CorpusRun& corpusRun() {
@@ -35,8 +40,10 @@ CorpusRun& corpusRun() {
         for (const CorpusCase& corpusCase : made.cases)
             writeFile(made.sourceDir + "/" + corpusCase.relPath, corpusCase.input);
         made.result = runCommand(std::string(NIDUS_CONVERT) + " --answer yes --rules " +
-                                 quote(std::string(NIDUS_CORPUS_DIR) + "/config.xml") + " -o " +
+                                 quote(std::string(NIDUS_CORPUS_DIR) + "/config.xml") +
+                                 " --report " + quote(root + "/report.json") + " -o " +
                                  quote(made.outputDir) + " " + quote(made.sourceDir));
+        made.report = readFile(root + "/report.json");
         if (getenv("NIDUS_UPDATE_CORPUS") != nullptr) {
             for (CorpusCase& corpusCase : made.cases) {
                 if (!corpusCase.unchanged)
@@ -123,6 +130,84 @@ TEST(CorpusRunTest, EveryCaseIsCopiedByteForByteWhenNoRuleTouchesIt) {
     for (const CorpusCase& corpusCase : run.cases)
         EXPECT_EQ(corpusCase.input, readFile(root + "/out/" + corpusCase.relPath))
             << corpusCase.testName;
+}
+
+// The summary and the report without what differs from run to run: the
+// time, the output root.
+std::string withoutTimes(const std::string& text, const std::string& outputDir) {
+    std::string kept;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.find(outputDir) != std::string::npos) continue;
+        size_t at = line.find("\"seconds\": ");
+        if (at != std::string::npos) line.erase(at);
+        at = line.find(" questions asked; ");
+        if (at != std::string::npos) line.erase(at);
+        kept += line + "\n";
+    }
+    return kept;
+}
+
+// Neither the prefilter nor the worker processes change anything: the
+// corpus converted in one process without the prefilter, and by three
+// workers, gives the tree, the report and the summary of the first run.
+TEST(CorpusRunTest, ComesOutTheSameInOneProcessWithoutThePrefilterAndWithThreeWorkers) {
+    CorpusRun& run = corpusRun();
+    for (const std::string mode : {"-j 1 --no-prefilter", "-j 3"}) {
+        SCOPED_TRACE(mode);
+        std::string root = makeTempDir();
+        CommandResult result = runCommand(
+            std::string(NIDUS_CONVERT) + " " + mode + " --answer yes --rules " +
+            quote(std::string(NIDUS_CORPUS_DIR) + "/config.xml") + " --report " +
+            quote(root + "/report.json") + " -o " + quote(root + "/out") + " " +
+            quote(run.sourceDir));
+        std::vector<std::string> files = listTree(root + "/out");
+        EXPECT_EQ(listTree(run.outputDir), files);
+        for (const std::string& file : files)
+            EXPECT_EQ(readFile(run.outputDir + "/" + file), readFile(root + "/out/" + file)) << file;
+        EXPECT_EQ(withoutTimes(run.result.output, run.outputDir),
+                  withoutTimes(result.output, root + "/out"));
+        EXPECT_EQ(withoutTimes(run.report, run.outputDir),
+                  withoutTimes(readFile(root + "/report.json"), root + "/out"));
+    }
+}
+
+// What the prefilter skips is what the plug-in would copy: every corpus
+// file that it skips, built against the whole corpus, has no name under
+// the rules (and some are skipped).
+TEST(CorpusRunTest, FilesThePrefilterSkipsHoldNoNameUnderTheRules) {
+    CorpusRun& run = corpusRun();
+    std::string rulesPath = std::string(NIDUS_CORPUS_DIR) + "/config.xml";
+    host::RuleFacts facts;
+    std::string reason;
+    ASSERT_TRUE(host::readRuleFacts(rulesPath, facts, reason)) << reason;
+    host::RuleSet rules = host::readRuleSet(readFile(rulesPath));
+    host::PrefilterKeys keys = host::prefilterKeys(rules, facts);
+    ASSERT_EQ("", keys.off);
+    std::vector<host::FileScan> scans;
+    std::vector<host::PrefilterFacts> prefilter;
+    for (const CorpusCase& corpusCase : run.cases) {
+        scans.push_back(host::scanJavaFile(run.sourceDir + "/" + corpusCase.relPath, facts, keys));
+        prefilter.push_back(scans.back().prefilter);
+    }
+    host::TreeTypes types = host::mergeScans(scans, facts);
+    std::vector<bool> convert =
+        host::filesToConvert(prefilter, host::namesLeadingToVendor(types, facts.packageKeywords));
+    size_t skipped = 0;
+    for (size_t i = 0; i < run.cases.size(); ++i) {
+        if (convert[i]) continue;
+        ++skipped;
+        host::JavaSource source;
+        ASSERT_TRUE(source.parse(run.cases[i].input)) << run.cases[i].testName;
+        source.build(types, facts);
+        EXPECT_TRUE(host::findRuleUses(source, rules).empty()) << run.cases[i].testName;
+        for (const host::Leaf& leaf : source.leaves()) {
+            for (const std::string& keyword : facts.packageKeywords)
+                EXPECT_FALSE(host::containsPackage(leaf.qualified, keyword))
+                    << run.cases[i].testName << ": " << leaf.text;
+        }
+    }
+    EXPECT_GT(skipped, 0u);
 }
 
 TEST(CorpusRunTest, ExitsWithOneBecauseSomeCasesFail) {
