@@ -125,21 +125,22 @@ def class_text(r, package, name, peers, vendor, size):
     head += "".join(f"import {i};\n" for i in imports)
     head += f"\n/** {name}: keeps notes and answers questions about them. */\n"
     head += f"public class {name} {{\n"
-    head += f"    private final List<String> notes = new ArrayList<>();\n"
+    head += "    private final List<String> notes = new ArrayList<>();\n"
     head += f"    private int limit = {r.randint(10, 500)};\n"
     head += "".join(f"    private {c} {c.lower()} = new {c}();\n" for _, c in peers)
     if vendor:
         head += "    private Session session;\n\n"
+        head += f"    public {name}() {{\n        this(Session.open(\"jdbc:olddb://localhost/app\"));\n    }}\n\n"
         head += f"    public {name}(Session session) {{\n        this.session = session;\n    }}\n\n"
     else:
         head += f"\n    public {name}() {{\n    }}\n\n"
     head += f"    public String describe() {{\n        return \"{name} \" + notes.size();\n    }}\n\n"
-    body, n = [], 0
-    while len(head) + sum(map(len, body)) < size:
+    text, n = [head], 0
+    while sum(map(len, text)) < size:
         n += 1
         vendor_turn = vendor and (n == 1 or r.random() < 0.3)
-        body.append(vendor_method(r, n) if vendor_turn else plain_method(r, n, peers))
-    return head + "".join(body) + "}\n"
+        text.append(vendor_method(r, n) if vendor_turn else plain_method(r, n, peers))
+    return "".join(text) + "}\n"
 
 
 def main():

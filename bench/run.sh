@@ -23,7 +23,8 @@ EOF
 root=$(cd "$(dirname "$0")/.." && pwd)
 files=3000 vendor=30 kb=8 tree='' rules="$root/tests/host/corpus/config.xml" rounds=5
 prefilter=() jobs=${NIDUS_BENCH_NO_JOBS:+no}
-command_line="$0$(printf ' %q' "$@")"
+command_line=$0
+(($#)) && command_line+=$(printf ' %q' "$@")
 while (($#)); do
     case $1 in
         --files | --vendor | --kb | --tree | --rules | --rounds)
@@ -56,12 +57,12 @@ build_programs() {
     } >"$work/build.log" 2>&1 || { cat "$work/build.log" >&2; echo "run.sh: the build failed" >&2; exit 2; }
 }
 
-# The synthetic tree, generated once per set of options and kept in $build.
+# The synthetic tree, kept in $build per set of options until gen.py changes.
 synthetic_tree() {
     tree=$build/tree-f$files-v$vendor-k$kb
-    [[ -d $tree ]] && return
+    [[ -d $tree && $tree -nt $root/bench/gen.py ]] && return
     echo "generating $files files ($vendor% vendor, ~$kb KB each) in $tree ..."
-    rm -rf "$tree.partial"
+    rm -rf "$tree.partial" "$tree"
     python3 "$root/bench/gen.py" "$tree.partial" --files "$files" --vendor "$vendor" --kb "$kb"
     mv "$tree.partial" "$tree"
 }
