@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "Classifier.h"
+#include "ExactNames.h"
 #include "StatementLayout.h"
 #include "SyntaxNodes.h"
 
@@ -309,7 +310,8 @@ void JavaSource::cutLeaves() {
     if (tree != nullptr) collectLeaves(ts_tree_root_node(static_cast<TSTree*>(tree)), source, tokens);
 }
 
-void JavaSource::build(const TreeTypes& types, const RuleFacts& rules) {
+void JavaSource::build(const TreeTypes& types, const RuleFacts& rules,
+                       const std::vector<NameRecord>* exact) {
     tokens.clear();
     layout.clear();
     if (tree == nullptr) return;
@@ -317,6 +319,7 @@ void JavaSource::build(const TreeTypes& types, const RuleFacts& rules) {
     collectLeaves(root, source, tokens);
     markSpacing(source, tokens);
     classifyNames(source, root, tokens, types, rules);
+    if (exact != nullptr) applyExactNames(*exact, rules, tokens);
     layOutSteps(root, tokens, layout);
 }
 

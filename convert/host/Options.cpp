@@ -29,6 +29,9 @@ const char kUsage[] =
     "  --diff FILE         write a unified diff of the converted files to FILE (- for\n"
     "                      standard output)\n"
     "  --answers FILE      the answers to the plug-in's questions, kept and replayed\n"
+    "  --classpath CP      exact mode: names resolved by the Java compiler against\n"
+    "                      the application's compile classpath CP (@FILE reads it\n"
+    "                      from FILE); needs a JDK\n"
     "  --verbose           show the plug-in's log lines of failed files\n"
     "  --plugin FILE       the plug-in library (default: libnidus.so beside this\n"
     "                      program, else the one it was built with)\n"
@@ -57,6 +60,7 @@ std::string* valueOf(const std::string& arg, Options& options) {
         {"--plugin", &options.plugin},     {"--layout", &options.layout},
         {"--report", &options.report},     {"--init-rules", &options.initRules},
         {"--diff", &options.diff},         {"--answers", &options.answers},
+        {"--classpath", &options.classpath},
     };
     for (const auto& entry : table) {
         if (arg == entry.first) return entry.second;

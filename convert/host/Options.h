@@ -22,6 +22,7 @@ struct Options {
     std::string initRules;
     std::string diff;
     std::string answers;
+    std::string classpath;  // exact mode: CP or @FILE; empty without
     bool dryRun = false;
     bool verbose = false;
 };

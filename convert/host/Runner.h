@@ -28,6 +28,8 @@ struct RunOptions {
     // Converted files get the source's layout back; false keeps the
     // plug-in's own layout.
     bool sourceLayout = true;
+    // Exact mode: the compiler's answers, the first source of names.
+    const CompilerNames* compilerNames = nullptr;
 };
 
 // kRefused: the plug-in would not start the file (its rules did not load).
