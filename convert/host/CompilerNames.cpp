@@ -100,8 +100,8 @@ std::string findJar() {
 // A temporary file, already unlinked; -1 with a reason.
 int makeTempFile(std::string& reason) {
     const char* dir = getenv("TMPDIR");
-    std::string pattern = std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") +
-                          "/nidus-names-XXXXXX";
+    std::string pattern =
+        std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/nidus-names-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     int fd = mkstemp(name.data());
@@ -260,7 +260,8 @@ bool startExactMode(const std::string& classpathOption, const std::string& sourc
         return false;
     std::vector<std::string> files;
     for (const SourceEntry& entry : listSourceTree(sourceDir, skip)) {
-        bool java = entry.rel.size() > 5 && entry.rel.compare(entry.rel.size() - 5, 5, ".java") == 0;
+        bool java =
+            entry.rel.size() > 5 && entry.rel.compare(entry.rel.size() - 5, 5, ".java") == 0;
         // A module declaration would make the compiler read the tree as a module.
         bool module = fs::path(entry.rel).filename() == "module-info.java";
         if (entry.kind == EntryKind::kFile && java && !module) files.push_back(entry.rel);
@@ -302,9 +303,10 @@ bool CompilerNames::spawn(const CompilerSetup& setup, const std::string& sourceD
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
     std::string last = helperNotes.empty() ? describeExit(status) : helperNotes.back();
     bool noCompiler = WIFEXITED(status) && WEXITSTATUS(status) == kHelperNoCompiler;
-    reason = (noCompiler ? std::string(kNeedsJdk) : "exact mode: the compiler's helper failed (" +
-                                                        describeExit(status) + "): ") +
-             last;
+    reason =
+        (noCompiler ? std::string(kNeedsJdk)
+                    : "exact mode: the compiler's helper failed (" + describeExit(status) + "): ") +
+        last;
     return false;
 }
 
@@ -313,12 +315,14 @@ bool CompilerNames::indexOutput(std::string& reason) {
     off_t lastEnd = 0;
     forEachLine(output, [&](const std::string& line, off_t next) {
         if (line.compare(0, 2, "#\t") == 0) {
-            if (!current.empty()) index[current].size = static_cast<size_t>(lastEnd - index[current].offset);
+            if (!current.empty())
+                index[current].size = static_cast<size_t>(lastEnd - index[current].offset);
             addHeader(line, next, current);
         }
         lastEnd = next;
     });
-    if (!current.empty()) index[current].size = static_cast<size_t>(lastEnd - index[current].offset);
+    if (!current.empty())
+        index[current].size = static_cast<size_t>(lastEnd - index[current].offset);
     if (!index.empty() || helperNotes.empty()) return true;
     reason = "exact mode: the compiler's helper gave no names: " + helperNotes.back();
     return false;

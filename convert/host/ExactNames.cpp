@@ -27,8 +27,9 @@ bool isNameLeaf(const Leaf& leaf) {
 }
 
 bool underRules(const std::string& qualified, const RuleFacts& rules) {
-    return std::any_of(rules.packageKeywords.begin(), rules.packageKeywords.end(),
-                       [&](const std::string& keyword) { return containsPackage(qualified, keyword); });
+    return std::any_of(
+        rules.packageKeywords.begin(), rules.packageKeywords.end(),
+        [&](const std::string& keyword) { return containsPackage(qualified, keyword); });
 }
 
 // The leaf before or after index that is no comment; null at an end.
@@ -47,7 +48,8 @@ bool dotAt(const Leaf* leaf) {
 // An array's members (length) are the language's: as written, like a
 // member of an anonymous class.
 std::string qualifiedOf(const NameRecord& record, const Leaf& leaf) {
-    bool array = record.owner.size() > 2 && record.owner.compare(record.owner.size() - 2, 2, "[]") == 0;
+    bool array =
+        record.owner.size() > 2 && record.owner.compare(record.owner.size() - 2, 2, "[]") == 0;
     return record.owner.empty() || array ? leaf.text : record.owner + "." + leaf.text;
 }
 

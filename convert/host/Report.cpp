@@ -178,9 +178,8 @@ bool writeReport(const std::string& path, const RunReport& report, const RuleSet
                                 ", \"text\": " + quoted(leftover.text) + "}");
     }
     std::string json =
-        "{\n  \"summary\": " + summaryJson(report) +
-        ",\n  \"files\": " + array(report.files,
-              [&](const FileReport& file) { return fileJson(file, compiler); }) +
+        "{\n  \"summary\": " + summaryJson(report) + ",\n  \"files\": " +
+        array(report.files, [&](const FileReport& file) { return fileJson(file, compiler); }) +
         ",\n  \"missing_rules\": " + array(collectMissing(report), missingJson) +
         ",\n  \"rules\": " +
         array(indices,

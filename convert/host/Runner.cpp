@@ -211,8 +211,8 @@ void Runner::convertThroughPlugin(const std::string& rel, FileReport& report) {
             return;
         }
         std::vector<NameRecord> exact;
-        bool attributed = options.compilerNames != nullptr &&
-                          options.compilerNames->recordsOf(rel, exact);
+        bool attributed =
+            options.compilerNames != nullptr && options.compilerNames->recordsOf(rel, exact);
         source->build(treeTypes, options.rules, attributed ? &exact : nullptr);
         if (options.ruleSet != nullptr) report.uses = findRuleUses(*source, *options.ruleSet);
     }

@@ -183,9 +183,9 @@ TEST_F(CommandLineTest, ExactModeThatCannotStartIsAUsageErrorThatSaysWhy) {
              "/cp.txt: No such file or directory\n"},
     };
     for (const Case& c : cases) {
-        CommandResult result = runCommand(c.environment + NIDUS_CONVERT + " --classpath " +
-                                          c.classpath + " --rules " + quote(rules) + " -o " +
-                                          quote(output) + " " + quote(source));
+        CommandResult result =
+            runCommand(c.environment + NIDUS_CONVERT + " --classpath " + c.classpath + " --rules " +
+                       quote(rules) + " -o " + quote(output) + " " + quote(source));
         EXPECT_EQ(2, result.exitCode) << result.output;
         EXPECT_TRUE(contains(result.output, c.expected)) << result.output;
         EXPECT_EQ(std::vector<std::string>(), listTree(output));
@@ -200,7 +200,8 @@ TEST_F(CommandLineTest, ExactModeReadsTheClasspathFromAFile) {
     writeFile(source + "/a/A.java",
               "package a;\n\nimport net.olddb.Session;\n\nclass A {\n    boolean f(Session s) {\n"
               "        return s.run(\"x\").next();\n    }\n}\n");
-    writeFile(rules, std::string(kRules) + "<Methods><method src=\"next\" to=\"advance\"/></Methods>\n");
+    writeFile(rules,
+              std::string(kRules) + "<Methods><method src=\"next\" to=\"advance\"/></Methods>\n");
     CommandResult result = convertTree("--classpath " + quote("@" + root + "/cp.txt"));
     EXPECT_EQ(0, result.exitCode) << result.output;
     EXPECT_TRUE(contains(converted(), "return s.execute(\"x\").advance();")) << converted();

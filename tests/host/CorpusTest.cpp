@@ -67,19 +67,19 @@ CorpusRun& exactRun() {
         std::string root = makeTempDir();
         made.outputDir = root + "/out";
         made.report = root + "/report.json";
-        made.result = runCommand(std::string(NIDUS_CONVERT) + " --answer yes --rules " +
-                                 quote(std::string(NIDUS_CORPUS_DIR) + "/config.xml") +
-                                 " --classpath " + quote(oldVendorClasses()) + " --report " +
-                                 quote(made.report) + " -o " + quote(made.outputDir) + " " +
-                                 quote(made.sourceDir));
+        made.result =
+            runCommand(std::string(NIDUS_CONVERT) + " --answer yes --rules " +
+                       quote(std::string(NIDUS_CORPUS_DIR) + "/config.xml") + " --classpath " +
+                       quote(oldVendorClasses()) + " --report " + quote(made.report) + " -o " +
+                       quote(made.outputDir) + " " + quote(made.sourceDir));
         if (getenv("NIDUS_UPDATE_CORPUS") != nullptr) {
             for (CorpusCase& corpusCase : made.cases) {
                 std::string output = readFile(made.outputDir + "/" + corpusCase.relPath);
                 bool same = corpusCase.unchanged ? output == corpusCase.input
                                                  : output == corpusCase.expected;
-                corpusCase.exactExpected = same                            ? std::string()
+                corpusCase.exactExpected = same                         ? std::string()
                                            : output == corpusCase.input ? "(unchanged)\n"
-                                                                         : output;
+                                                                        : output;
             }
             writeCorpus(NIDUS_CORPUS_DIR, made.cases);
         }
@@ -95,9 +95,8 @@ std::vector<CorpusCase> corpusCases() {
 // A case's output and listing in a run, in exact mode or not.
 void checkCase(const CorpusCase& corpusCase, const CorpusRun& run, bool exact) {
     std::string output = readFile(run.outputDir + "/" + corpusCase.relPath);
-    const std::string& expected = exact && !corpusCase.exactExpected.empty()
-                                      ? corpusCase.exactExpected
-                                      : corpusCase.expected;
+    const std::string& expected =
+        exact && !corpusCase.exactExpected.empty() ? corpusCase.exactExpected : corpusCase.expected;
     if (expected == "(unchanged)\n") {
         EXPECT_EQ(corpusCase.input, output) << "the file should be copied byte for byte";
     } else {
@@ -221,15 +220,15 @@ TEST(CorpusRunTest, ExactModesConvertedTreeCompilesAgainstTheNewVendor) {
 TEST(CorpusRunTest, ExactModeReportsTheCompilersErrorsPerFile) {
     if (!haveJavac()) GTEST_SKIP() << "no JDK";
     std::string report = readFile(exactRun().report);
-    std::string unknown = "{\"path\": \"resolution_a_receiver_of_unknown_type_beside_a_static_on_"
-                          "demand_import/Case.java\", \"status\": \"converted\", "
-                          "\"compiler_errors\": 1, \"first_compiler_error\": {\"line\": 6, "
-                          "\"message\": \"cannot find symbol; symbol: class Codec; location: "
-                          "class corpus.unknownreceiver.Encoder\"}}";
+    std::string unknown =
+        "{\"path\": \"resolution_a_receiver_of_unknown_type_beside_a_static_on_"
+        "demand_import/Case.java\", \"status\": \"converted\", "
+        "\"compiler_errors\": 1, \"first_compiler_error\": {\"line\": 6, "
+        "\"message\": \"cannot find symbol; symbol: class Codec; location: "
+        "class corpus.unknownreceiver.Encoder\"}}";
     EXPECT_NE(std::string::npos, report.find(unknown)) << report;
     EXPECT_NE(std::string::npos, report.find("\"compiler_errors\": 0}")) << report;
-    EXPECT_NE(std::string::npos,
-              exactRun().result.output.find("the compiler found errors in "))
+    EXPECT_NE(std::string::npos, exactRun().result.output.find("the compiler found errors in "))
         << exactRun().result.output;
 }
 
@@ -241,9 +240,9 @@ TEST(CorpusRunTest, ExactNamesDifferFromTheHostsOnlyAsListed) {
     if (!haveJavac()) GTEST_SKIP() << "no JDK";
     int unresolved = -1;
     std::string reason;
-    std::string differences = exactNameDifferences(
-        corpusCases(), std::string(NIDUS_CORPUS_DIR) + "/config.xml", corpusRun().sourceDir,
-        oldVendorClasses(), unresolved, reason);
+    std::string differences =
+        exactNameDifferences(corpusCases(), std::string(NIDUS_CORPUS_DIR) + "/config.xml",
+                             corpusRun().sourceDir, oldVendorClasses(), unresolved, reason);
     ASSERT_EQ("", reason);
     std::string path = std::string(NIDUS_CORPUS_DIR) + "/exact.differences";
     if (getenv("NIDUS_UPDATE_CORPUS") != nullptr) writeFile(path, differences);

@@ -416,13 +416,15 @@ const NameCase kNameCases[] = {
      host::kKindMethod, "net.olddb.Audited.level", 0},
     // ExactNames: the compiler's records, with the host's kinds.
     {"ExactChainedCall",
-     "import net.olddb.Session;\nclass T { String m(Session s) { return s.run(\"q\").text(1); } }\n",
+     "import net.olddb.Session;\nclass T { String m(Session s) { return s.run(\"q\").text(1); } "
+     "}\n",
      "text", 0, host::kKindMethod, "net.olddb.Result.text", 0, "M\tnet.olddb.Result"},
     {"ExactRecordOfAnotherNameIsLeftOut",
-     "import net.olddb.Session;\nclass T { String m(Session s) { return s.run(\"q\").text(1); } }\n",
+     "import net.olddb.Session;\nclass T { String m(Session s) { return s.run(\"q\").text(1); } "
+     "}\n",
      "text", 0, host::kKindMethod, "text", host::kKindMethod, "M\tnet.olddb.Result\ttexts"},
-    {"ExactUnresolvedKeepsTheHostsAnswer", "class T { void m(Codec c) { c.encode(); } }\n", "encode",
-     0, host::kKindMethod, "encode", host::kKindMethod, "U\t-"},
+    {"ExactUnresolvedKeepsTheHostsAnswer", "class T { void m(Codec c) { c.encode(); } }\n",
+     "encode", 0, host::kKindMethod, "encode", host::kKindMethod, "U\t-"},
     {"ExactVendorClassStandingAlone", "class T { Session s; }\n", "Session", 0, host::kKindClass,
      "net.olddb.Session", 0, "C\tnet.olddb"},
     {"ExactOtherClassStandingAloneIsAReference", "class T { Session s; }\n", "Session", 0,
@@ -436,10 +438,12 @@ const NameCase kNameCases[] = {
     {"ExactLocalIsAVariable", "class T { int limit; int m() { return limit; } }\n", "limit", 1,
      host::kKindVariable, "limit", 0, "L\t-"},
     {"ExactOverrideWithoutAnnotation",
-     "import net.olddb.*;\nclass T extends Session { public Result run(String q) { return null; } }\n",
+     "import net.olddb.*;\nclass T extends Session { public Result run(String q) { return null; } "
+     "}\n",
      "run", 0, host::kKindMethod, "net.olddb.Session.run", 0, "O\tnet.olddb.Session"},
     {"ExactMethodThatOverridesNothing",
-     "import net.olddb.*;\nclass T extends Session { public Result run(Object q) { return null; } }\n",
+     "import net.olddb.*;\nclass T extends Session { public Result run(Object q) { return null; } "
+     "}\n",
      "run", 0, host::kKindDeclared, "run", 0, "D\tT"},
     {"ExactObjectsMethodStaysDeclared", "class T { public String toString() { return \"\"; } }\n",
      "toString", 0, host::kKindDeclared, "toString", 0, "O\tjava.lang.Object"},
