@@ -95,7 +95,7 @@ import javax.tools.ToolProvider;
 public final class NidusNames extends TreePathScanner<Void, Void> {
     // The attribution recurses as deep as the code nests; a thread of its
     // own gets a stack for the deepest generated code.
-    private static final long STACK_BYTES = 1L << 30;
+    private static final long STACK_BYTES = 1L << 28;
 
     private final Trees trees;
     private final Elements elements;
