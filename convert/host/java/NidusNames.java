@@ -27,8 +27,10 @@
 // that declares it: a method that overrides a JDK method is the JDK's
 // (the nearest such declaration: superclass chain first, then interfaces);
 // a method of the tree that overrides a method from the classpath is
-// that method's (the nearest); a method of the tree that overrides only
-// methods of the tree is the first declaration of them.
+// that method's (the nearest); a method of the tree that overrides one of
+// a superclass in the tree is the topmost such superclass's (calls that
+// reach an override are the overridden method's calls, as nidus-convert
+// names them); any other method is its class's.
 //
 // Exit codes: 0 done (compile errors are part of the output), 2 bad
 // request or no compiler in this Java, 3 the compiler itself failed.
@@ -593,7 +595,6 @@ public final class NidusNames extends TreePathScanner<Void, Void> {
         TypeElement declaring = (TypeElement) method.getEnclosingElement();
         if (isJdkType(declaring) || method.getModifiers().contains(Modifier.STATIC)) return declaring;
         TypeElement classpath = null;
-        TypeElement tree = null;
         ArrayDeque<TypeMirror> open = new ArrayDeque<>(types.directSupertypes(declaring.asType()));
         Set<Element> seen = Collections.newSetFromMap(new IdentityHashMap<>());
         while (!open.isEmpty()) {
@@ -602,16 +603,27 @@ public final class NidusNames extends TreePathScanner<Void, Void> {
             TypeElement type = (TypeElement) element;
             if (declaresOverridden(type, method, declaring)) {
                 if (isJdkType(type)) return type;
-                if (isSourceType(type)) {
-                    tree = type;
-                } else if (classpath == null) {
-                    classpath = type;
-                }
+                if (classpath == null && !isSourceType(type)) classpath = type;
             }
             open.addAll(types.directSupertypes(type.asType()));
         }
         if (!isSourceType(declaring)) return declaring;
-        return classpath != null ? classpath : tree != null ? tree : declaring;
+        return classpath != null ? classpath : topmostInTree(method, declaring);
+    }
+
+    // The topmost class of the superclass chain in the tree that declares a
+    // method that method overrides; declaring when there is none.
+    private TypeElement topmostInTree(ExecutableElement method, TypeElement declaring) {
+        TypeElement topmost = declaring;
+        Set<Element> seen = Collections.newSetFromMap(new IdentityHashMap<>());
+        for (Element type = types.asElement(declaring.getSuperclass());
+             type instanceof TypeElement && seen.add(type);
+             type = types.asElement(((TypeElement) type).getSuperclass())) {
+            if (isSourceType((TypeElement) type)
+                && declaresOverridden((TypeElement) type, method, declaring))
+                topmost = (TypeElement) type;
+        }
+        return topmost;
     }
 
     private boolean declaresOverridden(TypeElement type, ExecutableElement method,
