@@ -194,7 +194,7 @@ TEST_F(CommandLineTest, ExactModeThatCannotStartIsAUsageErrorThatSaysWhy) {
 
 // A classpath file as build tools write it: entries on lines, or joined.
 TEST_F(CommandLineTest, ExactModeReadsTheClasspathFromAFile) {
-    if (!haveJavac()) GTEST_SKIP() << "no JDK";
+    if (!haveExactMode()) GTEST_SKIP() << "no exact mode";
     std::string classes = compileClasses(NIDUS_STUBS_DIR "/olddb");
     writeFile(root + "/cp.txt", "\n" + root + "/missing.jar\n" + classes + "\n");
     writeFile(source + "/a/A.java",

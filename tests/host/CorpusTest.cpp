@@ -201,7 +201,7 @@ TEST(CorpusRunTest, ConvertedTreeCompilesAgainstTheNewVendor) {
 // Exact mode: one run of the whole corpus (one compiler run), every case
 // checked against its expected text, or exact mode's where that differs.
 TEST(CorpusRunTest, EveryCaseConvertsToItsExpectedTextInExactMode) {
-    if (!haveJavac()) GTEST_SKIP() << "no JDK";
+    if (!haveExactMode()) GTEST_SKIP() << "no exact mode";
     ASSERT_NE("", oldVendorClasses());
     for (const CorpusCase& corpusCase : exactRun().cases) {
         SCOPED_TRACE(corpusCase.testName);
@@ -210,7 +210,7 @@ TEST(CorpusRunTest, EveryCaseConvertsToItsExpectedTextInExactMode) {
 }
 
 TEST(CorpusRunTest, ExactModesConvertedTreeCompilesAgainstTheNewVendor) {
-    if (!haveJavac()) GTEST_SKIP() << "no JDK";
+    if (!haveExactMode()) GTEST_SKIP() << "no exact mode";
     EXPECT_EQ("", compileJava(compiledCases(exactRun().outputDir), NIDUS_STUBS_DIR "/newdb"));
 }
 
@@ -218,7 +218,7 @@ TEST(CorpusRunTest, ExactModesConvertedTreeCompilesAgainstTheNewVendor) {
 // the compiler could not resolve, file by file, and from the summary that
 // there are such.
 TEST(CorpusRunTest, ExactModeReportsTheCompilersErrorsPerFile) {
-    if (!haveJavac()) GTEST_SKIP() << "no JDK";
+    if (!haveExactMode()) GTEST_SKIP() << "no exact mode";
     std::string report = readFile(exactRun().report);
     std::string unknown =
         "{\"path\": \"resolution_a_receiver_of_unknown_type_beside_a_static_on_"
@@ -237,7 +237,7 @@ TEST(CorpusRunTest, ExactModeReportsTheCompilersErrorsPerFile) {
 // has seen: a name the host guessed or could not resolve. In the cases
 // that compile, the compiler leaves nothing unresolved.
 TEST(CorpusRunTest, ExactNamesDifferFromTheHostsOnlyAsListed) {
-    if (!haveJavac()) GTEST_SKIP() << "no JDK";
+    if (!haveExactMode()) GTEST_SKIP() << "no exact mode";
     int unresolved = -1;
     std::string reason;
     std::string differences =

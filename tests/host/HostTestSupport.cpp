@@ -215,6 +215,10 @@ bool haveJavac() {
     return runCommand("javac -version").exitCode == 0;
 }
 
+bool haveExactMode() {
+    return NIDUS_EXACT_MODE != 0 && haveJavac();
+}
+
 std::string compileClasses(const std::string& dir) {
     std::vector<std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(dir)) {

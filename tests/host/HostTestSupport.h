@@ -53,6 +53,9 @@ std::string quote(const std::string& text);
 // everything compiled, else javac's messages.
 std::string compileJava(const std::vector<std::string>& files, const std::string& sourcePath);
 bool haveJavac();
+// Whether nidus-convert was built with exact mode (its helper needs a JDK
+// at build time) and a JDK is here to run it.
+bool haveExactMode();
 
 // What makes output, a converted file, differ from its source in layout
 // and not in content: a line count other than the source's (import lines
