@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "Classifier.h"
+#include "ExactNames.h"
 #include "StatementLayout.h"
 #include "SyntaxNodes.h"
 
@@ -370,7 +371,8 @@ void JavaSource::releaseTree() {
     dropTree();
 }
 
-void JavaSource::build(const TreeTypes& types, const RuleFacts& rules) {
+void JavaSource::build(const TreeTypes& types, const RuleFacts& rules,
+                       const std::vector<NameRecord>* exact) {
     tokens.clear();
     layout.clear();
     if (tree == nullptr) return;
@@ -378,6 +380,7 @@ void JavaSource::build(const TreeTypes& types, const RuleFacts& rules) {
     collectLeaves(root, source, tokens);
     markSpacing(source, tokens);
     classifyNames(source, root, tokens, types, rules);
+    if (exact != nullptr) applyExactNames(*exact, rules, tokens);
     layOutSteps(root, tokens, layout);
 }
 

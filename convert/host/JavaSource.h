@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "CompilerNames.h"
 #include "JdkNames.h"
 #include "SemanticModel.h"
 #include "Tokens.h"
@@ -68,7 +69,10 @@ public:
     std::vector<std::string> codeNames() const;
 
     // Classifies the names and lays the file out as steps. Needs parse().
-    void build(const TreeTypes& types, const RuleFacts& rules);
+    // exact: the compiler's records of the file (exact mode), which
+    // correct the host's classification where they resolve a name.
+    void build(const TreeTypes& types, const RuleFacts& rules,
+               const std::vector<NameRecord>* exact = nullptr);
 
     const std::vector<Leaf>& leaves() const { return tokens; }
     // Cuts the parsed text into its leaves only, without names or layout

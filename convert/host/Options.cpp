@@ -32,6 +32,9 @@ const char kUsage[] =
     "  --diff FILE         write a unified diff of the converted files to FILE (- for\n"
     "                      standard output)\n"
     "  --answers FILE      the answers to the plug-in's questions, kept and replayed\n"
+    "  --classpath CP      exact mode: names resolved by the Java compiler against\n"
+    "                      the application's compile classpath CP (@FILE reads it\n"
+    "                      from FILE); needs a JDK\n"
     "  --verbose           show the plug-in's log lines of failed files\n"
     "  -j N                convert with N worker processes (default: one per core)\n"
     "  --no-prefilter      convert every Java file, also those the rules cannot touch\n"
@@ -64,6 +67,7 @@ std::string* valueOf(const std::string& arg, Options& options) {
         {"--report", &options.report},     {"--init-rules", &options.initRules},
         {"--diff", &options.diff},         {"--answers", &options.answers},
         {"-j", &options.jobs},
+        {"--classpath", &options.classpath},
     };
     for (const auto& entry : table) {
         if (arg == entry.first) return entry.second;

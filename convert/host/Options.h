@@ -23,6 +23,7 @@ struct Options {
     std::string diff;
     std::string answers;
     std::string jobs;  // -j: worker processes; empty for one per core
+    std::string classpath;  // exact mode: CP or @FILE; empty without
     bool dryRun = false;
     bool verbose = false;
     bool noPrefilter = false;

@@ -86,6 +86,14 @@ std::string simpleName(const std::string& qualified) {
 
 }  // namespace
 
+bool recordsHoldKeyword(const std::vector<NameRecord>& records,
+                        const std::vector<std::string>& keywords) {
+    return std::any_of(records.begin(), records.end(), [&](const NameRecord& record) {
+        return holdsKeyword(record.owner.empty() ? record.name : record.owner + "." + record.name,
+                            keywords);
+    });
+}
+
 std::set<std::string> namesLeadingToVendor(const TreeTypes& types,
                                            const std::vector<std::string>& keywords) {
     std::set<std::string> subclasses = vendorSubclasses(types, keywords);

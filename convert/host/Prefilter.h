@@ -28,13 +28,18 @@
 // is such a class or the vendor's, a method that takes one, or a
 // functional interface of the tree whose lambdas get one. Every other file
 // can only resolve names whose qualified names hold no keyword: the plug-in
-// would copy it byte for byte, and it has nothing to report.
+// would copy it byte for byte, and it has nothing to report. In exact mode
+// the compiler names the owner of every name, whatever declares it (a jar
+// of the classpath, too): a file is converted as well when one of its
+// records holds a keyword; where the compiler gives no answer, the host's
+// own resolution stands, and the above holds for it.
 #pragma once
 
 #include <set>
 #include <string>
 #include <vector>
 
+#include "CompilerNames.h"
 #include "RuleFile.h"
 #include "SemanticModel.h"
 
@@ -56,6 +61,11 @@ PrefilterKeys prefilterKeys(const RuleSet& rules, const RuleFacts& facts);
 // Whether a file's text or its code names hold a key.
 bool touchesKeys(const std::string& text, const std::vector<std::string>& codeNames,
                  const PrefilterKeys& keys);
+
+// Whether one of the compiler's records of a file (exact mode) names a
+// name whose qualified name holds a keyword.
+bool recordsHoldKeyword(const std::vector<NameRecord>& records,
+                        const std::vector<std::string>& keywords);
 
 // What the prefilter knows of one Java file of the tree.
 struct PrefilterFacts {

@@ -67,7 +67,19 @@ const char* statusOf(const FileReport& file) {
     return "failed";
 }
 
-std::string fileJson(const FileReport& file) {
+// Exact mode: the compiler's errors in an attributed file, so that a user
+// with an incomplete classpath learns which names (and jars) it missed.
+std::string compilerErrorsJson(const FileReport& file, const CompilerNames* compiler) {
+    const CompilerErrors* errors = compiler == nullptr ? nullptr : compiler->errorsOf(file.path);
+    if (errors == nullptr) return std::string();
+    std::string json = ", \"compiler_errors\": " + std::to_string(errors->count);
+    if (errors->count > 0)
+        json += ", \"first_compiler_error\": {\"line\": " + std::to_string(errors->line) +
+                ", \"message\": " + quoted(errors->message) + "}";
+    return json;
+}
+
+std::string fileJson(const FileReport& file, const CompilerNames* compiler) {
     std::string json =
         "{\"path\": " + quoted(file.path) + ", \"status\": \"" + statusOf(file) + "\"";
     if (file.result == FileResult::kFailed || file.result == FileResult::kNotParsed) {
@@ -80,7 +92,7 @@ std::string fileJson(const FileReport& file) {
                 return quoted(line.file + ":" + std::to_string(line.line) + ": " + line.message);
             });
     }
-    return json + "}";
+    return json + compilerErrorsJson(file, compiler) + "}";
 }
 
 std::string missingJson(const MissingRule& missing) {
@@ -151,7 +163,7 @@ std::vector<int> countHits(const RunReport& report, const RuleSet& rules) {
 }
 
 bool writeReport(const std::string& path, const RunReport& report, const RuleSet& rules,
-                 std::string& reason) {
+                 std::string& reason, const CompilerNames* compiler) {
     std::vector<int> hits = countHits(report, rules);
     std::vector<size_t> indices;
     for (size_t i = 0; i < rules.entries.size(); ++i) indices.push_back(i);
@@ -166,8 +178,8 @@ bool writeReport(const std::string& path, const RunReport& report, const RuleSet
                                 ", \"text\": " + quoted(leftover.text) + "}");
     }
     std::string json =
-        "{\n  \"summary\": " + summaryJson(report) +
-        ",\n  \"files\": " + array(report.files, fileJson) +
+        "{\n  \"summary\": " + summaryJson(report) + ",\n  \"files\": " +
+        array(report.files, [&](const FileReport& file) { return fileJson(file, compiler); }) +
         ",\n  \"missing_rules\": " + array(collectMissing(report), missingJson) +
         ",\n  \"rules\": " +
         array(indices,

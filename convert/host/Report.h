@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "CompilerNames.h"
 #include "RuleCoverage.h"
 #include "RuleFile.h"
 #include "Runner.h"
@@ -28,8 +29,10 @@ std::vector<MissingRule> collectMissing(const RunReport& report);
 // How often each rule of rules.entries covers a name, by index.
 std::vector<int> countHits(const RunReport& report, const RuleSet& rules);
 
-// Writes the JSON report to path. false with the system's reason.
+// Writes the JSON report to path. false with the system's reason. In exact
+// mode (compiler), each attributed file has its compiler errors: how many,
+// and the first one's line and text.
 bool writeReport(const std::string& path, const RunReport& report, const RuleSet& rules,
-                 std::string& reason);
+                 std::string& reason, const CompilerNames* compiler = nullptr);
 
 }  // namespace host

@@ -80,6 +80,11 @@ bool Runner::scanTree(const std::vector<SourceEntry>& entries, std::string& reas
         options.workers,
         [&](size_t index, const WorkerPool::Relay&) {
             FileScan scan = scanJavaFile(options.sourceDir + entries[index].rel, options.rules, keys);
+            std::vector<NameRecord> records;
+            if (options.compilerNames != nullptr &&
+                options.compilerNames->recordsOf(entries[index].rel, records) &&
+                recordsHoldKeyword(records, options.rules.packageKeywords))
+                scan.prefilter.touched = true;
             // The run's own process keeps the scan as it is.
             if (options.workers > 1) return encodeScan(scan);
             scans[slot[index]] = std::move(scan);

@@ -160,7 +160,10 @@ void Runner::convertThroughPlugin(const std::string& rel, FileReport& report) {
                                                     : "not parsed (" + source->reason() + ")");
             return;
         }
-        source->build(treeTypes, options.rules);
+        std::vector<NameRecord> exact;
+        bool attributed =
+            options.compilerNames != nullptr && options.compilerNames->recordsOf(rel, exact);
+        source->build(treeTypes, options.rules, attributed ? &exact : nullptr);
         if (options.ruleSet != nullptr) report.uses = findRuleUses(*source, *options.ruleSet);
     }
     std::string dir;

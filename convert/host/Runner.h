@@ -41,6 +41,8 @@ struct RunOptions {
     // For tests of a worker that dies: the worker that is given this file
     // (relative path) kills itself.
     std::string killWorkerAt;
+    // Exact mode: the compiler's answers, the first source of names.
+    const CompilerNames* compilerNames = nullptr;
 };
 
 // The output root for these options: the output directory, or

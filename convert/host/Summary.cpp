@@ -105,6 +105,7 @@ void printSummary(const RunReport& report, const SummaryOptions& options) {
     printLayoutNotes(out, report);
     printLeftAsWritten(out, report);
     printLeftovers(out, report, options.sourceShown);
+    if (!options.compilerNote.empty()) fprintf(out, "%s\n", options.compilerNote.c_str());
     if (options.missingRules > 0)
         fprintf(out,
                 "%d vendor names have no rule (all of them: --report FILE, or --init-rules "

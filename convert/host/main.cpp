@@ -14,6 +14,7 @@
 #include <system_error>
 #include <vector>
 
+#include "CompilerNames.h"
 #include "HostObjects.h"
 #include "InitRules.h"
 #include "Interrupt.h"
@@ -75,12 +76,13 @@ std::string diffConverted(const host::RunReport& report, const std::string& sour
 // file that cannot be written.
 int writeResults(const host::Options& options, const host::RunReport& report,
                  const host::RuleSet& ruleSet, const std::string& rulesText,
-                 const std::string& sourceRoot, const std::string& outputRoot) {
+                 const std::string& sourceRoot, const std::string& outputRoot,
+                 const host::CompilerNames* compiler) {
     std::string reason;
     if (!options.diff.empty() &&
         !host::writeTextFile(options.diff, diffConverted(report, sourceRoot, outputRoot), reason))
         return host::usageError(reason);
-    if (!options.report.empty() && !host::writeReport(options.report, report, ruleSet, reason))
+    if (!options.report.empty() && !host::writeReport(options.report, report, ruleSet, reason, compiler))
         return host::usageError(reason);
     if (!options.initRules.empty() &&
         !host::writeTextFile(options.initRules,
@@ -168,7 +170,7 @@ std::string reportLoadLog(host::Host& service) {
 }
 
 void printEnd(const host::Options& options, const host::RunReport& report,
-              const std::string& outputRoot) {
+              const std::string& outputRoot, const std::string& compilerNote) {
     host::SummaryOptions summary;
     summary.outputShown =
         options.dryRun ? std::string("none (a dry run writes nothing)") : outputRoot;
@@ -176,6 +178,7 @@ void printEnd(const host::Options& options, const host::RunReport& report,
     if (summary.sourceShown == "./") summary.sourceShown.clear();
     summary.verbose = options.verbose;
     summary.missingRules = static_cast<int>(host::collectMissing(report).size());
+    summary.compilerNote = compilerNote;
     // A diff on standard output stays clean for patch.
     summary.out = options.diff == "-" ? stderr : stdout;
     host::printSummary(report, summary);
@@ -232,15 +235,24 @@ int main(int argc, char** argv) {
     // Tests make a worker die at this file.
     const char* killAt = getenv("NIDUS_CONVERT_KILL_WORKER_AT");
     if (killAt != nullptr) run.killWorkerAt = killAt;
+    // Exact mode: the compiler attributes the whole tree once, before any file.
+    host::CompilerNames compilerNames;
+    bool exact = !options.classpath.empty();
+    if (exact && !host::startExactMode(options.classpath, run.sourceDir, tree.root(), run.progress,
+                                       compilerNames, reason))
+        return host::usageError(reason);
+    if (exact) run.compilerNames = &compilerNames;
     if (!tree.prepare(reason)) return host::usageError(reason);
     host::catchInterrupts();
     host::Runner runner(run, service, *loaded.convert, tree);
     host::RunReport report = runner.run();
     tree.discard();
     if (report.refused) return host::usageError(report.refusal + loadLog);
-    int written = writeResults(options, report, ruleSet, rulesText, run.sourceDir, tree.root());
+    int written = writeResults(options, report, ruleSet, rulesText, run.sourceDir, tree.root(),
+                               run.compilerNames);
     std::error_code error;
     if (options.dryRun) fs::remove_all(tree.root(), error);
-    printEnd(options, report, tree.root());
+    printEnd(options, report, tree.root(),
+             exact ? host::compilerErrorNote(compilerNames) : std::string());
     return written != host::kExitOk ? written : exitCode(report);
 }

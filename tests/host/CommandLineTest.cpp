@@ -167,6 +167,54 @@ TEST_F(CommandLineTest, UnknownOptionsAndBadValuesAreUsageErrors) {
     EXPECT_EQ(2, convert("").exitCode);
 }
 
+TEST_F(CommandLineTest, ExactModeThatCannotStartIsAUsageErrorThatSaysWhy) {
+    writeFile(source + "/a/A.java", kConverts);
+    struct Case {
+        std::string environment;  // before the command
+        std::string classpath;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"env -u JAVA_HOME PATH=" + quote(root) + " ", quote(root),
+         "nidus-convert: exact mode (--classpath) needs a JDK: no java program in JAVA_HOME or "
+         "on PATH\n"},
+        {"", quote("@" + root + "/cp.txt"),
+         "nidus-convert: cannot read the classpath file " + root +
+             "/cp.txt: No such file or directory\n"},
+    };
+    for (const Case& c : cases) {
+        CommandResult result =
+            runCommand(c.environment + NIDUS_CONVERT + " --classpath " + c.classpath + " --rules " +
+                       quote(rules) + " -o " + quote(output) + " " + quote(source));
+        EXPECT_EQ(2, result.exitCode) << result.output;
+        EXPECT_TRUE(contains(result.output, c.expected)) << result.output;
+        EXPECT_EQ(std::vector<std::string>(), listTree(output));
+    }
+}
+
+// A classpath file as build tools write it: entries on lines, or joined.
+TEST_F(CommandLineTest, ExactModeReadsTheClasspathFromAFile) {
+    if (!haveExactMode()) GTEST_SKIP() << "no exact mode";
+    std::string classes = compileClasses(NIDUS_STUBS_DIR "/olddb");
+    writeFile(root + "/cp.txt", "\n" + root + "/missing.jar\n" + classes + "\n");
+    writeFile(source + "/a/A.java",
+              "package a;\n\nimport net.olddb.Session;\n\nclass A {\n    boolean f(Session s) {\n"
+              "        return s.run(\"x\").next();\n    }\n}\n");
+    // No vendor name is written here: the compiler's records of the chain
+    // through a library of the classpath bring the file to conversion.
+    writeFile(source + "/a/B.java",
+              "package a;\n\nimport org.relay.Relay;\n\nclass B {\n    boolean g(Relay relay) {\n"
+              "        return relay.lease().run(\"x\").next();\n    }\n}\n");
+    writeFile(rules,
+              std::string(kRules) + "<Methods><method src=\"next\" to=\"advance\"/></Methods>\n");
+    CommandResult result = convertTree("--classpath " + quote("@" + root + "/cp.txt"));
+    EXPECT_EQ(0, result.exitCode) << result.output;
+    EXPECT_TRUE(contains(converted(), "return s.execute(\"x\").advance();")) << converted();
+    EXPECT_TRUE(contains(readFile(output + "/a/B.java"),
+                         "return relay.lease().execute(\"x\").advance();"))
+        << readFile(output + "/a/B.java");
+}
+
 TEST_F(CommandLineTest, HelpAndVersionExitWithZero) {
     CommandResult help = convert("--help");
     EXPECT_EQ(0, help.exitCode);

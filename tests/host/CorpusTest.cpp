@@ -2,6 +2,8 @@
 // source tree that nidus-convert converts once with the corpus rules; each
 // case compares its output file, and the converted tree (and the input
 // tree) must compile with javac against stubs of the two vendors' APIs.
+// With a JDK, the tree is converted in exact mode too, with the old
+// vendor's stubs as the classpath.
 // NIDUS_UPDATE_CORPUS=1 writes the outputs back as the expected texts.
 #include <gtest/gtest.h>
 
@@ -27,8 +29,15 @@ struct CorpusRun {
     std::string sourceDir;
     std::string outputDir;
     CommandResult result;
-    std::string report;
+    std::string report;  // exact mode's --report
+    std::string reportText;  // the --report of the run in the present mode
 };
+
+// The old vendor's stubs, compiled: exact mode's classpath.
+const std::string& oldVendorClasses() {
+    static const std::string classes = compileClasses(NIDUS_STUBS_DIR "/olddb");
+    return classes;
+}
 
 CorpusRun& corpusRun() {
     static CorpusRun run = [] {
@@ -43,7 +52,7 @@ CorpusRun& corpusRun() {
                                  quote(std::string(NIDUS_CORPUS_DIR) + "/config.xml") +
                                  " --report " + quote(root + "/report.json") + " -o " +
                                  quote(made.outputDir) + " " + quote(made.sourceDir));
-        made.report = readFile(root + "/report.json");
+        made.reportText = readFile(root + "/report.json");
         if (getenv("NIDUS_UPDATE_CORPUS") != nullptr) {
             for (CorpusCase& corpusCase : made.cases) {
                 if (!corpusCase.unchanged)
@@ -56,20 +65,49 @@ CorpusRun& corpusRun() {
     return run;
 }
 
+// The same tree converted in exact mode, with its report. Needs a JDK.
+// The update mode writes the outputs that differ from the expected texts
+// back as exact mode's.
+CorpusRun& exactRun() {
+    static CorpusRun run = [] {
+        CorpusRun made = corpusRun();
+        std::string root = makeTempDir();
+        made.outputDir = root + "/out";
+        made.report = root + "/report.json";
+        made.result =
+            runCommand(std::string(NIDUS_CONVERT) + " --answer yes --rules " +
+                       quote(std::string(NIDUS_CORPUS_DIR) + "/config.xml") + " --classpath " +
+                       quote(oldVendorClasses()) + " --report " + quote(made.report) + " -o " +
+                       quote(made.outputDir) + " " + quote(made.sourceDir));
+        if (getenv("NIDUS_UPDATE_CORPUS") != nullptr) {
+            for (CorpusCase& corpusCase : made.cases) {
+                std::string output = readFile(made.outputDir + "/" + corpusCase.relPath);
+                bool same = corpusCase.unchanged ? output == corpusCase.input
+                                                 : output == corpusCase.expected;
+                corpusCase.exactExpected = same                         ? std::string()
+                                           : output == corpusCase.input ? "(unchanged)\n"
+                                                                        : output;
+            }
+            writeCorpus(NIDUS_CORPUS_DIR, made.cases);
+        }
+        return made;
+    }();
+    return run;
+}
+
 std::vector<CorpusCase> corpusCases() {
     return loadCorpus(NIDUS_CORPUS_DIR);
 }
 
-class CorpusTest : public ::testing::TestWithParam<CorpusCase> {};
-
-TEST_P(CorpusTest, ConvertsToTheExpectedText) {
-    const CorpusCase& corpusCase = GetParam();
-    CorpusRun& run = corpusRun();
+// A case's output and listing in a run, in exact mode or not.
+void checkCase(const CorpusCase& corpusCase, const CorpusRun& run, bool exact) {
     std::string output = readFile(run.outputDir + "/" + corpusCase.relPath);
-    if (corpusCase.unchanged) {
+    const std::string& expected =
+        exact && !corpusCase.exactExpected.empty() ? corpusCase.exactExpected : corpusCase.expected;
+    if (expected == "(unchanged)\n") {
         EXPECT_EQ(corpusCase.input, output) << "the file should be copied byte for byte";
     } else {
-        EXPECT_EQ(corpusCase.expected, output);
+        EXPECT_EQ(expected, output);
         EXPECT_EQ(std::vector<std::string>(), layoutFaults(corpusCase.input, output));
         host::JavaSource parsed;
         EXPECT_TRUE(parsed.parse(output)) << "converted output does not parse: " << parsed.reason();
@@ -89,7 +127,7 @@ TEST_P(CorpusTest, ConvertsToTheExpectedText) {
     if (corpusCase.flags.count("error") != 0) {
         ASSERT_NE(std::string::npos, failed) << summary;
         EXPECT_EQ(0u, reason.find("not parsed")) << reason;
-    } else if (corpusCase.flags.count("fails") != 0) {
+    } else if (corpusCase.flags.count(exact ? "exactfails" : "fails") != 0) {
         ASSERT_NE(std::string::npos, failed) << summary;
         // In plain words: the name without a rule, the call that does not
         // fit its rule.
@@ -100,7 +138,13 @@ TEST_P(CorpusTest, ConvertsToTheExpectedText) {
     }
     std::string toCheck = "  " + corpusCase.relPath + ": line ";
     bool checked = summary.substr(0, failedList).find(toCheck) != std::string::npos;
-    EXPECT_EQ(corpusCase.flags.count("check") != 0, checked) << summary;
+    EXPECT_EQ(corpusCase.flags.count(exact ? "exactcheck" : "check") != 0, checked) << summary;
+}
+
+class CorpusTest : public ::testing::TestWithParam<CorpusCase> {};
+
+TEST_P(CorpusTest, ConvertsToTheExpectedText) {
+    checkCase(GetParam(), corpusRun(), false);
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, CorpusTest, ::testing::ValuesIn(corpusCases()),
@@ -167,7 +211,7 @@ TEST(CorpusRunTest, ComesOutTheSameInOneProcessWithoutThePrefilterAndWithThreeWo
             EXPECT_EQ(readFile(run.outputDir + "/" + file), readFile(root + "/out/" + file)) << file;
         EXPECT_EQ(withoutTimes(run.result.output, run.outputDir),
                   withoutTimes(result.output, root + "/out"));
-        EXPECT_EQ(withoutTimes(run.report, run.outputDir),
+        EXPECT_EQ(withoutTimes(run.reportText, run.outputDir),
                   withoutTimes(readFile(root + "/report.json"), root + "/out"));
     }
 }
@@ -237,6 +281,58 @@ TEST(CorpusRunTest, InputTreeCompilesAgainstTheOldVendor) {
 TEST(CorpusRunTest, ConvertedTreeCompilesAgainstTheNewVendor) {
     if (!haveJavac()) GTEST_SKIP() << "no javac";
     EXPECT_EQ("", compileJava(compiledCases(corpusRun().outputDir), NIDUS_STUBS_DIR "/newdb"));
+}
+
+// Exact mode: one run of the whole corpus (one compiler run), every case
+// checked against its expected text, or exact mode's where that differs.
+TEST(CorpusRunTest, EveryCaseConvertsToItsExpectedTextInExactMode) {
+    if (!haveExactMode()) GTEST_SKIP() << "no exact mode";
+    ASSERT_NE("", oldVendorClasses());
+    for (const CorpusCase& corpusCase : exactRun().cases) {
+        SCOPED_TRACE(corpusCase.testName);
+        checkCase(corpusCase, exactRun(), true);
+    }
+}
+
+TEST(CorpusRunTest, ExactModesConvertedTreeCompilesAgainstTheNewVendor) {
+    if (!haveExactMode()) GTEST_SKIP() << "no exact mode";
+    EXPECT_EQ("", compileJava(compiledCases(exactRun().outputDir), NIDUS_STUBS_DIR "/newdb"));
+}
+
+// A user with an incomplete classpath learns from the report which names
+// the compiler could not resolve, file by file, and from the summary that
+// there are such.
+TEST(CorpusRunTest, ExactModeReportsTheCompilersErrorsPerFile) {
+    if (!haveExactMode()) GTEST_SKIP() << "no exact mode";
+    std::string report = readFile(exactRun().report);
+    std::string unknown =
+        "{\"path\": \"resolution_a_receiver_of_unknown_type_beside_a_static_on_"
+        "demand_import/Case.java\", \"status\": \"converted\", "
+        "\"compiler_errors\": 1, \"first_compiler_error\": {\"line\": 6, "
+        "\"message\": \"cannot find symbol; symbol: class Codec; location: "
+        "class corpus.unknownreceiver.Encoder\"}}";
+    EXPECT_NE(std::string::npos, report.find(unknown)) << report;
+    EXPECT_NE(std::string::npos, report.find("\"compiler_errors\": 0}")) << report;
+    EXPECT_NE(std::string::npos, exactRun().result.output.find("the compiler found errors in "))
+        << exactRun().result.output;
+}
+
+// Where exact mode's names differ from the host's own, case by case
+// (corpus/exact.differences), so that every difference is one a reviewer
+// has seen: a name the host guessed or could not resolve. In the cases
+// that compile, the compiler leaves nothing unresolved.
+TEST(CorpusRunTest, ExactNamesDifferFromTheHostsOnlyAsListed) {
+    if (!haveExactMode()) GTEST_SKIP() << "no exact mode";
+    int unresolved = -1;
+    std::string reason;
+    std::string differences =
+        exactNameDifferences(corpusCases(), std::string(NIDUS_CORPUS_DIR) + "/config.xml",
+                             corpusRun().sourceDir, oldVendorClasses(), unresolved, reason);
+    ASSERT_EQ("", reason);
+    std::string path = std::string(NIDUS_CORPUS_DIR) + "/exact.differences";
+    if (getenv("NIDUS_UPDATE_CORPUS") != nullptr) writeFile(path, differences);
+    EXPECT_EQ(readFile(path), differences);
+    EXPECT_EQ(0, unresolved);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <memory>
 #include <sstream>
 
+#include "CompilerNames.h"
 #include "JavaSource.h"
 #include "Plugin.h"
 
@@ -102,10 +103,19 @@ std::vector<CorpusCase> loadCorpus(const std::string& dir) {
             while (i < lines.size() && !isRule(lines[i], '-')) input.push_back(lines[i++]);
             ++i;
             std::vector<std::string> expected;
-            while (i < lines.size() && !isRule(lines[i], '=')) expected.push_back(lines[i++]);
+            std::vector<std::string> exact;
+            bool inExact = false;
+            for (; i < lines.size() && !isRule(lines[i], '='); ++i) {
+                if (isRule(lines[i], '~')) {
+                    inExact = true;
+                } else {
+                    (inExact ? exact : expected).push_back(lines[i]);
+                }
+            }
             corpusCase.input = joinLines(input);
             if (corpusCase.flags.count("crlf") != 0) corpusCase.input = withCrLf(corpusCase.input);
             corpusCase.expected = joinLines(expected);
+            if (inExact) corpusCase.exactExpected = joinLines(exact);
             corpusCase.unchanged = corpusCase.expected == "(unchanged)\n";
             corpusCase.testName = testNameOf(stem, corpusCase.name);
             corpusCase.relPath = corpusCase.testName + "/" + javaFileName(corpusCase.input);
@@ -123,6 +133,7 @@ void writeCorpus(const std::string& dir, const std::vector<CorpusCase>& cases) {
     std::map<std::string, std::string> texts;
     const std::string equals(80, '=');
     const std::string dashes(80, '-');
+    const std::string tildes(80, '~');
     for (const CorpusCase& corpusCase : cases) {
         std::string& text = texts[corpusCase.file];
         std::string name = corpusCase.name;
@@ -130,7 +141,9 @@ void writeCorpus(const std::string& dir, const std::vector<CorpusCase>& cases) {
         std::string input = corpusCase.input;
         input.erase(std::remove(input.begin(), input.end(), '\r'), input.end());
         text += equals + "\n" + name + "\n" + equals + "\n" + input + dashes + "\n" +
-                (corpusCase.unchanged ? std::string("(unchanged)\n") : corpusCase.expected);
+                (corpusCase.unchanged ? std::string("(unchanged)\n") : corpusCase.expected) +
+                (corpusCase.exactExpected.empty() ? std::string()
+                                                  : tildes + "\n" + corpusCase.exactExpected);
     }
     for (const auto& entry : texts) writeFile(dir + "/" + entry.first + ".txt", entry.second);
 }
@@ -200,6 +213,21 @@ CommandResult runCommand(const std::string& command) {
 
 bool haveJavac() {
     return runCommand("javac -version").exitCode == 0;
+}
+
+bool haveExactMode() {
+    return NIDUS_EXACT_MODE != 0 && haveJavac();
+}
+
+std::string compileClasses(const std::string& dir) {
+    std::vector<std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+        if (entry.path().extension() == ".java") files.push_back(entry.path().string());
+    }
+    std::string classes = makeTempDir();
+    std::string command = "javac -encoding UTF-8 -nowarn -d " + quote(classes);
+    for (const std::string& file : files) command += " " + quote(file);
+    return runCommand(command).exitCode == 0 ? classes : std::string();
 }
 
 std::string compileJava(const std::vector<std::string>& files, const std::string& sourcePath) {
@@ -305,6 +333,15 @@ std::string leafDump(const host::Leaf& leaf) {
     return line + "\n";
 }
 
+// A leaf's kind and qualified name, and the kind it stands for when
+// unresolved.
+std::string leafAnswer(const host::Leaf& leaf) {
+    std::string answer = std::to_string(leaf.kind);
+    if (!leaf.qualified.empty()) answer += " " + leaf.qualified;
+    if (leaf.unresolved != 0) answer += " ?" + std::to_string(leaf.unresolved);
+    return answer;
+}
+
 // Operators, literals, keywords and comments are never names.
 bool isNameLeaf(const host::Leaf& leaf) {
     switch (leaf.kind) {
@@ -319,6 +356,22 @@ bool isNameLeaf(const host::Leaf& leaf) {
     }
 }
 
+// The cases as one tree, parsed and scanned for their types and members;
+// null for a case that does not parse.
+std::vector<std::unique_ptr<host::JavaSource>> parseCorpus(const std::vector<CorpusCase>& cases,
+                                                           const host::RuleFacts& rules,
+                                                           host::TreeTypes& types) {
+    std::vector<std::unique_ptr<host::JavaSource>> sources;
+    for (const CorpusCase& corpusCase : cases) {
+        sources.push_back(std::make_unique<host::JavaSource>());
+        if (!sources.back()->parse(corpusCase.input)) sources.back().reset();
+    }
+    for (auto& source : sources)
+        if (source) source->collectDeclarations(types, rules);
+    host::resolveDeferredTypes(types, rules);
+    return sources;
+}
+
 }  // namespace
 
 std::map<std::string, std::string> nameDumps(const std::vector<CorpusCase>& cases,
@@ -327,15 +380,8 @@ std::map<std::string, std::string> nameDumps(const std::vector<CorpusCase>& case
     host::RuleFacts rules;
     std::string reason;
     if (!host::readRuleFacts(rulesPath, rules, reason)) return dumps;
-    std::vector<std::unique_ptr<host::JavaSource>> sources;
-    for (const CorpusCase& corpusCase : cases) {
-        sources.push_back(std::make_unique<host::JavaSource>());
-        if (!sources.back()->parse(corpusCase.input)) sources.back().reset();
-    }
     host::TreeTypes types;
-    for (auto& source : sources)
-        if (source) source->collectDeclarations(types, rules);
-    host::resolveDeferredTypes(types, rules);
+    std::vector<std::unique_ptr<host::JavaSource>> sources = parseCorpus(cases, rules, types);
     for (size_t i = 0; i < cases.size(); ++i) {
         std::string& text = dumps[cases[i].file];
         text += "== " + cases[i].name + "\n";
@@ -348,6 +394,37 @@ std::map<std::string, std::string> nameDumps(const std::vector<CorpusCase>& case
             if (isNameLeaf(leaf)) text += leafDump(leaf);
     }
     return dumps;
+}
+
+std::string exactNameDifferences(const std::vector<CorpusCase>& cases, const std::string& rulesPath,
+                                 const std::string& sourceDir, const std::string& classpath,
+                                 int& unresolved, std::string& reason) {
+    unresolved = 0;
+    host::RuleFacts rules;
+    host::CompilerNames names;
+    if (!host::readRuleFacts(rulesPath, rules, reason) ||
+        !host::startExactMode(classpath, sourceDir + "/", std::string(), false, names, reason))
+        return std::string();
+    host::TreeTypes types;
+    std::vector<std::unique_ptr<host::JavaSource>> sources = parseCorpus(cases, rules, types);
+    std::string text;
+    std::vector<host::NameRecord> records;
+    for (size_t i = 0; i < cases.size(); ++i) {
+        if (!sources[i] || !names.recordsOf(cases[i].relPath, records)) continue;
+        sources[i]->build(types, rules);
+        std::vector<host::Leaf> own = sources[i]->leaves();
+        sources[i]->build(types, rules, &records);
+        const std::vector<host::Leaf>& exact = sources[i]->leaves();
+        std::string lines;
+        for (size_t j = 0; j < exact.size() && j < own.size(); ++j) {
+            if (cases[i].flags.count("nocompile") == 0 && exact[j].unresolved != 0) ++unresolved;
+            if (leafAnswer(own[j]) == leafAnswer(exact[j])) continue;
+            lines += std::to_string(exact[j].line) + " " + exact[j].text + ": " +
+                     leafAnswer(own[j]) + " -> " + leafAnswer(exact[j]) + "\n";
+        }
+        if (!lines.empty()) text += "== " + cases[i].file + ": " + cases[i].name + "\n" + lines;
+    }
+    return text;
 }
 
 }  // namespace hosttest

@@ -12,13 +12,18 @@ namespace hosttest {
 
 // One corpus case: "=====" header with the name (and :flags), the Java
 // input, a "-----" line, the expected output; "(unchanged)" as expected
-// output means the output must be the input byte for byte.
+// output means the output must be the input byte for byte. Where exact
+// mode (--classpath) converts otherwise, a "~~~~~" line and its expected
+// output follow. In exact mode, exactcheck and exactfails stand for check
+// and fails.
 struct CorpusCase {
     std::string file;  // corpus file name without extension
     std::string name;
-    std::set<std::string> flags;  // crlf, error, fails, nocompile
+    // crlf, error, fails, check, nocompile, exactfails, exactcheck
+    std::set<std::string> flags;
     std::string input;
     std::string expected;
+    std::string exactExpected;  // empty: as expected
     bool unchanged = false;
     std::string testName;  // usable as a test name
     std::string relPath;   // where the case lies in the source tree
@@ -48,6 +53,9 @@ std::string quote(const std::string& text);
 // everything compiled, else javac's messages.
 std::string compileJava(const std::vector<std::string>& files, const std::string& sourcePath);
 bool haveJavac();
+// Whether nidus-convert was built with exact mode (its helper needs a JDK
+// at build time) and a JDK is here to run it.
+bool haveExactMode();
 
 // What makes output, a converted file, differ from its source in layout
 // and not in content: a line count other than the source's (import lines
@@ -70,5 +78,19 @@ namespace hosttest {
 // against the rules of rulesPath; empty map when the rules cannot be read.
 std::map<std::string, std::string> nameDumps(const std::vector<CorpusCase>& cases,
                                              const std::string& rulesPath);
+
+// Where exact mode's names differ from the host's own, per case: one line
+// per leaf, "LINE TEXT: KIND QUALIFIED -> KIND QUALIFIED" (with ?KIND for
+// an unresolved name), under "== FILE: CASE" for each case with any. The
+// cases are one tree below sourceDir, attributed with classpath; unresolved
+// counts the leaves exact mode leaves unresolved in cases that compile.
+// Empty text and reason set when the compiler cannot run.
+std::string exactNameDifferences(const std::vector<CorpusCase>& cases, const std::string& rulesPath,
+                                 const std::string& sourceDir, const std::string& classpath,
+                                 int& unresolved, std::string& reason);
+
+// The classes of every Java file below dir, compiled into a new temporary
+// folder; empty when javac fails.
+std::string compileClasses(const std::string& dir);
 
 }  // namespace hosttest

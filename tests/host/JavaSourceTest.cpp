@@ -315,7 +315,9 @@ namespace {
 
 // One name of a small file and what resolution makes of it: its kind, its
 // qualified name, and the kind it stands for when left unresolved (0 when
-// resolved).
+// resolved). In exact mode, the compiler's record of the name: its kind
+// letter and owner (and a name other than the text), as the helper writes
+// them.
 struct NameCase {
     const char* what;
     const char* source;
@@ -324,6 +326,7 @@ struct NameCase {
     int kind;
     const char* qualified;
     int unresolved;
+    const char* record = nullptr;
 };
 
 void PrintTo(const NameCase& named, std::ostream* out) {
@@ -345,6 +348,18 @@ TEST_P(NameResolutionTest, ResolvesTheName) {
         if (leaf.text == named.text && left-- == 0) found = &leaf;
     }
     ASSERT_NE(nullptr, found) << named.text;
+    if (named.record != nullptr) {
+        std::string record = named.record;
+        size_t tab = record.find('\t', 2);
+        std::string line = record.substr(0, 1) + "\t" + std::to_string(found->startByte) + "\t" +
+                           std::to_string(found->endByte) + "\t" + record.substr(2, tab - 2) +
+                           "\t" + (tab == std::string::npos ? found->text : record.substr(tab + 1));
+        std::vector<host::NameRecord> records(1);
+        ASSERT_TRUE(host::parseNameRecord(line, records[0])) << line;
+        size_t index = static_cast<size_t>(found - source.leaves().data());
+        source.build(types, rules, &records);
+        found = &source.leaves()[index];
+    }
     EXPECT_EQ(named.kind, found->kind);
     EXPECT_EQ(named.qualified, found->qualified);
     EXPECT_EQ(named.unresolved, found->unresolved);
@@ -399,6 +414,41 @@ const NameCase kNameCases[] = {
      0, host::kKindMethod, "net.olddb.Audited.level", 0},
     {"QualifiedAnnotationElement", "@net.olddb.Audited(level = 2)\nclass T {}\n", "level", 0,
      host::kKindMethod, "net.olddb.Audited.level", 0},
+    // ExactNames: the compiler's records, with the host's kinds.
+    {"ExactChainedCall",
+     "import net.olddb.Session;\nclass T { String m(Session s) { return s.run(\"q\").text(1); } "
+     "}\n",
+     "text", 0, host::kKindMethod, "net.olddb.Result.text", 0, "M\tnet.olddb.Result"},
+    {"ExactRecordOfAnotherNameIsLeftOut",
+     "import net.olddb.Session;\nclass T { String m(Session s) { return s.run(\"q\").text(1); } "
+     "}\n",
+     "text", 0, host::kKindMethod, "text", host::kKindMethod, "M\tnet.olddb.Result\ttexts"},
+    {"ExactUnresolvedKeepsTheHostsAnswer", "class T { void m(Codec c) { c.encode(); } }\n",
+     "encode", 0, host::kKindMethod, "encode", host::kKindMethod, "U\t-"},
+    {"ExactVendorClassStandingAlone", "class T { Session s; }\n", "Session", 0, host::kKindClass,
+     "net.olddb.Session", 0, "C\tnet.olddb"},
+    {"ExactOtherClassStandingAloneIsAReference", "class T { Session s; }\n", "Session", 0,
+     host::kKindClassRef, "corpus.own.Session", 0, "C\tcorpus.own"},
+    {"ExactFieldWithoutReceiver", "class T { int m() { return limit; } }\n", "limit", 0,
+     host::kKindOwnMember, "net.olddb.Base.limit", 0, "F\tnet.olddb.Base"},
+    {"ExactFieldAfterReceiver", "class T { int m(Codec c) { return c.limit; } }\n", "limit", 0,
+     host::kKindMember, "net.olddb.Codec.limit", 0, "F\tnet.olddb.Codec"},
+    {"ExactArrayLengthIsTheLanguages", "class T { int m(Session[] a) { return a.length; } }\n",
+     "length", 0, host::kKindMember, "length", 0, "F\tnet.olddb.Session[]"},
+    {"ExactLocalIsAVariable", "class T { int limit; int m() { return limit; } }\n", "limit", 1,
+     host::kKindVariable, "limit", 0, "L\t-"},
+    {"ExactOverrideWithoutAnnotation",
+     "import net.olddb.*;\nclass T extends Session { public Result run(String q) { return null; } "
+     "}\n",
+     "run", 0, host::kKindMethod, "net.olddb.Session.run", 0, "O\tnet.olddb.Session"},
+    {"ExactMethodThatOverridesNothing",
+     "import net.olddb.*;\nclass T extends Session { public Result run(Object q) { return null; } "
+     "}\n",
+     "run", 0, host::kKindDeclared, "run", 0, "D\tT"},
+    {"ExactObjectsMethodStaysDeclared", "class T { public String toString() { return \"\"; } }\n",
+     "toString", 0, host::kKindDeclared, "toString", 0, "O\tjava.lang.Object"},
+    {"ExactUseRecordOnADeclarationIsLeftOut", "class T { void limit() {} }\n", "limit", 0,
+     host::kKindDeclared, "limit", 0, "F\tT"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Names, NameResolutionTest, ::testing::ValuesIn(kNameCases),
