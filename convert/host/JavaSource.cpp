@@ -123,8 +123,9 @@ Leaf makeLeaf(TSNode node, LeafClass leafClass, const std::string& source) {
 // zero-width ones, and the nodes it keeps whole (comments, string and
 // character literals).
 void collectLeaves(TSNode root, const std::string& source, std::vector<Leaf>& leaves) {
-    // About one token in four bytes of Java, in three of dense code.
-    leaves.reserve(source.size() / 3);
+    // About one token in five bytes of Java; what is left over is given
+    // back at the end.
+    leaves.reserve(source.size() / 5);
     walkTree(root, [&](TSNode node, uint32_t) {
         LeafClass kind = leafClass(ts_node_symbol(node));
         bool whole = kind == LeafClass::kComment || kind == LeafClass::kString ||
@@ -371,6 +372,10 @@ void JavaSource::releaseTree() {
     dropTree();
 }
 
+void JavaSource::releaseLayout() {
+    std::vector<Step>().swap(layout);
+}
+
 void JavaSource::build(const TreeTypes& types, const RuleFacts& rules,
                        const std::vector<NameRecord>* exact) {
     tokens.clear();
@@ -378,6 +383,7 @@ void JavaSource::build(const TreeTypes& types, const RuleFacts& rules,
     if (tree == nullptr) return;
     TSNode root = ts_tree_root_node(static_cast<TSTree*>(tree));
     collectLeaves(root, source, tokens);
+    tokens.shrink_to_fit();
     markSpacing(source, tokens);
     classifyNames(source, root, tokens, types, rules);
     if (exact != nullptr) applyExactNames(*exact, rules, tokens);

@@ -82,6 +82,8 @@ public:
     // Frees the tree (its leaves stay) once nothing needs it any more;
     // what needs the tree finds none after this.
     void releaseTree();
+    // Frees the steps once the plug-in has taken them.
+    void releaseLayout();
 
     // Unresolved member and method names (see Leaf) that a rule changes
     // elsewhere: "line 12: text".

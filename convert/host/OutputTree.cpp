@@ -91,6 +91,7 @@ bool OutputTree::prepare(std::string& reason) {
 }
 
 void OutputTree::discard() {
+    madeFolders.clear();
     // remove_all removes a link itself, never what it points to.
     std::error_code error;
     fs::remove_all(stagingRoot.substr(0, stagingRoot.size() - 1), error);
@@ -171,12 +172,21 @@ void OutputTree::drop(const std::string& rel) const {
 // is a symbolic link fails instead of being followed.
 bool OutputTree::makeFolders(const std::string& base, const std::string& rel, bool refuseLinks,
                              std::string& reason) const {
+    // A folder found or made once is one for the rest of the run: the
+    // folders of most files were checked for the files before them.
+    size_t last = rel.rfind('/');
+    if (last == std::string::npos || last == 0 || madeFolders.count(base + rel.substr(0, last)) != 0)
+        return true;
     for (size_t slash = rel.find('/', 1); slash != std::string::npos;
          slash = rel.find('/', slash + 1)) {
         std::string folder = base + rel.substr(0, slash);
+        if (madeFolders.count(folder) != 0) continue;
         struct stat status {};
         if (lstat(folder.c_str(), &status) == 0) {
-            if (S_ISDIR(status.st_mode)) continue;
+            if (S_ISDIR(status.st_mode)) {
+                madeFolders.insert(folder);
+                continue;
+            }
             if (S_ISLNK(status.st_mode) && !refuseLinks) continue;
             reason = S_ISLNK(status.st_mode)
                          ? "the output path goes through a symbolic link: " + folder
@@ -187,6 +197,7 @@ bool OutputTree::makeFolders(const std::string& base, const std::string& rel, bo
             reason = systemReason("cannot make the folder", folder);
             return false;
         }
+        madeFolders.insert(folder);
     }
     return true;
 }

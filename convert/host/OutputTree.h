@@ -6,6 +6,7 @@
 #pragma once
 
 #include <functional>
+#include <set>
 #include <string>
 
 namespace host {
@@ -63,6 +64,8 @@ public:
 private:
     std::string outputRoot;
     std::string stagingRoot;
+    // Folders below the roots known to be folders (not links) this run.
+    mutable std::set<std::string> madeFolders;
 
     bool stage(const std::string& rel, std::string& reason,
                const std::function<bool(int)>& fill) const;

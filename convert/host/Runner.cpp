@@ -189,6 +189,8 @@ void Runner::convertThroughPlugin(const std::string& rel, FileReport& report) {
     }
     finishPlugin(report, result, converted, why);
     if (report.result != FileResult::kConverted) return;
+    // The plug-in is done with the steps; the check needs the memory.
+    if (source) source->releaseLayout();
     if (!checkStaged(report, source.get(), text) || !place(report) || !source) return;
     if (report.result != FileResult::kConverted) return;
     report.leftAsWritten = source->unresolvedRuleNames(options.rules);
