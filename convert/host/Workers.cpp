@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <deque>
+#include <algorithm>
 
 #include "Wire.h"
 
@@ -90,47 +92,84 @@ bool WorkerPool::run(const std::vector<size_t>& indices, const Done& done,
     for (Worker& worker : workers) {
         if (!start(worker, reason)) return false;
     }
-    size_t next = 0;
-    auto deal = [&](Worker& worker) {
-        if (next >= indices.size() || stop()) return;
-        worker.index = indices[next];
-        worker.busy = sendFrame(worker.toWorker, kTask, std::to_string(worker.index));
-        if (worker.busy) ++next;
-    };
-    for (Worker& worker : workers) deal(worker);
+    std::deque<size_t> todo(indices.begin(), indices.end());
+    bool stopping = false;
+    for (Worker& worker : workers) deal(worker, todo);
     for (;;) {
+        if (!stopping && stop()) {
+            stopping = true;
+            // The workers finish the task in hand and end.
+            for (Worker& worker : workers)
+                if (!worker.pending.empty()) worker.ending = sendFrame(worker.toWorker, kEnd, "");
+        }
         std::vector<pollfd> waiting;
         for (Worker& worker : workers)
-            if (worker.busy) waiting.push_back(pollfd{worker.fromWorker, POLLIN, 0});
+            if (!worker.pending.empty()) waiting.push_back(pollfd{worker.fromWorker, POLLIN, 0});
         if (waiting.empty()) break;
         if (poll(waiting.data(), waiting.size(), -1) < 0 && errno != EINTR) {
             reason = std::string("cannot wait for the workers: ") + strerror(errno);
             return false;
         }
         for (Worker& worker : workers) {
-            if (!worker.busy) continue;
+            if (worker.pending.empty()) continue;
             pollfd ready{worker.fromWorker, POLLIN, 0};
             if (poll(&ready, 1, 0) <= 0) continue;
-            char kind = 0;
-            std::string body;
-            if (!receiveFrame(worker.fromWorker, kind, body)) {
-                worker.busy = false;
-                done(worker.index, bury(worker), true);
-                if (!start(worker, reason)) return false;
-            } else if (kind == kQuestion) {
-                Reader in(body);
-                std::string caption = in.text();
-                std::string text = in.text();
-                sendFrame(worker.toWorker, kAnswer, std::to_string(ask(worker.index, caption, text)));
-                continue;
-            } else {
-                worker.busy = false;
-                done(worker.index, body, false);
-            }
-            deal(worker);
+            if (!take(worker, todo, done, reason)) return false;
+            if (worker.pending.empty() && !stopping) deal(worker, todo);
         }
     }
     for (Worker& worker : workers) finish(worker);
+    return true;
+}
+
+// Deals the next tasks to an idle worker: a few at a time, fewer as the
+// end comes near, so that the workers end together.
+void WorkerPool::deal(Worker& worker, std::deque<size_t>& todo) {
+    size_t batch = std::min<size_t>(kMaxBatch, std::max<size_t>(1, todo.size() / (workers.size() * 4)));
+    std::vector<std::string> dealt;
+    for (size_t i = 0; i < batch && !todo.empty(); ++i) {
+        worker.pending.push_back(todo.front());
+        dealt.push_back(std::to_string(todo.front()));
+        todo.pop_front();
+    }
+    // A worker that is gone shows it when its pipe is read.
+    if (!dealt.empty()) sendFrame(worker.toWorker, kTask, Writer().texts(dealt).done());
+}
+
+// One frame from a worker: a result, a question, or its end. false when
+// a dead worker cannot be replaced.
+bool WorkerPool::take(Worker& worker, std::deque<size_t>& todo, const Done& done,
+                      std::string& reason) {
+    char kind = 0;
+    std::string body;
+    if (!receiveFrame(worker.fromWorker, kind, body)) {
+        std::string why = bury(worker);
+        size_t lost = worker.pending.front();
+        worker.pending.pop_front();
+        bool ended = worker.ending;
+        worker.ending = false;
+        if (!ended) {
+            // The tasks it had not begun go to the others first.
+            todo.insert(todo.begin(), worker.pending.begin(), worker.pending.end());
+            done(lost, why, true);
+        }
+        worker.pending.clear();
+        return ended || start(worker, reason);
+    }
+    if (kind == kQuestion) {
+        Reader in(body);
+        std::string caption = in.text();
+        std::string text = in.text();
+        sendFrame(worker.toWorker, kAnswer,
+                  std::to_string(ask(worker.pending.front(), caption, text)));
+        return true;
+    }
+    Reader in(body);
+    in.number();
+    std::string result = in.text();
+    size_t index = worker.pending.front();
+    worker.pending.pop_front();
+    done(index, result, false);
     return true;
 }
 
@@ -171,12 +210,14 @@ bool WorkerPool::start(Worker& worker, std::string& reason) {
     worker.pid = pid;
     worker.toWorker = down[1];
     worker.fromWorker = up[0];
-    worker.busy = false;
+    worker.pending.clear();
+    worker.ending = false;
     return true;
 }
 
-// The worker's loop: a task at a time until the parent says no more or is
-// gone.
+// The worker's loop: the tasks dealt to it one after the other, each
+// result sent as soon as it is there, until the parent says to end or is
+// gone. Between two tasks it looks whether the parent said to end.
 void WorkerPool::serve(int in, int out) {
     Relay relay = [in, out](const std::string& caption, const std::string& text) {
         char kind = 0;
@@ -189,7 +230,16 @@ void WorkerPool::serve(int in, int out) {
     char kind = 0;
     std::string body;
     while (receiveFrame(in, kind, body) && kind == kTask) {
-        if (!sendFrame(out, kResult, task(std::strtoull(body.c_str(), nullptr, 10), relay))) break;
+        Reader dealt(body);
+        for (const std::string& index : dealt.texts()) {
+            pollfd ended{in, POLLIN, 0};
+            if (poll(&ended, 1, 0) > 0) return;
+            size_t taskIndex = std::strtoull(index.c_str(), nullptr, 10);
+            std::string result = task(taskIndex, relay);
+            Writer sent;
+            sent.number(static_cast<long long>(taskIndex)).text(result);
+            if (!sendFrame(out, kResult, sent.done())) return;
+        }
     }
 }
 

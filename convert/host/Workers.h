@@ -9,6 +9,7 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
@@ -47,15 +48,21 @@ private:
         pid_t pid = -1;
         int toWorker = -1;
         int fromWorker = -1;
-        bool busy = false;
-        size_t index = 0;
+        // The tasks dealt to it and not done, the one in hand first.
+        std::deque<size_t> pending;
+        bool ending = false;  // told to end after the task in hand
     };
+    // Tasks dealt at a time: fewer round trips to the workers for the many
+    // small tasks (copies) of a tree.
+    static constexpr size_t kMaxBatch = 32;
     int count;
     Task task;
     Ask ask;
     std::vector<Worker> workers;
 
     bool start(Worker& worker, std::string& reason);
+    void deal(Worker& worker, std::deque<size_t>& todo);
+    bool take(Worker& worker, std::deque<size_t>& todo, const Done& done, std::string& reason);
     void serve(int in, int out);
     void finish(Worker& worker);
     // The worker's death as words: "killed by signal 9", "exited with 3".
