@@ -358,6 +358,7 @@ std::vector<std::string> JavaSource::codeNames() const {
     });
     std::sort(names.begin(), names.end());
     names.erase(std::unique(names.begin(), names.end()), names.end());
+    names.shrink_to_fit();
     return names;
 }
 

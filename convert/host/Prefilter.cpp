@@ -120,13 +120,36 @@ std::set<std::string> namesLeadingToVendor(const TreeTypes& types,
     return names;
 }
 
+uint32_t NameTable::intern(const std::string& name) {
+    return ids.emplace(name, static_cast<uint32_t>(ids.size())).first->second;
+}
+
+bool NameTable::find(const std::string& name, uint32_t& id) const {
+    auto found = ids.find(name);
+    if (found == ids.end()) return false;
+    id = found->second;
+    return true;
+}
+
+void internCodeNames(PrefilterFacts& facts, NameTable& names) {
+    facts.codeNameIds.clear();
+    for (const std::string& name : facts.codeNames) facts.codeNameIds.push_back(names.intern(name));
+    facts.codeNameIds.shrink_to_fit();
+    std::vector<std::string>().swap(facts.codeNames);
+}
+
 std::vector<bool> filesToConvert(const std::vector<PrefilterFacts>& files,
-                                 const std::set<std::string>& leading) {
+                                 const NameTable& names, const std::set<std::string>& leading) {
+    std::set<uint32_t> leadingIds;
+    for (const std::string& name : leading) {
+        uint32_t id = 0;
+        if (names.find(name, id)) leadingIds.insert(id);
+    }
     std::vector<bool> convert;
     for (const PrefilterFacts& file : files) {
         convert.push_back(!file.parsed || file.touched ||
-                          std::any_of(file.codeNames.begin(), file.codeNames.end(),
-                                      [&](const std::string& name) { return leading.count(name) != 0; }));
+                          std::any_of(file.codeNameIds.begin(), file.codeNameIds.end(),
+                                      [&](uint32_t id) { return leadingIds.count(id) != 0; }));
     }
     return convert;
 }

@@ -35,8 +35,10 @@
 // own resolution stands, and the above holds for it.
 #pragma once
 
+#include <cstdint>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "CompilerNames.h"
@@ -67,12 +69,28 @@ bool touchesKeys(const std::string& text, const std::vector<std::string>& codeNa
 bool recordsHoldKeyword(const std::vector<NameRecord>& records,
                         const std::vector<std::string>& keywords);
 
+// The code names of the tree's files, each name once, by number: a tree's
+// files share most of their names.
+class NameTable {
+public:
+    uint32_t intern(const std::string& name);
+    // The name's number; false when no file has the name.
+    bool find(const std::string& name, uint32_t& id) const;
+
+private:
+    std::unordered_map<std::string, uint32_t> ids;
+};
+
 // What the prefilter knows of one Java file of the tree.
 struct PrefilterFacts {
     bool parsed = false;   // a file that does not parse is converted, to fail as such
     bool touched = false;  // touchesKeys
-    std::vector<std::string> codeNames;  // sorted, each once
+    std::vector<std::string> codeNames;  // sorted, each once; moved into codeNameIds
+    std::vector<uint32_t> codeNameIds;   // their numbers in the run's NameTable
 };
+
+// Moves the file's code names into the table.
+void internCodeNames(PrefilterFacts& facts, NameTable& names);
 
 // The names that lead to the vendor's names through the tree's types (see
 // above).
@@ -82,6 +100,6 @@ std::set<std::string> namesLeadingToVendor(const TreeTypes& types,
 // For each file, whether it is to be converted: touched, not parsed, or
 // naming a name that leads to the vendor.
 std::vector<bool> filesToConvert(const std::vector<PrefilterFacts>& files,
-                                 const std::set<std::string>& leading);
+                                 const NameTable& names, const std::set<std::string>& leading);
 
 }  // namespace host

@@ -4,6 +4,8 @@
 // order, and their results are taken back in tree order, so that the
 // output, the report and the summary do not depend on the number of
 // workers.
+#include <malloc.h>
+
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -55,7 +57,9 @@ RunReport Runner::run() {
     std::vector<SourceEntry> entries = listSourceTree(options.sourceDir, output.root());
     report.total = entries.size();
     std::string reason;
-    if (!scanTree(entries, reason) || !convertTree(entries, report, reason)) {
+    bool scanned = scanTree(entries, reason);
+    returnFreedMemory();
+    if (!scanned || !convertTree(entries, report, reason)) {
         report.refused = true;
         report.refusal = reason;
     }
@@ -76,6 +80,15 @@ bool Runner::scanTree(const std::vector<SourceEntry>& entries, std::string& reas
     for (size_t i = 0; i < java.size(); ++i) slot[java[i]] = i;
     PrefilterKeys keys = prefilterKeys(ruleSet(), options.rules);
     std::vector<FileScan> scans(java.size());
+    std::vector<PrefilterFacts> facts(java.size());
+    NameTable names;
+    // Each scan's code names go into the table as the scan comes in.
+    auto keep = [&](size_t index, FileScan&& scan) {
+        size_t at = slot[index];
+        facts[at] = std::move(scan.prefilter);
+        internCodeNames(facts[at], names);
+        scans[at] = std::move(scan);
+    };
     WorkerPool pool(
         options.workers,
         [&](size_t index, const WorkerPool::Relay&) {
@@ -87,26 +100,32 @@ bool Runner::scanTree(const std::vector<SourceEntry>& entries, std::string& reas
                 scan.prefilter.touched = true;
             // The run's own process keeps the scan as it is.
             if (options.workers > 1) return encodeScan(scan);
-            scans[slot[index]] = std::move(scan);
+            keep(index, std::move(scan));
             return std::string();
         },
         [](size_t, const std::string&, const std::string&) { return -1; });
     // A scan that is lost leaves its file unparsed here: its conversion
     // parses it again and fails it as it should.
     auto done = [&](size_t index, const std::string& result, bool lost) {
-        if (options.workers > 1 && !lost && !decodeScan(result, scans[slot[index]]))
-            scans[slot[index]] = FileScan();
+        if (options.workers == 1 || lost) return;
+        FileScan scan;
+        if (decodeScan(result, scan)) keep(index, std::move(scan));
     };
     if (!pool.run(java, done, interrupted, reason)) return false;
-    std::vector<PrefilterFacts> facts;
-    for (FileScan& scan : scans) facts.push_back(std::move(scan.prefilter));
     treeTypes = mergeScans(scans, options.rules);
-    std::vector<bool> converted =
-        filesToConvert(facts, namesLeadingToVendor(treeTypes, options.rules.packageKeywords));
+    std::vector<bool> converted = filesToConvert(
+        facts, names, namesLeadingToVendor(treeTypes, options.rules.packageKeywords));
     toConvert.assign(entries.size(), true);
     bool skip = options.prefilter && keys.off.empty();
     for (size_t i = 0; skip && i < java.size(); ++i) toConvert[java[i]] = converted[i];
     return true;
+}
+
+// The scan's data is freed by now; giving its memory back keeps the
+// conversion (and the workers forked for it, which start with the run's
+// pages) small.
+void Runner::returnFreedMemory() {
+    malloc_trim(0);
 }
 
 bool Runner::convertTree(const std::vector<SourceEntry>& entries, RunReport& report,

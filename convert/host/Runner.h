@@ -71,6 +71,7 @@ private:
 
     // RunTree.cpp: the run over the tree.
     bool scanTree(const std::vector<SourceEntry>& entries, std::string& reason);
+    static void returnFreedMemory();
     bool convertTree(const std::vector<SourceEntry>& entries, RunReport& report,
                      std::string& reason);
     void makeStagingFolders(const std::vector<SourceEntry>& entries);

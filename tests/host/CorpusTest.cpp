@@ -230,13 +230,15 @@ TEST(CorpusRunTest, FilesThePrefilterSkipsHoldNoNameUnderTheRules) {
     ASSERT_EQ("", keys.off);
     std::vector<host::FileScan> scans;
     std::vector<host::PrefilterFacts> prefilter;
+    host::NameTable names;
     for (const CorpusCase& corpusCase : run.cases) {
         scans.push_back(host::scanJavaFile(run.sourceDir + "/" + corpusCase.relPath, facts, keys));
         prefilter.push_back(scans.back().prefilter);
+        host::internCodeNames(prefilter.back(), names);
     }
     host::TreeTypes types = host::mergeScans(scans, facts);
-    std::vector<bool> convert =
-        host::filesToConvert(prefilter, host::namesLeadingToVendor(types, facts.packageKeywords));
+    std::vector<bool> convert = host::filesToConvert(
+        prefilter, names, host::namesLeadingToVendor(types, facts.packageKeywords));
     size_t skipped = 0;
     for (size_t i = 0; i < run.cases.size(); ++i) {
         if (convert[i]) continue;
