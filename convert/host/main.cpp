@@ -4,6 +4,7 @@
 // 130 and 143 (interrupted).
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -236,6 +237,8 @@ int main(int argc, char** argv) {
     const char* killAt = getenv("NIDUS_CONVERT_KILL_WORKER_AT");
     if (killAt != nullptr) run.killWorkerAt = killAt;
     // Exact mode: the compiler attributes the whole tree once, before any file.
+    // The run's time counts the compiler's part too.
+    auto started = std::chrono::steady_clock::now();
     host::CompilerNames compilerNames;
     bool exact = !options.classpath.empty();
     if (exact && !host::startExactMode(options.classpath, run.sourceDir, tree.root(), run.progress,
@@ -246,6 +249,8 @@ int main(int argc, char** argv) {
     host::catchInterrupts();
     host::Runner runner(run, service, *loaded.convert, tree);
     host::RunReport report = runner.run();
+    report.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     tree.discard();
     if (report.refused) return host::usageError(report.refusal + loadLog);
     int written = writeResults(options, report, ruleSet, rulesText, run.sourceDir, tree.root(),
