@@ -27,9 +27,7 @@ bool isNameLeaf(const Leaf& leaf) {
 }
 
 bool underRules(const std::string& qualified, const RuleFacts& rules) {
-    return std::any_of(
-        rules.packageKeywords.begin(), rules.packageKeywords.end(),
-        [&](const std::string& keyword) { return containsPackage(qualified, keyword); });
+    return containsAnyPackage(qualified, rules.packageKeywords);
 }
 
 // The leaf before or after index that is no comment; null at an end.

@@ -250,6 +250,11 @@ std::string nodeTextOf(const Leaf& leaf) {
     return leaf.comment ? asBlockComment(leaf.text) : leaf.text;
 }
 
+bool containsAnyPackage(const std::string& text, const std::vector<std::string>& keywords) {
+    return std::any_of(keywords.begin(), keywords.end(),
+                       [&](const std::string& keyword) { return containsPackage(text, keyword); });
+}
+
 JavaSource::~JavaSource() {
     dropTree();
 }

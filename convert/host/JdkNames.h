@@ -10,6 +10,8 @@ namespace host {
 
 // True when keyword stands in text as whole dot-separated parts.
 bool containsPackage(const std::string& text, const std::string& keyword);
+// True when one of keywords does.
+bool containsAnyPackage(const std::string& text, const std::vector<std::string>& keywords);
 
 // The JDK package that declares simple (a small table of common packages);
 // empty when none of them does. java.lang is among them.

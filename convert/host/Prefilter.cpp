@@ -44,14 +44,9 @@ bool touchesKeys(const std::string& text, const std::vector<std::string>& codeNa
 
 namespace {
 
-bool holdsKeyword(const std::string& type, const std::vector<std::string>& keywords) {
-    return std::any_of(keywords.begin(), keywords.end(), [&](const std::string& keyword) {
-        return containsPackage(type, keyword);
-    });
-}
-
 std::string withoutArray(std::string type) {
-    while (type.size() > 2 && type.compare(type.size() - 2, 2, "[]") == 0) type.resize(type.size() - 2);
+    while (type.size() > 2 && type.compare(type.size() - 2, 2, "[]") == 0)
+        type.resize(type.size() - 2);
     return type;
 }
 
@@ -68,7 +63,7 @@ std::set<std::string> vendorSubclasses(const TreeTypes& types,
             supertypes.push_back(type.second.superclass);
             for (const std::string& supertype : supertypes) {
                 if (supertype.empty() ||
-                    (!holdsKeyword(supertype, keywords) && found.count(supertype) == 0))
+                    (!containsAnyPackage(supertype, keywords) && found.count(supertype) == 0))
                     continue;
                 found.insert(type.first);
                 grew = true;
@@ -79,18 +74,13 @@ std::set<std::string> vendorSubclasses(const TreeTypes& types,
     return found;
 }
 
-std::string simpleName(const std::string& qualified) {
-    size_t dot = qualified.rfind('.');
-    return dot == std::string::npos ? qualified : qualified.substr(dot + 1);
-}
-
 }  // namespace
 
 bool recordsHoldKeyword(const std::vector<NameRecord>& records,
                         const std::vector<std::string>& keywords) {
     return std::any_of(records.begin(), records.end(), [&](const NameRecord& record) {
-        return holdsKeyword(record.owner.empty() ? record.name : record.owner + "." + record.name,
-                            keywords);
+        return containsAnyPackage(
+            record.owner.empty() ? record.name : record.owner + "." + record.name, keywords);
     });
 }
 
@@ -99,10 +89,10 @@ std::set<std::string> namesLeadingToVendor(const TreeTypes& types,
     std::set<std::string> subclasses = vendorSubclasses(types, keywords);
     auto leads = [&](const std::string& type) {
         std::string element = withoutArray(type);
-        return holdsKeyword(element, keywords) || subclasses.count(element) != 0;
+        return containsAnyPackage(element, keywords) || subclasses.count(element) != 0;
     };
     std::set<std::string> names;
-    for (const std::string& subclass : subclasses) names.insert(simpleName(subclass));
+    for (const std::string& subclass : subclasses) names.insert(lastPart(subclass));
     for (const auto& type : types.members) {
         const ClassMembers& members = type.second;
         for (const auto& field : members.fields)
@@ -115,7 +105,7 @@ std::set<std::string> namesLeadingToVendor(const TreeTypes& types,
             }
         }
         if (std::any_of(members.lambdaParameters.begin(), members.lambdaParameters.end(), leads))
-            names.insert(simpleName(type.first));
+            names.insert(lastPart(type.first));
     }
     return names;
 }
@@ -138,8 +128,8 @@ void internCodeNames(PrefilterFacts& facts, NameTable& names) {
     std::vector<std::string>().swap(facts.codeNames);
 }
 
-std::vector<bool> filesToConvert(const std::vector<PrefilterFacts>& files,
-                                 const NameTable& names, const std::set<std::string>& leading) {
+std::vector<bool> filesToConvert(const std::vector<PrefilterFacts>& files, const NameTable& names,
+                                 const std::set<std::string>& leading) {
     std::set<uint32_t> leadingIds;
     for (const std::string& name : leading) {
         uint32_t id = 0;

@@ -8,8 +8,7 @@ namespace host {
 namespace {
 
 bool underRules(const std::string& text, const RuleSet& rules) {
-    return std::any_of(rules.keywords.begin(), rules.keywords.end(),
-                       [&](const std::string& keyword) { return containsPackage(text, keyword); });
+    return containsAnyPackage(text, rules.keywords);
 }
 
 const char* sectionOf(int kind) {

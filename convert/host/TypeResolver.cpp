@@ -18,12 +18,6 @@ constexpr char kDeferred = '\x01';
 constexpr char kDeferredPart = '\x02';
 constexpr char kDeferredEnd = '\x03';
 
-bool underPackages(const std::string& qualified, const RuleFacts& rules) {
-    return std::any_of(
-        rules.packageKeywords.begin(), rules.packageKeywords.end(),
-        [&](const std::string& keyword) { return containsPackage(qualified, keyword); });
-}
-
 std::string deferredName(const std::string& simple, const std::string& package,
                          const std::vector<std::string>& onDemand) {
     std::string name = kDeferred + simple + kDeferredPart + package;
@@ -90,7 +84,7 @@ std::string resolveInTree(const std::string& simple, const std::string& package,
     for (const std::string& pkg : onDemand) {
         if (!isCapitalised(simple) || isJdkPackage(pkg) || types.byPackage.count(pkg) != 0)
             continue;
-        if (underPackages(pkg, rules)) return pkg + "." + simple;
+        if (containsAnyPackage(pkg, rules.packageKeywords)) return pkg + "." + simple;
     }
     set(false);
     return simple;
@@ -126,7 +120,7 @@ std::string TypeResolver::resolveType(const std::string& simple, bool* known) {
 }
 
 bool TypeResolver::underRules(const std::string& qualified) const {
-    return underPackages(qualified, rules);
+    return containsAnyPackage(qualified, rules.packageKeywords);
 }
 
 void TypeResolver::markClassName(TSNode node) {
