@@ -1,6 +1,9 @@
 // Interrupt: the signal handlers and the recorded signal.
 #include "Interrupt.h"
 
+#include <poll.h>
+
+#include <cerrno>
 #include <csignal>
 
 namespace host {
@@ -26,6 +29,25 @@ void catchInterrupts() {
     action.sa_flags = 0;  // no SA_RESTART
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+}
+
+bool waitToRead(int fd) {
+    sigset_t ending;
+    sigset_t previous;
+    sigemptyset(&ending);
+    sigaddset(&ending, SIGINT);
+    sigaddset(&ending, SIGTERM);
+    sigprocmask(SIG_BLOCK, &ending, &previous);
+    // With the signals held, a signal that came before shows in caught; one
+    // that comes during the wait is let in by ppoll alone and ends it.
+    int ready = -1;
+    while (caught == 0) {
+        pollfd input{fd, POLLIN, 0};
+        ready = ppoll(&input, 1, nullptr, &previous);
+        if (ready >= 0 || errno != EINTR) break;
+    }
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    return caught == 0 && ready > 0;
 }
 
 int interruptSignal() {

@@ -9,6 +9,11 @@ namespace host {
 // question that waits for an answer returns at once.
 void catchInterrupts();
 
+// Waits until fd can be read (or is at its end); false when a signal has
+// asked the run to end, before or during the wait, so that a question
+// never waits past such a signal.
+bool waitToRead(int fd);
+
 // The signal that asked the run to end, or 0.
 int interruptSignal();
 

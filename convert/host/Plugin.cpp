@@ -4,10 +4,13 @@
 #include <dlfcn.h>
 #include <iconv.h>
 #include <tinyxml2.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
+
+#include "Interrupt.h"
 
 namespace host {
 
@@ -20,13 +23,31 @@ constexpr unsigned kYesNo = 0x04;
 
 using RegistFunction = tala::IConvert* (*)(tala::IConvertHost*);
 
-int readAnswer(MessageDesk& desk) {
+// One line of input, read a byte at a time so that nothing after it is
+// taken; false at the end of the input or when a signal ends the run.
+bool readLine(int fd, std::string& line) {
+    constexpr size_t kLongestAnswer = 64;
+    line.clear();
+    for (;;) {
+        if (!waitToRead(fd)) return false;
+        char byte = 0;
+        ssize_t got = read(fd, &byte, 1);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return !line.empty();
+        if (byte == '\n') return true;
+        if (line.size() < kLongestAnswer) line += byte;
+    }
+}
+
+// The answer typed at the prompt; typed is false when the input ended or a
+// signal ended the run first, which declines.
+int readAnswer(MessageDesk& desk, bool& typed) {
     for (;;) {
         fprintf(desk.out, "Answer y(es) or n(o): ");
         fflush(desk.out);
-        char line[64];
-        // End of input, or a signal that ends the run, declines.
-        if (fgets(line, sizeof line, desk.in) == nullptr) {
+        std::string line;
+        typed = readLine(fileno(desk.in), line);
+        if (!typed) {
             fprintf(desk.out, "(no answer: no)\n");
             return tala::kAnswerNo;
         }
@@ -89,9 +110,10 @@ int askQuestion(MessageDesk& desk, const std::string& caption, const std::string
         break;
     case AnswerMode::kAsk:
         fprintf(desk.out, "\n%s: %s\n", caption.c_str(), text.c_str());
-        answer = readAnswer(desk);
+        bool typed = false;
+        answer = readAnswer(desk, typed);
         // An answer typed on the terminal, not the end of the input.
-        if (!feof(desk.in) && !ferror(desk.in)) keepAnswer(desk, text, answer);
+        if (typed) keepAnswer(desk, text, answer);
         break;
     }
     desk.answers[text] = answer;
