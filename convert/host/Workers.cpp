@@ -243,11 +243,19 @@ void WorkerPool::serve(int in, int out) {
     }
 }
 
+// The numbers are forgotten with the pipes: the next pipes may get them,
+// and a worker forked later closes the numbers its siblings hold.
+void WorkerPool::closePipes(Worker& worker) {
+    close(worker.toWorker);
+    close(worker.fromWorker);
+    worker.toWorker = -1;
+    worker.fromWorker = -1;
+}
+
 void WorkerPool::finish(Worker& worker) {
     if (worker.pid < 0) return;
     sendFrame(worker.toWorker, kEnd, std::string());
-    close(worker.toWorker);
-    close(worker.fromWorker);
+    closePipes(worker);
     int status = 0;
     while (waitpid(worker.pid, &status, 0) < 0 && errno == EINTR) {
     }
@@ -255,8 +263,7 @@ void WorkerPool::finish(Worker& worker) {
 }
 
 std::string WorkerPool::bury(Worker& worker) {
-    close(worker.toWorker);
-    close(worker.fromWorker);
+    closePipes(worker);
     int status = 0;
     pid_t ended = -1;
     do {

@@ -64,6 +64,7 @@ private:
     void deal(Worker& worker, std::deque<size_t>& todo);
     bool take(Worker& worker, std::deque<size_t>& todo, const Done& done, std::string& reason);
     void serve(int in, int out);
+    void closePipes(Worker& worker);
     void finish(Worker& worker);
     // The worker's death as words: "killed by signal 9", "exited with 3".
     std::string bury(Worker& worker);
