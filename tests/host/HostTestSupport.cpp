@@ -201,7 +201,10 @@ std::string quote(const std::string& text) {
 
 CommandResult runCommand(const std::string& command) {
     CommandResult result;
-    FILE* pipe = popen((command + " 2>&1 </dev/null").c_str(), "r");
+    // A command that hangs is ended, with what it printed so far, rather
+    // than holding up the whole suite.
+    std::string bounded = "timeout -k 10 300 sh -c " + quote(command + " 2>&1") + " 2>&1 </dev/null";
+    FILE* pipe = popen(bounded.c_str(), "r");
     if (pipe == nullptr) return result;
     char buffer[4096];
     size_t count = 0;
