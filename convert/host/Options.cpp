@@ -1,8 +1,10 @@
 // Options: the command line.
 #include "Options.h"
 
+#include <sched.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
@@ -103,6 +105,10 @@ int checkValues(const Options& options) {
 
 int workerCount(const Options& options) {
     if (!options.jobs.empty()) return atoi(options.jobs.c_str());
+    // The cores this process may run on, as nproc counts them: a machine
+    // may have more online than it lets the run use.
+    cpu_set_t usable;
+    if (sched_getaffinity(0, sizeof usable, &usable) == 0) return std::max(1, CPU_COUNT(&usable));
     long cores = sysconf(_SC_NPROCESSORS_ONLN);
     return cores < 1 ? 1 : static_cast<int>(cores);
 }

@@ -88,7 +88,8 @@ bool WorkerPool::run(const std::vector<size_t>& indices, const Done& done,
     }
     // A worker that dies must not take the parent with it on its next write.
     signal(SIGPIPE, SIG_IGN);
-    workers.assign(static_cast<size_t>(count), Worker());
+    // No more workers than tasks: a small tree on a large machine.
+    workers.assign(std::min(static_cast<size_t>(count), indices.size()), Worker());
     for (Worker& worker : workers) {
         if (!start(worker, reason)) return false;
     }
