@@ -29,7 +29,7 @@ bool isWordChar(char c) {
 }
 
 // keyword as a whole word of text: no letter, digit or "_" on either side.
-bool holdsWord(const std::string& text, const std::string& keyword) {
+bool holdsWord(std::string_view text, const std::string& keyword) {
     for (size_t at = text.find(keyword); at != std::string::npos; at = text.find(keyword, at + 1)) {
         size_t end = at + keyword.size();
         if ((at == 0 || !isWordChar(text[at - 1])) &&
@@ -74,14 +74,14 @@ FailedStatement explainFailure(const JavaSource& source, const std::string& text
     return failed;
 }
 
-std::vector<Leftover> findLeftovers(const std::vector<Leaf>& leaves,
+std::vector<Leftover> findLeftovers(const std::vector<TextToken>& tokens,
                                     const std::vector<std::string>& keywords) {
     std::vector<Leftover> leftovers;
-    for (const Leaf& leaf : leaves) {
-        if (leaf.comment) continue;
+    for (const TextToken& token : tokens) {
+        if (token.comment) continue;
         for (const std::string& keyword : keywords) {
-            if (!holdsWord(leaf.text, keyword)) continue;
-            leftovers.push_back({leaf.line, leaf.text});
+            if (!holdsWord(token.text, keyword)) continue;
+            leftovers.push_back({token.line, std::string(token.text)});
             break;
         }
     }

@@ -31,8 +31,8 @@ struct Leftover {
     std::string text;  // the token that holds it
 };
 
-// In the leaves of a converted text.
-std::vector<Leftover> findLeftovers(const std::vector<Leaf>& leaves,
+// In the tokens of a converted text.
+std::vector<Leftover> findLeftovers(const std::vector<TextToken>& tokens,
                                     const std::vector<std::string>& keywords);
 
 }  // namespace host

@@ -119,22 +119,40 @@ Leaf makeLeaf(TSNode node, LeafClass leafClass, const std::string& source) {
     return leaf;
 }
 
-// The tokens of the tree in source order: its childless nodes but
-// zero-width ones, and the nodes it keeps whole (comments, string and
-// character literals).
-void collectLeaves(TSNode root, const std::string& source, std::vector<Leaf>& leaves) {
-    // About one token in five bytes of Java; what is left over is given
-    // back at the end.
-    leaves.reserve(source.size() / 5);
+// Calls visit(node, its class) for the tokens of the tree in source order:
+// its childless nodes but zero-width ones, and the nodes it keeps whole
+// (comments, string and character literals).
+template <typename Visit>
+void forEachToken(TSNode root, Visit visit) {
     walkTree(root, [&](TSNode node, uint32_t) {
         LeafClass kind = leafClass(ts_node_symbol(node));
         bool whole = kind == LeafClass::kComment || kind == LeafClass::kString ||
                      kind == LeafClass::kAtomic;
         if (ts_node_child_count(node) != 0 && !whole) return WalkNext::kInto;
-        if (ts_node_end_byte(node) != ts_node_start_byte(node))
-            leaves.push_back(makeLeaf(node, kind, source));
+        if (ts_node_end_byte(node) != ts_node_start_byte(node)) visit(node, kind);
         return WalkNext::kOver;
     });
+}
+
+// A vector filled to about its guessed size: a copy that gives back only a
+// little would double its memory for a moment, so where the guess was near
+// the room stays.
+template <typename T>
+void fitIfFarOff(std::vector<T>& items) {
+    if (items.capacity() - items.size() > items.size() / 8) items.shrink_to_fit();
+}
+
+// About one token in five bytes of Java.
+size_t guessTokens(const std::string& source) {
+    return source.size() / 5;
+}
+
+void collectLeaves(TSNode root, const std::string& source, std::vector<Leaf>& leaves) {
+    leaves.reserve(guessTokens(source));
+    forEachToken(root, [&](TSNode node, LeafClass kind) {
+        leaves.push_back(makeLeaf(node, kind, source));
+    });
+    fitIfFarOff(leaves);
 }
 
 void markSpacing(const std::string& source, std::vector<Leaf>& leaves) {
@@ -268,6 +286,9 @@ bool JavaSource::parse(const std::string& text) {
     dropTree();
     nestedTooDeeply = false;
     failure.clear();
+    // The compared tokens are views of the old text.
+    compared.clear();
+    joinedLines.clear();
     source = text;
     makeLoneCarriageReturnsLineFeeds(source);
     return parseFrom(nullptr);
@@ -279,6 +300,9 @@ bool JavaSource::parseEdited(const JavaSource& base, const std::string& text,
     dropTree();
     nestedTooDeeply = false;
     failure.clear();
+    // The compared tokens are views of the old text.
+    compared.clear();
+    joinedLines.clear();
     source = text;
     makeLoneCarriageReturnsLineFeeds(source);
     TSTree* edited = ts_tree_copy(static_cast<const TSTree*>(base.tree));
@@ -367,11 +391,25 @@ std::vector<std::string> JavaSource::codeNames() const {
     return names;
 }
 
-void JavaSource::cutLeaves() {
-    tokens.clear();
-    layout.clear();
-    if (tree != nullptr) collectLeaves(ts_tree_root_node(static_cast<TSTree*>(tree)), source, tokens);
-    tokens.shrink_to_fit();
+void JavaSource::cutTextTokens() {
+    compared.clear();
+    joinedLines.clear();
+    if (tree == nullptr) return;
+    compared.reserve(guessTokens(source));
+    forEachToken(ts_tree_root_node(static_cast<TSTree*>(tree)), [&](TSNode node, LeafClass kind) {
+        TextToken token;
+        token.start = ts_node_start_byte(node);
+        token.end = ts_node_end_byte(node);
+        token.line = static_cast<int>(ts_node_start_point(node).row) + 1;
+        token.comment = kind == LeafClass::kComment;
+        token.text = std::string_view(source).substr(token.start, token.end - token.start);
+        if (token.text.find('\r') != std::string_view::npos) {
+            joinedLines.push_back(withoutCarriageReturns(source, token.start, token.end));
+            token.text = joinedLines.back();
+        }
+        compared.push_back(token);
+    });
+    fitIfFarOff(compared);
 }
 
 void JavaSource::releaseTree() {
@@ -389,7 +427,6 @@ void JavaSource::build(const TreeTypes& types, const RuleFacts& rules,
     if (tree == nullptr) return;
     TSNode root = ts_tree_root_node(static_cast<TSTree*>(tree));
     collectLeaves(root, source, tokens);
-    tokens.shrink_to_fit();
     markSpacing(source, tokens);
     classifyNames(source, root, tokens, types, rules);
     if (exact != nullptr) applyExactNames(*exact, rules, tokens);

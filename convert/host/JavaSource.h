@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <string>
 #include <vector>
@@ -75,9 +76,11 @@ public:
                const std::vector<NameRecord>* exact = nullptr);
 
     const std::vector<Leaf>& leaves() const { return tokens; }
-    // Cuts the parsed text into its leaves only, without names or layout
-    // (for comparing two texts token by token). Needs parse().
-    void cutLeaves();
+    // Cuts the parsed text into text tokens only, without names or layout,
+    // for comparing two texts token by token: a third of a leaf's memory,
+    // which counts in a large file. Needs parse().
+    void cutTextTokens();
+    const std::vector<TextToken>& textTokens() const { return compared; }
 
     // Frees the tree (its leaves stay) once nothing needs it any more;
     // what needs the tree finds none after this.
@@ -105,6 +108,10 @@ private:
     void* tree = nullptr;  // TSTree*
     std::vector<Leaf> tokens;
     std::vector<Step> layout;
+    std::vector<TextToken> compared;
+    // The texts of the compared tokens that hold a CR LF, made LF; the
+    // others are views of source.
+    std::deque<std::string> joinedLines;
 
     void dropTree();
     bool parseFrom(const void* oldTree);

@@ -198,7 +198,7 @@ std::vector<TextToken> textTokens(const std::vector<Leaf>& leaves) {
     std::vector<TextToken> tokens;
     tokens.reserve(leaves.size());
     for (const Leaf& leaf : leaves)
-        tokens.push_back({leaf.text, leaf.startByte, leaf.endByte, leaf.comment});
+        tokens.push_back({leaf.text, leaf.startByte, leaf.endByte, leaf.line, leaf.comment});
     return tokens;
 }
 
@@ -259,11 +259,11 @@ Restored restoreLayout(const std::string& source, const std::vector<TextToken>& 
 Restored restoreFile(const std::string& sourceText, const JavaSource& source,
                      const std::string& convertedText, JavaSource& converted, std::string& text,
                      JavaSource& check, std::string& reason) {
-    converted.cutLeaves();
+    converted.cutTextTokens();
     // Its tokens are all the alignment needs of the plug-in's text.
     converted.releaseTree();
     std::vector<TextToken> sourceTokens = textTokens(source.leaves());
-    std::vector<TextToken> convertedTokens = textTokens(converted.leaves());
+    const std::vector<TextToken>& convertedTokens = converted.textTokens();
     std::vector<TextEdit> edits;
     Restored restored = restoreLayout(sourceText, sourceTokens, convertedText, convertedTokens,
                                       text, edits, reason);
@@ -273,9 +273,9 @@ Restored restoreFile(const std::string& sourceText, const JavaSource& source,
         reason = "the restored text does not parse (" + check.reason() + ")";
         return Restored::kFailed;
     }
-    check.cutLeaves();
+    check.cutTextTokens();
     check.releaseTree();
-    std::vector<TextToken> checkTokens = textTokens(check.leaves());
+    const std::vector<TextToken>& checkTokens = check.textTokens();
     if (!sameCode(checkTokens, convertedTokens)) {
         reason = "the restored text does not hold the plug-in's tokens";
         return Restored::kFailed;

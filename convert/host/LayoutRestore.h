@@ -13,14 +13,6 @@
 
 namespace host {
 
-// A token of a text: its bytes [start, end), and whether it is a comment.
-struct TextToken {
-    std::string_view text;  // CR LF inside made LF, for comparison; owned by the caller
-    unsigned start = 0;
-    unsigned end = 0;
-    bool comment = false;
-};
-
 enum class Restored {
     kChanged,    // text holds the plug-in's tokens in the source's layout
     kUnchanged,  // the tokens are the source's: text is the source itself

@@ -254,8 +254,8 @@ bool Runner::checkStaged(FileReport& report, const JavaSource* source,
         if (source != nullptr && report.result == FileResult::kConverted &&
             options.ruleSet != nullptr) {
             // The layout step cut them already when it ran.
-            if (staged == &converted && converted.leaves().empty()) converted.cutLeaves();
-            report.leftovers = findLeftovers(staged->leaves(), options.ruleSet->keywords);
+            if (staged == &converted && converted.textTokens().empty()) converted.cutTextTokens();
+            report.leftovers = findLeftovers(staged->textTokens(), options.ruleSet->keywords);
         }
         if (output.keepMode(options.sourceDir + report.path, report.path, why)) return true;
     }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "IConvert.h"
@@ -36,6 +37,16 @@ enum HostStmtKind {
     kStmtCode = 20,
     kStmtComment = 21,
     kStmtImportDecl = tala::kStmtImport,
+};
+
+// A token of a text that is only compared: its bytes [start, end), its
+// first line (from 1), and whether it is a comment.
+struct TextToken {
+    std::string_view text;  // CR LF inside made LF; owned by whoever cut it
+    unsigned start = 0;
+    unsigned end = 0;
+    int line = 0;
+    bool comment = false;
 };
 
 // One token of the source with its layout flags and its node.
