@@ -134,25 +134,20 @@ void forEachToken(TSNode root, Visit visit) {
     });
 }
 
-// A vector filled to about its guessed size: a copy that gives back only a
-// little would double its memory for a moment, so where the guess was near
-// the room stays.
-template <typename T>
-void fitIfFarOff(std::vector<T>& items) {
-    if (items.capacity() - items.size() > items.size() / 8) items.shrink_to_fit();
-}
-
-// About one token in five bytes of Java.
-size_t guessTokens(const std::string& source) {
-    return source.size() / 5;
+// The number of tokens of the tree: their vectors are made to measure, as
+// a vector that grows past a guess takes twice its size for a moment, and
+// the leaves of a large file take a hundred times its bytes.
+size_t countTokens(TSNode root) {
+    size_t count = 0;
+    forEachToken(root, [&](TSNode, LeafClass) { ++count; });
+    return count;
 }
 
 void collectLeaves(TSNode root, const std::string& source, std::vector<Leaf>& leaves) {
-    leaves.reserve(guessTokens(source));
+    leaves.reserve(countTokens(root));
     forEachToken(root, [&](TSNode node, LeafClass kind) {
         leaves.push_back(makeLeaf(node, kind, source));
     });
-    fitIfFarOff(leaves);
 }
 
 void markSpacing(const std::string& source, std::vector<Leaf>& leaves) {
@@ -395,8 +390,9 @@ void JavaSource::cutTextTokens() {
     compared.clear();
     joinedLines.clear();
     if (tree == nullptr) return;
-    compared.reserve(guessTokens(source));
-    forEachToken(ts_tree_root_node(static_cast<TSTree*>(tree)), [&](TSNode node, LeafClass kind) {
+    TSNode root = ts_tree_root_node(static_cast<TSTree*>(tree));
+    compared.reserve(countTokens(root));
+    forEachToken(root, [&](TSNode node, LeafClass kind) {
         TextToken token;
         token.start = ts_node_start_byte(node);
         token.end = ts_node_end_byte(node);
@@ -409,7 +405,6 @@ void JavaSource::cutTextTokens() {
         }
         compared.push_back(token);
     });
-    fitIfFarOff(compared);
 }
 
 void JavaSource::releaseTree() {
