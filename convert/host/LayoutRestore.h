@@ -6,7 +6,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "JavaSource.h"
