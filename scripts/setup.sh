@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # Installs what building and testing nidus needs on Debian 12, and the
 # Debian packages named as arguments; quick when everything is there already.
+# Needs no foreign architecture: the Windows check adds i386 for itself.
 set -euo pipefail
+
+apt_name=setup
+. "$(dirname "$0")/apt.sh"
 
 packages=(cmake make g++ pkg-config libtinyxml2-dev libgtest-dev libtree-sitter-dev "$@")
 # The conversion host's Java checks need a JDK, its grammar fetch needs npm;
@@ -9,17 +13,13 @@ packages=(cmake make g++ pkg-config libtinyxml2-dev libgtest-dev libtree-sitter-
 command -v javac >/dev/null 2>&1 || packages+=(default-jdk-headless)
 command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
 
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
-done
-
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "setup: installing ${missing[*]}"
-  sudo_cmd=""
-  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
-  $sudo_cmd apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}" >/dev/null
+apt_find_missing "${packages[@]}"
+if [ ${#apt_missing[@]} -gt 0 ]; then
+  apt_update
+  apt_install "${apt_missing[@]}" || {
+    echo "setup: FAILED: cannot install ${apt_failed[*]}" >&2
+    exit 1
+  }
 fi
 
 bash "$(dirname "$0")/fetch-grammar.sh"

@@ -15,8 +15,10 @@ toolchain=$root/cmake/mingw-w64-i686.cmake
 third_party=$root/third_party
 host=i686-w64-mingw32
 
-sudo_cmd=""
-[ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+apt_name=windows-check
+apt_recommends=no
+. "$root/scripts/apt.sh"
+sudo_cmd=$apt_sudo
 
 say() { echo "windows-check: $*"; }
 fail() {
@@ -47,13 +49,16 @@ has_deb_src() {
     grep -hs -E '^deb-src[[:space:]]' /etc/apt/sources.list /etc/apt/sources.list.d/*.list >/dev/null
 }
 
-installed() {
-  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
-}
+# What building and checking the DLL needs: without it the check fails.
+build_packages=(cmake make file dpkg-dev g++-mingw-w64-i686-posix googletest)
+# What running its tests needs: without it the check still builds and checks
+# the DLL, and says that the tests were not run and why.
+wine_packages=(wine wine32:i386)
+# Why the tests cannot run here; empty while nothing says so.
+wine_missing=""
 
 setup() {
-  local packages=(cmake make file dpkg-dev g++-mingw-w64-i686-posix googletest wine wine32:i386)
-  local update=0 missing=()
+  local update=0
 
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     say "adding the i386 architecture"
@@ -67,16 +72,15 @@ setup() {
       $sudo_cmd tee /etc/apt/sources.list.d/nidus-deb-src.sources >/dev/null
     update=1
   fi
-  for package in "${packages[@]}"; do
-    installed "$package" || missing+=("$package")
-  done
-  if [ ${#missing[@]} -gt 0 ] || [ "$update" -eq 1 ]; then
-    $sudo_cmd apt-get update -qq
+  apt_find_missing "${build_packages[@]}" "${wine_packages[@]}"
+  if [ ${#apt_missing[@]} -gt 0 ] || [ "$update" -eq 1 ]; then
+    apt_update
   fi
-  if [ ${#missing[@]} -gt 0 ]; then
-    say "installing ${missing[*]}"
-    DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends \
-      "${missing[@]}" >/dev/null
+  apt_find_missing "${build_packages[@]}"
+  apt_install "${apt_missing[@]}" || fail "cannot install ${apt_failed[*]}"
+  apt_find_missing "${wine_packages[@]}"
+  if ! apt_install "${apt_missing[@]}"; then
+    wine_missing="Wine could not be installed (${apt_failed_why[*]})"
   fi
 }
 
@@ -182,9 +186,11 @@ done
 # Wine's loader is a 32-bit program: a kernel built without 32-bit support
 # cannot start it ("Exec format error"). The DLL and its tests are built and
 # checked above; running them needs another machine, and the check says so.
-if ! wine --version >/dev/null 2>&1; then
-  reason=$(wine --version 2>&1 | tail -n1 || true)
-  say "the tests were NOT run: this machine cannot start Wine's 32-bit loader ($reason)"
+if [ -z "$wine_missing" ] && ! wine --version >/dev/null 2>&1; then
+  wine_missing="this machine cannot start Wine's 32-bit loader ($(wine --version 2>&1 | tail -n1 || true))"
+fi
+if [ -n "$wine_missing" ]; then
+  say "the tests were NOT run: $wine_missing"
   echo "windows-check: nidus.dll and nidus_tests.exe built, exports and imports checked; tests not run on this machine"
   exit 0
 fi
