@@ -14,10 +14,10 @@
 #include <sstream>
 
 #include "HostTestSupport.h"
-#include "JavaSource.h"
-#include "Plugin.h"
-#include "RuleCoverage.h"
-#include "TreeScan.h"
+#include "syntax/JavaSource.h"
+#include "plugin/Plugin.h"
+#include "plugin/RuleCoverage.h"
+#include "run/TreeScan.h"
 
 namespace hosttest {
 namespace {

@@ -7,7 +7,7 @@
 #include <cctype>
 
 #include "HostTestSupport.h"
-#include "JavaSource.h"
+#include "syntax/JavaSource.h"
 
 namespace hosttest {
 namespace {

@@ -12,9 +12,9 @@
 #include <memory>
 #include <sstream>
 
-#include "CompilerNames.h"
-#include "JavaSource.h"
-#include "Plugin.h"
+#include "names/CompilerNames.h"
+#include "syntax/JavaSource.h"
+#include "plugin/Plugin.h"
 
 namespace hosttest {
 

@@ -3,8 +3,8 @@
 // qualified names).
 #include <gtest/gtest.h>
 
-#include "HostObjects.h"
-#include "JavaSource.h"
+#include "plugin/HostObjects.h"
+#include "syntax/JavaSource.h"
 
 namespace hosttest {
 namespace {
