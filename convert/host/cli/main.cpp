@@ -15,17 +15,18 @@
 #include <system_error>
 #include <vector>
 
-#include "names/CompilerNames.h"
-#include "plugin/HostObjects.h"
 #include "cli/InitRules.h"
-#include "run/Interrupt.h"
 #include "cli/Options.h"
-#include "run/OutputTree.h"
-#include "plugin/Plugin.h"
 #include "cli/Report.h"
-#include "run/Runner.h"
 #include "cli/Summary.h"
 #include "cli/UnifiedDiff.h"
+#include "names/CompilerNames.h"
+#include "plugin/HostObjects.h"
+#include "plugin/Plugin.h"
+#include "run/Interrupt.h"
+#include "run/OutputTree.h"
+#include "run/Runner.h"
+#include "run/SourceTree.h"
 
 namespace {
 
@@ -141,6 +142,7 @@ int readRules(const host::Options& options, const std::string& plugin, host::Run
 // does not read.
 int setUpAnswers(const host::Options& options, host::MessageDesk& desk) {
     desk.chinese = options.language == "Chinese";
+    desk.waitToRead = host::waitToRead;
     std::string reason;
     if (!options.answers.empty() && !host::loadAnswers(options.answers, desk, reason))
         return host::usageError(reason);
@@ -241,8 +243,9 @@ int main(int argc, char** argv) {
     auto started = std::chrono::steady_clock::now();
     host::CompilerNames compilerNames;
     bool exact = !options.classpath.empty();
-    if (exact && !host::startExactMode(options.classpath, run.sourceDir, tree.root(), run.progress,
-                                       compilerNames, reason))
+    if (exact && !host::startExactMode(options.classpath, run.sourceDir,
+                                       host::listJavaFiles(run.sourceDir, tree.root()),
+                                       run.progress, compilerNames, reason))
         return host::usageError(reason);
     if (exact) run.compilerNames = &compilerNames;
     if (!tree.prepare(reason)) return host::usageError(reason);

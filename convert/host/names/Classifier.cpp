@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <set>
 
+#include "names/JdkNames.h"
+
 namespace host {
 
 void Classifier::run(TSNode root) {

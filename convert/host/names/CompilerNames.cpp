@@ -17,7 +17,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "run/SourceTree.h"
 
 extern char** environ;
 
@@ -253,18 +252,15 @@ bool CompilerNames::run(const CompilerSetup& setup, const std::string& sourceDir
 }
 
 bool startExactMode(const std::string& classpathOption, const std::string& sourceDir,
-                    const std::string& skip, bool progress, CompilerNames& names,
-                    std::string& reason) {
+                    const std::vector<std::string>& javaFiles, bool progress,
+                    CompilerNames& names, std::string& reason) {
     CompilerSetup setup;
     if (!readClasspath(classpathOption, setup.classpath, reason) || !findCompiler(setup, reason))
         return false;
     std::vector<std::string> files;
-    for (const SourceEntry& entry : listSourceTree(sourceDir, skip)) {
-        bool java =
-            entry.rel.size() > 5 && entry.rel.compare(entry.rel.size() - 5, 5, ".java") == 0;
+    for (const std::string& rel : javaFiles) {
         // A module declaration would make the compiler read the tree as a module.
-        bool module = fs::path(entry.rel).filename() == "module-info.java";
-        if (entry.kind == EntryKind::kFile && java && !module) files.push_back(entry.rel);
+        if (fs::path(rel).filename() != "module-info.java") files.push_back(rel);
     }
     if (progress) {
         fprintf(stderr, "nidus-convert: the compiler attributes %zu Java files (exact mode)\n",

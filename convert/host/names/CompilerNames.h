@@ -110,12 +110,12 @@ private:
 };
 
 // Exact mode's start: the classpath (--classpath's value), the JDK, and one
-// run of the helper over the Java files below sourceDir (but those under
-// skip, the output root); the helper's notes become warnings. false with a
-// reason for the user.
+// run of the helper over javaFiles (the Java files below sourceDir, paths
+// relative to it; a module declaration among them is left out); the
+// helper's notes become warnings. false with a reason for the user.
 bool startExactMode(const std::string& classpathOption, const std::string& sourceDir,
-                    const std::string& skip, bool progress, CompilerNames& names,
-                    std::string& reason);
+                    const std::vector<std::string>& javaFiles, bool progress,
+                    CompilerNames& names, std::string& reason);
 
 // A one-line note for the summary when the compiler found errors: how many
 // files, and the first error; empty when there were none.

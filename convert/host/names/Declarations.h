@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "names/SemanticModel.h"
 #include "syntax/JavaSource.h"
 #include "syntax/SyntaxNodes.h"
 

@@ -4,6 +4,7 @@
 // Listed from OpenJDK 17's module image by scripts/jdk-names.sh.
 #include "names/JdkNames.h"
 
+#include <algorithm>
 #include <map>
 #include <sstream>
 #include <string>
@@ -298,6 +299,23 @@ const std::map<std::string, std::map<std::string, bool>>& table() {
 }
 
 }  // namespace
+
+bool containsPackage(const std::string& text, const std::string& keyword) {
+    if (keyword.empty()) return false;
+    for (size_t found = text.find(keyword); found != std::string::npos;
+         found = text.find(keyword, found + 1)) {
+        bool before = found == 0 || text[found - 1] == '.';
+        size_t end = found + keyword.size();
+        bool after = end == text.size() || text[end] == '.';
+        if (before && after) return true;
+    }
+    return false;
+}
+
+bool containsAnyPackage(const std::string& text, const std::vector<std::string>& keywords) {
+    return std::any_of(keywords.begin(), keywords.end(),
+                       [&](const std::string& keyword) { return containsPackage(text, keyword); });
+}
 
 bool isJdkPackage(const std::string& package) {
     return table().count(package) != 0 || package.rfind("java.", 0) == 0 ||

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "names/JdkNames.h"
+#include "names/NameResolution.h"
 #include "syntax/JavaSource.h"
 
 namespace host {

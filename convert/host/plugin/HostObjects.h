@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "IConvert.h"
+#include "plugin/Steps.h"
 #include "syntax/JavaSource.h"
 
 namespace host {

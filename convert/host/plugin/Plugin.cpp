@@ -10,8 +10,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "run/Interrupt.h"
-
 namespace host {
 
 namespace {
@@ -24,12 +22,13 @@ constexpr unsigned kYesNo = 0x04;
 using RegistFunction = tala::IConvert* (*)(tala::IConvertHost*);
 
 // One line of input, read a byte at a time so that nothing after it is
-// taken; false at the end of the input or when a signal ends the run.
-bool readLine(int fd, std::string& line) {
+// taken; false at the end of the input or when the desk's wait says the run
+// ends.
+bool readLine(const MessageDesk& desk, int fd, std::string& line) {
     constexpr size_t kLongestAnswer = 64;
     line.clear();
     for (;;) {
-        if (!waitToRead(fd)) return false;
+        if (desk.waitToRead && !desk.waitToRead(fd)) return false;
         char byte = 0;
         ssize_t got = read(fd, &byte, 1);
         if (got < 0 && errno == EINTR) continue;
@@ -46,7 +45,7 @@ int readAnswer(MessageDesk& desk, bool& typed) {
         fprintf(desk.out, "Answer y(es) or n(o): ");
         fflush(desk.out);
         std::string line;
-        typed = readLine(fileno(desk.in), line);
+        typed = readLine(desk, fileno(desk.in), line);
         if (!typed) {
             fprintf(desk.out, "(no answer: no)\n");
             return tala::kAnswerNo;

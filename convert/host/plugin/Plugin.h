@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "IConvert.h"
-#include "syntax/JavaSource.h"
+#include "names/SemanticModel.h"
 #include "plugin/RuleFile.h"
 
 namespace host {
@@ -24,6 +24,10 @@ struct MessageDesk {
     bool chinese = false;                // texts come in GBK
     FILE* out = stderr;                  // where messages are printed
     FILE* in = stdin;                    // where answers are read in ask mode
+    // Waits until a descriptor can be read; false when the run is to end
+    // (a signal), so that a question never waits past it. Unset: answers
+    // are read at once.
+    std::function<bool(int fd)> waitToRead;
     std::map<std::string, int> answers;  // question text -> answer, asked once per run
     int questions = 0;
     int messages = 0;

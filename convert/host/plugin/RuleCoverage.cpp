@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "names/JdkNames.h"
+
 namespace host {
 
 namespace {
@@ -83,11 +85,11 @@ std::string classInLiteral(const std::string& text, const RuleSet& rules) {
 }
 
 // Leaves that import statements hold: the plug-in converts those whole.
-std::vector<bool> importLeaves(const JavaSource& source, const RuleSet& rules,
-                               std::vector<NameUse>& uses) {
+std::vector<bool> importLeaves(const JavaSource& source, const std::vector<Step>& steps,
+                               const RuleSet& rules, std::vector<NameUse>& uses) {
     const std::vector<Leaf>& leaves = source.leaves();
     std::vector<bool> inImport(leaves.size(), false);
-    for (const Step& step : source.steps()) {
+    for (const Step& step : steps) {
         for (const Statement& statement : step.statements) {
             if (statement.kind != kStmtImportDecl) continue;
             std::string code;
@@ -178,10 +180,11 @@ const char* useKindName(UseKind kind) {
     return "name";
 }
 
-std::vector<NameUse> findRuleUses(const JavaSource& source, const RuleSet& rules) {
+std::vector<NameUse> findRuleUses(const JavaSource& source, const std::vector<Step>& steps,
+                                  const RuleSet& rules) {
     std::vector<NameUse> uses;
     const std::vector<Leaf>& leaves = source.leaves();
-    std::vector<bool> inImport = importLeaves(source, rules, uses);
+    std::vector<bool> inImport = importLeaves(source, steps, rules, uses);
     std::map<unsigned, int> arities = source.callArities();
     for (size_t i = 0; i < leaves.size(); ++i) {
         const Leaf& leaf = leaves[i];

@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "syntax/JavaSource.h"
 #include "plugin/RuleFile.h"
+#include "plugin/Steps.h"
+#include "syntax/JavaSource.h"
 
 namespace host {
 
@@ -36,8 +37,10 @@ struct NameUse {
     }
 };
 
-// Every use of a name under the rules in a built source.
-std::vector<NameUse> findRuleUses(const JavaSource& source, const RuleSet& rules);
+// Every use of a name under the rules in source, its names resolved and
+// laid out as steps.
+std::vector<NameUse> findRuleUses(const JavaSource& source, const std::vector<Step>& steps,
+                                  const RuleSet& rules);
 
 // The reason a statement of leaves [first, last) failed, in plain words,
 // from the uses in it; empty when none explains it.

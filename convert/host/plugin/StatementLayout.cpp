@@ -480,4 +480,11 @@ void layOutSteps(TSNode root, const std::vector<Leaf>& leaves, std::vector<Step>
     Layout(leaves, steps).run(root);
 }
 
+std::vector<Step> layOutSteps(const JavaSource& source) {
+    std::vector<Step> steps;
+    TSNode root = source.root();
+    if (!ts_node_is_null(root)) layOutSteps(root, source.leaves(), steps);
+    return steps;
+}
+
 }  // namespace host

@@ -50,10 +50,13 @@
 
 #include <vector>
 
+#include "plugin/Steps.h"
 #include "syntax/JavaSource.h"
 
 namespace host {
 
 void layOutSteps(TSNode root, const std::vector<Leaf>& leaves, std::vector<Step>& steps);
+// The steps of source, whose leaves are cut; none without its tree.
+std::vector<Step> layOutSteps(const JavaSource& source);
 
 }  // namespace host

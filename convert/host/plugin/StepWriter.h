@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "plugin/Steps.h"
 #include "syntax/JavaSource.h"
 
 namespace host {

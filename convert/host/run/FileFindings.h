@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "plugin/HostObjects.h"
-#include "syntax/JavaSource.h"
 #include "plugin/RuleCoverage.h"
+#include "syntax/JavaSource.h"
 
 namespace host {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "run/FileFindings.h"
 #include "plugin/HostObjects.h"
 #include "plugin/RuleCoverage.h"
+#include "run/FileFindings.h"
 
 namespace host {
 

@@ -42,8 +42,8 @@
 #include <vector>
 
 #include "names/CompilerNames.h"
-#include "plugin/RuleFile.h"
 #include "names/SemanticModel.h"
+#include "plugin/RuleFile.h"
 
 namespace host {
 

@@ -11,8 +11,8 @@
 #include <cstdio>
 #include <numeric>
 
-#include "run/Interrupt.h"
 #include "plugin/Plugin.h"
+#include "run/Interrupt.h"
 #include "run/Runner.h"
 #include "run/TreeScan.h"
 #include "run/Workers.h"

@@ -14,9 +14,10 @@
 #include <memory>
 #include <sstream>
 
-#include "run/Interrupt.h"
 #include "layout/LayoutRestore.h"
+#include "names/NameResolution.h"
 #include "plugin/Plugin.h"
+#include "plugin/StatementLayout.h"
 
 namespace host {
 
@@ -138,51 +139,24 @@ FileReport Runner::copyUnconverted(const std::string& rel) {
     return report;
 }
 
-// Any file goes through the plug-in; a Java file is parsed and laid out
-// first, and one that does not parse never reaches it.
+// One file's pipeline. A Java file is read, parsed, its names resolved and
+// its statements laid out; one that does not parse never reaches the
+// plug-in. Any file then goes through the plug-in's passes; a converted
+// Java file gets its source's layout back and is checked before it takes
+// its place.
 void Runner::convertThroughPlugin(const std::string& rel, FileReport& report) {
-    MessageDesk& desk = messageDesk();
-    desk.fileMessages.clear();
-    desk.declined.clear();
     std::unique_ptr<JavaSource> source;
+    std::vector<Step> steps;
     std::string text;
     if (endsWith(rel, ".java")) {
         source = std::make_unique<JavaSource>();
-        if (!readFile(options.sourceDir + rel, text)) {
-            report.result = FileResult::kFailed;
-            report.reason = std::string("cannot be read: ") + strerror(errno);
-            return;
-        }
-        if (!source->parse(text)) {
-            report.result = source->tooDeep() ? FileResult::kFailed : FileResult::kNotParsed;
-            report.line = lineOfReason(source->reason());
-            keepUnchanged(report, source->tooDeep() ? source->reason()
-                                                    : "not parsed (" + source->reason() + ")");
-            return;
-        }
-        std::vector<NameRecord> exact;
-        bool attributed =
-            options.compilerNames != nullptr && options.compilerNames->recordsOf(rel, exact);
-        source->build(treeTypes, options.rules, attributed ? &exact : nullptr);
-        if (options.ruleSet != nullptr) report.uses = findRuleUses(*source, *options.ruleSet);
+        if (!readAndParse(rel, text, *source, report)) return;
+        resolveAndLayOut(rel, *source, steps, report);
     }
-    std::string dir;
-    std::string name;
-    splitPath(rel, dir, name);
-    host.setFile(dir, name, source ? &source->leaves() : nullptr);
     bool converted = false;
     bool refused = false;
-    int result = runPasses(source.get(), converted, refused);
-    report.log = host.takeLog();
-    report.messages = desk.fileMessages;
     std::string why;
-    if (result != 0 && source) {
-        FailedStatement failed = explainFailure(*source, text, report.uses, host, desk.declined);
-        report.line = failed.line;
-        report.statement = failed.statement;
-        why = failed.reason;
-    }
-    host.setFile(std::string(), std::string(), nullptr);
+    int result = runPlugin(rel, source.get(), steps, text, report, converted, refused, why);
     if (refused) {
         report.result = FileResult::kRefused;
         return;
@@ -190,10 +164,65 @@ void Runner::convertThroughPlugin(const std::string& rel, FileReport& report) {
     finishPlugin(report, result, converted, why);
     if (report.result != FileResult::kConverted) return;
     // The plug-in is done with the steps; the check needs the memory.
-    if (source) source->releaseLayout();
+    std::vector<Step>().swap(steps);
     if (!checkStaged(report, source.get(), text) || !place(report) || !source) return;
     if (report.result != FileResult::kConverted) return;
-    report.leftAsWritten = source->unresolvedRuleNames(options.rules);
+    report.leftAsWritten = unresolvedRuleNames(source->leaves(), options.rules);
+}
+
+// false when the file cannot be read or does not parse: the report says
+// why, and the source is kept unchanged.
+bool Runner::readAndParse(const std::string& rel, std::string& text, JavaSource& source,
+                          FileReport& report) {
+    if (!readFile(options.sourceDir + rel, text)) {
+        report.result = FileResult::kFailed;
+        report.reason = std::string("cannot be read: ") + strerror(errno);
+        return false;
+    }
+    if (source.parse(text)) return true;
+    report.result = source.tooDeep() ? FileResult::kFailed : FileResult::kNotParsed;
+    report.line = lineOfReason(source.reason());
+    keepUnchanged(report, source.tooDeep() ? source.reason()
+                                           : "not parsed (" + source.reason() + ")");
+    return false;
+}
+
+// The names of a parsed file (with the compiler's records in exact mode),
+// its steps, and the uses of the rules' names in it.
+void Runner::resolveAndLayOut(const std::string& rel, JavaSource& source,
+                              std::vector<Step>& steps, FileReport& report) {
+    std::vector<NameRecord> exact;
+    bool attributed =
+        options.compilerNames != nullptr && options.compilerNames->recordsOf(rel, exact);
+    resolveNames(source, treeTypes, options.rules, attributed ? &exact : nullptr);
+    steps = layOutSteps(source);
+    if (options.ruleSet != nullptr) report.uses = findRuleUses(source, steps, *options.ruleSet);
+}
+
+// The plug-in's passes over the file (source and steps: a Java file's),
+// with the host serving it; why: the failed statement's reason when the
+// passes failed.
+int Runner::runPlugin(const std::string& rel, const JavaSource* source,
+                      const std::vector<Step>& steps, const std::string& text,
+                      FileReport& report, bool& converted, bool& refused, std::string& why) {
+    MessageDesk& desk = messageDesk();
+    desk.fileMessages.clear();
+    desk.declined.clear();
+    std::string dir;
+    std::string name;
+    splitPath(rel, dir, name);
+    host.setFile(dir, name, source != nullptr ? &source->leaves() : nullptr);
+    int result = runPasses(source, steps, converted, refused);
+    report.log = host.takeLog();
+    report.messages = desk.fileMessages;
+    if (result != 0 && source != nullptr) {
+        FailedStatement failed = explainFailure(*source, text, report.uses, host, desk.declined);
+        report.line = failed.line;
+        report.statement = failed.statement;
+        why = failed.reason;
+    }
+    host.setFile(std::string(), std::string(), nullptr);
+    return result;
 }
 
 // What the plug-in's passes left: a failure keeps the source unchanged; a
@@ -319,13 +348,14 @@ bool Runner::place(FileReport& report) {
 // was converted or copied by the plug-in, -1 when it failed, kOutputFailed
 // when the plug-in could not copy or open its output (no output file is
 // left open then).
-int Runner::runPasses(const JavaSource* source, bool& converted, bool& refused) {
+int Runner::runPasses(const JavaSource* source, const std::vector<Step>& steps, bool& converted,
+                      bool& refused) {
     for (int pass = 0; pass < kMaxPasses; ++pass) {
         if (convert.beginFile() != 0) {
             refused = true;
             return -1;
         }
-        int played = source != nullptr ? playSteps(*source) : 0;
+        int played = source != nullptr ? playSteps(*source, steps) : 0;
         if (played != 0) {
             // A writing pass may have left the output file open, or the
             // plug-in may open it anew: close it either way.
@@ -344,9 +374,9 @@ int Runner::runPasses(const JavaSource* source, bool& converted, bool& refused) 
     return -1;
 }
 
-int Runner::playSteps(const JavaSource& source) {
+int Runner::playSteps(const JavaSource& source, const std::vector<Step>& steps) {
     const std::vector<Leaf>& leaves = source.leaves();
-    for (const Step& step : source.steps()) {
+    for (const Step& step : steps) {
         int result = 0;
         switch (step.kind) {
         case StepKind::kStatement: {

@@ -11,13 +11,15 @@
 #include <string>
 #include <vector>
 
-#include "run/FileReport.h"
-#include "plugin/HostObjects.h"
 #include "IConvert.h"
-#include "syntax/JavaSource.h"
-#include "run/OutputTree.h"
+#include "names/CompilerNames.h"
+#include "names/SemanticModel.h"
+#include "plugin/HostObjects.h"
 #include "plugin/RuleCoverage.h"
+#include "run/FileReport.h"
+#include "run/OutputTree.h"
 #include "run/SourceTree.h"
+#include "syntax/JavaSource.h"
 
 namespace host {
 
@@ -87,8 +89,16 @@ private:
     FileReport convertFile(const std::string& rel, bool convertJava);
     FileReport copyUnconverted(const std::string& rel);
     void convertThroughPlugin(const std::string& rel, FileReport& report);
-    int playSteps(const JavaSource& source);
-    int runPasses(const JavaSource* source, bool& converted, bool& refused);
+    bool readAndParse(const std::string& rel, std::string& text, JavaSource& source,
+                      FileReport& report);
+    void resolveAndLayOut(const std::string& rel, JavaSource& source, std::vector<Step>& steps,
+                          FileReport& report);
+    int runPlugin(const std::string& rel, const JavaSource* source, const std::vector<Step>& steps,
+                  const std::string& text, FileReport& report, bool& converted, bool& refused,
+                  std::string& why);
+    int playSteps(const JavaSource& source, const std::vector<Step>& steps);
+    int runPasses(const JavaSource* source, const std::vector<Step>& steps, bool& converted,
+                  bool& refused);
     void finishPlugin(FileReport& report, int result, bool converted, const std::string& why);
     bool checkStaged(FileReport& report, const JavaSource* source, const std::string& sourceText);
     bool restoreStaged(FileReport& report, const JavaSource& source, const std::string& sourceText,

@@ -68,4 +68,14 @@ std::vector<SourceEntry> listSourceTree(const std::string& root, const std::stri
     return entries;
 }
 
+std::vector<std::string> listJavaFiles(const std::string& root, const std::string& skip) {
+    std::vector<std::string> files;
+    for (const SourceEntry& entry : listSourceTree(root, skip)) {
+        bool java =
+            entry.rel.size() > 5 && entry.rel.compare(entry.rel.size() - 5, 5, ".java") == 0;
+        if (entry.kind == EntryKind::kFile && java) files.push_back(entry.rel);
+    }
+    return files;
+}
+
 }  // namespace host

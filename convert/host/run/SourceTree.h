@@ -28,4 +28,7 @@ struct SourceEntry {
 // the program's.
 std::vector<SourceEntry> listSourceTree(const std::string& root, const std::string& skip);
 
+// The regular files among them whose names end in ".java", in that order.
+std::vector<std::string> listJavaFiles(const std::string& root, const std::string& skip);
+
 }  // namespace host

@@ -6,8 +6,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "syntax/JavaSource.h"
+#include "names/NameResolution.h"
 #include "run/Wire.h"
+#include "syntax/JavaSource.h"
 
 namespace host {
 
@@ -74,7 +75,7 @@ FileScan scanJavaFile(const std::string& path, const RuleFacts& rules, const Pre
     buffer << in.rdbuf();
     JavaSource source;
     if (!in || in.bad() || !source.parse(buffer.str())) return scan;
-    source.collectDeclarations(scan.declared, rules);
+    collectDeclarations(source, scan.declared, rules);
     PrefilterFacts& facts = scan.prefilter;
     facts.parsed = true;
     facts.codeNames = source.codeNames();

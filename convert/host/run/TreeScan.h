@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "run/Prefilter.h"
 #include "names/SemanticModel.h"
+#include "run/Prefilter.h"
 
 namespace host {
 

@@ -1,7 +1,8 @@
-// JavaSource: parsing and tokens (leaves with their layout flags); the
-// names are classified in Classifier.cpp and the layers below it (each
-// with its own note), the statements laid out in StatementLayout.cpp
-// (whose note tells how a Java file reaches the plug-in).
+// JavaSource: parsing and tokens (leaves with their layout flags, and text
+// tokens). The names are classified in names/ (Classifier.cpp and the
+// files it uses, each with its own note), the statements laid out in
+// plugin/StatementLayout.cpp (whose note tells how a Java file reaches the
+// plug-in).
 #include "syntax/JavaSource.h"
 
 #include <algorithm>
@@ -10,9 +11,6 @@
 
 #include <cstring>
 
-#include "names/Classifier.h"
-#include "names/ExactNames.h"
-#include "plugin/StatementLayout.h"
 #include "syntax/SyntaxNodes.h"
 
 extern "C" const TSLanguage* tree_sitter_java(void);
@@ -247,25 +245,8 @@ TSPoint advance(TSPoint start, const std::string& text, unsigned from, unsigned 
 
 }  // namespace
 
-bool containsPackage(const std::string& text, const std::string& keyword) {
-    if (keyword.empty()) return false;
-    for (size_t found = text.find(keyword); found != std::string::npos;
-         found = text.find(keyword, found + 1)) {
-        bool before = found == 0 || text[found - 1] == '.';
-        size_t end = found + keyword.size();
-        bool after = end == text.size() || text[end] == '.';
-        if (before && after) return true;
-    }
-    return false;
-}
-
 std::string nodeTextOf(const Leaf& leaf) {
     return leaf.comment ? asBlockComment(leaf.text) : leaf.text;
-}
-
-bool containsAnyPackage(const std::string& text, const std::vector<std::string>& keywords) {
-    return std::any_of(keywords.begin(), keywords.end(),
-                       [&](const std::string& keyword) { return containsPackage(text, keyword); });
 }
 
 JavaSource::~JavaSource() {
@@ -350,22 +331,8 @@ bool JavaSource::parseFrom(const void* oldTree) {
     return true;
 }
 
-void JavaSource::collectDeclarations(TreeTypes& types, const RuleFacts& rules) const {
-    if (tree != nullptr)
-        host::collectDeclarations(source, ts_tree_root_node(static_cast<TSTree*>(tree)), types,
-                                  rules);
-}
-
-std::vector<std::string> JavaSource::unresolvedRuleNames(const RuleFacts& rules) const {
-    std::vector<std::string> names;
-    for (const Leaf& leaf : tokens) {
-        if (leaf.unresolved == 0) continue;
-        const std::set<std::string>& named =
-            leaf.unresolved == kKindMethod ? rules.methodNames : rules.memberNames;
-        if (named.count(leaf.text) != 0)
-            names.push_back("line " + std::to_string(leaf.line) + ": " + leaf.text);
-    }
-    return names;
+TSNode JavaSource::root() const {
+    return tree != nullptr ? ts_tree_root_node(static_cast<TSTree*>(tree)) : TSNode{};
 }
 
 std::vector<std::string> JavaSource::codeNames() const {
@@ -411,21 +378,11 @@ void JavaSource::releaseTree() {
     dropTree();
 }
 
-void JavaSource::releaseLayout() {
-    std::vector<Step>().swap(layout);
-}
-
-void JavaSource::build(const TreeTypes& types, const RuleFacts& rules,
-                       const std::vector<NameRecord>* exact) {
+void JavaSource::cutLeaves() {
     tokens.clear();
-    layout.clear();
     if (tree == nullptr) return;
-    TSNode root = ts_tree_root_node(static_cast<TSTree*>(tree));
-    collectLeaves(root, source, tokens);
+    collectLeaves(root(), source, tokens);
     markSpacing(source, tokens);
-    classifyNames(source, root, tokens, types, rules);
-    if (exact != nullptr) applyExactNames(*exact, rules, tokens);
-    layOutSteps(root, tokens, layout);
 }
 
 std::map<unsigned, int> JavaSource::callArities() const {

@@ -1,9 +1,10 @@
-// JavaSource: one Java file as the conversion host hands it to the plug-in.
-// Parses the file with tree-sitter, cuts it into tokens (leaves), classifies
-// every name (node kinds and resolved qualified names), and lays the file out
-// as a list of steps: statements, bodies of flattened statements with levels,
-// and the type-body braces the host places itself.
+// JavaSource: one Java file's syntax. Parses the file with tree-sitter and
+// cuts it into tokens: leaves (with their layout flags, for the plug-in) or
+// text tokens (only compared). The names of the leaves are resolved by
+// names/, the statements laid out by plugin/; both read the tree from here.
 #pragma once
+
+#include <tree_sitter/api.h>
 
 #include <cstdint>
 #include <deque>
@@ -11,9 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "names/CompilerNames.h"
-#include "names/JdkNames.h"
-#include "names/SemanticModel.h"
 #include "syntax/Tokens.h"
 
 namespace host {
@@ -26,12 +24,6 @@ struct TextEdit {
     unsigned newStart = 0;
     unsigned newEnd = 0;
 };
-
-// The scan collects each file's members before the tree's types are all
-// known, with their types' tree lookups deferred (JavaSource::
-// collectDeclarations); this resolves them once the tree's types are
-// complete, and settles each method's result type.
-void resolveDeferredTypes(TreeTypes& types, const RuleFacts& rules);
 
 // The text of a leaf's node for the plug-in: a line comment becomes a
 // block comment, which may stand inside a rebuilt line.
@@ -47,8 +39,8 @@ public:
     static constexpr uint32_t kMaxNesting = 5000;
 
     // Parses text. false when tree-sitter reports an error or the tree nests
-    // deeper than kMaxNesting; reason says where. Only a parsed file
-    // collects types and members and builds.
+    // deeper than kMaxNesting; reason says where. Only a parsed file has a
+    // tree to cut into tokens.
     bool parse(const std::string& text);
     // The same for text, base's text with edits (in increasing order, not
     // overlapping): base's tree, edited alike, is reused where the edits
@@ -59,23 +51,21 @@ public:
     // Whether parse() failed because the tree nests too deeply.
     bool tooDeep() const { return nestedTooDeeply; }
 
-    // The types this file declares and their members (for the tree scan),
-    // with the lookups of the members' types in the tree deferred:
-    // resolveDeferredTypes settles them once every file's types are
-    // collected.
-    void collectDeclarations(TreeTypes& types, const RuleFacts& rules) const;
-
     // The names of the code (identifiers; not comments, strings or
     // keywords), sorted, each once. Needs parse().
     std::vector<std::string> codeNames() const;
 
-    // Classifies the names and lays the file out as steps. Needs parse().
-    // exact: the compiler's records of the file (exact mode), which
-    // correct the host's classification where they resolve a name.
-    void build(const TreeTypes& types, const RuleFacts& rules,
-               const std::vector<NameRecord>* exact = nullptr);
+    // The parsed text (lone CRs made LF, so every offset holds) and its
+    // tree's root; a null node once the tree is released or when the parse
+    // failed.
+    const std::string& text() const { return source; }
+    TSNode root() const;
 
+    // Cuts the parsed text into leaves with their layout flags; their kinds
+    // are the lexical ones until the names are resolved. Needs parse().
+    void cutLeaves();
     const std::vector<Leaf>& leaves() const { return tokens; }
+    std::vector<Leaf>& leaves() { return tokens; }
     // Cuts the parsed text into text tokens only, without names or layout,
     // for comparing two texts token by token: a third of a leaf's memory,
     // which counts in a large file. Needs parse().
@@ -85,13 +75,6 @@ public:
     // Frees the tree (its leaves stay) once nothing needs it any more;
     // what needs the tree finds none after this.
     void releaseTree();
-    // Frees the steps once the plug-in has taken them.
-    void releaseLayout();
-
-    // Unresolved member and method names (see Leaf) that a rule changes
-    // elsewhere: "line 12: text".
-    std::vector<std::string> unresolvedRuleNames(const RuleFacts& rules) const;
-    const std::vector<Step>& steps() const { return layout; }
     // The number of arguments of every method call, by the first byte of
     // the method's name. Needs parse().
     std::map<unsigned, int> callArities() const;
@@ -107,7 +90,6 @@ private:
     bool nestedTooDeeply = false;
     void* tree = nullptr;  // TSTree*
     std::vector<Leaf> tokens;
-    std::vector<Step> layout;
     std::vector<TextToken> compared;
     // The texts of the compared tokens that hold a CR LF, made LF; the
     // others are views of source.

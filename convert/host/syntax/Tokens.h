@@ -1,42 +1,33 @@
 // Tokens: a Java file as leaves (tokens with their layout flags, node kinds
-// and qualified names) and as the statements and steps in which the host
-// hands it to the plug-in.
+// and qualified names), and as text tokens that are only compared.
 #pragma once
 
-#include <cstddef>
 #include <string>
 #include <string_view>
-#include <vector>
-
-#include "IConvert.h"
 
 namespace host {
 
-// Node kinds of the host: those the plug-in relies on are the contract's;
+// Node kinds of a leaf. The parse gives the lexical ones (operator, string,
+// literal, keyword, note, and other for a name); name resolution settles
+// the names. The numbers are those of the plug-in's contract where the
+// plug-in relies on a kind (the plug-in's side checks that they agree);
 // the others are the host's own and never match a rule.
 enum HostNodeKind {
-    kKindOperator = tala::kNodeOperator,
-    kKindString = tala::kNodeString,
+    kKindOperator = 4,
+    kKindString = 5,
     kKindLiteral = 6,
-    kKindKeyword = tala::kNodeKeyword,
-    kKindClassRef = tala::kNodeClassRef,
-    kKindMember = tala::kNodeMember,
-    kKindOwnMember = tala::kNodeMemberAlt,
-    kKindMethod = tala::kNodeMethod,
-    kKindName = tala::kNodeName,
+    kKindKeyword = 7,
+    kKindClassRef = 11,
+    kKindMember = 12,
+    kKindOwnMember = 13,
+    kKindMethod = 14,
+    kKindName = 16,
     kKindVariable = 17,
     kKindDeclared = 18,
     kKindOther = 19,
-    kKindClass = tala::kNodeClass,
-    kKindNote = tala::kNodeNote,
+    kKindClass = 24,
+    kKindNote = 27,
     kKindLabel = 28,
-};
-
-// Statement kinds of the host; 11 is the plug-in's import kind.
-enum HostStmtKind {
-    kStmtCode = 20,
-    kStmtComment = 21,
-    kStmtImportDecl = tala::kStmtImport,
 };
 
 // A token of a text that is only compared: its bytes [start, end), its
@@ -69,30 +60,6 @@ struct Leaf {
     // subclass declares without @Override (it may override the vendor's);
     // 0 for any other.
     int unresolved = 0;
-};
-
-// A statement: a run of leaves [first, last) with its level in its body.
-struct Statement {
-    int kind = kStmtCode;
-    size_t first = 0;
-    size_t last = 0;
-    int level = 1;
-    bool braceLessHead = false;  // an if/for/while/else whose body has no braces
-    // Its comments are statements of their own (an import's): its nodes
-    // and tokens leave them out.
-    bool withoutComments = false;
-    // Filled in when the layout is done.
-    int prevLevel = 0;
-    int nextLevel = -1;
-    int prevLine = -1;
-    int nextLine = -1;
-};
-
-enum class StepKind { kStatement, kBody, kBeginBlock, kEndBlock };
-
-struct Step {
-    StepKind kind = StepKind::kStatement;
-    std::vector<Statement> statements;  // one for kStatement, the body for kBody
 };
 
 }  // namespace host
