@@ -8,9 +8,9 @@
 #include <filesystem>
 
 #include "FuzzSupport.h"
-#include "HostObjects.h"
-#include "Plugin.h"
-#include "Runner.h"
+#include "plugin/HostObjects.h"
+#include "plugin/Plugin.h"
+#include "run/Runner.h"
 
 namespace {
 

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "HostObjects.h"
-#include "Plugin.h"
-#include "Runner.h"
+#include "plugin/HostObjects.h"
+#include "plugin/Plugin.h"
+#include "run/Runner.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "Plugin.h"
-#include "Runner.h"
+#include "plugin/Plugin.h"
+#include "run/Runner.h"
 
 namespace fuzz {
 

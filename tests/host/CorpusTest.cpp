@@ -14,10 +14,13 @@
 #include <sstream>
 
 #include "HostTestSupport.h"
-#include "JavaSource.h"
-#include "Plugin.h"
-#include "RuleCoverage.h"
-#include "TreeScan.h"
+#include "names/JdkNames.h"
+#include "names/NameResolution.h"
+#include "plugin/Plugin.h"
+#include "plugin/RuleCoverage.h"
+#include "plugin/StatementLayout.h"
+#include "run/TreeScan.h"
+#include "syntax/JavaSource.h"
 
 namespace hosttest {
 namespace {
@@ -245,8 +248,8 @@ TEST(CorpusRunTest, FilesThePrefilterSkipsHoldNoNameUnderTheRules) {
         ++skipped;
         host::JavaSource source;
         ASSERT_TRUE(source.parse(run.cases[i].input)) << run.cases[i].testName;
-        source.build(types, facts);
-        EXPECT_TRUE(host::findRuleUses(source, rules).empty()) << run.cases[i].testName;
+        host::resolveNames(source, types, facts);
+        EXPECT_TRUE(host::findRuleUses(source, host::layOutSteps(source), rules).empty()) << run.cases[i].testName;
         for (const host::Leaf& leaf : source.leaves()) {
             for (const std::string& keyword : facts.packageKeywords)
                 EXPECT_FALSE(host::containsPackage(leaf.qualified, keyword))

@@ -7,7 +7,9 @@
 #include <cctype>
 
 #include "HostTestSupport.h"
-#include "JavaSource.h"
+#include "names/NameResolution.h"
+#include "plugin/StatementLayout.h"
+#include "syntax/JavaSource.h"
 
 namespace hosttest {
 namespace {
@@ -103,9 +105,9 @@ std::string withoutBlanks(const std::string& text) {
     return result;
 }
 
-int deepestLevel(const JavaSource& source) {
+int deepestLevel(const std::vector<host::Step>& steps) {
     int deepest = 0;
-    for (const host::Step& step : source.steps()) {
+    for (const host::Step& step : steps) {
         for (const host::Statement& statement : step.statements)
             deepest = std::max(deepest, statement.level);
     }
@@ -122,9 +124,10 @@ TEST(DeepInputTest, TooDeepFilesFailWithTheirLineAndFilesAtTheGuardBuild) {
         EXPECT_EQ(deep.reason.empty(), parsed);
         EXPECT_EQ(deep.reason, source.reason());
         EXPECT_EQ(!deep.reason.empty(), source.tooDeep());
-        source.collectDeclarations(types, rules);
+        host::collectDeclarations(source, types, rules);
         host::resolveDeferredTypes(types, rules);
-        source.build(types, rules);
+        host::resolveNames(source, types, rules);
+        std::vector<host::Step> steps = host::layOutSteps(source);
         if (!parsed) {
             EXPECT_TRUE(types.qualifiedNames.empty());
             EXPECT_TRUE(source.leaves().empty());
@@ -134,7 +137,7 @@ TEST(DeepInputTest, TooDeepFilesFailWithTheirLineAndFilesAtTheGuardBuild) {
         std::string leaves;
         for (const host::Leaf& leaf : source.leaves()) leaves += leaf.text;
         EXPECT_EQ(withoutBlanks(deep.text), leaves);
-        EXPECT_EQ(deep.deepestLevel, deepestLevel(source));
+        EXPECT_EQ(deep.deepestLevel, deepestLevel(steps));
     }
 }
 

@@ -12,9 +12,11 @@
 #include <memory>
 #include <sstream>
 
-#include "CompilerNames.h"
-#include "JavaSource.h"
-#include "Plugin.h"
+#include "names/CompilerNames.h"
+#include "names/NameResolution.h"
+#include "plugin/Plugin.h"
+#include "run/SourceTree.h"
+#include "syntax/JavaSource.h"
 
 namespace hosttest {
 
@@ -370,7 +372,7 @@ std::vector<std::unique_ptr<host::JavaSource>> parseCorpus(const std::vector<Cor
         if (!sources.back()->parse(corpusCase.input)) sources.back().reset();
     }
     for (auto& source : sources)
-        if (source) source->collectDeclarations(types, rules);
+        if (source) host::collectDeclarations(*source, types, rules);
     host::resolveDeferredTypes(types, rules);
     return sources;
 }
@@ -392,7 +394,7 @@ std::map<std::string, std::string> nameDumps(const std::vector<CorpusCase>& case
             text += "(not parsed)\n";
             continue;
         }
-        sources[i]->build(types, rules);
+        host::resolveNames(*sources[i], types, rules);
         for (const host::Leaf& leaf : sources[i]->leaves())
             if (isNameLeaf(leaf)) text += leafDump(leaf);
     }
@@ -406,7 +408,9 @@ std::string exactNameDifferences(const std::vector<CorpusCase>& cases, const std
     host::RuleFacts rules;
     host::CompilerNames names;
     if (!host::readRuleFacts(rulesPath, rules, reason) ||
-        !host::startExactMode(classpath, sourceDir + "/", std::string(), false, names, reason))
+        !host::startExactMode(classpath, sourceDir + "/",
+                              host::listJavaFiles(sourceDir + "/", std::string()), false,
+                              names, reason))
         return std::string();
     host::TreeTypes types;
     std::vector<std::unique_ptr<host::JavaSource>> sources = parseCorpus(cases, rules, types);
@@ -414,9 +418,9 @@ std::string exactNameDifferences(const std::vector<CorpusCase>& cases, const std
     std::vector<host::NameRecord> records;
     for (size_t i = 0; i < cases.size(); ++i) {
         if (!sources[i] || !names.recordsOf(cases[i].relPath, records)) continue;
-        sources[i]->build(types, rules);
+        host::resolveNames(*sources[i], types, rules);
         std::vector<host::Leaf> own = sources[i]->leaves();
-        sources[i]->build(types, rules, &records);
+        host::resolveNames(*sources[i], types, rules, &records);
         const std::vector<host::Leaf>& exact = sources[i]->leaves();
         std::string lines;
         for (size_t j = 0; j < exact.size() && j < own.size(); ++j) {

@@ -3,8 +3,10 @@
 // qualified names).
 #include <gtest/gtest.h>
 
-#include "HostObjects.h"
-#include "JavaSource.h"
+#include "names/NameResolution.h"
+#include "plugin/HostObjects.h"
+#include "plugin/StatementLayout.h"
+#include "syntax/JavaSource.h"
 
 namespace hosttest {
 namespace {
@@ -21,18 +23,20 @@ std::string inMethod(const std::string& body) {
 class JavaSourceTest : public ::testing::Test {
 protected:
     JavaSource source;
+    std::vector<host::Step> steps;
     host::TreeTypes types;
     host::RuleFacts rules{{"olddb"}, {}, {}};
 
     void build(const std::string& text) {
         ASSERT_TRUE(source.parse(text)) << source.reason();
-        source.build(types, rules);
+        host::resolveNames(source, types, rules);
+        steps = host::layOutSteps(source);
     }
 
     // The first body as "level: tokens" lines.
     std::vector<std::string> body() {
         std::vector<std::string> lines;
-        for (const host::Step& step : source.steps()) {
+        for (const host::Step& step : steps) {
             if (step.kind != StepKind::kBody) continue;
             for (const host::Statement& statement : step.statements) {
                 std::string line = std::to_string(statement.level) + ":";
@@ -149,8 +153,8 @@ TEST_F(JavaSourceTest, CommentsJoinTheStatementOnTheirLineOrStandAlone) {
 TEST_F(JavaSourceTest, NeighboursGiveLevelsAndLines) {
     build(inMethod("if (a) {\n    x();\n}"));
     // The class header, its block, the method header, the method body.
-    ASSERT_EQ(StepKind::kBody, source.steps()[3].kind);
-    const auto& list = source.steps()[3].statements;
+    ASSERT_EQ(StepKind::kBody, steps[3].kind);
+    const auto& list = steps[3].statements;
     ASSERT_EQ(3u, list.size());
     EXPECT_EQ(0, list[0].prevLevel);
     EXPECT_EQ(2, list[0].nextLevel);
@@ -161,12 +165,12 @@ TEST_F(JavaSourceTest, NeighboursGiveLevelsAndLines) {
     EXPECT_EQ(3, list[1].prevLine);
     EXPECT_EQ(2, list[0].prevLine);
     // The method header ends on line 2 and the body starts on line 3.
-    EXPECT_EQ(3, source.steps()[2].statements[0].nextLine);
+    EXPECT_EQ(3, steps[2].statements[0].nextLine);
 }
 
 TEST_F(JavaSourceTest, ElseIfIsOneFirstToken) {
     build(inMethod("if (a) x(); else if (b) y();"));
-    const host::Statement& elseIf = source.steps()[3].statements[2];
+    const host::Statement& elseIf = steps[3].statements[2];
     host::HostStatement stmt(source.leaves(), elseIf);
     tala::IToken* first = stmt.getFirstToken();
     ASSERT_NE(nullptr, first);
@@ -261,7 +265,7 @@ TEST_F(JavaSourceTest, ImportsCarryTheWholeNameOnTheirLastPart) {
     EXPECT_EQ("net.olddb.Session", leaf("Session").qualified);
     EXPECT_EQ(host::kKindClassRef, leaf("olddb", 1).kind);
     EXPECT_EQ("net.olddb", leaf("olddb", 1).qualified);
-    EXPECT_EQ(host::kStmtImportDecl, source.steps()[0].statements[0].kind);
+    EXPECT_EQ(host::kStmtImportDecl, steps[0].statements[0].kind);
 }
 
 TEST_F(JavaSourceTest, TheFilesOwnPackageIsNeverAPlainName) {
@@ -341,7 +345,7 @@ TEST_P(NameResolutionTest, ResolvesTheName) {
     host::TreeTypes types;
     host::RuleFacts rules{{"olddb"}, {}, {}};
     ASSERT_TRUE(source.parse(named.source)) << source.reason();
-    source.build(types, rules);
+    host::resolveNames(source, types, rules);
     int left = named.occurrence;
     const host::Leaf* found = nullptr;
     for (const host::Leaf& leaf : source.leaves()) {
@@ -357,7 +361,7 @@ TEST_P(NameResolutionTest, ResolvesTheName) {
         std::vector<host::NameRecord> records(1);
         ASSERT_TRUE(host::parseNameRecord(line, records[0])) << line;
         size_t index = static_cast<size_t>(found - source.leaves().data());
-        source.build(types, rules, &records);
+        host::resolveNames(source, types, rules, &records);
         found = &source.leaves()[index];
     }
     EXPECT_EQ(named.kind, found->kind);

@@ -1,0 +1,206 @@
+// Report: missing rules, hits and the JSON report.
+#include "cli/Report.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <map>
+
+#include "cli/InitRules.h"
+#include "plugin/Plugin.h"
+
+namespace host {
+
+namespace {
+
+// JSON text of a string; bytes of 0x80 and above pass as they are (the
+// texts are UTF-8).
+std::string quoted(const std::string& text) {
+    std::string json = "\"";
+    for (char c : text) {
+        unsigned char byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            json += '\\';
+            json += c;
+        } else if (c == '\n') {
+            json += "\\n";
+        } else if (c == '\r') {
+            json += "\\r";
+        } else if (c == '\t') {
+            json += "\\t";
+        } else if (byte < 0x20) {
+            char escape[8];
+            snprintf(escape, sizeof escape, "\\u%04x", byte);
+            json += escape;
+        } else {
+            json += c;
+        }
+    }
+    return json + "\"";
+}
+
+template <typename Items, typename Write>
+std::string array(const Items& items, Write write) {
+    std::string json = "[";
+    bool first = true;
+    for (const auto& item : items) {
+        json += (first ? "\n    " : ",\n    ") + write(item);
+        first = false;
+    }
+    return json + (first ? "]" : "\n  ]");
+}
+
+const char* statusOf(const FileReport& file) {
+    switch (file.result) {
+    case FileResult::kConverted:
+        return "converted";
+    case FileResult::kCopied:
+        return file.tokensKept ? "unchanged" : "copied";
+    case FileResult::kLink:
+        return "copied";
+    case FileResult::kNotParsed:
+        return "not-parsed";
+    case FileResult::kFailed:
+    case FileResult::kRefused:
+        return "failed";
+    }
+    return "failed";
+}
+
+// Exact mode: the compiler's errors in an attributed file, so that a user
+// with an incomplete classpath learns which names (and jars) it missed.
+std::string compilerErrorsJson(const FileReport& file, const CompilerNames* compiler) {
+    const CompilerErrors* errors = compiler == nullptr ? nullptr : compiler->errorsOf(file.path);
+    if (errors == nullptr) return std::string();
+    std::string json = ", \"compiler_errors\": " + std::to_string(errors->count);
+    if (errors->count > 0)
+        json += ", \"first_compiler_error\": {\"line\": " + std::to_string(errors->line) +
+                ", \"message\": " + quoted(errors->message) + "}";
+    return json;
+}
+
+std::string fileJson(const FileReport& file, const CompilerNames* compiler) {
+    std::string json =
+        "{\"path\": " + quoted(file.path) + ", \"status\": \"" + statusOf(file) + "\"";
+    if (file.result == FileResult::kFailed || file.result == FileResult::kNotParsed) {
+        json += ", \"reason\": " + quoted(file.reason) +
+                ", \"line\": " + std::to_string(file.line) +
+                ", \"statement\": " + quoted(file.statement);
+        json += ", \"messages\": " + array(file.messages, quoted);
+        json +=
+            ", \"log\": " + array(file.log, [](const LogLine& line) {
+                return quoted(line.file + ":" + std::to_string(line.line) + ": " + line.message);
+            });
+    }
+    return json + compilerErrorsJson(file, compiler) + "}";
+}
+
+std::string missingJson(const MissingRule& missing) {
+    std::string json = "{\"kind\": \"" + std::string(useKindName(missing.kind)) +
+                       "\", \"name\": " + quoted(missing.name);
+    if (missing.kind == UseKind::kMethod) {
+        std::string arities;
+        for (int arity : missing.arities)
+            arities += (arities.empty() ? "" : ", ") + std::to_string(arity);
+        json += ", \"arities\": [" + arities + "]";
+    }
+    json += ", \"files\": " + array(missing.places, [](const std::pair<std::string, int>& place) {
+                return "{\"path\": " + quoted(place.first) +
+                       ", \"line\": " + std::to_string(place.second) + "}";
+            });
+    return json + "}";
+}
+
+// "line 12: text" of the names to check.
+std::string toCheckJson(const std::string& path, const std::string& place) {
+    size_t colon = place.find(':');
+    int line = atoi(place.c_str() + 5);
+    std::string name = colon == std::string::npos ? place : place.substr(colon + 2);
+    return "{\"path\": " + quoted(path) + ", \"line\": " + std::to_string(line) +
+           ", \"name\": " + quoted(name) + "}";
+}
+
+std::string summaryJson(const RunReport& report) {
+    char seconds[32];
+    snprintf(seconds, sizeof seconds, "%.2f", report.seconds);
+    return "{\"files\": " + std::to_string(report.files.size()) +
+           ", \"converted\": " + std::to_string(report.converted) +
+           ", \"copied\": " + std::to_string(report.copied + report.links) +
+           ", \"failed\": " + std::to_string(report.failed) +
+           ", \"questions\": " + std::to_string(messageDesk().questions) +
+           ", \"seconds\": " + seconds + "}";
+}
+
+}  // namespace
+
+std::vector<MissingRule> collectMissing(const RunReport& report) {
+    std::map<std::pair<int, std::string>, MissingRule> byName;
+    for (const FileReport& file : report.files) {
+        for (const NameUse& use : file.uses) {
+            if (use.rule != nullptr || use.kind == UseKind::kWord) continue;
+            MissingRule& missing = byName[{static_cast<int>(use.kind), use.name}];
+            missing.kind = use.kind;
+            missing.name = use.name;
+            missing.keys.insert(use.key);
+            if (use.arity >= 0) missing.arities.insert(use.arity);
+            missing.places.emplace_back(file.path, use.line);
+            missing.files.insert(file.path);
+        }
+    }
+    std::vector<MissingRule> list;
+    for (auto& entry : byName) list.push_back(std::move(entry.second));
+    return list;
+}
+
+std::vector<int> countHits(const RunReport& report, const RuleSet& rules) {
+    std::vector<int> hits(rules.entries.size(), 0);
+    for (const FileReport& file : report.files) {
+        for (const NameUse& use : file.uses) {
+            if (use.rule != nullptr) ++hits[static_cast<size_t>(use.rule - rules.entries.data())];
+        }
+    }
+    return hits;
+}
+
+bool writeReport(const std::string& path, const RunReport& report, const RuleSet& rules,
+                 std::string& reason, const CompilerNames* compiler) {
+    std::vector<int> hits = countHits(report, rules);
+    std::vector<size_t> indices;
+    for (size_t i = 0; i < rules.entries.size(); ++i) indices.push_back(i);
+    std::vector<std::string> toCheck;
+    std::vector<std::string> leftovers;
+    for (const FileReport& file : report.files) {
+        for (const std::string& place : file.leftAsWritten)
+            toCheck.push_back(toCheckJson(file.path, place));
+        for (const Leftover& leftover : file.leftovers)
+            leftovers.push_back("{\"path\": " + quoted(file.path) +
+                                ", \"line\": " + std::to_string(leftover.line) +
+                                ", \"text\": " + quoted(leftover.text) + "}");
+    }
+    std::string json =
+        "{\n  \"summary\": " + summaryJson(report) + ",\n  \"files\": " +
+        array(report.files, [&](const FileReport& file) { return fileJson(file, compiler); }) +
+        ",\n  \"missing_rules\": " + array(collectMissing(report), missingJson) +
+        ",\n  \"rules\": " +
+        array(indices,
+              [&](size_t i) {
+                  const RuleEntry& rule = rules.entries[i];
+                  return "{\"section\": " + quoted(rule.section) +
+                         ", \"src\": " + quoted(rule.src) + ", \"to\": " + quoted(rule.to) +
+                         ", \"hits\": " + std::to_string(hits[i]) + "}";
+              }) +
+        ",\n  \"to_check\": " + array(toCheck, [](const std::string& s) { return s; }) +
+        ",\n  \"leftovers\": " + array(leftovers, [](const std::string& s) { return s; }) +
+        ",\n  \"questions\": " +
+        array(messageDesk().asked,
+              [](const std::pair<std::string, bool>& question) {
+                  return "{\"text\": " + quoted(question.first) + ", \"answer\": \"" +
+                         (question.second ? "yes" : "no") + "\"}";
+              }) +
+        "\n}\n";
+    if (writeTextFile(path, json, reason)) return true;
+    reason = "the report: " + reason;
+    return false;
+}
+
+}  // namespace host

@@ -1,0 +1,123 @@
+// Summary: the printed end of a run.
+#include "cli/Summary.h"
+
+#include <cstdio>
+
+#include "plugin/Plugin.h"
+
+namespace host {
+
+namespace {
+
+// Converted files that hold a name a rule changes elsewhere, left as
+// written here: the type of its receiver is not known, or it is a method
+// of a vendor subclass that may override the vendor's.
+void printLeftAsWritten(FILE* out, const RunReport& report) {
+    bool any = false;
+    for (const FileReport& file : report.files) {
+        if (file.leftAsWritten.empty()) continue;
+        if (!any)
+            fprintf(out,
+                    "to check (converted; a name that a rule changes is left as written: its "
+                    "receiver's type is not known, or the method may override a vendor's):\n");
+        any = true;
+        fprintf(out, "  %s:", file.path.c_str());
+        for (const std::string& place : file.leftAsWritten) fprintf(out, " %s;", place.c_str());
+        fprintf(out, "\n");
+    }
+}
+
+// Links in the source tree, made again as links in the output.
+void printLinks(FILE* out, const RunReport& report) {
+    if (report.links == 0) return;
+    fprintf(out, "links (made again as links with the same target, not followed):\n");
+    for (const FileReport& file : report.files) {
+        if (file.result == FileResult::kLink)
+            fprintf(out, "  %s -> %s\n", file.path.c_str(), file.linkTarget.c_str());
+    }
+}
+
+std::string oneLine(std::string text) {
+    for (char& c : text) {
+        if (c == '\n' || c == '\r') c = ' ';
+    }
+    return text;
+}
+
+// Converted files whose source layout could not be restored.
+void printLayoutNotes(FILE* out, const RunReport& report) {
+    bool any = false;
+    for (const FileReport& file : report.files) {
+        if (file.layoutNote.empty()) continue;
+        if (!any) fprintf(out, "converted in the plug-in's own layout:\n");
+        any = true;
+        fprintf(out, "  %s: %s\n", file.path.c_str(), file.layoutNote.c_str());
+    }
+}
+
+// Vendor keywords that converted files still hold outside comments: names
+// the plug-in left as written although the rules concern them.
+void printLeftovers(FILE* out, const RunReport& report, const std::string& sourceShown) {
+    bool any = false;
+    for (const FileReport& file : report.files) {
+        for (const Leftover& leftover : file.leftovers) {
+            if (!any) fprintf(out, "to check (converted; a vendor keyword is left in the code):\n");
+            any = true;
+            fprintf(out, "%s%s:%d: %s\n", sourceShown.c_str(), file.path.c_str(), leftover.line,
+                    leftover.text.c_str());
+        }
+    }
+}
+
+// One failed file in the style of a compiler's message (PATH:LINE: REASON),
+// the statement under it, then the plug-in's messages; its log lines with
+// verbose.
+void printFailure(FILE* out, const FileReport& file, const SummaryOptions& options) {
+    std::string path = options.sourceShown + file.path;
+    if (file.line > 0) path += ":" + std::to_string(file.line);
+    fprintf(out, "%s: %s\n", path.c_str(), oneLine(file.reason).c_str());
+    size_t start = 0;
+    while (!file.statement.empty() && start <= file.statement.size()) {
+        size_t end = file.statement.find('\n', start);
+        if (end == std::string::npos) end = file.statement.size();
+        fprintf(out, "    | %s\n", file.statement.substr(start, end - start).c_str());
+        start = end + 1;
+    }
+    for (const std::string& message : file.messages)
+        fprintf(out, "      message: %s\n", oneLine(message).c_str());
+    if (!options.verbose) return;
+    for (const LogLine& line : file.log)
+        fprintf(out, "      log: %s:%d: %s\n", line.file.c_str(), line.line, line.message.c_str());
+}
+
+}  // namespace
+
+void printSummary(const RunReport& report, const SummaryOptions& options) {
+    FILE* out = options.out;
+    size_t total = report.files.size();
+    fprintf(out,
+            "nidus-convert: %zu files: %d converted, %d copied unchanged, %d failed; "
+            "%d questions asked; %.2f s\n",
+            total, report.converted, report.copied + report.links, report.failed,
+            messageDesk().questions, report.seconds);
+    fprintf(out, "output: %s\n", options.outputShown.c_str());
+    printLinks(out, report);
+    printLayoutNotes(out, report);
+    printLeftAsWritten(out, report);
+    printLeftovers(out, report, options.sourceShown);
+    if (!options.compilerNote.empty()) fprintf(out, "%s\n", options.compilerNote.c_str());
+    if (options.missingRules > 0)
+        fprintf(out,
+                "%d vendor names have no rule (all of them: --report FILE, or --init-rules "
+                "FILE for a rule file that lists them)\n",
+                options.missingRules);
+    if (report.failed == 0) return;
+    fprintf(out,
+            "failed files (kept unchanged in the output where they could be read and written):\n");
+    for (const FileReport& file : report.files) {
+        if (file.result == FileResult::kFailed || file.result == FileResult::kNotParsed)
+            printFailure(out, file, options);
+    }
+}
+
+}  // namespace host

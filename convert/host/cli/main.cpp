@@ -1,0 +1,266 @@
+// nidus-convert: converts a Java source tree with the nidus plug-in.
+// Options, the plug-in's rule file, the run and its summary; exit codes
+// 0 (nothing failed), 1 (some files failed), 2 (the run did not start),
+// 130 and 143 (interrupted).
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "cli/InitRules.h"
+#include "cli/Options.h"
+#include "cli/Report.h"
+#include "cli/Summary.h"
+#include "cli/UnifiedDiff.h"
+#include "names/CompilerNames.h"
+#include "plugin/HostObjects.h"
+#include "plugin/Plugin.h"
+#include "run/Interrupt.h"
+#include "run/OutputTree.h"
+#include "run/Runner.h"
+#include "run/SourceTree.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string asDirectory(const fs::path& path) {
+    std::string text = path.generic_string();
+    if (text.empty() || text.back() != '/') text += '/';
+    return text;
+}
+
+std::string defaultPlugin() {
+    std::error_code error;
+    fs::path self = fs::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        fs::path beside = self.parent_path() / "libnidus.so";
+        if (fs::is_regular_file(beside, error)) return beside.string();
+    }
+    return NIDUS_PLUGIN_DEFAULT;
+}
+
+// Where a dry run writes: a temporary folder, removed at the end.
+std::string dryRunRoot() {
+    char pattern[] = "/tmp/nidus-dry-run-XXXXXX";
+    if (mkdtemp(pattern) == nullptr) return std::string();
+    return std::string(pattern) + "/";
+}
+
+// The unified diff of every converted file, source against output.
+std::string diffConverted(const host::RunReport& report, const std::string& sourceRoot,
+                          const std::string& outputRoot) {
+    std::string diff;
+    for (const host::FileReport& file : report.files) {
+        if (file.result != host::FileResult::kConverted) continue;
+        diff += host::unifiedDiff(readText(sourceRoot + file.path),
+                                  readText(outputRoot + file.path), file.path);
+    }
+    return diff;
+}
+
+// --diff, --report and --init-rules after the run; 0, or the exit code of a
+// file that cannot be written.
+int writeResults(const host::Options& options, const host::RunReport& report,
+                 const host::RuleSet& ruleSet, const std::string& rulesText,
+                 const std::string& sourceRoot, const std::string& outputRoot,
+                 const host::CompilerNames* compiler) {
+    std::string reason;
+    if (!options.diff.empty() &&
+        !host::writeTextFile(options.diff, diffConverted(report, sourceRoot, outputRoot), reason))
+        return host::usageError(reason);
+    if (!options.report.empty() && !host::writeReport(options.report, report, ruleSet, reason, compiler))
+        return host::usageError(reason);
+    if (!options.initRules.empty() &&
+        !host::writeTextFile(options.initRules,
+                             host::completeRules(rulesText, host::collectMissing(report)), reason))
+        return host::usageError(reason);
+    return host::kExitOk;
+}
+
+// The canonical source root and the output root; 0, or the exit code.
+int resolveRoots(const host::Options& options, host::RunOptions& run) {
+    std::error_code error;
+    if (!fs::is_directory(options.source, error))
+        return host::usageError("source directory not found: " + options.source);
+    run.sourceDir = asDirectory(fs::canonical(options.source, error));
+    if (!options.output.empty()) {
+        if (fs::exists(options.output, error) && !fs::is_directory(options.output, error))
+            return host::usageError("output root is not a directory: " + options.output);
+        // Links and dots resolved, so that no spelling of the source tree
+        // passes for another folder.
+        run.outputDir = asDirectory(fs::weakly_canonical(fs::absolute(options.output), error));
+    }
+    std::string reason = host::checkOutputRoot(run.sourceDir, host::outputRoot(run));
+    return reason.empty() ? host::kExitOk : host::usageError(reason);
+}
+
+// The rule file (given, or beside the plug-in), checked strictly and read;
+// 0, or the exit code.
+int readRules(const host::Options& options, const std::string& plugin, host::RunOptions& run,
+              std::string& text, host::RuleSet& ruleSet) {
+    std::error_code error;
+    std::string rules = options.rules;
+    if (!rules.empty()) {
+        if (!fs::is_regular_file(rules, error))
+            return host::usageError("rule file not found: " + rules);
+    } else {
+        rules = (fs::path(plugin).parent_path() / "config.xml").string();
+        if (!fs::is_regular_file(rules, error))
+            return host::usageError("no config.xml beside the plug-in (" + rules +
+                                    "); give one with --rules");
+    }
+    std::string reason;
+    if (!host::checkRuleFile(rules, reason, &text)) return host::usageError(reason);
+    ruleSet = host::readRuleSet(text);
+    run.ruleSet = &ruleSet;
+    for (const std::string& warning : ruleSet.duplicates(rules))
+        fprintf(stderr, "nidus-convert: warning: %s\n", warning.c_str());
+    if (!host::readRuleFacts(rules, run.rules, reason)) return host::usageError(reason);
+    if (run.rules.packageKeywords.empty())
+        return host::usageError("the rule file " + rules +
+                                " names no package keyword (KeyWords/Key kind=\"package\")");
+    return host::kExitOk;
+}
+
+// How questions are answered; 0, or the exit code of an answers file that
+// does not read.
+int setUpAnswers(const host::Options& options, host::MessageDesk& desk) {
+    desk.chinese = options.language == "Chinese";
+    desk.waitToRead = host::waitToRead;
+    std::string reason;
+    if (!options.answers.empty() && !host::loadAnswers(options.answers, desk, reason))
+        return host::usageError(reason);
+    if (options.answer == "ask" || (options.answer.empty() && isatty(STDIN_FILENO))) {
+        desk.mode = host::AnswerMode::kAsk;
+    } else if (options.answer == "yes") {
+        desk.mode = host::AnswerMode::kYes;
+    } else {
+        // --answer no, or nobody to ask: a question declines, and its file
+        // fails.
+        desk.mode = host::AnswerMode::kNo;
+    }
+    return host::kExitOk;
+}
+
+// What the plug-in logged while it read its rules: a rule file that it read
+// only in part still converts, so the user is told. The same, as one
+// parenthesised text, is returned for a refusal.
+std::string reportLoadLog(host::Host& service) {
+    std::string loadLog;
+    for (const host::LogLine& line : service.takeLog()) {
+        std::string place = line.file + ":" + std::to_string(line.line) + ": " + line.message;
+        fprintf(stderr, "nidus-convert: while reading its rules the plug-in logged %s\n",
+                place.c_str());
+        loadLog += (loadLog.empty() ? " (" : "; ") + place;
+    }
+    return loadLog.empty() ? loadLog : loadLog + ")";
+}
+
+void printEnd(const host::Options& options, const host::RunReport& report,
+              const std::string& outputRoot, const std::string& compilerNote) {
+    host::SummaryOptions summary;
+    summary.outputShown =
+        options.dryRun ? std::string("none (a dry run writes nothing)") : outputRoot;
+    summary.sourceShown = asDirectory(options.source);
+    if (summary.sourceShown == "./") summary.sourceShown.clear();
+    summary.verbose = options.verbose;
+    summary.missingRules = static_cast<int>(host::collectMissing(report).size());
+    summary.compilerNote = compilerNote;
+    // A diff on standard output stays clean for patch.
+    summary.out = options.diff == "-" ? stderr : stdout;
+    host::printSummary(report, summary);
+    fflush(stdout);
+}
+
+int exitCode(const host::RunReport& report) {
+    if (report.interrupted != 0) {
+        fprintf(stderr,
+                "nidus-convert: interrupted by %s after %zu of %zu files; the others are not "
+                "in the output\n",
+                host::interruptName(), report.files.size(), report.total);
+        return host::interruptExitCode();
+    }
+    return report.failed == 0 ? host::kExitOk : host::kExitFailed;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    host::Options options;
+    bool done = false;
+    int parsed = parseOptions(argc, argv, NIDUS_VERSION, options, done);
+    if (done || parsed != host::kExitOk) return parsed;
+    host::RunOptions run;
+    static host::RuleSet ruleSet;
+    std::string rulesText;
+    std::string plugin = options.plugin.empty() ? defaultPlugin() : options.plugin;
+    int setUp = resolveRoots(options, run);
+    if (setUp == host::kExitOk) setUp = readRules(options, plugin, run, rulesText, ruleSet);
+    if (setUp == host::kExitOk) setUp = setUpAnswers(options, host::messageDesk());
+    if (setUp != host::kExitOk) return setUp;
+
+    // Everything is written into a staging folder first; the plug-in's
+    // output root is that folder.
+    std::string outputRoot = options.dryRun ? dryRunRoot() : host::outputRoot(run);
+    if (outputRoot.empty()) return host::usageError("cannot make a folder for the dry run");
+    static host::OutputTree tree(outputRoot);
+    // The host and the converter live as long as the process: the plug-in
+    // never frees its converter, which keeps a pointer to the host.
+    static host::Host service(run.sourceDir, tree.staging(), options.language);
+    static host::LoadedPlugin loaded;
+    std::string reason;
+    if (!host::loadPlugin(plugin, options.rules.empty() ? std::string() : options.rules, &service,
+                          loaded, reason))
+        return host::usageError(reason);
+    service.setConverter(loaded.convert);
+    std::string loadLog = reportLoadLog(service);
+
+    run.progress = isatty(STDERR_FILENO) != 0;
+    run.sourceLayout = options.layout == "source";
+    run.workers = host::workerCount(options);
+    run.prefilter = !options.noPrefilter;
+    // Tests make a worker die at this file.
+    const char* killAt = getenv("NIDUS_CONVERT_KILL_WORKER_AT");
+    if (killAt != nullptr) run.killWorkerAt = killAt;
+    // Exact mode: the compiler attributes the whole tree once, before any file.
+    // The run's time counts the compiler's part too.
+    auto started = std::chrono::steady_clock::now();
+    host::CompilerNames compilerNames;
+    bool exact = !options.classpath.empty();
+    if (exact && !host::startExactMode(options.classpath, run.sourceDir,
+                                       host::listJavaFiles(run.sourceDir, tree.root()),
+                                       run.progress, compilerNames, reason))
+        return host::usageError(reason);
+    if (exact) run.compilerNames = &compilerNames;
+    if (!tree.prepare(reason)) return host::usageError(reason);
+    host::catchInterrupts();
+    host::Runner runner(run, service, *loaded.convert, tree);
+    host::RunReport report = runner.run();
+    report.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    tree.discard();
+    if (report.refused) return host::usageError(report.refusal + loadLog);
+    int written = writeResults(options, report, ruleSet, rulesText, run.sourceDir, tree.root(),
+                               run.compilerNames);
+    std::error_code error;
+    if (options.dryRun) fs::remove_all(tree.root(), error);
+    printEnd(options, report, tree.root(),
+             exact ? host::compilerErrorNote(compilerNames) : std::string());
+    return written != host::kExitOk ? written : exitCode(report);
+}

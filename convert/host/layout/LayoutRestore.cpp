@@ -1,0 +1,290 @@
+// LayoutRestore: alignment of the two token sequences (comments aside) and
+// the text built from them.
+#include "layout/LayoutRestore.h"
+
+#include <algorithm>
+
+#include <unordered_map>
+
+#include "layout/Align.h"
+
+namespace host {
+
+namespace {
+
+// Tokens aligned at a time, and how many of them may be inserted or
+// deleted: past that the alignment gives up, and the file keeps the
+// plug-in's layout.
+constexpr size_t kWindow = 4000;
+constexpr size_t kMaxDifferences = 1000;
+
+bool isWordChar(char c) {
+    return isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$' ||
+           static_cast<unsigned char>(c) >= 0x80;
+}
+
+bool hasLineBreak(const std::string& text) {
+    return text.find('\n') != std::string::npos;
+}
+
+std::vector<size_t> codeTokens(const std::vector<TextToken>& tokens) {
+    std::vector<size_t> code;
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        if (!tokens[i].comment) code.push_back(i);
+    }
+    return code;
+}
+
+// One side of the alignment: a text, its tokens and its code tokens.
+struct Side {
+    const std::string& text;
+    const std::vector<TextToken>& tokens;
+    std::vector<size_t> code;
+
+    long size() const { return static_cast<long>(code.size()); }
+    const TextToken& at(long i) const { return tokens[code[static_cast<size_t>(i)]]; }
+    // Where the gap after code token i starts, and where the one before
+    // token i ends; -1 and size() stand for the ends of the text.
+    unsigned endOf(long i) const { return i < 0 ? 0 : at(i).end; }
+    unsigned startOf(long i) const {
+        return i >= size() ? static_cast<unsigned>(text.size()) : at(i).start;
+    }
+    std::string bytes(unsigned from, unsigned to) const { return text.substr(from, to - from); }
+};
+
+class Builder {
+public:
+    Builder(const Side& sourceSide, const Side& convertedSide)
+        : source(sourceSide), converted(convertedSide) {
+        newline = source.text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+    }
+
+    std::string build(const std::vector<std::pair<size_t, size_t>>& matches) {
+        long i0 = -1;
+        long j0 = -1;
+        for (const auto& match : matches) {
+            long i = static_cast<long>(match.first);
+            long j = static_cast<long>(match.second);
+            size_t start = out.size();
+            bool changed = hunk(i0, i, j0, j);
+            std::string token = source.bytes(source.at(i).start, source.at(i).end);
+            if (changed) {
+                append(token);
+                note(source.endOf(i0), source.startOf(i), start, out.size() - token.size());
+            } else {
+                out += token;
+            }
+            i0 = i;
+            j0 = j;
+        }
+        size_t start = out.size();
+        if (hunk(i0, source.size(), j0, converted.size()))
+            note(source.endOf(i0), static_cast<unsigned>(source.text.size()), start, out.size());
+        return out;
+    }
+
+    // The source's byte ranges that the built text replaced, with what
+    // replaced them.
+    const std::vector<TextEdit>& changes() const { return edits; }
+
+private:
+    const Side& source;
+    const Side& converted;
+    std::string newline;
+    std::string out;
+    std::vector<TextEdit> edits;
+
+    void note(unsigned oldStart, unsigned oldEnd, size_t newStart, size_t newEnd) {
+        edits.push_back(
+            {oldStart, oldEnd, static_cast<unsigned>(newStart), static_cast<unsigned>(newEnd)});
+    }
+
+    // Appends text; a blank keeps two words apart that would run together.
+    void append(const std::string& text) {
+        if (!text.empty() && !out.empty() && isWordChar(out.back()) && isWordChar(text.front()))
+            out += ' ';
+        out += text;
+    }
+
+    // The indentation of the source line that holds offset at.
+    std::string indentAt(unsigned at) const {
+        size_t lineStart = source.text.rfind('\n', at == 0 ? 0 : at - 1);
+        lineStart = lineStart == std::string::npos ? 0 : lineStart + 1;
+        size_t end = lineStart;
+        while (end < source.text.size() && (source.text[end] == ' ' || source.text[end] == '\t'))
+            ++end;
+        return source.text.substr(lineStart, end - lineStart);
+    }
+
+    // The plug-in's spacing between its code tokens j - 1 and j, as a line
+    // break, one blank or nothing (its comments and indentation aside).
+    std::string spacing(long j, const std::string& indent) const {
+        std::string gap = converted.bytes(converted.endOf(j - 1), converted.startOf(j));
+        if (hasLineBreak(gap)) return newline + indent;
+        return gap.empty() ? std::string() : " ";
+    }
+
+    void insertRun(long first, long last, const std::string& indent) {
+        for (long j = first; j <= last; ++j) {
+            if (j > first) out += spacing(j, indent);
+            append(converted.bytes(converted.at(j).start, converted.at(j).end));
+        }
+    }
+
+    // The source's comments within [from, to), each followed by what keeps
+    // it a comment of its own.
+    std::string commentsWithin(unsigned from, unsigned to) const {
+        std::string text;
+        // The tokens are in source order: those within start at the first
+        // one that starts at from or later.
+        auto first = std::lower_bound(
+            source.tokens.begin(), source.tokens.end(), from,
+            [](const TextToken& token, unsigned at) { return token.start < at; });
+        for (auto it = first; it != source.tokens.end() && it->start < to; ++it) {
+            const TextToken& token = *it;
+            if (!token.comment || token.end > to) continue;
+            std::string comment = source.bytes(token.start, token.end);
+            bool line = comment.compare(0, 2, "//") == 0;
+            text += comment + (line ? newline + indentAt(token.start) : " ");
+        }
+        return text;
+    }
+
+    // What stands between matched tokens i0 and i1 (source) and j0 and j1
+    // (converted): the source's gap where nothing changed, else the
+    // converted tokens with the source's spacing around them. true when
+    // something changed.
+    bool hunk(long i0, long i1, long j0, long j1) {
+        unsigned gapStart = source.endOf(i0);
+        unsigned gapEnd = source.startOf(i1);
+        bool deleted = i1 - i0 > 1;
+        bool inserted = j1 - j0 > 1;
+        std::string indent = indentAt(gapStart);
+        if (!deleted && !inserted) {
+            out += source.bytes(gapStart, gapEnd);
+            return false;
+        }
+        if (!deleted) {
+            out += spacing(j0 + 1, indent);
+            insertRun(j0 + 1, j1 - 1, indent);
+            append(source.bytes(gapStart, gapEnd));
+            return true;
+        }
+        unsigned firstDeleted = source.startOf(i0 + 1);
+        unsigned lastDeleted = source.endOf(i1 - 1);
+        std::string before = source.bytes(gapStart, firstDeleted);
+        std::string after = source.bytes(lastDeleted, gapEnd);
+        std::string comments = commentsWithin(firstDeleted, lastDeleted);
+        if (inserted) {
+            out += before;
+            insertRun(j0 + 1, j1 - 1, indent);
+            if (!comments.empty()) out += " " + comments;
+            append(after);
+            return true;
+        }
+        // Only deleted: one of the two spacings stays, the one that keeps
+        // the line break if either has one.
+        out += comments;
+        append(hasLineBreak(after) && !hasLineBreak(before) ? after : before);
+        return true;
+    }
+};
+
+}  // namespace
+
+namespace {
+
+std::vector<TextToken> textTokens(const std::vector<Leaf>& leaves) {
+    std::vector<TextToken> tokens;
+    tokens.reserve(leaves.size());
+    for (const Leaf& leaf : leaves)
+        tokens.push_back({leaf.text, leaf.startByte, leaf.endByte, leaf.line, leaf.comment});
+    return tokens;
+}
+
+}  // namespace
+
+bool sameCode(const std::vector<TextToken>& a, const std::vector<TextToken>& b) {
+    std::vector<size_t> first = codeTokens(a);
+    std::vector<size_t> second = codeTokens(b);
+    if (first.size() != second.size()) return false;
+    for (size_t i = 0; i < first.size(); ++i) {
+        if (a[first[i]].text != b[second[i]].text) return false;
+    }
+    return true;
+}
+
+bool sameComments(const std::vector<TextToken>& a, const std::vector<TextToken>& b) {
+    std::vector<std::string_view> first;
+    std::vector<std::string_view> second;
+    for (const TextToken& token : a) {
+        if (token.comment) first.push_back(token.text);
+    }
+    for (const TextToken& token : b) {
+        if (token.comment) second.push_back(token.text);
+    }
+    return first == second;
+}
+
+Restored restoreLayout(const std::string& source, const std::vector<TextToken>& sourceTokens,
+                       const std::string& converted, const std::vector<TextToken>& convertedTokens,
+                       std::string& text, std::vector<TextEdit>& edits, std::string& reason) {
+    if (sameCode(sourceTokens, convertedTokens)) {
+        text = source;
+        return Restored::kUnchanged;
+    }
+    Side sourceSide{source, sourceTokens, codeTokens(sourceTokens)};
+    Side convertedSide{converted, convertedTokens, codeTokens(convertedTokens)};
+    std::unordered_map<std::string_view, int> ids;
+    auto idsOf = [&ids](const Side& side) {
+        std::vector<int> sequence;
+        for (size_t index : side.code)
+            sequence.push_back(ids.emplace(side.tokens[index].text, ids.size()).first->second);
+        return sequence;
+    };
+    std::vector<int> a = idsOf(sourceSide);
+    std::vector<int> b = idsOf(convertedSide);
+    std::vector<std::pair<size_t, size_t>> matches;
+    if (!alignSequences(a, b, kWindow, kMaxDifferences, matches)) {
+        reason = "more than " + std::to_string(kMaxDifferences) + " of " +
+                 std::to_string(kWindow) + " tokens in a row differ";
+        return Restored::kFailed;
+    }
+    Builder builder(sourceSide, convertedSide);
+    text = builder.build(matches);
+    edits = builder.changes();
+    return Restored::kChanged;
+}
+
+Restored restoreFile(const std::string& sourceText, const JavaSource& source,
+                     const std::string& convertedText, JavaSource& converted, std::string& text,
+                     JavaSource& check, std::string& reason) {
+    converted.cutTextTokens();
+    // Its tokens are all the alignment needs of the plug-in's text.
+    converted.releaseTree();
+    std::vector<TextToken> sourceTokens = textTokens(source.leaves());
+    const std::vector<TextToken>& convertedTokens = converted.textTokens();
+    std::vector<TextEdit> edits;
+    Restored restored = restoreLayout(sourceText, sourceTokens, convertedText, convertedTokens,
+                                      text, edits, reason);
+    if (restored != Restored::kChanged) return restored;
+    // The source's tree, edited where the layout took the plug-in's tokens.
+    if (!check.parseEdited(source, text, edits)) {
+        reason = "the restored text does not parse (" + check.reason() + ")";
+        return Restored::kFailed;
+    }
+    check.cutTextTokens();
+    check.releaseTree();
+    const std::vector<TextToken>& checkTokens = check.textTokens();
+    if (!sameCode(checkTokens, convertedTokens)) {
+        reason = "the restored text does not hold the plug-in's tokens";
+        return Restored::kFailed;
+    }
+    if (!sameComments(checkTokens, sourceTokens)) {
+        reason = "the restored text does not hold the source's comments";
+        return Restored::kFailed;
+    }
+    return Restored::kChanged;
+}
+
+}  // namespace host

@@ -1,0 +1,379 @@
+// CompilerNames: runs the Java helper once per run and serves its records
+// file by file.
+#include "names/CompilerNames.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+
+extern char** environ;
+
+namespace host {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kJarName[] = "nidus-names.jar";
+constexpr char kNeedsJdk[] = "exact mode (--classpath) needs a JDK: ";
+constexpr size_t kChunk = 1 << 20;
+// The helper's exit code for a Java without a compiler, or a bad request.
+constexpr int kHelperNoCompiler = 2;
+
+std::vector<std::string> splitTabs(const std::string& line, size_t most) {
+    std::vector<std::string> fields;
+    size_t start = 0;
+    while (fields.size() + 1 < most) {
+        size_t tab = line.find('\t', start);
+        if (tab == std::string::npos) break;
+        fields.push_back(line.substr(start, tab - start));
+        start = tab + 1;
+    }
+    fields.push_back(line.substr(start));
+    return fields;
+}
+
+bool kindOfLetter(const std::string& letter, NameKind& kind) {
+    static const std::pair<char, NameKind> kKinds[] = {
+        {'P', NameKind::kPackage},   {'C', NameKind::kClass},       {'F', NameKind::kField},
+        {'M', NameKind::kMethod},    {'N', NameKind::kConstructor}, {'L', NameKind::kLocal},
+        {'A', NameKind::kParameter}, {'O', NameKind::kOverride},    {'D', NameKind::kDeclared},
+        {'U', NameKind::kUnresolved}};
+    if (letter.size() != 1) return false;
+    for (const auto& entry : kKinds) {
+        if (entry.first != letter[0]) continue;
+        kind = entry.second;
+        return true;
+    }
+    return false;
+}
+
+bool readNumber(const std::string& text, unsigned long& number) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    number = strtoul(text.c_str(), nullptr, 10);
+    return true;
+}
+
+bool isExecutable(const std::string& path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+           access(path.c_str(), X_OK) == 0;
+}
+
+// JAVA_HOME's java, else the first java on PATH; empty when none.
+std::string findJava() {
+    const char* home = getenv("JAVA_HOME");
+    if (home != nullptr && *home != '\0' && isExecutable(std::string(home) + "/bin/java"))
+        return std::string(home) + "/bin/java";
+    const char* path = getenv("PATH");
+    std::istringstream dirs(path == nullptr ? "" : path);
+    for (std::string dir; std::getline(dirs, dir, ':');) {
+        std::string java = (dir.empty() ? std::string(".") : dir) + "/java";
+        if (isExecutable(java)) return java;
+    }
+    return std::string();
+}
+
+std::string findJar() {
+    std::error_code error;
+    fs::path self = fs::read_symlink("/proc/self/exe", error);
+    if (!error && fs::is_regular_file(self.parent_path() / kJarName, error))
+        return (self.parent_path() / kJarName).string();
+    std::string built = NIDUS_NAMES_JAR_DEFAULT;
+    if (!built.empty() && fs::is_regular_file(built, error)) return built;
+    return std::string();
+}
+
+// A temporary file, already unlinked; -1 with a reason.
+int makeTempFile(std::string& reason) {
+    const char* dir = getenv("TMPDIR");
+    std::string pattern =
+        std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/nidus-names-XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    int fd = mkstemp(name.data());
+    if (fd < 0) {
+        reason = "cannot make a temporary file for the compiler's names: " +
+                 std::string(strerror(errno));
+        return -1;
+    }
+    unlink(name.data());
+    return fd;
+}
+
+bool writeAll(int fd, const std::string& text) {
+    size_t done = 0;
+    while (done < text.size()) {
+        ssize_t written = write(fd, text.data() + done, text.size() - done);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        done += static_cast<size_t>(written);
+    }
+    return true;
+}
+
+// The bytes [offset, offset + size) of fd.
+std::string readAt(int fd, off_t offset, size_t size) {
+    std::string text(size, '\0');
+    size_t done = 0;
+    while (done < size) {
+        ssize_t got = pread(fd, &text[done], size - done, offset + static_cast<off_t>(done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        done += static_cast<size_t>(got);
+    }
+    text.resize(done);
+    return text;
+}
+
+// Every line of fd from its start, with the offset after it.
+template <typename Visit>
+void forEachLine(int fd, Visit visit) {
+    std::string pending;
+    off_t offset = 0;
+    for (;;) {
+        std::string chunk = readAt(fd, offset, kChunk);
+        if (chunk.empty()) break;
+        offset += static_cast<off_t>(chunk.size());
+        pending += chunk;
+        size_t start = 0;
+        off_t pendingStart = offset - static_cast<off_t>(pending.size());
+        for (size_t end = pending.find('\n'); end != std::string::npos;
+             end = pending.find('\n', start)) {
+            visit(pending.substr(start, end - start), pendingStart + static_cast<off_t>(end + 1));
+            start = end + 1;
+        }
+        pending.erase(0, start);
+    }
+}
+
+std::string describeExit(int status) {
+    if (WIFEXITED(status)) return "exit code " + std::to_string(WEXITSTATUS(status));
+    if (WIFSIGNALED(status)) return "ended by signal " + std::to_string(WTERMSIG(status));
+    return "ended";
+}
+
+}  // namespace
+
+bool parseNameRecord(const std::string& line, NameRecord& record) {
+    std::vector<std::string> fields = splitTabs(line, 6);
+    unsigned long start = 0;
+    unsigned long end = 0;
+    if (fields.size() < 5 || !kindOfLetter(fields[0], record.kind) ||
+        !readNumber(fields[1], start) || !readNumber(fields[2], end) || end <= start)
+        return false;
+    record.start = static_cast<unsigned>(start);
+    record.end = static_cast<unsigned>(end);
+    record.owner = fields[3] == "-" ? std::string() : fields[3];
+    record.name = fields[4];
+    record.parameters.clear();
+    if (fields.size() == 6 && !fields[5].empty()) {
+        std::istringstream list(fields[5]);
+        for (std::string type; std::getline(list, type, ',');) record.parameters.push_back(type);
+    }
+    return true;
+}
+
+bool readClasspath(const std::string& value, std::string& classpath, std::string& reason) {
+    if (value.empty() || value[0] != '@') {
+        classpath = value;
+        return true;
+    }
+    std::string path = value.substr(1);
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        reason = "cannot read the classpath file " + path + ": " + strerror(errno);
+        return false;
+    }
+    classpath.clear();
+    for (std::string line; std::getline(in, line);) {
+        size_t first = line.find_first_not_of(" \t\r");
+        size_t last = line.find_last_not_of(" \t\r");
+        if (first == std::string::npos) continue;
+        classpath += (classpath.empty() ? "" : ":") + line.substr(first, last - first + 1);
+    }
+    return true;
+}
+
+bool findCompiler(CompilerSetup& setup, std::string& reason) {
+    setup.java = findJava();
+    if (setup.java.empty()) {
+        reason = std::string(kNeedsJdk) + "no java program in JAVA_HOME or on PATH";
+        return false;
+    }
+    setup.jar = findJar();
+    if (setup.jar.empty()) {
+        reason = std::string(kNeedsJdk) + "nidus-convert was built without one, so its helper " +
+                 kJarName + " is missing";
+        return false;
+    }
+    return true;
+}
+
+CompilerNames::~CompilerNames() {
+    if (output >= 0) close(output);
+}
+
+bool CompilerNames::run(const CompilerSetup& setup, const std::string& sourceDir,
+                        const std::vector<std::string>& files, std::string& reason) {
+    std::string request = setup.classpath + "\n";
+    for (const std::string& file : files) {
+        // A path with a line break cannot be asked for: it keeps the host's answers.
+        if (file.find('\n') == std::string::npos) request += file + "\n";
+    }
+    index.clear();
+    helperNotes.clear();
+    if (output >= 0) close(output);
+    output = makeTempFile(reason);
+    int requestFile = makeTempFile(reason);
+    int errors = makeTempFile(reason);
+    bool ran = output >= 0 && requestFile >= 0 && errors >= 0;
+    if (ran && (!writeAll(requestFile, request) || lseek(requestFile, 0, SEEK_SET) != 0)) {
+        reason = "cannot write the compiler's request: " + std::string(strerror(errno));
+        ran = false;
+    }
+    ran = ran && spawn(setup, sourceDir, requestFile, errors, reason) && indexOutput(reason);
+    for (int fd : {requestFile, errors}) {
+        if (fd >= 0) close(fd);
+    }
+    return ran;
+}
+
+bool startExactMode(const std::string& classpathOption, const std::string& sourceDir,
+                    const std::vector<std::string>& javaFiles, bool progress,
+                    CompilerNames& names, std::string& reason) {
+    CompilerSetup setup;
+    if (!readClasspath(classpathOption, setup.classpath, reason) || !findCompiler(setup, reason))
+        return false;
+    std::vector<std::string> files;
+    for (const std::string& rel : javaFiles) {
+        // A module declaration would make the compiler read the tree as a module.
+        if (fs::path(rel).filename() != "module-info.java") files.push_back(rel);
+    }
+    if (progress) {
+        fprintf(stderr, "nidus-convert: the compiler attributes %zu Java files (exact mode)\n",
+                files.size());
+    }
+    if (!names.run(setup, sourceDir, files, reason)) return false;
+    for (const std::string& note : names.notes())
+        fprintf(stderr, "nidus-convert: warning: exact mode: %s\n", note.c_str());
+    return true;
+}
+
+bool CompilerNames::spawn(const CompilerSetup& setup, const std::string& sourceDir, int request,
+                          int errors, std::string& reason) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, request, STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, errors, STDERR_FILENO);
+    std::vector<std::string> args = {setup.java, "-cp", setup.jar, "NidusNames", sourceDir};
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(&arg[0]);
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    int spawned = posix_spawn(&child, setup.java.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        reason = std::string(kNeedsJdk) + "cannot run " + setup.java + ": " + strerror(spawned);
+        return false;
+    }
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    forEachLine(errors, [&](const std::string& line, off_t) {
+        if (!line.empty()) helperNotes.push_back(line);
+    });
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
+    std::string last = helperNotes.empty() ? describeExit(status) : helperNotes.back();
+    bool noCompiler = WIFEXITED(status) && WEXITSTATUS(status) == kHelperNoCompiler;
+    reason =
+        (noCompiler ? std::string(kNeedsJdk)
+                    : "exact mode: the compiler's helper failed (" + describeExit(status) + "): ") +
+        last;
+    return false;
+}
+
+bool CompilerNames::indexOutput(std::string& reason) {
+    std::string current;
+    off_t lastEnd = 0;
+    forEachLine(output, [&](const std::string& line, off_t next) {
+        if (line.compare(0, 2, "#\t") == 0) {
+            if (!current.empty())
+                index[current].size = static_cast<size_t>(lastEnd - index[current].offset);
+            addHeader(line, next, current);
+        }
+        lastEnd = next;
+    });
+    if (!current.empty())
+        index[current].size = static_cast<size_t>(lastEnd - index[current].offset);
+    if (!index.empty() || helperNotes.empty()) return true;
+    reason = "exact mode: the compiler's helper gave no names: " + helperNotes.back();
+    return false;
+}
+
+// "#  ERRORS  LINE  MESSAGE  PATH": a file's entry starts after it.
+void CompilerNames::addHeader(const std::string& line, off_t next, std::string& current) {
+    std::vector<std::string> fields = splitTabs(line, 5);
+    current.clear();
+    if (fields.size() < 5) return;
+    current = fields[4];
+    Entry& entry = index[current];
+    entry.offset = next;
+    entry.errors.count = atoi(fields[1].c_str());
+    entry.errors.line = atoi(fields[2].c_str());
+    entry.errors.message = fields[3];
+}
+
+bool CompilerNames::recordsOf(const std::string& rel, std::vector<NameRecord>& records) const {
+    records.clear();
+    auto found = index.find(rel);
+    if (found == index.end() || output < 0) return false;
+    std::istringstream lines(readAt(output, found->second.offset, found->second.size));
+    NameRecord record;
+    for (std::string line; std::getline(lines, line);) {
+        if (parseNameRecord(line, record)) records.push_back(record);
+    }
+    std::stable_sort(records.begin(), records.end(),
+                     [](const NameRecord& a, const NameRecord& b) { return a.start < b.start; });
+    return true;
+}
+
+const CompilerErrors* CompilerNames::errorsOf(const std::string& rel) const {
+    auto found = index.find(rel);
+    return found == index.end() ? nullptr : &found->second.errors;
+}
+
+std::vector<std::string> CompilerNames::filesWithErrors() const {
+    std::vector<std::string> files;
+    for (const auto& entry : index) {
+        if (entry.second.errors.count > 0) files.push_back(entry.first);
+    }
+    return files;
+}
+
+std::string compilerErrorNote(const CompilerNames& names) {
+    std::vector<std::string> files = names.filesWithErrors();
+    if (files.empty()) return std::string();
+    const CompilerErrors* first = names.errorsOf(files[0]);
+    return "the compiler found errors in " + std::to_string(files.size()) + " of " +
+           std::to_string(names.attributedFiles()) +
+           " files (a jar missing from --classpath?); what it could not resolve keeps "
+           "nidus-convert's own answers; the first: " +
+           files[0] + ":" + std::to_string(first->line) + ": " + first->message +
+           " (all of them: --report FILE)";
+}
+
+}  // namespace host

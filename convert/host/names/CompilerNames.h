@@ -1,0 +1,124 @@
+// CompilerNames: the compiler's answers for exact mode (--classpath). Runs
+// the Java helper (NidusNames, in nidus-names.jar) once over the tree's
+// Java files, keeps its output in an unlinked temporary file with an index
+// per file, and reads one file's records when asked, so that a run over
+// thousands of files never holds more than one file's records. The file
+// stays open for the process and the processes it forks; reads never move
+// a shared offset.
+#pragma once
+
+#include <sys/types.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace host {
+
+// What a name use denotes, as the helper's records say (one letter each
+// in its output: see NidusNames.java).
+enum class NameKind {
+    kPackage,      // P
+    kClass,        // C
+    kField,        // F
+    kMethod,       // M
+    kConstructor,  // N
+    kLocal,        // L
+    kParameter,    // A
+    kOverride,     // O: a method declaration that overrides one from outside the tree
+    kDeclared,     // D: a method declaration that overrides none from outside it
+    kUnresolved,   // U: the compiler could not tell
+};
+
+// One name of a file: its bytes [start, end), its kind, the qualified name
+// of what declares it (empty for none: a local, a member of an anonymous
+// class), its name, and a method's or constructor's declared parameter
+// types (erased, qualified).
+struct NameRecord {
+    NameKind kind = NameKind::kUnresolved;
+    unsigned start = 0;
+    unsigned end = 0;
+    std::string owner;
+    std::string name;
+    std::vector<std::string> parameters;
+};
+
+// A record line of the helper's output; false when it is none.
+bool parseNameRecord(const std::string& line, NameRecord& record);
+
+// The compiler's errors in one file: how many, the first one's line and text.
+struct CompilerErrors {
+    int count = 0;
+    int line = 0;
+    std::string message;
+};
+
+// How to run the helper: the java program, the helper's jar, the classpath.
+struct CompilerSetup {
+    std::string java;
+    std::string jar;
+    std::string classpath;
+};
+
+// The classpath that --classpath gives: the value itself, or with @FILE
+// the file's text, its lines joined with ":". false with a reason.
+bool readClasspath(const std::string& value, std::string& classpath, std::string& reason);
+
+// java (JAVA_HOME's, else the first on PATH) and the helper's jar (beside
+// this program, else where the build put it). false with a reason for the
+// user: exact mode needs a JDK.
+bool findCompiler(CompilerSetup& setup, std::string& reason);
+
+class CompilerNames {
+public:
+    CompilerNames() = default;
+    ~CompilerNames();
+    CompilerNames(const CompilerNames&) = delete;
+    CompilerNames& operator=(const CompilerNames&) = delete;
+
+    // Runs the helper over files (relative to sourceDir, which ends in "/").
+    // false with a reason when it could not run or failed; the compiler's
+    // errors in the files are no failure.
+    bool run(const CompilerSetup& setup, const std::string& sourceDir,
+             const std::vector<std::string>& files, std::string& reason);
+
+    // The records of a file, in the order of their bytes; false when the
+    // compiler gave none for it (it was not attributed).
+    bool recordsOf(const std::string& rel, std::vector<NameRecord>& records) const;
+    // The compiler's errors in a file; null when it was not attributed.
+    const CompilerErrors* errorsOf(const std::string& rel) const;
+    size_t attributedFiles() const { return index.size(); }
+    // The files with errors, in the order of their paths.
+    std::vector<std::string> filesWithErrors() const;
+    // What the helper wrote on standard error besides its answers.
+    const std::vector<std::string>& notes() const { return helperNotes; }
+
+private:
+    struct Entry {
+        off_t offset = 0;  // the first record after the file's header
+        size_t size = 0;
+        CompilerErrors errors;
+    };
+    int output = -1;  // the helper's output, unlinked
+    std::map<std::string, Entry> index;
+    std::vector<std::string> helperNotes;
+
+    bool spawn(const CompilerSetup& setup, const std::string& sourceDir, int request, int errors,
+               std::string& reason);
+    bool indexOutput(std::string& reason);
+    void addHeader(const std::string& line, off_t next, std::string& current);
+};
+
+// Exact mode's start: the classpath (--classpath's value), the JDK, and one
+// run of the helper over javaFiles (the Java files below sourceDir, paths
+// relative to it; a module declaration among them is left out); the
+// helper's notes become warnings. false with a reason for the user.
+bool startExactMode(const std::string& classpathOption, const std::string& sourceDir,
+                    const std::vector<std::string>& javaFiles, bool progress,
+                    CompilerNames& names, std::string& reason);
+
+// A one-line note for the summary when the compiler found errors: how many
+// files, and the first error; empty when there were none.
+std::string compilerErrorNote(const CompilerNames& names);
+
+}  // namespace host

@@ -1,0 +1,143 @@
+// Declarations: what one Java file declares (its package, imports and
+// types, with their names nested in the file), and its text and leaves,
+// which the layers above mark with node kinds and qualified names.
+#include "names/Declarations.h"
+
+namespace host {
+
+std::string Declarations::text(TSNode node) const {
+    return src.substr(ts_node_start_byte(node), ts_node_end_byte(node) - ts_node_start_byte(node));
+}
+
+Leaf* Declarations::leafOf(TSNode node) {
+    unsigned start = ts_node_start_byte(node);
+    auto found =
+        std::lower_bound(leaves.begin(), leaves.end(), start,
+                         [](const Leaf& leaf, unsigned at) { return leaf.startByte < at; });
+    if (found == leaves.end() || found->startByte != start) return nullptr;
+    return &*found;
+}
+
+void Declarations::markUntyped(TSNode node, int kind) {
+    mark(node, kind);
+    markUnresolved(node, kind);
+}
+
+void Declarations::markUnresolved(TSNode node, int kind) {
+    Leaf* leaf = leafOf(node);
+    if (leaf != nullptr) leaf->unresolved = kind;
+}
+
+void Declarations::mark(TSNode node, int kind, const std::string& qualified) {
+    Leaf* leaf = leafOf(node);
+    if (leaf == nullptr || leaf->comment) return;
+    leaf->kind = kind;
+    leaf->qualified = qualified.empty() ? leaf->text : qualified;
+}
+
+void Declarations::collectNames(TSNode root,
+                                std::vector<std::pair<TSNode, std::string>>& declarations) {
+    uint32_t count = ts_node_named_child_count(root);
+    for (uint32_t i = 0; i < count; ++i) {
+        TSNode child = ts_node_named_child(root, i);
+        std::string type = typeOf(child);
+        if (type == "package_declaration") {
+            TSNode name = ts_node_named_child(child, ts_node_named_child_count(child) - 1);
+            package = text(name);
+        } else if (type == "import_declaration") {
+            collectImport(child);
+        }
+    }
+    collectOwnTypes(root, declarations);
+}
+
+void Declarations::collectImport(TSNode node) {
+    bool isStatic = false;
+    bool asterisk = false;
+    std::string name;
+    uint32_t count = ts_node_child_count(node);
+    for (uint32_t i = 0; i < count; ++i) {
+        TSNode child = ts_node_child(node, i);
+        std::string type = typeOf(child);
+        if (type == "static") isStatic = true;
+        if (type == "asterisk") asterisk = true;
+        if (type == "scoped_identifier" || type == "identifier") name = text(child);
+    }
+    if (name.empty()) return;
+    if (asterisk) {
+        (isStatic ? staticOnDemand : onDemand).push_back(name);
+        return;
+    }
+    size_t dot = name.rfind('.');
+    std::string simple = dot == std::string::npos ? name : name.substr(dot + 1);
+    if (isStatic) {
+        staticMembers[simple] = dot == std::string::npos ? std::string() : name.substr(0, dot);
+    } else {
+        singleImports[simple] = name;
+    }
+}
+
+void Declarations::collectOwnTypes(TSNode root,
+                                   std::vector<std::pair<TSNode, std::string>>& declarations) {
+    static const TSSymbol kinds[] = {symbolOf("class_declaration"), symbolOf("interface_declaration"),
+                                     symbolOf("enum_declaration"), symbolOf("record_declaration"),
+                                     symbolOf("annotation_type_declaration")};
+    // The nested names met so far ("" first), and for each depth d the one
+    // that the nodes at depth d + 1 lie in.
+    std::vector<std::string> names{std::string()};
+    std::vector<size_t> outers{0};
+    walkTree(root, [&](TSNode node, uint32_t depth) {
+        outers.resize(depth);
+        size_t outer = outers[depth - 1];
+        TSSymbol symbol = ts_node_symbol(node);
+        TSNode name{};
+        if (std::find(std::begin(kinds), std::end(kinds), symbol) != std::end(kinds))
+            name = fieldOf(node, "name");
+        if (!ts_node_is_null(name)) {
+            std::string simple = text(name);
+            names.push_back(names[outer].empty() ? simple : names[outer] + "." + simple);
+            outer = names.size() - 1;
+            ownTypes.emplace(simple, names[outer]);
+            declarations.emplace_back(node, names[outer]);
+        }
+        outers.push_back(outer);
+        return WalkNext::kInto;
+    });
+}
+
+std::string Declarations::qualify(const std::string& name) const {
+    return package.empty() ? name : package + "." + name;
+}
+
+std::string Declarations::ownKey(const std::string& qualified) const {
+    if (!package.empty() && qualified.rfind(package + ".", 0) == 0)
+        return qualified.substr(package.size() + 1);
+    return qualified;
+}
+
+bool Declarations::hasModifier(TSNode declaration, const char* keyword) {
+    uint32_t count = ts_node_named_child_count(declaration);
+    for (uint32_t i = 0; i < count; ++i) {
+        TSNode child = ts_node_named_child(declaration, i);
+        if (!isType(child, "modifiers")) continue;
+        for (uint32_t j = 0; j < ts_node_child_count(child); ++j) {
+            if (isType(ts_node_child(child, j), keyword)) return true;
+        }
+    }
+    return false;
+}
+
+bool Declarations::hasAnnotation(TSNode declaration, const std::string& annotation) const {
+    uint32_t count = ts_node_named_child_count(declaration);
+    for (uint32_t i = 0; i < count; ++i) {
+        TSNode modifiers = ts_node_named_child(declaration, i);
+        if (!isType(modifiers, "modifiers")) continue;
+        for (uint32_t j = 0; j < ts_node_named_child_count(modifiers); ++j) {
+            TSNode name = fieldOf(ts_node_named_child(modifiers, j), "name");
+            if (!ts_node_is_null(name) && text(name) == annotation) return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace host

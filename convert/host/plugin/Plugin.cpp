@@ -1,0 +1,306 @@
+// Plugin: library loading, rule keywords and the exported MessageBoxA.
+#include "plugin/Plugin.h"
+
+#include <dlfcn.h>
+#include <iconv.h>
+#include <tinyxml2.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+
+namespace host {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr unsigned kButtonMask = 0x0F;
+constexpr unsigned kYesNo = 0x04;
+
+using RegistFunction = tala::IConvert* (*)(tala::IConvertHost*);
+
+// One line of input, read a byte at a time so that nothing after it is
+// taken; false at the end of the input or when the desk's wait says the run
+// ends.
+bool readLine(const MessageDesk& desk, int fd, std::string& line) {
+    constexpr size_t kLongestAnswer = 64;
+    line.clear();
+    for (;;) {
+        if (desk.waitToRead && !desk.waitToRead(fd)) return false;
+        char byte = 0;
+        ssize_t got = read(fd, &byte, 1);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return !line.empty();
+        if (byte == '\n') return true;
+        if (line.size() < kLongestAnswer) line += byte;
+    }
+}
+
+// The answer typed at the prompt; typed is false when the input ended or a
+// signal ended the run first, which declines.
+int readAnswer(MessageDesk& desk, bool& typed) {
+    for (;;) {
+        fprintf(desk.out, "Answer y(es) or n(o): ");
+        fflush(desk.out);
+        std::string line;
+        typed = readLine(desk, fileno(desk.in), line);
+        if (!typed) {
+            fprintf(desk.out, "(no answer: no)\n");
+            return tala::kAnswerNo;
+        }
+        if (line[0] == 'y' || line[0] == 'Y') return tala::kAnswerYes;
+        if (line[0] == 'n' || line[0] == 'N') return tala::kAnswerNo;
+    }
+}
+
+std::string escapeQuestion(const std::string& text) {
+    std::string escaped;
+    for (char c : text) {
+        if (c == '\\') {
+            escaped += "\\\\";
+        } else if (c == '\n') {
+            escaped += "\\n";
+        } else {
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
+std::string unescapeQuestion(const std::string& text) {
+    std::string plain;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size()) {
+            plain += text[i + 1] == 'n' ? '\n' : text[i + 1];
+            ++i;
+        } else {
+            plain += text[i];
+        }
+    }
+    return plain;
+}
+
+void keepAnswer(const MessageDesk& desk, const std::string& question, int answer) {
+    if (desk.answersFile.empty()) return;
+    FILE* file = fopen(desk.answersFile.c_str(), "a");
+    if (file == nullptr) return;
+    fprintf(file, "%s\t%s\n", answer == tala::kAnswerNo ? "no" : "yes",
+            escapeQuestion(question).c_str());
+    fclose(file);
+}
+
+}  // namespace
+
+// A question not answered before in this run: a saved answer, the answer
+// mode's, or the user's on the terminal (kept in the answers file).
+int askQuestion(MessageDesk& desk, const std::string& caption, const std::string& text) {
+    ++desk.questions;
+    int answer = tala::kAnswerYes;
+    auto saved = desk.saved.find(text);
+    AnswerMode mode = saved != desk.saved.end() ? AnswerMode::kYes : desk.mode;
+    if (saved != desk.saved.end()) answer = saved->second;
+    switch (mode) {
+    case AnswerMode::kYes:
+        break;
+    case AnswerMode::kNo:
+        answer = tala::kAnswerNo;
+        break;
+    case AnswerMode::kAsk:
+        fprintf(desk.out, "\n%s: %s\n", caption.c_str(), text.c_str());
+        bool typed = false;
+        answer = readAnswer(desk, typed);
+        // An answer typed on the terminal, not the end of the input.
+        if (typed) keepAnswer(desk, text, answer);
+        break;
+    }
+    desk.answers[text] = answer;
+    desk.asked.emplace_back(text, answer != tala::kAnswerNo);
+    return answer;
+}
+
+bool loadAnswers(const std::string& path, MessageDesk& desk, std::string& reason) {
+    desk.answersFile = path;
+    FILE* file = fopen(path.c_str(), "r");
+    if (file == nullptr) return true;
+    char buffer[4096];
+    int line = 0;
+    bool ok = true;
+    while (ok && fgets(buffer, sizeof buffer, file) != nullptr) {
+        ++line;
+        std::string text = buffer;
+        if (!text.empty() && text.back() == '\n') text.pop_back();
+        size_t tab = text.find('\t');
+        std::string word = tab == std::string::npos ? text : text.substr(0, tab);
+        if (text.empty()) continue;
+        if (tab == std::string::npos || (word != "yes" && word != "no")) {
+            reason = path + ":" + std::to_string(line) +
+                     ": not an answer (\"yes\" or \"no\", a tab and the question)";
+            ok = false;
+            break;
+        }
+        desk.saved[unescapeQuestion(text.substr(tab + 1))] =
+            word == "yes" ? tala::kAnswerYes : tala::kAnswerNo;
+    }
+    fclose(file);
+    return ok;
+}
+
+MessageDesk& messageDesk() {
+    static MessageDesk desk;
+    return desk;
+}
+
+std::string gbkToUtf8(const std::string& text) {
+    iconv_t converter = iconv_open("UTF-8", "GBK");
+    if (converter == reinterpret_cast<iconv_t>(-1)) return text;
+    std::string result;
+    std::string input = text;
+    char* in = input.data();
+    size_t inLeft = input.size();
+    char buffer[256];
+    while (inLeft > 0) {
+        char* out = buffer;
+        size_t outLeft = sizeof buffer;
+        size_t done = iconv(converter, &in, &inLeft, &out, &outLeft);
+        result.append(buffer, sizeof buffer - outLeft);
+        if (done == static_cast<size_t>(-1) && errno != E2BIG) {
+            result += *in;  // keep a byte that does not convert
+            ++in;
+            --inLeft;
+        }
+    }
+    iconv_close(converter);
+    return result;
+}
+
+bool loadPlugin(const std::string& library, const std::string& rules, tala::IConvertHost* host,
+                LoadedPlugin& plugin, std::string& reason) {
+    std::error_code error;
+    if (!fs::is_regular_file(library, error)) {
+        reason = "plug-in library not found: " + library;
+        return false;
+    }
+    // An absolute path, so that dlopen never searches the system's folders.
+    std::string path = fs::absolute(library, error).string();
+    fs::path privateDir;
+    if (!rules.empty()) {
+        char pattern[] = "/tmp/nidus-convert-XXXXXX";
+        if (mkdtemp(pattern) == nullptr) {
+            reason = "cannot make a temporary folder for the plug-in";
+            return false;
+        }
+        privateDir = pattern;
+        fs::path copy = privateDir / fs::path(library).filename();
+        fs::copy_file(library, copy, error);
+        if (!error) fs::copy_file(rules, privateDir / "config.xml", error);
+        if (error) {
+            fs::remove_all(privateDir, error);
+            reason = "cannot copy the plug-in and its rules to a temporary folder";
+            return false;
+        }
+        path = copy.string();
+    }
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+        const char* why = dlerror();
+        reason = std::string("cannot load the plug-in: ") + (why != nullptr ? why : library);
+        if (!privateDir.empty()) fs::remove_all(privateDir, error);
+        return false;
+    }
+    auto regist = reinterpret_cast<RegistFunction>(dlsym(handle, "registConvert"));
+    if (regist == nullptr) {
+        reason = "the library has no registConvert: " + library;
+        dlclose(handle);
+        if (!privateDir.empty()) fs::remove_all(privateDir, error);
+        return false;
+    }
+    // The converter reads its rules while it is built; the private copy is
+    // not needed after that.
+    plugin.convert = regist(host);
+    plugin.handle = handle;
+    if (!privateDir.empty()) fs::remove_all(privateDir, error);
+    if (plugin.convert == nullptr) {
+        reason = "the plug-in gave no converter";
+        return false;
+    }
+    return true;
+}
+
+bool readRuleFacts(const std::string& rules, RuleFacts& facts, std::string& reason) {
+    tinyxml2::XMLDocument document(true, tinyxml2::PRESERVE_WHITESPACE);
+    if (document.LoadFile(rules.c_str()) != tinyxml2::XML_SUCCESS) {
+        reason = "cannot read the rule file " + rules + ": " +
+                 (document.ErrorStr() != nullptr ? document.ErrorStr() : "not XML");
+        return false;
+    }
+    for (auto* section = document.FirstChildElement(); section != nullptr;
+         section = section->NextSiblingElement()) {
+        std::string name = section->Name();
+        if (name == "Members" || name == "Methods") {
+            // The name a rule changes (renames, or rebuilds the arguments
+            // of), without the class it may name.
+            const char* element = name == "Members" ? "member" : "method";
+            auto& names = name == "Members" ? facts.memberNames : facts.methodNames;
+            auto lastPart = [](const char* text) {
+                std::string whole = text != nullptr ? text : "";
+                size_t dot = whole.rfind('.');
+                return dot == std::string::npos ? whole : whole.substr(dot + 1);
+            };
+            for (auto* rule = section->FirstChildElement(element); rule != nullptr;
+                 rule = rule->NextSiblingElement(element)) {
+                std::string renamed = lastPart(rule->Attribute("src"));
+                if (renamed != lastPart(rule->Attribute("to")) ||
+                    rule->Attribute("params") != nullptr)
+                    names.insert(renamed);
+            }
+        }
+        if (name != "KeyWords") continue;
+        for (auto* key = section->FirstChildElement("Key"); key != nullptr;
+             key = key->NextSiblingElement("Key")) {
+            const char* kind = key->Attribute("kind");
+            const char* code = key->Attribute("code");
+            if (kind != nullptr && std::string(kind) == "package" && code != nullptr &&
+                *code != '\0')
+                facts.packageKeywords.push_back(code);
+        }
+    }
+    return true;
+}
+
+}  // namespace host
+
+// The plug-in looks this up in the loading process: messages go to
+// standard error, questions are answered by the run's answer mode and
+// asked at most once per run.
+extern "C" __attribute__((visibility("default"))) int MessageBoxA(void*, const char* text,
+                                                                  const char* caption,
+                                                                  unsigned flags) {
+    host::MessageDesk& desk = host::messageDesk();
+    std::string shownText = text != nullptr ? text : "";
+    std::string shownCaption = caption != nullptr ? caption : "";
+    if (desk.chinese) {
+        shownText = host::gbkToUtf8(shownText);
+        shownCaption = host::gbkToUtf8(shownCaption);
+    }
+    bool question = (flags & host::kButtonMask) == host::kYesNo;
+    if (!question) {
+        // Shown once, with its file, at the end of the run.
+        ++desk.messages;
+        desk.fileMessages.push_back(shownCaption + ": " + shownText);
+        return tala::kAnswerOk;
+    }
+    auto known = desk.answers.find(shownText);
+    int answer = known != desk.answers.end() ? known->second : 0;
+    if (known == desk.answers.end() && desk.relay) {
+        answer = desk.relay(shownCaption, shownText);
+        // No parent to answer: the question declines.
+        if (answer < 0) answer = tala::kAnswerNo;
+        desk.answers[shownText] = answer;
+    } else if (known == desk.answers.end()) {
+        answer = host::askQuestion(desk, shownCaption, shownText);
+    }
+    if (answer == tala::kAnswerNo && desk.declined.empty()) desk.declined = shownText;
+    return answer;
+}

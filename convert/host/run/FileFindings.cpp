@@ -1,0 +1,91 @@
+// FileFindings: failed statements and leftovers.
+#include "run/FileFindings.h"
+
+namespace host {
+
+namespace {
+
+// Lines first to last (1-based) of text, without their line ends.
+std::string linesOf(const std::string& text, int first, int last) {
+    std::string lines;
+    int line = 1;
+    size_t start = 0;
+    while (start <= text.size() && line <= last) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        if (line >= first) {
+            std::string part = text.substr(start, end - start);
+            if (!part.empty() && part.back() == '\r') part.pop_back();
+            lines += (lines.empty() ? "" : "\n") + part;
+        }
+        start = end + 1;
+        ++line;
+    }
+    return lines;
+}
+
+bool isWordChar(char c) {
+    return isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$';
+}
+
+// keyword as a whole word of text: no letter, digit or "_" on either side.
+bool holdsWord(std::string_view text, const std::string& keyword) {
+    for (size_t at = text.find(keyword); at != std::string::npos; at = text.find(keyword, at + 1)) {
+        size_t end = at + keyword.size();
+        if ((at == 0 || !isWordChar(text[at - 1])) &&
+            (end == text.size() || !isWordChar(text[end])))
+            return true;
+    }
+    return false;
+}
+
+std::string oneLine(std::string text) {
+    for (char& c : text) {
+        if (c == '\n' || c == '\r') c = ' ';
+    }
+    return text;
+}
+
+}  // namespace
+
+FailedStatement explainFailure(const JavaSource& source, const std::string& text,
+                               const std::vector<NameUse>& uses, const Host& host,
+                               const std::string& declined) {
+    FailedStatement failed;
+    size_t first = 0;
+    size_t last = 0;
+    bool known = host.failedStatement(first, last) && first < last;
+    if (known) {
+        const std::vector<Leaf>& leaves = source.leaves();
+        failed.line = leaves[first].line;
+        failed.statement = linesOf(text, leaves[first].line, leaves[last - 1].endLine);
+        failed.reason = explainFailure(uses, first, last);
+    }
+    if (declined.empty()) return failed;
+    failed.reason = "question answered No: " + oneLine(declined);
+    for (const NameUse& use : uses) {
+        if (use.kind == UseKind::kDriver && use.rule == nullptr &&
+            (!known || (use.leaf >= first && use.leaf < last))) {
+            failed.reason = "question answered No: driver " + use.name;
+            if (!known) failed.line = use.line;
+            break;
+        }
+    }
+    return failed;
+}
+
+std::vector<Leftover> findLeftovers(const std::vector<TextToken>& tokens,
+                                    const std::vector<std::string>& keywords) {
+    std::vector<Leftover> leftovers;
+    for (const TextToken& token : tokens) {
+        if (token.comment) continue;
+        for (const std::string& keyword : keywords) {
+            if (!holdsWord(token.text, keyword)) continue;
+            leftovers.push_back({token.line, std::string(token.text)});
+            break;
+        }
+    }
+    return leftovers;
+}
+
+}  // namespace host

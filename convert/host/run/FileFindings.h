@@ -1,0 +1,38 @@
+// FileFindings: what a run tells about one Java file besides its result:
+// the statement that failed, with its line and the reason in plain words,
+// and the vendor keywords still standing in a converted text.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "plugin/HostObjects.h"
+#include "plugin/RuleCoverage.h"
+#include "syntax/JavaSource.h"
+
+namespace host {
+
+struct FailedStatement {
+    int line = 0;           // 1-based; 0 when no statement is known
+    std::string statement;  // its source lines
+    std::string reason;     // in plain words; empty when nothing explains it
+};
+
+// Why the plug-in failed the file: a question answered No (declined holds
+// its text), or the first statement that failed, from the names under the
+// rules in it.
+FailedStatement explainFailure(const JavaSource& source, const std::string& text,
+                               const std::vector<NameUse>& uses, const Host& host,
+                               const std::string& declined);
+
+// A keyword of the rules left in a converted text, outside comments.
+struct Leftover {
+    int line = 0;
+    std::string text;  // the token that holds it
+};
+
+// In the tokens of a converted text.
+std::vector<Leftover> findLeftovers(const std::vector<TextToken>& tokens,
+                                    const std::vector<std::string>& keywords);
+
+}  // namespace host

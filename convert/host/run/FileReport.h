@@ -1,0 +1,61 @@
+// FileReport: what the run found for one entry of the source tree, and for
+// the whole run; a worker process sends its files' reports to the parent
+// packed (encodeReport).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "plugin/HostObjects.h"
+#include "plugin/RuleCoverage.h"
+#include "run/FileFindings.h"
+
+namespace host {
+
+// kRefused: the plug-in would not start the file (its rules did not load).
+// kLink: a symbolic link, made again as a link with the same target.
+enum class FileResult { kConverted, kCopied, kLink, kFailed, kNotParsed, kRefused };
+
+struct FileReport {
+    std::string path;  // relative to the source root
+    FileResult result = FileResult::kCopied;
+    std::string reason;
+    std::string linkTarget;  // of a link
+    std::vector<LogLine> log;
+    std::vector<std::string> messages;
+    // Of a converted file: names a rule renames, left as written because
+    // the types of their receivers are not known.
+    std::vector<std::string> leftAsWritten;
+    // Of a converted file that keeps the plug-in's layout: why the
+    // source's could not be restored.
+    std::string layoutNote;
+    // Of a failed Java file: the line and text of the statement that failed.
+    int line = 0;
+    std::string statement;
+    // Of a Java file that parsed: its names under the rules.
+    std::vector<NameUse> uses;
+    // Of a file that the plug-in converted whose tokens stayed the same
+    // (identity rules): it is the source itself, counted as copied.
+    bool tokensKept = false;
+    // Of a converted file: the keywords still in its text.
+    std::vector<Leftover> leftovers;
+};
+
+struct RunReport {
+    std::vector<FileReport> files;
+    int converted = 0;
+    int copied = 0;
+    int links = 0;
+    int failed = 0;        // files that failed, did not parse or could not be read or written
+    bool refused = false;  // the plug-in refused to start a file
+    std::string refusal;
+    int interrupted = 0;  // the signal that ended the run early, or 0
+    size_t total = 0;     // entries in the source tree
+    double seconds = 0;
+};
+
+std::string encodeReport(const FileReport& report, const RuleSet& rules);
+// false when packed is not a packed report.
+bool decodeReport(const std::string& packed, const RuleSet& rules, FileReport& report);
+
+}  // namespace host

@@ -1,0 +1,147 @@
+// Prefilter: the keys of the rules, and the files they reach through the
+// types the tree declares.
+#include "run/Prefilter.h"
+
+#include <algorithm>
+
+#include "names/JdkNames.h"
+
+namespace host {
+
+namespace {
+
+std::string lastPart(const std::string& name) {
+    size_t dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(dot + 1);
+}
+
+}  // namespace
+
+PrefilterKeys prefilterKeys(const RuleSet& rules, const RuleFacts& facts) {
+    PrefilterKeys keys;
+    for (const std::string& keyword : facts.packageKeywords) {
+        keys.texts.push_back(keyword);
+        keys.names.insert(lastPart(keyword));
+        if (keys.off.empty() && jdkNameHolds(keyword))
+            keys.off = "the package keyword " + keyword + " is part of a JDK name";
+    }
+    for (const RuleEntry& entry : rules.entries) {
+        if (entry.section == "Words") keys.texts.push_back(entry.src);
+        if (entry.section == "Classes" && entry.src.find('.') == std::string::npos)
+            keys.names.insert(entry.src);
+    }
+    return keys;
+}
+
+bool touchesKeys(const std::string& text, const std::vector<std::string>& codeNames,
+                 const PrefilterKeys& keys) {
+    for (const std::string& key : keys.texts) {
+        if (!key.empty() && text.find(key) != std::string::npos) return true;
+    }
+    return std::any_of(codeNames.begin(), codeNames.end(),
+                       [&](const std::string& name) { return keys.names.count(name) != 0; });
+}
+
+namespace {
+
+std::string withoutArray(std::string type) {
+    while (type.size() > 2 && type.compare(type.size() - 2, 2, "[]") == 0)
+        type.resize(type.size() - 2);
+    return type;
+}
+
+// The classes of the tree that extend or implement a vendor's class,
+// directly or through each other.
+std::set<std::string> vendorSubclasses(const TreeTypes& types,
+                                       const std::vector<std::string>& keywords) {
+    std::set<std::string> found;
+    for (bool grew = true; grew;) {
+        grew = false;
+        for (const auto& type : types.members) {
+            if (found.count(type.first) != 0) continue;
+            std::vector<std::string> supertypes = type.second.interfaces;
+            supertypes.push_back(type.second.superclass);
+            for (const std::string& supertype : supertypes) {
+                if (supertype.empty() ||
+                    (!containsAnyPackage(supertype, keywords) && found.count(supertype) == 0))
+                    continue;
+                found.insert(type.first);
+                grew = true;
+                break;
+            }
+        }
+    }
+    return found;
+}
+
+}  // namespace
+
+bool recordsHoldKeyword(const std::vector<NameRecord>& records,
+                        const std::vector<std::string>& keywords) {
+    return std::any_of(records.begin(), records.end(), [&](const NameRecord& record) {
+        return containsAnyPackage(
+            record.owner.empty() ? record.name : record.owner + "." + record.name, keywords);
+    });
+}
+
+std::set<std::string> namesLeadingToVendor(const TreeTypes& types,
+                                           const std::vector<std::string>& keywords) {
+    std::set<std::string> subclasses = vendorSubclasses(types, keywords);
+    auto leads = [&](const std::string& type) {
+        std::string element = withoutArray(type);
+        return containsAnyPackage(element, keywords) || subclasses.count(element) != 0;
+    };
+    std::set<std::string> names;
+    for (const std::string& subclass : subclasses) names.insert(lastPart(subclass));
+    for (const auto& type : types.members) {
+        const ClassMembers& members = type.second;
+        for (const auto& field : members.fields)
+            if (leads(field.second)) names.insert(field.first);
+        for (const auto& method : members.overloads) {
+            for (const MethodOverload& overload : method.second) {
+                if (leads(overload.result) ||
+                    std::any_of(overload.parameters.begin(), overload.parameters.end(), leads))
+                    names.insert(method.first);
+            }
+        }
+        if (std::any_of(members.lambdaParameters.begin(), members.lambdaParameters.end(), leads))
+            names.insert(lastPart(type.first));
+    }
+    return names;
+}
+
+uint32_t NameTable::intern(const std::string& name) {
+    return ids.emplace(name, static_cast<uint32_t>(ids.size())).first->second;
+}
+
+bool NameTable::find(const std::string& name, uint32_t& id) const {
+    auto found = ids.find(name);
+    if (found == ids.end()) return false;
+    id = found->second;
+    return true;
+}
+
+void internCodeNames(PrefilterFacts& facts, NameTable& names) {
+    facts.codeNameIds.clear();
+    for (const std::string& name : facts.codeNames) facts.codeNameIds.push_back(names.intern(name));
+    facts.codeNameIds.shrink_to_fit();
+    std::vector<std::string>().swap(facts.codeNames);
+}
+
+std::vector<bool> filesToConvert(const std::vector<PrefilterFacts>& files, const NameTable& names,
+                                 const std::set<std::string>& leading) {
+    std::set<uint32_t> leadingIds;
+    for (const std::string& name : leading) {
+        uint32_t id = 0;
+        if (names.find(name, id)) leadingIds.insert(id);
+    }
+    std::vector<bool> convert;
+    for (const PrefilterFacts& file : files) {
+        convert.push_back(!file.parsed || file.touched ||
+                          std::any_of(file.codeNameIds.begin(), file.codeNameIds.end(),
+                                      [&](uint32_t id) { return leadingIds.count(id) != 0; }));
+    }
+    return convert;
+}
+
+}  // namespace host

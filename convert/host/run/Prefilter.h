@@ -1,0 +1,105 @@
+// Prefilter: which Java files can be copied without being converted,
+// because nothing in them can be a name that the rules or the vendor check
+// act on.
+//
+// The argument. The plug-in changes a statement only where a node matches
+// a rule: a string literal whose text holds a package keyword or a word of
+// the word rules; a name equal to a package keyword; a class name standing
+// alone equal to a class rule's name; or a class, member or method name
+// whose qualified name holds a package keyword. The vendor check (names no
+// rule covers, names to check, keywords left in the code) looks only at the
+// same names. The first three are in the file's text: a keyword or a word
+// anywhere in it, a class rule's name among its code names. A qualified
+// name is its owner's name and its own. Its own name is one of the file's
+// code names; a keyword that ends in it has its last part there. An
+// owner's name that holds a keyword (the vendor's class, a class of the
+// tree in a vendor's package) comes from the file's text (an import, its
+// package, a qualified name: the keyword is there), or is the type of a
+// member of the tree's types that the file names (a field, or a method's
+// result), or belongs to a class of the tree that extends or implements a
+// vendor's class, directly or through others, and that the file names, or
+// whose member it names (as above), or whose name it writes as its
+// superclass. The JDK's own names are known to the host; a keyword that
+// stands in one of them would make every file suspect, and no file is
+// skipped. So a file is converted when its text holds a keyword or a word,
+// or its code names hold a class rule's name, the last part of a keyword,
+// or a name that leads to the vendor: a class of the tree that extends or
+// implements a vendor's class, a member of a class of the tree whose type
+// is such a class or the vendor's, a method that takes one, or a
+// functional interface of the tree whose lambdas get one. Every other file
+// can only resolve names whose qualified names hold no keyword: the plug-in
+// would copy it byte for byte, and it has nothing to report. In exact mode
+// the compiler names the owner of every name, whatever declares it (a jar
+// of the classpath, too): a file is converted as well when one of its
+// records holds a keyword; where the compiler gives no answer, the host's
+// own resolution stands, and the above holds for it.
+#pragma once
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "names/CompilerNames.h"
+#include "names/SemanticModel.h"
+#include "plugin/RuleFile.h"
+
+namespace host {
+
+struct PrefilterKeys {
+    // Texts that touch a file wherever they stand in it: the package
+    // keywords and the words of the word rules.
+    std::vector<std::string> texts;
+    // Code names that touch a file: the last part of each keyword, and the
+    // names of the class rules that are one name.
+    std::set<std::string> names;
+    // Why no file may be skipped with these rules; empty when files may be.
+    std::string off;
+};
+
+PrefilterKeys prefilterKeys(const RuleSet& rules, const RuleFacts& facts);
+
+// Whether a file's text or its code names hold a key.
+bool touchesKeys(const std::string& text, const std::vector<std::string>& codeNames,
+                 const PrefilterKeys& keys);
+
+// Whether one of the compiler's records of a file (exact mode) names a
+// name whose qualified name holds a keyword.
+bool recordsHoldKeyword(const std::vector<NameRecord>& records,
+                        const std::vector<std::string>& keywords);
+
+// The code names of the tree's files, each name once, by number: a tree's
+// files share most of their names.
+class NameTable {
+public:
+    uint32_t intern(const std::string& name);
+    // The name's number; false when no file has the name.
+    bool find(const std::string& name, uint32_t& id) const;
+
+private:
+    std::unordered_map<std::string, uint32_t> ids;
+};
+
+// What the prefilter knows of one Java file of the tree.
+struct PrefilterFacts {
+    bool parsed = false;   // a file that does not parse is converted, to fail as such
+    bool touched = false;  // touchesKeys
+    std::vector<std::string> codeNames;  // sorted, each once; moved into codeNameIds
+    std::vector<uint32_t> codeNameIds;   // their numbers in the run's NameTable
+};
+
+// Moves the file's code names into the table.
+void internCodeNames(PrefilterFacts& facts, NameTable& names);
+
+// The names that lead to the vendor's names through the tree's types (see
+// above).
+std::set<std::string> namesLeadingToVendor(const TreeTypes& types,
+                                           const std::vector<std::string>& keywords);
+
+// For each file, whether it is to be converted: touched, not parsed, or
+// naming a name that leads to the vendor.
+std::vector<bool> filesToConvert(const std::vector<PrefilterFacts>& files,
+                                 const NameTable& names, const std::set<std::string>& leading);
+
+}  // namespace host

@@ -1,0 +1,407 @@
+// Runner: the tree walk, the two passes per file, the checks of what the
+// plug-in staged, failures and the summary.
+#include "run/Runner.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "layout/LayoutRestore.h"
+#include "names/NameResolution.h"
+#include "plugin/Plugin.h"
+#include "plugin/StatementLayout.h"
+
+namespace host {
+
+namespace {
+
+constexpr char kConvertDir[] = "Convert/";
+constexpr int kRunAgain = 1;
+// The plug-in asks for one writing pass; more is a fault of the plug-in.
+constexpr int kMaxPasses = 2;
+// runPasses: the plug-in could not copy or open the output file.
+constexpr int kOutputFailed = -2;
+
+bool readFile(const std::string& path, std::string& text) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    text = buffer.str();
+    return !in.bad();
+}
+
+bool endsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+void splitPath(const std::string& rel, std::string& dir, std::string& name) {
+    size_t slash = rel.rfind('/');
+    dir = slash == std::string::npos ? std::string() : rel.substr(0, slash + 1);
+    name = slash == std::string::npos ? rel : rel.substr(slash + 1);
+}
+
+// Empty when the file can be opened for reading, else why not.
+std::string unreadable(const std::string& path) {
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::string("cannot be read: ") + strerror(errno);
+    close(fd);
+    return std::string();
+}
+
+long long fileSize(const std::string& path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 ? static_cast<long long>(status.st_size) : -1;
+}
+
+// The line a parse failure names ("line 12: ...", "... at line 12").
+int lineOfReason(const std::string& reason) {
+    size_t at = reason.rfind("line ");
+    return at == std::string::npos ? 0 : atoi(reason.c_str() + at + 5);
+}
+
+}  // namespace
+
+std::string outputRoot(const RunOptions& options) {
+    return options.outputDir.empty() ? options.sourceDir + kConvertDir : options.outputDir;
+}
+
+Runner::Runner(const RunOptions& runOptions, Host& runHost, tala::IConvert& converter,
+               const OutputTree& outputTree)
+    : options(runOptions), host(runHost), convert(converter), output(outputTree) {}
+
+FileReport Runner::convertEntry(const SourceEntry& entry, bool convertJava) {
+    FileReport report;
+    report.path = entry.rel;
+    switch (entry.kind) {
+    case EntryKind::kFile:
+        return convertFile(entry.rel, convertJava);
+    case EntryKind::kLink:
+        // Never followed: made again as a link with the same target text.
+        report.result = FileResult::kLink;
+        report.linkTarget = entry.target;
+        if (!output.stageLink(entry.target, entry.rel, report.reason)) {
+            report.result = FileResult::kFailed;
+            return report;
+        }
+        place(report);
+        return report;
+    case EntryKind::kUnreadable:
+    case EntryKind::kOther:
+        report.result = FileResult::kFailed;
+        report.reason = entry.reason;
+        return report;
+    }
+    return report;
+}
+
+FileReport Runner::convertFile(const std::string& rel, bool convertJava) {
+    FileReport report;
+    report.path = rel;
+    std::string staging = std::string(kStagingName) + "/";
+    if (rel.compare(0, staging.size(), staging) == 0) {
+        report.result = FileResult::kFailed;
+        report.reason = std::string("its folder has the name of nidus-convert's staging folder (") +
+                        kStagingName + ") and cannot be written to the output";
+        return report;
+    }
+    report.reason = unreadable(options.sourceDir + rel);
+    if (!report.reason.empty()) {
+        report.result = FileResult::kFailed;
+        return report;
+    }
+    if (!convertJava && endsWith(rel, ".java")) return copyUnconverted(rel);
+    convertThroughPlugin(rel, report);
+    return report;
+}
+
+// A Java file that the rules cannot touch: the plug-in would copy it.
+FileReport Runner::copyUnconverted(const std::string& rel) {
+    FileReport report;
+    report.path = rel;
+    report.result = FileResult::kCopied;
+    if (!output.stageCopy(options.sourceDir + rel, rel, report.reason) ||
+        !output.keepMode(options.sourceDir + rel, rel, report.reason)) {
+        output.drop(rel);
+        report.result = FileResult::kFailed;
+        return report;
+    }
+    place(report);
+    return report;
+}
+
+// One file's pipeline. A Java file is read, parsed, its names resolved and
+// its statements laid out; one that does not parse never reaches the
+// plug-in. Any file then goes through the plug-in's passes; a converted
+// Java file gets its source's layout back and is checked before it takes
+// its place.
+void Runner::convertThroughPlugin(const std::string& rel, FileReport& report) {
+    std::unique_ptr<JavaSource> source;
+    std::vector<Step> steps;
+    std::string text;
+    if (endsWith(rel, ".java")) {
+        source = std::make_unique<JavaSource>();
+        if (!readAndParse(rel, text, *source, report)) return;
+        resolveAndLayOut(rel, *source, steps, report);
+    }
+    bool converted = false;
+    bool refused = false;
+    std::string why;
+    int result = runPlugin(rel, source.get(), steps, text, report, converted, refused, why);
+    if (refused) {
+        report.result = FileResult::kRefused;
+        return;
+    }
+    finishPlugin(report, result, converted, why);
+    if (report.result != FileResult::kConverted) return;
+    // The plug-in is done with the steps; the check needs the memory.
+    std::vector<Step>().swap(steps);
+    if (!checkStaged(report, source.get(), text) || !place(report) || !source) return;
+    if (report.result != FileResult::kConverted) return;
+    report.leftAsWritten = unresolvedRuleNames(source->leaves(), options.rules);
+}
+
+// false when the file cannot be read or does not parse: the report says
+// why, and the source is kept unchanged.
+bool Runner::readAndParse(const std::string& rel, std::string& text, JavaSource& source,
+                          FileReport& report) {
+    if (!readFile(options.sourceDir + rel, text)) {
+        report.result = FileResult::kFailed;
+        report.reason = std::string("cannot be read: ") + strerror(errno);
+        return false;
+    }
+    if (source.parse(text)) return true;
+    report.result = source.tooDeep() ? FileResult::kFailed : FileResult::kNotParsed;
+    report.line = lineOfReason(source.reason());
+    keepUnchanged(report, source.tooDeep() ? source.reason()
+                                           : "not parsed (" + source.reason() + ")");
+    return false;
+}
+
+// The names of a parsed file (with the compiler's records in exact mode),
+// its steps, and the uses of the rules' names in it.
+void Runner::resolveAndLayOut(const std::string& rel, JavaSource& source,
+                              std::vector<Step>& steps, FileReport& report) {
+    std::vector<NameRecord> exact;
+    bool attributed =
+        options.compilerNames != nullptr && options.compilerNames->recordsOf(rel, exact);
+    resolveNames(source, treeTypes, options.rules, attributed ? &exact : nullptr);
+    steps = layOutSteps(source);
+    if (options.ruleSet != nullptr) report.uses = findRuleUses(source, steps, *options.ruleSet);
+}
+
+// The plug-in's passes over the file (source and steps: a Java file's),
+// with the host serving it; why: the failed statement's reason when the
+// passes failed.
+int Runner::runPlugin(const std::string& rel, const JavaSource* source,
+                      const std::vector<Step>& steps, const std::string& text,
+                      FileReport& report, bool& converted, bool& refused, std::string& why) {
+    MessageDesk& desk = messageDesk();
+    desk.fileMessages.clear();
+    desk.declined.clear();
+    std::string dir;
+    std::string name;
+    splitPath(rel, dir, name);
+    host.setFile(dir, name, source != nullptr ? &source->leaves() : nullptr);
+    int result = runPasses(source, steps, converted, refused);
+    report.log = host.takeLog();
+    report.messages = desk.fileMessages;
+    if (result != 0 && source != nullptr) {
+        FailedStatement failed = explainFailure(*source, text, report.uses, host, desk.declined);
+        report.line = failed.line;
+        report.statement = failed.statement;
+        why = failed.reason;
+    }
+    host.setFile(std::string(), std::string(), nullptr);
+    return result;
+}
+
+// What the plug-in's passes left: a failure keeps the source unchanged; a
+// converted file waits for its check, a copy is checked here.
+void Runner::finishPlugin(FileReport& report, int result, bool converted, const std::string& why) {
+    if (result != 0) {
+        output.drop(report.path);
+        report.result = FileResult::kFailed;
+        if (result == kOutputFailed) {
+            keepUnchanged(report, "the plug-in could not write its output file");
+        } else {
+            keepUnchanged(report, why.empty() ? "conversion failed" : why);
+        }
+        return;
+    }
+    report.result = converted ? FileResult::kConverted : FileResult::kCopied;
+    if (converted) return;
+    std::string source = options.sourceDir + report.path;
+    std::string staged = output.stagedPath(report.path);
+    // A copy that is missing or short is made again by the host, which
+    // names the reason when it fails as well.
+    bool whole = fileSize(staged) == fileSize(source);
+    if (!whole && !output.stageCopy(source, report.path, report.reason)) {
+        report.result = FileResult::kFailed;
+        return;
+    }
+    if (!output.keepMode(source, report.path, report.reason)) {
+        report.result = FileResult::kFailed;
+        return;
+    }
+    place(report);
+}
+
+// A converted Java file must be there, not empty, and parse again (a rule's
+// replacement text may not be Java); otherwise the unchanged source takes
+// its place.
+bool Runner::checkStaged(FileReport& report, const JavaSource* source,
+                         const std::string& sourceText) {
+    std::string staged = output.stagedPath(report.path);
+    std::string text;
+    std::string why;
+    JavaSource converted;
+    if (!readFile(staged, text)) {
+        why = "the converted text cannot be read back";
+    } else if (text.empty()) {
+        why = "the converted text is empty";
+    } else if (source != nullptr && !converted.parse(text)) {
+        why = "the converted text does not parse (" + converted.reason() + ")";
+    } else {
+        // The leaves of the text that stays: the restored one, or the
+        // plug-in's.
+        JavaSource restored;
+        const JavaSource* staged = &converted;
+        if (source != nullptr && options.sourceLayout &&
+            restoreStaged(report, *source, sourceText, text, converted, restored))
+            staged = &restored;
+        if (report.result == FileResult::kFailed) return false;
+        if (source != nullptr && report.result == FileResult::kConverted &&
+            options.ruleSet != nullptr) {
+            // The layout step cut them already when it ran.
+            if (staged == &converted && converted.textTokens().empty()) converted.cutTextTokens();
+            report.leftovers = findLeftovers(staged->textTokens(), options.ruleSet->keywords);
+        }
+        if (output.keepMode(options.sourceDir + report.path, report.path, why)) return true;
+    }
+    output.drop(report.path);
+    report.result = FileResult::kFailed;
+    keepUnchanged(report, why);
+    return false;
+}
+
+// The converted text in the source's layout, staged in place of the
+// plug-in's; a file whose tokens did not change at all is the source
+// itself, unchanged. Where the layout cannot be restored the plug-in's
+// stays, with a note.
+// true when the restored text is staged, restored holding it parsed.
+bool Runner::restoreStaged(FileReport& report, const JavaSource& source,
+                           const std::string& sourceText, const std::string& convertedText,
+                           JavaSource& converted, JavaSource& restored) {
+    std::string text;
+    std::string reason;
+    switch (restoreFile(sourceText, source, convertedText, converted, text, restored, reason)) {
+    case Restored::kFailed:
+        report.layoutNote = "layout as the plug-in wrote it: " + reason;
+        return false;
+    case Restored::kUnchanged:
+        report.result = FileResult::kCopied;
+        report.tokensKept = true;
+        break;
+    case Restored::kChanged:
+        break;
+    }
+    if (output.stageText(text, report.path, reason)) return true;
+    output.drop(report.path);
+    report.result = FileResult::kFailed;
+    keepUnchanged(report, "the converted text cannot be written: " + reason);
+    return false;
+}
+
+// The source, byte for byte, in the output instead of what failed; the
+// report says why, and whether even that copy failed.
+void Runner::keepUnchanged(FileReport& report, const std::string& why) {
+    std::string reason;
+    if (!output.stageCopy(options.sourceDir + report.path, report.path, reason) ||
+        !output.commit(report.path, reason)) {
+        output.drop(report.path);
+        report.reason = why + "; not in the output: " + reason;
+        return;
+    }
+    report.reason = why + "; copied unchanged";
+}
+
+bool Runner::place(FileReport& report) {
+    std::string reason;
+    if (output.commit(report.path, reason)) return true;
+    output.drop(report.path);
+    report.result = FileResult::kFailed;
+    report.reason = "not in the output: " + reason;
+    return false;
+}
+
+// beginFile ... endFile, again while endFile asks for it. 0 when the file
+// was converted or copied by the plug-in, -1 when it failed, kOutputFailed
+// when the plug-in could not copy or open its output (no output file is
+// left open then).
+int Runner::runPasses(const JavaSource* source, const std::vector<Step>& steps, bool& converted,
+                      bool& refused) {
+    for (int pass = 0; pass < kMaxPasses; ++pass) {
+        if (convert.beginFile() != 0) {
+            refused = true;
+            return -1;
+        }
+        int played = source != nullptr ? playSteps(*source, steps) : 0;
+        if (played != 0) {
+            // A writing pass may have left the output file open, or the
+            // plug-in may open it anew: close it either way.
+            if (pass > 0 && convert.endFile() == kRunAgain) convert.endFile();
+            return -1;
+        }
+        int ended = convert.endFile();
+        if (ended == kRunAgain) {
+            converted = true;
+            continue;
+        }
+        return ended == 0 ? 0 : kOutputFailed;
+    }
+    // Asked for a third pass: close what is open and give up.
+    convert.endFile();
+    return -1;
+}
+
+int Runner::playSteps(const JavaSource& source, const std::vector<Step>& steps) {
+    const std::vector<Leaf>& leaves = source.leaves();
+    for (const Step& step : steps) {
+        int result = 0;
+        switch (step.kind) {
+        case StepKind::kStatement: {
+            const Statement& statement = step.statements[0];
+            if (leaves[statement.first].blankLine) convert.outputText("\n");
+            HostStatement stmt(leaves, statement);
+            result = convert.convertStmt(&stmt);
+            if (result != 0) host.noteFailure(statement);
+            break;
+        }
+        case StepKind::kBody:
+            host.setBody(&step.statements);
+            result = convert.convertBody(tala::kBodyClosed);
+            host.setBody(nullptr);
+            break;
+        case StepKind::kBeginBlock:
+            result = convert.beginBlock();
+            break;
+        case StepKind::kEndBlock:
+            result = convert.endBlock();
+            break;
+        }
+        if (result != 0) return -1;
+    }
+    return 0;
+}
+
+}  // namespace host

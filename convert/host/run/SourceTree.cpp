@@ -1,0 +1,81 @@
+// SourceTree: the walk over the source folders, with an explicit stack.
+#include "run/SourceTree.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace host {
+
+namespace {
+
+std::string linkTarget(const std::string& path) {
+    std::string target(4096, '\0');
+    ssize_t length = readlink(path.c_str(), &target[0], target.size());
+    target.resize(length > 0 ? static_cast<size_t>(length) : 0);
+    return target;
+}
+
+// Lists one folder (rel empty or ending in "/"): files and links go to
+// entries, subfolders to pending.
+void listFolder(const std::string& root, const std::string& rel, const std::string& skip,
+                std::vector<SourceEntry>& entries, std::vector<std::string>& pending) {
+    DIR* folder = opendir((root + rel).c_str());
+    if (folder == nullptr) {
+        entries.push_back({rel.empty() ? "." : rel.substr(0, rel.size() - 1),
+                           EntryKind::kUnreadable, std::string(),
+                           std::string("the folder cannot be read: ") + strerror(errno)});
+        return;
+    }
+    while (dirent* item = readdir(folder)) {
+        std::string name = item->d_name;
+        if (name == "." || name == "..") continue;
+        std::string path = rel + name;
+        struct stat status {};
+        if (lstat((root + path).c_str(), &status) != 0) {
+            entries.push_back({path, EntryKind::kUnreadable, std::string(),
+                               std::string("cannot be read: ") + strerror(errno)});
+        } else if (S_ISDIR(status.st_mode)) {
+            if (name != ".git" && root + path + "/" != skip) pending.push_back(path + "/");
+        } else if (S_ISLNK(status.st_mode)) {
+            entries.push_back({path, EntryKind::kLink, linkTarget(root + path), std::string()});
+        } else if (S_ISREG(status.st_mode)) {
+            entries.push_back({path, EntryKind::kFile, std::string(), std::string()});
+        } else {
+            entries.push_back({path, EntryKind::kOther, std::string(),
+                               "neither a file nor a folder (a pipe, socket or device)"});
+        }
+    }
+    closedir(folder);
+}
+
+}  // namespace
+
+std::vector<SourceEntry> listSourceTree(const std::string& root, const std::string& skip) {
+    std::vector<SourceEntry> entries;
+    std::vector<std::string> pending{std::string()};
+    while (!pending.empty()) {
+        std::string rel = pending.back();
+        pending.pop_back();
+        listFolder(root, rel, skip, entries, pending);
+    }
+    std::sort(entries.begin(), entries.end(),
+              [](const SourceEntry& a, const SourceEntry& b) { return a.rel < b.rel; });
+    return entries;
+}
+
+std::vector<std::string> listJavaFiles(const std::string& root, const std::string& skip) {
+    std::vector<std::string> files;
+    for (const SourceEntry& entry : listSourceTree(root, skip)) {
+        bool java =
+            entry.rel.size() > 5 && entry.rel.compare(entry.rel.size() - 5, 5, ".java") == 0;
+        if (entry.kind == EntryKind::kFile && java) files.push_back(entry.rel);
+    }
+    return files;
+}
+
+}  // namespace host

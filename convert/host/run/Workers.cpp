@@ -1,0 +1,279 @@
+// Workers: forking the workers, the frames on their pipes, dealing tasks
+// and burying workers that die.
+#include "run/Workers.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <deque>
+#include <algorithm>
+
+#include "run/Wire.h"
+
+namespace host {
+
+namespace {
+
+// Frames: one byte of kind, four of length (little end first), the bytes.
+constexpr char kTask = 'T';      // parent -> worker: an index
+constexpr char kEnd = 'E';       // parent -> worker: no more tasks
+constexpr char kResult = 'R';    // worker -> parent: a result
+constexpr char kQuestion = 'Q';  // worker -> parent: caption and text
+constexpr char kAnswer = 'A';    // parent -> worker: the answer
+
+bool writeAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        ssize_t written = write(fd, data, size);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        data += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+bool readAll(int fd, char* data, size_t size) {
+    while (size > 0) {
+        ssize_t got = read(fd, data, size);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        data += got;
+        size -= static_cast<size_t>(got);
+    }
+    return true;
+}
+
+bool sendFrame(int fd, char kind, const std::string& body) {
+    uint32_t size = static_cast<uint32_t>(body.size());
+    char head[5] = {kind, static_cast<char>(size & 0xFF), static_cast<char>((size >> 8) & 0xFF),
+                    static_cast<char>((size >> 16) & 0xFF), static_cast<char>(size >> 24)};
+    return writeAll(fd, head, sizeof head) && writeAll(fd, body.data(), body.size());
+}
+
+bool receiveFrame(int fd, char& kind, std::string& body) {
+    unsigned char head[5];
+    if (!readAll(fd, reinterpret_cast<char*>(head), sizeof head)) return false;
+    kind = static_cast<char>(head[0]);
+    uint32_t size = head[1] | (head[2] << 8) | (head[3] << 16) | (static_cast<uint32_t>(head[4]) << 24);
+    body.resize(size);
+    return readAll(fd, &body[0], size);
+}
+
+}  // namespace
+
+WorkerPool::WorkerPool(int workers, Task workerTask, Ask asker)
+    : count(workers < 1 ? 1 : workers), task(std::move(workerTask)), ask(std::move(asker)) {}
+
+WorkerPool::~WorkerPool() {
+    for (Worker& worker : workers) finish(worker);
+}
+
+bool WorkerPool::run(const std::vector<size_t>& indices, const Done& done,
+                     const std::function<bool()>& stop, std::string& reason) {
+    if (count == 1) {
+        // In the parent itself: its questions are its own.
+        Relay relay = [this](const std::string& caption, const std::string& text) {
+            return ask(0, caption, text);
+        };
+        for (size_t index : indices) {
+            if (stop()) break;
+            done(index, task(index, relay), false);
+        }
+        return true;
+    }
+    // A worker that dies must not take the parent with it on its next write.
+    signal(SIGPIPE, SIG_IGN);
+    // No more workers than tasks: a small tree on a large machine.
+    workers.assign(std::min(static_cast<size_t>(count), indices.size()), Worker());
+    for (Worker& worker : workers) {
+        if (!start(worker, reason)) return false;
+    }
+    std::deque<size_t> todo(indices.begin(), indices.end());
+    bool stopping = false;
+    for (Worker& worker : workers) deal(worker, todo);
+    for (;;) {
+        if (!stopping && stop()) {
+            stopping = true;
+            // The workers finish the task in hand and end.
+            for (Worker& worker : workers)
+                if (!worker.pending.empty()) worker.ending = sendFrame(worker.toWorker, kEnd, "");
+        }
+        std::vector<pollfd> waiting;
+        for (Worker& worker : workers)
+            if (!worker.pending.empty()) waiting.push_back(pollfd{worker.fromWorker, POLLIN, 0});
+        if (waiting.empty()) break;
+        if (poll(waiting.data(), waiting.size(), -1) < 0 && errno != EINTR) {
+            reason = std::string("cannot wait for the workers: ") + strerror(errno);
+            return false;
+        }
+        for (Worker& worker : workers) {
+            if (worker.pending.empty()) continue;
+            pollfd ready{worker.fromWorker, POLLIN, 0};
+            if (poll(&ready, 1, 0) <= 0) continue;
+            if (!take(worker, todo, done, reason)) return false;
+            if (worker.pending.empty() && !stopping) deal(worker, todo);
+        }
+    }
+    for (Worker& worker : workers) finish(worker);
+    return true;
+}
+
+// Deals the next tasks to an idle worker: a few at a time, fewer as the
+// end comes near, so that the workers end together.
+void WorkerPool::deal(Worker& worker, std::deque<size_t>& todo) {
+    size_t batch = std::min<size_t>(kMaxBatch, std::max<size_t>(1, todo.size() / (workers.size() * 4)));
+    std::vector<std::string> dealt;
+    for (size_t i = 0; i < batch && !todo.empty(); ++i) {
+        worker.pending.push_back(todo.front());
+        dealt.push_back(std::to_string(todo.front()));
+        todo.pop_front();
+    }
+    // A worker that is gone shows it when its pipe is read.
+    if (!dealt.empty()) sendFrame(worker.toWorker, kTask, Writer().texts(dealt).done());
+}
+
+// One frame from a worker: a result, a question, or its end. false when
+// a dead worker cannot be replaced.
+bool WorkerPool::take(Worker& worker, std::deque<size_t>& todo, const Done& done,
+                      std::string& reason) {
+    char kind = 0;
+    std::string body;
+    if (!receiveFrame(worker.fromWorker, kind, body)) {
+        std::string why = bury(worker);
+        size_t lost = worker.pending.front();
+        worker.pending.pop_front();
+        bool ended = worker.ending;
+        worker.ending = false;
+        if (!ended) {
+            // The tasks it had not begun go to the others first.
+            todo.insert(todo.begin(), worker.pending.begin(), worker.pending.end());
+            done(lost, why, true);
+        }
+        worker.pending.clear();
+        return ended || start(worker, reason);
+    }
+    if (kind == kQuestion) {
+        Reader in(body);
+        std::string caption = in.text();
+        std::string text = in.text();
+        sendFrame(worker.toWorker, kAnswer,
+                  std::to_string(ask(worker.pending.front(), caption, text)));
+        return true;
+    }
+    Reader in(body);
+    in.number();
+    std::string result = in.text();
+    size_t index = worker.pending.front();
+    worker.pending.pop_front();
+    done(index, result, false);
+    return true;
+}
+
+bool WorkerPool::start(Worker& worker, std::string& reason) {
+    int down[2];
+    int up[2];
+    if (pipe(down) != 0) {
+        reason = std::string("cannot start a worker: ") + strerror(errno);
+        return false;
+    }
+    if (pipe(up) != 0) {
+        reason = std::string("cannot start a worker: ") + strerror(errno);
+        close(down[0]);
+        close(down[1]);
+        return false;
+    }
+    fflush(nullptr);
+    pid_t pid = fork();
+    if (pid < 0) {
+        reason = std::string("cannot start a worker: ") + strerror(errno);
+        for (int fd : {down[0], down[1], up[0], up[1]}) close(fd);
+        return false;
+    }
+    if (pid == 0) {
+        // The other workers' pipes stay with the parent alone, so that a
+        // worker's death reads as the end of its pipe.
+        for (Worker& other : workers) {
+            if (other.toWorker >= 0) close(other.toWorker);
+            if (other.fromWorker >= 0) close(other.fromWorker);
+        }
+        close(down[1]);
+        close(up[0]);
+        serve(down[0], up[1]);
+        _exit(0);
+    }
+    close(down[0]);
+    close(up[1]);
+    worker.pid = pid;
+    worker.toWorker = down[1];
+    worker.fromWorker = up[0];
+    worker.pending.clear();
+    worker.ending = false;
+    return true;
+}
+
+// The worker's loop: the tasks dealt to it one after the other, each
+// result sent as soon as it is there, until the parent says to end or is
+// gone. Between two tasks it looks whether the parent said to end.
+void WorkerPool::serve(int in, int out) {
+    Relay relay = [in, out](const std::string& caption, const std::string& text) {
+        char kind = 0;
+        std::string answer;
+        if (!sendFrame(out, kQuestion, Writer().text(caption).text(text).done()) ||
+            !receiveFrame(in, kind, answer) || kind != kAnswer)
+            return -1;
+        return atoi(answer.c_str());
+    };
+    char kind = 0;
+    std::string body;
+    while (receiveFrame(in, kind, body) && kind == kTask) {
+        Reader dealt(body);
+        for (const std::string& index : dealt.texts()) {
+            pollfd ended{in, POLLIN, 0};
+            if (poll(&ended, 1, 0) > 0) return;
+            size_t taskIndex = std::strtoull(index.c_str(), nullptr, 10);
+            std::string result = task(taskIndex, relay);
+            Writer sent;
+            sent.number(static_cast<long long>(taskIndex)).text(result);
+            if (!sendFrame(out, kResult, sent.done())) return;
+        }
+    }
+}
+
+// The numbers are forgotten with the pipes: the next pipes may get them,
+// and a worker forked later closes the numbers its siblings hold.
+void WorkerPool::closePipes(Worker& worker) {
+    close(worker.toWorker);
+    close(worker.fromWorker);
+    worker.toWorker = -1;
+    worker.fromWorker = -1;
+}
+
+void WorkerPool::finish(Worker& worker) {
+    if (worker.pid < 0) return;
+    sendFrame(worker.toWorker, kEnd, std::string());
+    closePipes(worker);
+    int status = 0;
+    while (waitpid(worker.pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    worker.pid = -1;
+}
+
+std::string WorkerPool::bury(Worker& worker) {
+    closePipes(worker);
+    int status = 0;
+    pid_t ended = -1;
+    do {
+        ended = waitpid(worker.pid, &status, 0);
+    } while (ended < 0 && errno == EINTR);
+    worker.pid = -1;
+    if (ended < 0) return "ended unexpectedly";
+    if (WIFSIGNALED(status)) return "killed by signal " + std::to_string(WTERMSIG(status));
+    return "exited with " + std::to_string(WEXITSTATUS(status));
+}
+
+}  // namespace host

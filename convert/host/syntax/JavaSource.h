@@ -1,0 +1,102 @@
+// JavaSource: one Java file's syntax. Parses the file with tree-sitter and
+// cuts it into tokens: leaves (with their layout flags, for the plug-in) or
+// text tokens (only compared). The names of the leaves are resolved by
+// names/, the statements laid out by plugin/; both read the tree from here.
+#pragma once
+
+#include <tree_sitter/api.h>
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "syntax/Tokens.h"
+
+namespace host {
+
+// An edit of a text: its bytes [oldStart, oldEnd) became the bytes
+// [newStart, newEnd) of the edited text.
+struct TextEdit {
+    unsigned oldStart = 0;
+    unsigned oldEnd = 0;
+    unsigned newStart = 0;
+    unsigned newEnd = 0;
+};
+
+// The text of a leaf's node for the plug-in: a line comment becomes a
+// block comment, which may stand inside a rebuilt line.
+std::string nodeTextOf(const Leaf& leaf);
+
+class JavaSource {
+public:
+    // A tree that nests deeper than this (the root is 1) makes parse()
+    // fail. Far deeper than code people write: the JDK's deepest file, a
+    // generated string concatenation, nests 1,969 deep. The walks over the
+    // tree do not recurse, so this only bounds their work on absurd input
+    // (names of classes nested in classes grow with the depth).
+    static constexpr uint32_t kMaxNesting = 5000;
+
+    // Parses text. false when tree-sitter reports an error or the tree nests
+    // deeper than kMaxNesting; reason says where. Only a parsed file has a
+    // tree to cut into tokens.
+    bool parse(const std::string& text);
+    // The same for text, base's text with edits (in increasing order, not
+    // overlapping): base's tree, edited alike, is reused where the edits
+    // leave it, which makes the parse of a text with a few edits cheap.
+    bool parseEdited(const JavaSource& base, const std::string& text,
+                     const std::vector<TextEdit>& edits);
+    const std::string& reason() const { return failure; }
+    // Whether parse() failed because the tree nests too deeply.
+    bool tooDeep() const { return nestedTooDeeply; }
+
+    // The names of the code (identifiers; not comments, strings or
+    // keywords), sorted, each once. Needs parse().
+    std::vector<std::string> codeNames() const;
+
+    // The parsed text (lone CRs made LF, so every offset holds) and its
+    // tree's root; a null node once the tree is released or when the parse
+    // failed.
+    const std::string& text() const { return source; }
+    TSNode root() const;
+
+    // Cuts the parsed text into leaves with their layout flags; their kinds
+    // are the lexical ones until the names are resolved. Needs parse().
+    void cutLeaves();
+    const std::vector<Leaf>& leaves() const { return tokens; }
+    std::vector<Leaf>& leaves() { return tokens; }
+    // Cuts the parsed text into text tokens only, without names or layout,
+    // for comparing two texts token by token: a third of a leaf's memory,
+    // which counts in a large file. Needs parse().
+    void cutTextTokens();
+    const std::vector<TextToken>& textTokens() const { return compared; }
+
+    // Frees the tree (its leaves stay) once nothing needs it any more;
+    // what needs the tree finds none after this.
+    void releaseTree();
+    // The number of arguments of every method call, by the first byte of
+    // the method's name. Needs parse().
+    std::map<unsigned, int> callArities() const;
+
+    ~JavaSource();
+    JavaSource() = default;
+    JavaSource(const JavaSource&) = delete;
+    JavaSource& operator=(const JavaSource&) = delete;
+
+private:
+    std::string source;
+    std::string failure;
+    bool nestedTooDeeply = false;
+    void* tree = nullptr;  // TSTree*
+    std::vector<Leaf> tokens;
+    std::vector<TextToken> compared;
+    // The texts of the compared tokens that hold a CR LF, made LF; the
+    // others are views of source.
+    std::deque<std::string> joinedLines;
+
+    void dropTree();
+    bool parseFrom(const void* oldTree);
+};
+
+}  // namespace host
