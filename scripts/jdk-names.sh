@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Prints the kPackages table of convert/host/JdkNames.cpp from the installed
+# Prints the kPackages table of convert/host/names/JdkNames.cpp from the installed
 # JDK's module image: for each package the table lists, the simple names of
 # its top-level classes. Paste the output over the table's entries.
 #   scripts/jdk-names.sh > /tmp/table.txt
@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 
 javac_path=$(readlink -f "$(command -v javac)")
 java_home=$(dirname "$(dirname "$javac_path")")
-packages=$(grep -o '{"java[a-z.]*"' convert/host/JdkNames.cpp | tr -d '{"')
+packages=$(grep -o '{"java[a-z.]*"' convert/host/names/JdkNames.cpp | tr -d '{"')
 
 jimage list "$java_home/lib/modules" |
   awk '/\.class$/ && !/\$/ && !/module-info/ {
