@@ -150,6 +150,55 @@ TEST_F(MethodCall, WordRulesReplaceWholeWordsInAscendingKeyOrder) {
               output);
 }
 
+using WordRules = PluginTest;
+
+// Word rules whose replacements change a literal's length, on inputs where
+// occurrences overlap, touch the ends of the text, sit beside joining bytes,
+// or meet the text that an earlier replacement put in.
+TEST_F(WordRules, ReplacementsThatChangeTheLength) {
+    load(
+        "<Words><word src=\"-\" to=\"x\"/><word src=\"Foo\" to=\"Foo Foo\"/>"
+        "<word src=\"a a\" to=\"b\"/><word src=\"aa\" to=\"a\"/>"
+        "<word src=\"x\" to=\"-x-\"/></Words>\n");
+    struct WordCase {
+        const char* literal;   // the node's text
+        const char* replaced;  // the text written for it
+    };
+    const WordCase cases[] = {
+        {"\"-\"", "\"-x-\""},
+        // The "x" put in for the first "-" joins the second to it.
+        {"\"--\"", "\"-x--\""},
+        {"\"- -\"", "\"-x- -x-\""},
+        {"\"Foo\"", "\"Foo Foo\""},
+        {"\"Foo Foo\"", "\"Foo Foo Foo Foo\""},
+        {"\"FooFoo Foo\"", "\"FooFoo Foo Foo\""},
+        {"\"Foo.Foo .Foo Foo. _Foo Foo_ Foo\"", "\"Foo.Foo .Foo Foo. _Foo Foo_ Foo Foo\""},
+        {"\"xFoo Foox 1Foo1\"", "\"xFoo Foox 1Foo Foo1\""},
+        {"\"a a a\"", "\"b a\""},
+        {"\"a a a a\"", "\"b b\""},
+        {"\"a aa a\"", "\"a a a\""},
+        {"\"aaa aaaa aa\"", "\"aaa aaaa a\""},
+        {"\"aa aa\"", "\"a a\""},
+        {"\"aa.aa aa_aa aa1aa\"", "\"aa.aa aa_aa a1a\""},
+        // Without quotes the words stand at the very start and end.
+        {"aa", "a"},
+        {"-", "-x-"},
+        {"a a", "b"},
+        {"\"x x\"", "\"-x- -x-\""},
+        {"\"-x-\"", "\"--x--\""},
+    };
+    beginWriting();
+    for (const WordCase& c : cases) {
+        StmtSpec stmt =
+            statement("TOKENS").withNodes("s:16 =:4").withNode(node(tala::kNodeString, c.literal));
+        EXPECT_EQ(0, convert(stmt.withNodes(";:4"))) << c.literal;
+    }
+    std::string expected;
+    for (const WordCase& c : cases) expected += std::string("s = ") + c.replaced + "; \n";
+    EXPECT_EQ(lines(expected), finishWriting());
+    EXPECT_TRUE(boxes().empty());
+}
+
 TEST_F(MethodCall, FailedElementsFailTheStatementAndWriteNothing) {
     beginWriting();
     const unsigned ok = tala::kBoxOk;

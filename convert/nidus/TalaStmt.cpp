@@ -487,15 +487,27 @@ std::string TalaStmt::buildCall(const MethodRule& rule, const std::vector<std::s
     return result + ")";
 }
 
+// Each rule rewrites the text in one pass into a new text: the bytes between
+// replaced occurrences are copied once, so a literal of any length with any
+// number of words costs time in proportion to its length for each rule.
+// What one rule sees is what the rules before it left, and what it puts in
+// is not searched again. The byte before an occurrence that follows a
+// replacement directly is the last byte put in, so a replacement ending in
+// a letter joins a word that comes right after it.
 std::string TalaStmt::replaceWords(INode* node) {
     std::string text = node->getText();
     for (const auto& rule : wordRules) {
+        // Rule keys are never empty: an empty one would be found everywhere.
         const std::string& src = rule.first;
         const std::string& to = rule.second;
+        std::string replaced;
+        size_t copied = 0;  // text before this is in replaced
         size_t pos = 0;
         for (size_t found = text.find(src, pos); found != std::string::npos;
              found = text.find(src, pos)) {
-            if (found > 0 && isWordChar(text[found - 1])) {
+            bool joinedBefore = found > copied ? isWordChar(text[found - 1])
+                                               : !replaced.empty() && isWordChar(replaced.back());
+            if (joinedBefore) {
                 pos = found + 1;
                 continue;
             }
@@ -504,9 +516,13 @@ std::string TalaStmt::replaceWords(INode* node) {
                 pos = end;
                 continue;
             }
-            text.replace(found, src.size(), to);
-            pos = found + to.size();
+            replaced.append(text, copied, found - copied);
+            replaced += to;
+            copied = pos = end;
         }
+        if (copied == 0) continue;
+        replaced.append(text, copied, std::string::npos);
+        text.swap(replaced);
     }
     return text;
 }

@@ -365,6 +365,31 @@ TEST_F(CommandLineTest, ChineseMessagesReachTheTerminalAsUtf8) {
         << result.output;
 }
 
+// A name or a literal that a Chinese message quotes keeps the bytes the
+// source gave it; only the plug-in's own texts around it come from GBK.
+TEST_F(CommandLineTest, ChineseMessagesKeepTheNamesTheyQuoteAsTheSourceWritesThem) {
+    writeFile(source + "/a/B.java",
+              "package a;\n\nimport net.olddb.Session;\n\nclass B {\n    void f(Session s) {\n"
+              "        s.größe();\n    }\n}\n");
+    writeFile(source + "/a/C.java",
+              "package a;\n\nclass C {\n    void f() throws Exception {\n"
+              "        Class.forName(\"net.olddb.größe.Driver\");\n    }\n}\n");
+    CommandResult result = convertTree("--answer ask --language Chinese");
+    EXPECT_EQ(1, result.exitCode) << result.output;
+    EXPECT_TRUE(contains(result.output,
+                         "B.java:7: no rule for method net.olddb.Session.größe; "
+                         "copied unchanged\n"
+                         "    |         s.größe();\n"
+                         "      message: 没有配置对应的转换项: größe\n"))
+        << result.output;
+    // The plug-in's class name ends at the first byte that is no ASCII
+    // letter, "_" or ".".
+    EXPECT_TRUE(contains(result.output,
+                         "Message: 在 \"net.olddb.größe.Driver\" 中，没有配置 "
+                         "net.olddb.gr 对应的转换项！\n是否继续转换?\n"))
+        << result.output;
+}
+
 TEST_F(CommandLineTest, ProgressLineOnlyOnATerminal) {
     writeFile(source + "/A.java", kConverts);
     CommandResult piped = convertTree();

@@ -6,6 +6,7 @@
 #include <tinyxml2.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
@@ -91,7 +92,80 @@ void keepAnswer(const MessageDesk& desk, const std::string& question, int answer
     fclose(file);
 }
 
+// text from one encoding into another; bytes that do not convert are kept.
+std::string convertText(const std::string& text, const char* to, const char* from) {
+    iconv_t converter = iconv_open(to, from);
+    if (converter == reinterpret_cast<iconv_t>(-1)) return text;
+    std::string result;
+    std::string input = text;
+    char* in = input.data();
+    size_t inLeft = input.size();
+    char buffer[256];
+    while (inLeft > 0) {
+        char* out = buffer;
+        size_t outLeft = sizeof buffer;
+        size_t done = iconv(converter, &in, &inLeft, &out, &outLeft);
+        result.append(buffer, sizeof buffer - outLeft);
+        if (done == static_cast<size_t>(-1) && errno != E2BIG) {
+            result += *in;  // keep a byte that does not convert
+            ++in;
+            --inLeft;
+        }
+    }
+    iconv_close(converter);
+    return result;
+}
+
+// The plug-in's own Chinese texts, its captions and messages and the parts
+// of its question around the literal and the class name it quotes.
+constexpr const char* kPluginChineseTexts[] = {
+    "没有初始化配置或初始化错误！",
+    "错误",
+    "文件不存在",
+    "文件格式错误",
+    "参数列表错误!",
+    "默认值没有设置!",
+    "未知语句",
+    "没有配置对应的转换项",
+    "默认值为空!",
+    "参数替换配置错误!",
+    "在 ",
+    " 中，没有配置 ",
+    " 对应的转换项！\n是否继续转换?",
+};
+
 }  // namespace
+
+// A Chinese message of the plug-in as UTF-8: its own texts come in GBK and
+// are turned into UTF-8; every other byte, such as a name, a literal or a
+// path it quotes from the sources (UTF-8 already), is kept as it came.
+std::string chineseMessageToUtf8(const std::string& text) {
+    struct FixedText {
+        std::string gbk;
+        const char* utf8;
+    };
+    std::vector<FixedText> fixed;
+    for (const char* utf8 : kPluginChineseTexts)
+        fixed.push_back({convertText(utf8, "GBK", "UTF-8"), utf8});
+    // A longer text is tried before a shorter one that may begin it.
+    std::sort(fixed.begin(), fixed.end(),
+              [](const FixedText& a, const FixedText& b) { return a.gbk.size() > b.gbk.size(); });
+    std::string result;
+    size_t i = 0;
+    while (i < text.size()) {
+        auto starts = [&](const FixedText& f) {
+            return f.gbk[0] == text[i] && text.compare(i, f.gbk.size(), f.gbk) == 0;
+        };
+        auto found = std::find_if(fixed.begin(), fixed.end(), starts);
+        if (found == fixed.end()) {
+            result += text[i++];
+            continue;
+        }
+        result += found->utf8;
+        i += found->gbk.size();
+    }
+    return result;
+}
 
 // A question not answered before in this run: a saved answer, the answer
 // mode's, or the user's on the terminal (kept in the answers file).
@@ -150,29 +224,6 @@ bool loadAnswers(const std::string& path, MessageDesk& desk, std::string& reason
 MessageDesk& messageDesk() {
     static MessageDesk desk;
     return desk;
-}
-
-std::string gbkToUtf8(const std::string& text) {
-    iconv_t converter = iconv_open("UTF-8", "GBK");
-    if (converter == reinterpret_cast<iconv_t>(-1)) return text;
-    std::string result;
-    std::string input = text;
-    char* in = input.data();
-    size_t inLeft = input.size();
-    char buffer[256];
-    while (inLeft > 0) {
-        char* out = buffer;
-        size_t outLeft = sizeof buffer;
-        size_t done = iconv(converter, &in, &inLeft, &out, &outLeft);
-        result.append(buffer, sizeof buffer - outLeft);
-        if (done == static_cast<size_t>(-1) && errno != E2BIG) {
-            result += *in;  // keep a byte that does not convert
-            ++in;
-            --inLeft;
-        }
-    }
-    iconv_close(converter);
-    return result;
 }
 
 bool loadPlugin(const std::string& library, const std::string& rules, tala::IConvertHost* host,
@@ -281,8 +332,8 @@ extern "C" __attribute__((visibility("default"))) int MessageBoxA(void*, const c
     std::string shownText = text != nullptr ? text : "";
     std::string shownCaption = caption != nullptr ? caption : "";
     if (desk.chinese) {
-        shownText = host::gbkToUtf8(shownText);
-        shownCaption = host::gbkToUtf8(shownCaption);
+        shownText = host::chineseMessageToUtf8(shownText);
+        shownCaption = host::chineseMessageToUtf8(shownCaption);
     }
     bool question = (flags & host::kButtonMask) == host::kYesNo;
     if (!question) {

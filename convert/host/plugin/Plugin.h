@@ -21,7 +21,7 @@ enum class AnswerMode { kAsk, kYes, kNo };
 // The message side of one run: MessageBoxA reports here.
 struct MessageDesk {
     AnswerMode mode = AnswerMode::kYes;
-    bool chinese = false;                // texts come in GBK
+    bool chinese = false;                // the plug-in's own texts come in GBK
     FILE* out = stderr;                  // where messages are printed
     FILE* in = stdin;                    // where answers are read in ask mode
     // Waits until a descriptor can be read; false when the run is to end
@@ -57,8 +57,10 @@ MessageDesk& messageDesk();
 // answer (6 yes, 7 no).
 int askQuestion(MessageDesk& desk, const std::string& caption, const std::string& text);
 
-// GBK text as UTF-8; bytes that do not convert are kept.
-std::string gbkToUtf8(const std::string& text);
+// A Chinese message or caption of the plug-in as UTF-8: the plug-in's own
+// texts in it come in GBK and are turned into UTF-8, every other byte (a
+// name, a literal or a path quoted from the sources) is kept.
+std::string chineseMessageToUtf8(const std::string& text);
 
 struct LoadedPlugin {
     tala::IConvert* convert = nullptr;
