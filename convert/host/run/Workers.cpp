@@ -4,10 +4,12 @@
 
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <deque>
@@ -25,6 +27,10 @@ constexpr char kEnd = 'E';       // parent -> worker: no more tasks
 constexpr char kResult = 'R';    // worker -> parent: a result
 constexpr char kQuestion = 'Q';  // worker -> parent: caption and text
 constexpr char kAnswer = 'A';    // parent -> worker: the answer
+
+// How long workers may take to finish the tasks in hand once the run is
+// told to end; then they are killed and those tasks dropped.
+constexpr auto kEndingGrace = std::chrono::seconds(5);
 
 bool writeAll(int fd, const char* data, size_t size) {
     while (size > 0) {
@@ -64,6 +70,14 @@ bool receiveFrame(int fd, char& kind, std::string& body) {
     return readAll(fd, &body[0], size);
 }
 
+// poll's timeout until the moment given: -1 for none, 0 once it passed.
+int waitMilliseconds(std::chrono::steady_clock::time_point until) {
+    if (until == std::chrono::steady_clock::time_point::max()) return -1;
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        until - std::chrono::steady_clock::now());
+    return static_cast<int>(std::max<long long>(0, left.count()));
+}
+
 }  // namespace
 
 WorkerPool::WorkerPool(int workers, Task workerTask, Ask asker)
@@ -94,11 +108,13 @@ bool WorkerPool::run(const std::vector<size_t>& indices, const Done& done,
         if (!start(worker, reason)) return false;
     }
     std::deque<size_t> todo(indices.begin(), indices.end());
-    bool stopping = false;
+    stopping = false;
+    auto killAt = std::chrono::steady_clock::time_point::max();
     for (Worker& worker : workers) deal(worker, todo);
     for (;;) {
         if (!stopping && stop()) {
             stopping = true;
+            killAt = std::chrono::steady_clock::now() + kEndingGrace;
             // The workers finish the task in hand and end.
             for (Worker& worker : workers)
                 if (!worker.pending.empty()) worker.ending = sendFrame(worker.toWorker, kEnd, "");
@@ -107,7 +123,12 @@ bool WorkerPool::run(const std::vector<size_t>& indices, const Done& done,
         for (Worker& worker : workers)
             if (!worker.pending.empty()) waiting.push_back(pollfd{worker.fromWorker, POLLIN, 0});
         if (waiting.empty()) break;
-        if (poll(waiting.data(), waiting.size(), -1) < 0 && errno != EINTR) {
+        if (stopping && std::chrono::steady_clock::now() >= killAt) {
+            // A worker that is stopped or stuck does not hold the run.
+            for (Worker& worker : workers)
+                if (!worker.pending.empty() && worker.pid > 0) kill(worker.pid, SIGKILL);
+        }
+        if (poll(waiting.data(), waiting.size(), waitMilliseconds(killAt)) < 0 && errno != EINTR) {
             reason = std::string("cannot wait for the workers: ") + strerror(errno);
             return false;
         }
@@ -147,7 +168,8 @@ bool WorkerPool::take(Worker& worker, std::deque<size_t>& todo, const Done& done
         std::string why = bury(worker);
         size_t lost = worker.pending.front();
         worker.pending.pop_front();
-        bool ended = worker.ending;
+        // Once the run ends, a worker's death only drops its tasks.
+        bool ended = worker.ending || stopping;
         worker.ending = false;
         if (!ended) {
             // The tasks it had not begun go to the others first.
@@ -188,6 +210,7 @@ bool WorkerPool::start(Worker& worker, std::string& reason) {
         return false;
     }
     fflush(nullptr);
+    pid_t parent = getpid();
     pid_t pid = fork();
     if (pid < 0) {
         reason = std::string("cannot start a worker: ") + strerror(errno);
@@ -195,6 +218,9 @@ bool WorkerPool::start(Worker& worker, std::string& reason) {
         return false;
     }
     if (pid == 0) {
+        // A worker ends with the run: it never writes for a run that is gone.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent) _exit(1);
         // The other workers' pipes stay with the parent alone, so that a
         // worker's death reads as the end of its pipe.
         for (Worker& other : workers) {

@@ -59,6 +59,8 @@ private:
     Task task;
     Ask ask;
     std::vector<Worker> workers;
+    // The run was told to end: no task is dealt, no worker replaced.
+    bool stopping = false;
 
     bool start(Worker& worker, std::string& reason);
     void deal(Worker& worker, std::deque<size_t>& todo);
