@@ -59,7 +59,8 @@ RunReport Runner::run() {
     std::string reason;
     bool scanned = scanTree(entries, reason);
     returnFreedMemory();
-    if (!scanned || !convertTree(entries, report, reason)) {
+    // A run interrupted during the scan converts nothing.
+    if (!scanned || (!interrupted() && !convertTree(entries, report, reason))) {
         report.refused = true;
         report.refusal = reason;
     }

@@ -43,8 +43,32 @@ bool writeAll(int fd, const char* data, size_t size) {
     return true;
 }
 
-bool readAll(int fd, char* data, size_t size) {
+using Clock = std::chrono::steady_clock;
+
+// poll's timeout until the moment given: -1 for none, 0 once it passed.
+int waitMilliseconds(Clock::time_point until) {
+    if (until == Clock::time_point::max()) return -1;
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
+    return static_cast<int>(std::max<long long>(0, left.count()));
+}
+
+// How often a read that waits asks whether to give up.
+constexpr int kReadSliceMilliseconds = 100;
+
+// Reads all of size bytes; false at the end of the pipe, or when giveUp
+// (asked while the read waits) says so: a worker stopped in the middle of
+// a frame. Without giveUp the read waits as long as it takes.
+bool readAll(int fd, char* data, size_t size, const std::function<bool()>* giveUp) {
     while (size > 0) {
+        if (giveUp != nullptr) {
+            pollfd ready{fd, POLLIN, 0};
+            int polled = poll(&ready, 1, kReadSliceMilliseconds);
+            if (polled < 0 && errno != EINTR) return false;
+            if (polled <= 0) {
+                if ((*giveUp)()) return false;
+                continue;
+            }
+        }
         ssize_t got = read(fd, data, size);
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) return false;
@@ -61,21 +85,14 @@ bool sendFrame(int fd, char kind, const std::string& body) {
     return writeAll(fd, head, sizeof head) && writeAll(fd, body.data(), body.size());
 }
 
-bool receiveFrame(int fd, char& kind, std::string& body) {
+bool receiveFrame(int fd, char& kind, std::string& body,
+                  const std::function<bool()>* giveUp = nullptr) {
     unsigned char head[5];
-    if (!readAll(fd, reinterpret_cast<char*>(head), sizeof head)) return false;
+    if (!readAll(fd, reinterpret_cast<char*>(head), sizeof head, giveUp)) return false;
     kind = static_cast<char>(head[0]);
     uint32_t size = head[1] | (head[2] << 8) | (head[3] << 16) | (static_cast<uint32_t>(head[4]) << 24);
     body.resize(size);
-    return readAll(fd, &body[0], size);
-}
-
-// poll's timeout until the moment given: -1 for none, 0 once it passed.
-int waitMilliseconds(std::chrono::steady_clock::time_point until) {
-    if (until == std::chrono::steady_clock::time_point::max()) return -1;
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        until - std::chrono::steady_clock::now());
-    return static_cast<int>(std::max<long long>(0, left.count()));
+    return readAll(fd, &body[0], size, giveUp);
 }
 
 }  // namespace
@@ -101,6 +118,7 @@ bool WorkerPool::run(const std::vector<size_t>& indices, const Done& done,
         return true;
     }
     // A worker that dies must not take the parent with it on its next write.
+    if (stop()) return true;
     signal(SIGPIPE, SIG_IGN);
     // No more workers than tasks: a small tree on a large machine.
     workers.assign(std::min(static_cast<size_t>(count), indices.size()), Worker());
@@ -109,21 +127,22 @@ bool WorkerPool::run(const std::vector<size_t>& indices, const Done& done,
     }
     std::deque<size_t> todo(indices.begin(), indices.end());
     stopping = false;
-    auto killAt = std::chrono::steady_clock::time_point::max();
+    killAt = Clock::time_point::max();
+    // Asked while a frame is read: past the grace, a worker that stopped in
+    // the middle of one is given up.
+    std::function<bool()> giveUp = [&] {
+        checkStop(stop);
+        return stopping && Clock::now() >= killAt;
+    };
+    reading = &giveUp;
     for (Worker& worker : workers) deal(worker, todo);
     for (;;) {
-        if (!stopping && stop()) {
-            stopping = true;
-            killAt = std::chrono::steady_clock::now() + kEndingGrace;
-            // The workers finish the task in hand and end.
-            for (Worker& worker : workers)
-                if (!worker.pending.empty()) worker.ending = sendFrame(worker.toWorker, kEnd, "");
-        }
+        checkStop(stop);
         std::vector<pollfd> waiting;
         for (Worker& worker : workers)
             if (!worker.pending.empty()) waiting.push_back(pollfd{worker.fromWorker, POLLIN, 0});
         if (waiting.empty()) break;
-        if (stopping && std::chrono::steady_clock::now() >= killAt) {
+        if (stopping && Clock::now() >= killAt) {
             // A worker that is stopped or stuck does not hold the run.
             for (Worker& worker : workers)
                 if (!worker.pending.empty() && worker.pid > 0) kill(worker.pid, SIGKILL);
@@ -141,7 +160,18 @@ bool WorkerPool::run(const std::vector<size_t>& indices, const Done& done,
         }
     }
     for (Worker& worker : workers) finish(worker);
+    reading = nullptr;
     return true;
+}
+
+// Once stop() says so, the workers are told to finish the task in hand
+// and end, and given a grace to do it.
+void WorkerPool::checkStop(const std::function<bool()>& stop) {
+    if (stopping || !stop()) return;
+    stopping = true;
+    killAt = Clock::now() + kEndingGrace;
+    for (Worker& worker : workers)
+        if (!worker.pending.empty()) worker.ending = sendFrame(worker.toWorker, kEnd, "");
 }
 
 // Deals the next tasks to an idle worker: a few at a time, fewer as the
@@ -164,7 +194,9 @@ bool WorkerPool::take(Worker& worker, std::deque<size_t>& todo, const Done& done
                       std::string& reason) {
     char kind = 0;
     std::string body;
-    if (!receiveFrame(worker.fromWorker, kind, body)) {
+    if (!receiveFrame(worker.fromWorker, kind, body, reading)) {
+        // Past the grace, a worker stopped in the middle of a frame.
+        if (stopping && worker.pid > 0) kill(worker.pid, SIGKILL);
         std::string why = bury(worker);
         size_t lost = worker.pending.front();
         worker.pending.pop_front();
@@ -283,6 +315,8 @@ void WorkerPool::finish(Worker& worker) {
     if (worker.pid < 0) return;
     sendFrame(worker.toWorker, kEnd, std::string());
     closePipes(worker);
+    // An idle worker of an ended run may be stopped: it is not waited for.
+    if (stopping) kill(worker.pid, SIGKILL);
     int status = 0;
     while (waitpid(worker.pid, &status, 0) < 0 && errno == EINTR) {
     }
