@@ -432,6 +432,30 @@ TEST_F(CommandLineTest, OutputRootsThatAreOrHoldTheSourceAreRefusedHoweverSpelle
         EXPECT_TRUE(contains(result.output, "give a folder outside it")) << result.output;
         safety::expectSourcesIntact(source);
     }
+    // The default root may not be a link, to the source or elsewhere.
+    for (const std::string& target : {std::string("."), std::string("../other")}) {
+        safety::fs::create_directories(root + "/other");
+        safety::fs::create_directory_symlink(target, source + "/Convert");
+        CommandResult result =
+            convert("--answer yes --rules " + quote(rules) + " " + quote(source));
+        EXPECT_EQ(2, result.exitCode) << target << "\n" << result.output;
+        EXPECT_TRUE(contains(result.output, "/Convert/ is a symbolic link")) << result.output;
+        EXPECT_TRUE(listTree(root + "/other").empty());
+        safety::fs::remove(source + "/Convert");
+        safety::expectSourcesIntact(source);
+    }
+    // A bind mount of the source is the source, whatever its path.
+    if (geteuid() == 0) {
+        safety::fs::create_directories(root + "/view");
+        if (runCommand("mount --bind " + quote(source) + " " + quote(root + "/view")).exitCode == 0) {
+            CommandResult result = convert("--answer yes --rules " + quote(rules) + " -o " +
+                                           quote(root + "/view") + " " + quote(source));
+            runCommand("umount " + quote(root + "/view"));
+            EXPECT_EQ(2, result.exitCode) << result.output;
+            EXPECT_TRUE(contains(result.output, "is the source directory")) << result.output;
+            safety::expectSourcesIntact(source);
+        }
+    }
     // The default SOURCE/Convert/ is never read as input, so a second run
     // converts the same files again.
     for (int run = 0; run < 2; ++run) {
@@ -449,8 +473,8 @@ TEST_F(CommandLineTest, LinksAreMadeAgainAsLinksAndNeverFollowed) {
     safety::fs::create_symlink(root + "/outside/Out.java", source + "/a/Out.java");
     safety::fs::create_directory_symlink("../../outside", source + "/a/shared");
     // A folder of the output that a link leads elsewhere is not written
-    // through either.
-    safety::fs::create_directories(output);
+    // through either (in the output of an earlier run).
+    writeFile(output + "/.nidus-convert", "");
     safety::fs::create_directory_symlink(root + "/outside", output + "/b");
     writeFile(source + "/b/B.java", kConverts);
     CommandResult result = convertTree();
@@ -810,6 +834,103 @@ TEST_F(CommandLineTest, CompletedRulesKeyEachNameOnceAsThePluginLooksItUp) {
     CommandResult second = convertTree();
     EXPECT_EQ(0, second.exitCode) << second.output;
     EXPECT_FALSE(contains(second.output, "warning")) << second.output;
+}
+
+TEST_F(CommandLineTest, AnOutputRootHasOneOwnerAndMirrorsItsSource) {
+    writeFile(source + "/a/A.java", kConverts);
+    writeFile(source + "/notes.txt", "old\n");
+    // A folder that holds files of its own is not taken.
+    writeFile(output + "/mine.txt", "keep\n");
+    CommandResult refused = convertTree();
+    EXPECT_EQ(2, refused.exitCode) << refused.output;
+    EXPECT_TRUE(contains(refused.output, "holds files that no run of nidus-convert wrote"))
+        << refused.output;
+    EXPECT_EQ("keep\n", readFile(output + "/mine.txt"));
+    safety::fs::remove(output + "/mine.txt");
+    EXPECT_EQ(0, convertTree().exitCode);
+    EXPECT_EQ((std::vector<std::string>{"a/A.java", "notes.txt"}), listTree(output));
+    // What the source no longer has goes from the output in the next run.
+    safety::fs::remove(source + "/notes.txt");
+    EXPECT_EQ(0, convertTree().exitCode);
+    EXPECT_EQ(std::vector<std::string>{"a/A.java"}, listTree(output));
+    // A second run into the same root is refused while the first holds it,
+    // naming the first.
+    CommandResult locked = runCommand(
+        "exec 9<>" + quote(output + "/.nidus-convert") + " && flock -n 9 && echo 4242 >&9 && " +
+        NIDUS_CONVERT + " --answer yes --rules " + quote(rules) + " -o " + quote(output) + " " +
+        quote(source));
+    EXPECT_EQ(2, locked.exitCode) << locked.output;
+    EXPECT_TRUE(contains(locked.output, "another run of nidus-convert (process 4242) is writing"))
+        << locked.output;
+}
+
+TEST_F(CommandLineTest, ResultFilesAreCheckedBeforeTheRun) {
+    writeFile(source + "/a/A.java", kConverts);
+    safety::fs::create_directories(output);
+    const std::pair<std::string, std::string> cases[] = {
+        {"--report " + quote(source + "/report.json"), "lies in the source directory"},
+        {"--diff " + quote(output + "/A.diff"), "lies in the output root"},
+        {"--init-rules " + quote(rules), "is the rule file"},
+        {"--report " + quote(root + "/missing/report.json"), "does not exist"},
+        {"--answers " + quote(root), "is not a file"},
+        {"-o ''", "needs a value, not an empty one"},
+    };
+    for (const auto& [options, message] : cases) {
+        CommandResult result = convert("--answer yes --rules " + quote(rules) + " " + options +
+                                       (options[1] == 'o' ? " " : " -o " + quote(output) + " ") +
+                                       quote(source));
+        EXPECT_EQ(2, result.exitCode) << options << "\n" << result.output;
+        EXPECT_TRUE(contains(result.output, message)) << options << "\n" << result.output;
+        EXPECT_TRUE(listTree(output).empty()) << options;
+        EXPECT_FALSE(safety::fs::exists(source + "/Convert")) << options;
+    }
+    EXPECT_EQ(kRules, readFile(rules));
+    CommandResult folder = convert("--answer yes --rules " + quote(root) + " " + quote(source));
+    EXPECT_EQ(2, folder.exitCode);
+    EXPECT_TRUE(contains(folder.output, "is not a file (a folder")) << folder.output;
+}
+
+TEST_F(CommandLineTest, AScanLostWithItsWorkerIsDoneAgain) {
+    writeFile(source + "/a/Db.java",
+              "package a;\n\nimport net.olddb.Session;\n\nclass Db {\n"
+              "    Session session() {\n        return null;\n    }\n}\n");
+    writeFile(source + "/a/User.java",
+              "package a;\n\nclass User {\n    void f(Db db) {\n"
+              "        db.session().run(\"x\");\n    }\n}\n");
+    CommandResult result = runCommand("NIDUS_CONVERT_KILL_SCAN_AT=a/Db.java " +
+                                      std::string(NIDUS_CONVERT) + " -j 2 --answer yes --rules " +
+                                      quote(rules) + " -o " + quote(output) + " " + quote(source));
+    EXPECT_EQ(0, result.exitCode) << result.output;
+    EXPECT_TRUE(contains(result.output, "the worker scanning a/Db.java killed by signal 9"))
+        << result.output;
+    EXPECT_TRUE(contains(readFile(output + "/a/User.java"), "db.session().execute(\"x\");"))
+        << readFile(output + "/a/User.java");
+}
+
+
+TEST_F(CommandLineTest, ARunThatEndsTakesItsWorkersWithIt) {
+    for (int i = 0; i < 400; ++i) writeFile(source + "/a/A" + std::to_string(i) + ".java", kConverts);
+    // Starts a run with two workers and waits until they are there.
+    std::string start = std::string(NIDUS_CONVERT) + " -j 2 --answer yes --rules " + quote(rules) +
+                        " -o " + quote(output) + " " + quote(source) +
+                        " >/dev/null 2>&1 & run=$!; for i in $(seq 100); do "
+                        "kids=$(pgrep -P $run); [ -n \"$kids\" ] && break; sleep 0.05; done; ";
+    // A stopped worker does not hold a run that SIGTERM ends.
+    CommandResult stopped = runCommand(
+        start + "kill -STOP $kids; kill -TERM $run; begun=$(date +%s); wait $run; "
+                "echo \"exit $? after $(( $(date +%s) - begun )) s\"; kill -CONT $kids 2>/dev/null; true");
+    EXPECT_TRUE(contains(stopped.output, "exit 143 after ")) << stopped.output;
+    int seconds = atoi(stopped.output.c_str() + stopped.output.find(" after ") + 7);
+    // Killed after five seconds, well before the run's own bound of ten.
+    EXPECT_LT(seconds, 10) << stopped.output;
+    // A run killed outright takes its workers with it: none goes on to
+    // move files into the output.
+    safety::fs::remove_all(output);
+    CommandResult killed = runCommand(
+        start + "kill -KILL $run; sleep 0.5; for kid in $kids; do "
+                "state=$(ps -o stat= -p $kid); [ -n \"$state\" ] && [ \"${state#Z}\" = \"$state\" ] && "
+                "echo \"worker $kid lives ($state)\"; done; true");
+    EXPECT_FALSE(contains(killed.output, "lives")) << killed.output;
 }
 
 }  // namespace

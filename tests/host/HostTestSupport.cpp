@@ -315,6 +315,8 @@ std::vector<std::string> listTree(const std::string& dir) {
     std::vector<std::string> files;
     if (!fs::is_directory(dir)) return files;
     for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+        // The output root's mark is nidus-convert's own, not output.
+        if (entry.path() == fs::path(dir) / ".nidus-convert") continue;
         if (entry.is_regular_file())
             files.push_back(fs::relative(entry.path(), dir).generic_string());
     }

@@ -129,6 +129,8 @@ int parseOptions(int argc, char** argv, const char* version, Options& options, b
         if (std::string* into = valueOf(arg, options)) {
             if (i + 1 >= argc) return usageError("option " + arg + " needs a value");
             *into = argv[++i];
+            // An empty value would read as the option not given at all.
+            if (into->empty()) return usageError("option " + arg + " needs a value, not an empty one");
         } else if (bool* flag = flagOf(arg, options)) {
             *flag = true;
         } else if (!arg.empty() && arg[0] == '-') {

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <system_error>
@@ -24,6 +26,7 @@
 #include "plugin/HostObjects.h"
 #include "plugin/Plugin.h"
 #include "run/Interrupt.h"
+#include "run/OutputRoot.h"
 #include "run/OutputTree.h"
 #include "run/Runner.h"
 #include "run/SourceTree.h"
@@ -74,22 +77,51 @@ std::string diffConverted(const host::RunReport& report, const std::string& sour
     return diff;
 }
 
-// --diff, --report and --init-rules after the run; 0, or the exit code of a
-// file that cannot be written.
+// Writes one result file whole or not at all; standard output for "-".
+bool writeResult(const std::string& path, std::string& reason,
+                 const std::function<bool(const std::string&, std::string&)>& write) {
+    if (path == "-") return write(path, reason);
+    return host::replaceFile(path, write, reason);
+}
+
+// --diff, --report and --init-rules after the run; 0, or exit code 1 when
+// one of them cannot be written (the run itself is done by then).
 int writeResults(const host::Options& options, const host::RunReport& report,
                  const host::RuleSet& ruleSet, const std::string& rulesText,
                  const std::string& sourceRoot, const std::string& outputRoot,
                  const host::CompilerNames* compiler) {
     std::string reason;
-    if (!options.diff.empty() &&
-        !host::writeTextFile(options.diff, diffConverted(report, sourceRoot, outputRoot), reason))
-        return host::usageError(reason);
-    if (!options.report.empty() && !host::writeReport(options.report, report, ruleSet, reason, compiler))
-        return host::usageError(reason);
-    if (!options.initRules.empty() &&
-        !host::writeTextFile(options.initRules,
-                             host::completeRules(rulesText, host::collectMissing(report)), reason))
-        return host::usageError(reason);
+    bool ok = true;
+    if (!options.diff.empty())
+        ok = writeResult(options.diff, reason, [&](const std::string& path, std::string& why) {
+            return host::writeTextFile(path, diffConverted(report, sourceRoot, outputRoot), why);
+        });
+    if (ok && !options.report.empty())
+        ok = writeResult(options.report, reason, [&](const std::string& path, std::string& why) {
+            return host::writeReport(path, report, ruleSet, why, compiler);
+        });
+    if (ok && !options.initRules.empty())
+        ok = writeResult(options.initRules, reason, [&](const std::string& path, std::string& why) {
+            return host::writeTextFile(
+                path, host::completeRules(rulesText, host::collectMissing(report)), why);
+        });
+    if (ok) return host::kExitOk;
+    fprintf(stderr, "nidus-convert: %s\n", reason.c_str());
+    return host::kExitFailed;
+}
+
+// The files written besides the output tree, checked before the run;
+// 0, or the exit code.
+int checkResultPaths(const host::Options& options, const host::RunOptions& run,
+                     const std::string& rulesPath) {
+    const std::pair<const char*, const std::string*> results[] = {
+        {"--diff", &options.diff}, {"--report", &options.report}, {"--init-rules", &options.initRules}};
+    for (const auto& result : results) {
+        if (result.second->empty() || *result.second == "-") continue;
+        std::string reason = host::checkResultPath(result.first, *result.second, run.sourceDir,
+                                                   host::outputRoot(run), rulesPath);
+        if (!reason.empty()) return host::usageError(reason);
+    }
     return host::kExitOk;
 }
 
@@ -106,19 +138,23 @@ int resolveRoots(const host::Options& options, host::RunOptions& run) {
         // passes for another folder.
         run.outputDir = asDirectory(fs::weakly_canonical(fs::absolute(options.output), error));
     }
-    std::string reason = host::checkOutputRoot(run.sourceDir, host::outputRoot(run));
+    // SOURCE/Convert/ is the default root whether given or not.
+    bool isDefault = host::outputRoot(run) == run.sourceDir + "Convert/";
+    std::string reason = host::checkOutputRoot(run.sourceDir, host::outputRoot(run), isDefault);
     return reason.empty() ? host::kExitOk : host::usageError(reason);
 }
 
 // The rule file (given, or beside the plug-in), checked strictly and read;
-// 0, or the exit code.
+// 0, or the exit code. rules receives its path.
 int readRules(const host::Options& options, const std::string& plugin, host::RunOptions& run,
-              std::string& text, host::RuleSet& ruleSet) {
+              std::string& rules, std::string& text, host::RuleSet& ruleSet) {
     std::error_code error;
-    std::string rules = options.rules;
+    rules = options.rules;
     if (!rules.empty()) {
+        if (!fs::exists(rules, error)) return host::usageError("rule file not found: " + rules);
         if (!fs::is_regular_file(rules, error))
-            return host::usageError("rule file not found: " + rules);
+            return host::usageError("the rule file " + rules +
+                                    " is not a file (a folder, a pipe or a device)");
     } else {
         rules = (fs::path(plugin).parent_path() / "config.xml").string();
         if (!fs::is_regular_file(rules, error))
@@ -144,6 +180,11 @@ int setUpAnswers(const host::Options& options, host::MessageDesk& desk) {
     desk.chinese = options.language == "Chinese";
     desk.waitToRead = host::waitToRead;
     std::string reason;
+    std::error_code error;
+    if (!options.answers.empty() && fs::exists(options.answers, error) &&
+        !fs::is_regular_file(options.answers, error))
+        return host::usageError("the answers file " + options.answers +
+                                " is not a file (a folder, a pipe or a device)");
     if (!options.answers.empty() && !host::loadAnswers(options.answers, desk, reason))
         return host::usageError(reason);
     if (options.answer == "ask" || (options.answer.empty() && isatty(STDIN_FILENO))) {
@@ -188,6 +229,13 @@ void printEnd(const host::Options& options, const host::RunReport& report,
     fflush(stdout);
 }
 
+// The paths this run put into the output, or kept out of it on purpose.
+std::set<std::string> keptPaths(const host::RunReport& report) {
+    std::set<std::string> kept;
+    for (const host::FileReport& file : report.files) kept.insert(file.path);
+    return kept;
+}
+
 int exitCode(const host::RunReport& report) {
     if (report.interrupted != 0) {
         fprintf(stderr,
@@ -209,9 +257,11 @@ int main(int argc, char** argv) {
     host::RunOptions run;
     static host::RuleSet ruleSet;
     std::string rulesText;
+    std::string rulesPath;
     std::string plugin = options.plugin.empty() ? defaultPlugin() : options.plugin;
     int setUp = resolveRoots(options, run);
-    if (setUp == host::kExitOk) setUp = readRules(options, plugin, run, rulesText, ruleSet);
+    if (setUp == host::kExitOk) setUp = readRules(options, plugin, run, rulesPath, rulesText, ruleSet);
+    if (setUp == host::kExitOk) setUp = checkResultPaths(options, run, rulesPath);
     if (setUp == host::kExitOk) setUp = setUpAnswers(options, host::messageDesk());
     if (setUp != host::kExitOk) return setUp;
 
@@ -225,9 +275,16 @@ int main(int argc, char** argv) {
     static host::Host service(run.sourceDir, tree.staging(), options.language);
     static host::LoadedPlugin loaded;
     std::string reason;
+    std::error_code error;
     if (!host::loadPlugin(plugin, options.rules.empty() ? std::string() : options.rules, &service,
-                          loaded, reason))
+                          loaded, reason)) {
+        if (options.dryRun) fs::remove_all(tree.root(), error);
         return host::usageError(reason);
+    }
+    // One run at a time writes into an output root; the lock lasts as long
+    // as the process.
+    static host::RootOwner owner;
+    if (!options.dryRun && !owner.claim(tree.root(), reason)) return host::usageError(reason);
     service.setConverter(loaded.convert);
     std::string loadLog = reportLoadLog(service);
 
@@ -238,6 +295,8 @@ int main(int argc, char** argv) {
     // Tests make a worker die at this file.
     const char* killAt = getenv("NIDUS_CONVERT_KILL_WORKER_AT");
     if (killAt != nullptr) run.killWorkerAt = killAt;
+    const char* killScanAt = getenv("NIDUS_CONVERT_KILL_SCAN_AT");
+    if (killScanAt != nullptr) run.killScanAt = killScanAt;
     // Exact mode: the compiler attributes the whole tree once, before any file.
     // The run's time counts the compiler's part too.
     auto started = std::chrono::steady_clock::now();
@@ -252,13 +311,16 @@ int main(int argc, char** argv) {
     host::catchInterrupts();
     host::Runner runner(run, service, *loaded.convert, tree);
     host::RunReport report = runner.run();
+    host::disarmBound();
     report.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     tree.discard();
     if (report.refused) return host::usageError(report.refusal + loadLog);
+    // The output mirrors the source: what an earlier run wrote and this one
+    // did not goes.
+    if (!options.dryRun) owner.removeStale(keptPaths(report), run.sourceDir);
     int written = writeResults(options, report, ruleSet, rulesText, run.sourceDir, tree.root(),
                                run.compilerNames);
-    std::error_code error;
     if (options.dryRun) fs::remove_all(tree.root(), error);
     printEnd(options, report, tree.root(),
              exact ? host::compilerErrorNote(compilerNames) : std::string());

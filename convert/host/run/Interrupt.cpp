@@ -2,6 +2,7 @@
 #include "run/Interrupt.h"
 
 #include <poll.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
@@ -11,13 +12,28 @@ namespace host {
 namespace {
 
 constexpr int kSignalExitBase = 128;
+// How long the run may go on after the signal: the file in hand, or the
+// workers' (which are killed after a shorter grace), then the run ends.
+constexpr unsigned kBoundSeconds = 10;
 
 // Written by the handler, read by the run: the one state a handler may
 // share.
 volatile sig_atomic_t caught = 0;
 
 void recordSignal(int signal) {
+    if (caught == 0) alarm(kBoundSeconds);
     caught = signal;
+}
+
+// The bound is past: the file in hand is dropped (it is only staged, and
+// the next run removes the staging folder) and the run ends at once.
+void endAtBound(int) {
+    static const char message[] =
+        "nidus-convert: the file in hand did not end within 10 s of the signal; it is not in "
+        "the output, and the run ends without its summary\n";
+    ssize_t written = write(STDERR_FILENO, message, sizeof message - 1);
+    (void)written;
+    _exit(kSignalExitBase + caught);
 }
 
 }  // namespace
@@ -29,6 +45,14 @@ void catchInterrupts() {
     action.sa_flags = 0;  // no SA_RESTART
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    struct sigaction bound {};
+    bound.sa_handler = endAtBound;
+    sigemptyset(&bound.sa_mask);
+    sigaction(SIGALRM, &bound, nullptr);
+}
+
+void disarmBound() {
+    alarm(0);
 }
 
 bool waitToRead(int fd) {

@@ -6,8 +6,13 @@
 namespace host {
 
 // Installs the handlers. Interrupted system calls are not restarted, so a
-// question that waits for an answer returns at once.
+// question that waits for an answer returns at once. After a signal the run
+// has 10 seconds to end its files; then it ends at once.
 void catchInterrupts();
+
+// The run over the tree has ended: what is left (the report, the summary)
+// is not bounded.
+void disarmBound();
 
 // Waits until fd can be read (or is at its end); false when a signal has
 // asked the run to end, before or during the wait, so that a question

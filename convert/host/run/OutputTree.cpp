@@ -19,12 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char kConvertDir[] = "Convert/";
 constexpr size_t kCopyBuffer = 1 << 16;
-
-bool startsWith(const std::string& text, const std::string& start) {
-    return text.compare(0, start.size(), start) == 0;
-}
 
 std::string systemReason(const std::string& what, const std::string& path) {
     return what + " " + path + ": " + strerror(errno);
@@ -60,24 +55,8 @@ bool copyContent(int in, int out) {
 
 }  // namespace
 
-std::string checkOutputRoot(const std::string& sourceRoot, const std::string& outputRoot) {
-    if (outputRoot == sourceRoot + kConvertDir) return std::string();
-    if (outputRoot == sourceRoot)
-        return "the output root " + outputRoot +
-               " is the source directory; give a folder outside it (without -o the output "
-               "goes to SOURCE_DIR/Convert/)";
-    if (startsWith(outputRoot, sourceRoot))
-        return "the output root " + outputRoot + " lies inside the source directory " + sourceRoot +
-               "; give a folder outside it (without -o the output goes to " + sourceRoot +
-               kConvertDir + ")";
-    if (startsWith(sourceRoot, outputRoot))
-        return "the output root " + outputRoot + " holds the source directory " + sourceRoot +
-               "; give a folder outside it";
-    return std::string();
-}
-
 OutputTree::OutputTree(std::string root)
-    : outputRoot(std::move(root)), stagingRoot(outputRoot + kStagingName + "/") {}
+    : outputRoot(std::move(root)), stagingRoot(outputRoot + kStagingName + "/"), owner(getpid()) {}
 
 bool OutputTree::prepare(std::string& reason) {
     discard();
@@ -155,6 +134,11 @@ bool OutputTree::keepMode(const std::string& sourcePath, const std::string& rel,
 }
 
 bool OutputTree::commit(const std::string& rel, std::string& reason) const {
+    // A worker whose run is gone (killed) puts nothing into the output.
+    if (getpid() != owner && getppid() != owner) {
+        reason = "the run it belongs to has ended";
+        return false;
+    }
     if (!makeFolders(outputRoot, rel, true, reason)) return false;
     std::string target = outputRoot + rel;
     // rename replaces a link at the target itself, never what it points to.
@@ -165,6 +149,17 @@ bool OutputTree::commit(const std::string& rel, std::string& reason) const {
 
 void OutputTree::drop(const std::string& rel) const {
     unlink(stagedPath(rel).c_str());
+}
+
+void OutputTree::removePlaced(const std::string& rel) const {
+    // Only through folders of the output itself, never through a link.
+    for (size_t slash = rel.find('/'); slash != std::string::npos; slash = rel.find('/', slash + 1)) {
+        struct stat status {};
+        if (lstat((outputRoot + rel.substr(0, slash)).c_str(), &status) != 0 ||
+            !S_ISDIR(status.st_mode))
+            return;
+    }
+    unlink((outputRoot + rel).c_str());
 }
 
 // Makes the folders of base + rel up to rel's last "/" (all of rel when it

@@ -5,6 +5,8 @@
 // folder, which the next run removes first.
 #pragma once
 
+#include <sys/types.h>
+
 #include <functional>
 #include <set>
 #include <string>
@@ -13,12 +15,6 @@ namespace host {
 
 // The staging folder's name, directly below the output root.
 extern const char kStagingName[];
-
-// Checks the output root against the source root (both absolute). Empty
-// when the pair is safe, else the one-line reason to refuse the run: the
-// output root is the source or lies inside it (except the default
-// SOURCE/Convert/, never read as input), or holds the source.
-std::string checkOutputRoot(const std::string& sourceRoot, const std::string& outputRoot);
 
 class OutputTree {
 public:
@@ -60,10 +56,14 @@ public:
     }
     // Removes what is staged for rel, if anything.
     void drop(const std::string& rel) const;
+    // Removes rel's output from an earlier run, if any: a file whose output
+    // fails is not in the output.
+    void removePlaced(const std::string& rel) const;
 
 private:
     std::string outputRoot;
     std::string stagingRoot;
+    pid_t owner;  // the run's own process
     // Folders below the roots known to be folders (not links) this run.
     mutable std::set<std::string> madeFolders;
 

@@ -59,7 +59,8 @@ RunReport Runner::run() {
     std::string reason;
     bool scanned = scanTree(entries, reason);
     returnFreedMemory();
-    if (!scanned || !convertTree(entries, report, reason)) {
+    // A run interrupted during the scan converts nothing.
+    if (!scanned || (!interrupted() && !convertTree(entries, report, reason))) {
         report.refused = true;
         report.refusal = reason;
     }
@@ -89,27 +90,39 @@ bool Runner::scanTree(const std::vector<SourceEntry>& entries, std::string& reas
         internCodeNames(facts[at], names);
         scans[at] = std::move(scan);
     };
+    auto scanOne = [&](size_t index) {
+        FileScan scan = scanJavaFile(options.sourceDir + entries[index].rel, options.rules, keys);
+        std::vector<NameRecord> records;
+        if (options.compilerNames != nullptr &&
+            options.compilerNames->recordsOf(entries[index].rel, records) &&
+            recordsHoldKeyword(records, options.rules.packageKeywords))
+            scan.prefilter.touched = true;
+        return scan;
+    };
     WorkerPool pool(
         options.workers,
         [&](size_t index, const WorkerPool::Relay&) {
-            FileScan scan = scanJavaFile(options.sourceDir + entries[index].rel, options.rules, keys);
-            std::vector<NameRecord> records;
-            if (options.compilerNames != nullptr &&
-                options.compilerNames->recordsOf(entries[index].rel, records) &&
-                recordsHoldKeyword(records, options.rules.packageKeywords))
-                scan.prefilter.touched = true;
             // The run's own process keeps the scan as it is.
-            if (options.workers > 1) return encodeScan(scan);
-            keep(index, std::move(scan));
-            return std::string();
+            if (options.workers == 1) {
+                keep(index, scanOne(index));
+                return std::string();
+            }
+            if (entries[index].rel == options.killScanAt) raise(SIGKILL);
+            return encodeScan(scanOne(index));
         },
         [](size_t, const std::string&, const std::string&) { return -1; });
-    // A scan that is lost leaves its file unparsed here: its conversion
-    // parses it again and fails it as it should.
+    // A scan whose worker died (or whose result does not read) is done
+    // again here: the names of one file can lead other files to the vendor.
     auto done = [&](size_t index, const std::string& result, bool lost) {
-        if (options.workers == 1 || lost) return;
+        if (options.workers == 1) return;
         FileScan scan;
-        if (decodeScan(result, scan)) keep(index, std::move(scan));
+        if (!lost && decodeScan(result, scan)) {
+            keep(index, std::move(scan));
+            return;
+        }
+        fprintf(stderr, "nidus-convert: the worker scanning %s %s; scanned again\n",
+                entries[index].rel.c_str(), lost ? result.c_str() : "sent a scan that does not read");
+        keep(index, scanOne(index));
     };
     if (!pool.run(java, done, interrupted, reason)) return false;
     treeTypes = mergeScans(scans, options.rules);

@@ -16,6 +16,7 @@
 
 #include "layout/LayoutRestore.h"
 #include "names/NameResolution.h"
+#include "run/OutputRoot.h"
 #include "plugin/Plugin.h"
 #include "plugin/StatementLayout.h"
 
@@ -82,6 +83,15 @@ Runner::Runner(const RunOptions& runOptions, Host& runHost, tala::IConvert& conv
 FileReport Runner::convertEntry(const SourceEntry& entry, bool convertJava) {
     FileReport report;
     report.path = entry.rel;
+    std::string staging = std::string(kStagingName) + "/";
+    if (entry.rel.compare(0, staging.size(), staging) == 0 || entry.rel == kStagingName ||
+        entry.rel == kRootMarkName) {
+        report.result = FileResult::kFailed;
+        report.reason = "its name is one that nidus-convert keeps for itself in the output root (" +
+                        entry.rel.substr(0, entry.rel.find('/')) +
+                        "), so it cannot be written to the output";
+        return report;
+    }
     switch (entry.kind) {
     case EntryKind::kFile:
         return convertFile(entry.rel, convertJava);
@@ -107,13 +117,6 @@ FileReport Runner::convertEntry(const SourceEntry& entry, bool convertJava) {
 FileReport Runner::convertFile(const std::string& rel, bool convertJava) {
     FileReport report;
     report.path = rel;
-    std::string staging = std::string(kStagingName) + "/";
-    if (rel.compare(0, staging.size(), staging) == 0) {
-        report.result = FileResult::kFailed;
-        report.reason = std::string("its folder has the name of nidus-convert's staging folder (") +
-                        kStagingName + ") and cannot be written to the output";
-        return report;
-    }
     report.reason = unreadable(options.sourceDir + rel);
     if (!report.reason.empty()) {
         report.result = FileResult::kFailed;
@@ -329,6 +332,7 @@ void Runner::keepUnchanged(FileReport& report, const std::string& why) {
     if (!output.stageCopy(options.sourceDir + report.path, report.path, reason) ||
         !output.commit(report.path, reason)) {
         output.drop(report.path);
+        output.removePlaced(report.path);
         report.reason = why + "; not in the output: " + reason;
         return;
     }
@@ -339,6 +343,7 @@ bool Runner::place(FileReport& report) {
     std::string reason;
     if (output.commit(report.path, reason)) return true;
     output.drop(report.path);
+    output.removePlaced(report.path);
     report.result = FileResult::kFailed;
     report.reason = "not in the output: " + reason;
     return false;

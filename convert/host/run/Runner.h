@@ -43,6 +43,9 @@ struct RunOptions {
     // For tests of a worker that dies: the worker that is given this file
     // (relative path) kills itself.
     std::string killWorkerAt;
+    // The same for the worker that scans this file; a file scanned again
+    // in the run's own process is not killed.
+    std::string killScanAt;
     // Exact mode: the compiler's answers, the first source of names.
     const CompilerNames* compilerNames = nullptr;
 };

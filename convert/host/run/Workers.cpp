@@ -4,10 +4,12 @@
 
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <deque>
@@ -26,6 +28,10 @@ constexpr char kResult = 'R';    // worker -> parent: a result
 constexpr char kQuestion = 'Q';  // worker -> parent: caption and text
 constexpr char kAnswer = 'A';    // parent -> worker: the answer
 
+// How long workers may take to finish the tasks in hand once the run is
+// told to end; then they are killed and those tasks dropped.
+constexpr auto kEndingGrace = std::chrono::seconds(5);
+
 bool writeAll(int fd, const char* data, size_t size) {
     while (size > 0) {
         ssize_t written = write(fd, data, size);
@@ -37,8 +43,32 @@ bool writeAll(int fd, const char* data, size_t size) {
     return true;
 }
 
-bool readAll(int fd, char* data, size_t size) {
+using Clock = std::chrono::steady_clock;
+
+// poll's timeout until the moment given: -1 for none, 0 once it passed.
+int waitMilliseconds(Clock::time_point until) {
+    if (until == Clock::time_point::max()) return -1;
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
+    return static_cast<int>(std::max<long long>(0, left.count()));
+}
+
+// How often a read that waits asks whether to give up.
+constexpr int kReadSliceMilliseconds = 100;
+
+// Reads all of size bytes; false at the end of the pipe, or when giveUp
+// (asked while the read waits) says so: a worker stopped in the middle of
+// a frame. Without giveUp the read waits as long as it takes.
+bool readAll(int fd, char* data, size_t size, const std::function<bool()>* giveUp) {
     while (size > 0) {
+        if (giveUp != nullptr) {
+            pollfd ready{fd, POLLIN, 0};
+            int polled = poll(&ready, 1, kReadSliceMilliseconds);
+            if (polled < 0 && errno != EINTR) return false;
+            if (polled <= 0) {
+                if ((*giveUp)()) return false;
+                continue;
+            }
+        }
         ssize_t got = read(fd, data, size);
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) return false;
@@ -55,13 +85,14 @@ bool sendFrame(int fd, char kind, const std::string& body) {
     return writeAll(fd, head, sizeof head) && writeAll(fd, body.data(), body.size());
 }
 
-bool receiveFrame(int fd, char& kind, std::string& body) {
+bool receiveFrame(int fd, char& kind, std::string& body,
+                  const std::function<bool()>* giveUp = nullptr) {
     unsigned char head[5];
-    if (!readAll(fd, reinterpret_cast<char*>(head), sizeof head)) return false;
+    if (!readAll(fd, reinterpret_cast<char*>(head), sizeof head, giveUp)) return false;
     kind = static_cast<char>(head[0]);
     uint32_t size = head[1] | (head[2] << 8) | (head[3] << 16) | (static_cast<uint32_t>(head[4]) << 24);
     body.resize(size);
-    return readAll(fd, &body[0], size);
+    return readAll(fd, &body[0], size, giveUp);
 }
 
 }  // namespace
@@ -87,6 +118,7 @@ bool WorkerPool::run(const std::vector<size_t>& indices, const Done& done,
         return true;
     }
     // A worker that dies must not take the parent with it on its next write.
+    if (stop()) return true;
     signal(SIGPIPE, SIG_IGN);
     // No more workers than tasks: a small tree on a large machine.
     workers.assign(std::min(static_cast<size_t>(count), indices.size()), Worker());
@@ -94,20 +126,28 @@ bool WorkerPool::run(const std::vector<size_t>& indices, const Done& done,
         if (!start(worker, reason)) return false;
     }
     std::deque<size_t> todo(indices.begin(), indices.end());
-    bool stopping = false;
+    stopping = false;
+    killAt = Clock::time_point::max();
+    // Asked while a frame is read: past the grace, a worker that stopped in
+    // the middle of one is given up.
+    std::function<bool()> giveUp = [&] {
+        checkStop(stop);
+        return stopping && Clock::now() >= killAt;
+    };
+    reading = &giveUp;
     for (Worker& worker : workers) deal(worker, todo);
     for (;;) {
-        if (!stopping && stop()) {
-            stopping = true;
-            // The workers finish the task in hand and end.
-            for (Worker& worker : workers)
-                if (!worker.pending.empty()) worker.ending = sendFrame(worker.toWorker, kEnd, "");
-        }
+        checkStop(stop);
         std::vector<pollfd> waiting;
         for (Worker& worker : workers)
             if (!worker.pending.empty()) waiting.push_back(pollfd{worker.fromWorker, POLLIN, 0});
         if (waiting.empty()) break;
-        if (poll(waiting.data(), waiting.size(), -1) < 0 && errno != EINTR) {
+        if (stopping && Clock::now() >= killAt) {
+            // A worker that is stopped or stuck does not hold the run.
+            for (Worker& worker : workers)
+                if (!worker.pending.empty() && worker.pid > 0) kill(worker.pid, SIGKILL);
+        }
+        if (poll(waiting.data(), waiting.size(), waitMilliseconds(killAt)) < 0 && errno != EINTR) {
             reason = std::string("cannot wait for the workers: ") + strerror(errno);
             return false;
         }
@@ -120,7 +160,18 @@ bool WorkerPool::run(const std::vector<size_t>& indices, const Done& done,
         }
     }
     for (Worker& worker : workers) finish(worker);
+    reading = nullptr;
     return true;
+}
+
+// Once stop() says so, the workers are told to finish the task in hand
+// and end, and given a grace to do it.
+void WorkerPool::checkStop(const std::function<bool()>& stop) {
+    if (stopping || !stop()) return;
+    stopping = true;
+    killAt = Clock::now() + kEndingGrace;
+    for (Worker& worker : workers)
+        if (!worker.pending.empty()) worker.ending = sendFrame(worker.toWorker, kEnd, "");
 }
 
 // Deals the next tasks to an idle worker: a few at a time, fewer as the
@@ -143,11 +194,14 @@ bool WorkerPool::take(Worker& worker, std::deque<size_t>& todo, const Done& done
                       std::string& reason) {
     char kind = 0;
     std::string body;
-    if (!receiveFrame(worker.fromWorker, kind, body)) {
+    if (!receiveFrame(worker.fromWorker, kind, body, reading)) {
+        // Past the grace, a worker stopped in the middle of a frame.
+        if (stopping && worker.pid > 0) kill(worker.pid, SIGKILL);
         std::string why = bury(worker);
         size_t lost = worker.pending.front();
         worker.pending.pop_front();
-        bool ended = worker.ending;
+        // Once the run ends, a worker's death only drops its tasks.
+        bool ended = worker.ending || stopping;
         worker.ending = false;
         if (!ended) {
             // The tasks it had not begun go to the others first.
@@ -188,6 +242,7 @@ bool WorkerPool::start(Worker& worker, std::string& reason) {
         return false;
     }
     fflush(nullptr);
+    pid_t parent = getpid();
     pid_t pid = fork();
     if (pid < 0) {
         reason = std::string("cannot start a worker: ") + strerror(errno);
@@ -195,6 +250,9 @@ bool WorkerPool::start(Worker& worker, std::string& reason) {
         return false;
     }
     if (pid == 0) {
+        // A worker ends with the run: it never writes for a run that is gone.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent) _exit(1);
         // The other workers' pipes stay with the parent alone, so that a
         // worker's death reads as the end of its pipe.
         for (Worker& other : workers) {
@@ -257,6 +315,8 @@ void WorkerPool::finish(Worker& worker) {
     if (worker.pid < 0) return;
     sendFrame(worker.toWorker, kEnd, std::string());
     closePipes(worker);
+    // An idle worker of an ended run may be stopped: it is not waited for.
+    if (stopping) kill(worker.pid, SIGKILL);
     int status = 0;
     while (waitpid(worker.pid, &status, 0) < 0 && errno == EINTR) {
     }

@@ -8,6 +8,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstddef>
 #include <deque>
 #include <functional>
@@ -59,7 +60,14 @@ private:
     Task task;
     Ask ask;
     std::vector<Worker> workers;
+    // The run was told to end: no task is dealt, no worker replaced.
+    bool stopping = false;
+    // When the workers of a run told to end are killed.
+    std::chrono::steady_clock::time_point killAt = std::chrono::steady_clock::time_point::max();
+    // While run() runs: whether a read from a worker gives up.
+    const std::function<bool()>* reading = nullptr;
 
+    void checkStop(const std::function<bool()>& stop);
     bool start(Worker& worker, std::string& reason);
     void deal(Worker& worker, std::deque<size_t>& todo);
     bool take(Worker& worker, std::deque<size_t>& todo, const Done& done, std::string& reason);
