@@ -837,6 +837,14 @@ TEST_F(CommandLineTest, AnOutputRootHasOneOwnerAndMirrorsItsSource) {
     EXPECT_EQ(2, locked.exitCode) << locked.output;
     EXPECT_TRUE(contains(locked.output, "another run of nidus-convert (process 4242) is writing"))
         << locked.output;
+    // A source entry with the name of the staging folder fails and says so;
+    // it is not lost with the staging folder.
+    safety::fs::create_symlink("a", source + "/.nidus-convert-staging");
+    CommandResult reserved = convertTree();
+    EXPECT_EQ(1, reserved.exitCode) << reserved.output;
+    EXPECT_TRUE(contains(reserved.output, ".nidus-convert-staging: its name is one that "
+                                          "nidus-convert keeps for itself"))
+        << reserved.output;
 }
 
 TEST_F(CommandLineTest, ResultFilesAreCheckedBeforeTheRun) {
@@ -906,6 +914,35 @@ TEST_F(CommandLineTest, ARunThatEndsTakesItsWorkersWithIt) {
                 "state=$(ps -o stat= -p $kid); [ -n \"$state\" ] && [ \"${state#Z}\" = \"$state\" ] && "
                 "echo \"worker $kid lives ($state)\"; done; true");
     EXPECT_FALSE(contains(killed.output, "lives")) << killed.output;
+}
+
+
+TEST_F(CommandLineTest, RunsKilledAtRandomMomentsLeaveATreeThatTheNextRunMakesWhole) {
+    for (int i = 0; i < 300; ++i) {
+        std::string name = std::to_string(i);
+        writeFile(source + "/a" + std::to_string(i % 7) + "/A" + name + ".java",
+                  i % 3 == 0 ? kUnconfigured : kConverts);
+        writeFile(source + "/b/n" + name + ".txt", name + "\n");
+    }
+    std::string before = runCommand("cd " + quote(source) + " && find . -type f | sort | xargs md5sum").output;
+    std::string clean = root + "/clean";
+    EXPECT_EQ(1, convert("--answer yes --rules " + quote(rules) + " -o " + quote(clean) + " " +
+                         quote(source)).exitCode);
+    // Each round kills the run, or one of its workers, at a moment drawn by
+    // the shell, and then lets a run go to its end into the same root.
+    std::string run = std::string(NIDUS_CONVERT) + " -j 2 --answer yes --rules " + quote(rules) +
+                      " -o " + quote(output) + " " + quote(source) + " >/dev/null 2>&1";
+    for (int round = 0; round < 6; ++round) {
+        std::string victim = round % 2 == 0 ? "$run" : "$(pgrep -P $run | head -n1)";
+        CommandResult killed = runCommand(
+            run + " & run=$!; sleep $(awk -v seed=$$ 'BEGIN { srand(seed); printf \"%.2f\", 0.05 + rand() }'); "
+            "kill -KILL " + victim +
+            " 2>/dev/null; wait $run; " + run + "; echo \"exit $?\"; diff -r -x .nidus-convert " +
+            quote(clean) + " " + quote(output) + " && echo same");
+        EXPECT_TRUE(contains(killed.output, "exit 1\nsame\n")) << round << "\n" << killed.output;
+    }
+    EXPECT_EQ(before,
+              runCommand("cd " + quote(source) + " && find . -type f | sort | xargs md5sum").output);
 }
 
 }  // namespace
