@@ -945,5 +945,40 @@ TEST_F(CommandLineTest, RunsKilledAtRandomMomentsLeaveATreeThatTheNextRunMakesWh
               runCommand("cd " + quote(source) + " && find . -type f | sort | xargs md5sum").output);
 }
 
+
+TEST_F(CommandLineTest, AFileWhoseOutputFailsLosesTheOutputOfTheRunBefore) {
+    for (int i = 0; i < 4; ++i) writeFile(source + "/a/A" + std::to_string(i) + ".java", kConverts);
+    writeFile(source + "/b/notes.txt", "notes\n");
+    // The disk faults of the second run, scripted: the Nth call fails.
+    // (mkdir: the folder a/ of the output is to be made again.)
+    for (const char* plan : {"write=2", "rename=3", "mkdir=1"}) {
+        safety::fs::remove_all(output);
+        ASSERT_EQ(0, convertTree().exitCode);
+        if (plan[0] == 'm') safety::fs::remove_all(output + "/a");
+        CommandResult faulty =
+            runCommand(std::string("NIDUS_CONVERT_FAULTS=") + plan + " " + NIDUS_CONVERT +
+                       " -j 1 --answer yes --rules " + quote(rules) + " -o " + quote(output) + " " +
+                       quote(source));
+        EXPECT_EQ(1, faulty.exitCode) << plan << "\n" << faulty.output;
+        EXPECT_TRUE(contains(faulty.output, "Input/output error")) << faulty.output;
+        // "not in the output" is true: the first run's text is gone too.
+        std::vector<std::string> files = listTree(output);
+        size_t failed = 0;
+        std::istringstream lines(faulty.output);
+        for (std::string line; std::getline(lines, line);) {
+            if (line.compare(0, source.size() + 1, source + "/") != 0 ||
+                !contains(line, "not in the output"))
+                continue;
+            std::string path = line.substr(source.size() + 1, line.find(": ") - source.size() - 1);
+            EXPECT_EQ(files.end(), std::find(files.begin(), files.end(), path)) << plan << " " << path;
+            ++failed;
+        }
+        EXPECT_NE(0u, failed) << plan << "\n" << faulty.output;
+        EXPECT_EQ(5u, files.size() + failed) << plan << "\n" << faulty.output;
+    }
+    EXPECT_EQ(2, runCommand("NIDUS_CONVERT_FAULTS=write=0 " + std::string(NIDUS_CONVERT) + " " +
+                            quote(source)).exitCode);
+}
+
 }  // namespace
 }  // namespace hosttest
