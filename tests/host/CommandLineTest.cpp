@@ -862,6 +862,14 @@ TEST_F(CommandLineTest, AnOutputRootHasOneOwnerAndMirrorsItsSource) {
     EXPECT_EQ(2, locked.exitCode) << locked.output;
     EXPECT_TRUE(contains(locked.output, "another run of nidus-convert (process 4242) is writing"))
         << locked.output;
+    // A source entry with the name of the staging folder fails and says so;
+    // it is not lost with the staging folder.
+    safety::fs::create_symlink("a", source + "/.nidus-convert-staging");
+    CommandResult reserved = convertTree();
+    EXPECT_EQ(1, reserved.exitCode) << reserved.output;
+    EXPECT_TRUE(contains(reserved.output, ".nidus-convert-staging: its name is one that "
+                                          "nidus-convert keeps for itself"))
+        << reserved.output;
 }
 
 TEST_F(CommandLineTest, ResultFilesAreCheckedBeforeTheRun) {
@@ -931,6 +939,70 @@ TEST_F(CommandLineTest, ARunThatEndsTakesItsWorkersWithIt) {
                 "state=$(ps -o stat= -p $kid); [ -n \"$state\" ] && [ \"${state#Z}\" = \"$state\" ] && "
                 "echo \"worker $kid lives ($state)\"; done; true");
     EXPECT_FALSE(contains(killed.output, "lives")) << killed.output;
+}
+
+
+TEST_F(CommandLineTest, RunsKilledAtRandomMomentsLeaveATreeThatTheNextRunMakesWhole) {
+    for (int i = 0; i < 300; ++i) {
+        std::string name = std::to_string(i);
+        writeFile(source + "/a" + std::to_string(i % 7) + "/A" + name + ".java",
+                  i % 3 == 0 ? kUnconfigured : kConverts);
+        writeFile(source + "/b/n" + name + ".txt", name + "\n");
+    }
+    std::string before = runCommand("cd " + quote(source) + " && find . -type f | sort | xargs md5sum").output;
+    std::string clean = root + "/clean";
+    EXPECT_EQ(1, convert("--answer yes --rules " + quote(rules) + " -o " + quote(clean) + " " +
+                         quote(source)).exitCode);
+    // Each round kills the run, or one of its workers, at a moment drawn by
+    // the shell, and then lets a run go to its end into the same root.
+    std::string run = std::string(NIDUS_CONVERT) + " -j 2 --answer yes --rules " + quote(rules) +
+                      " -o " + quote(output) + " " + quote(source) + " >/dev/null 2>&1";
+    for (int round = 0; round < 6; ++round) {
+        std::string victim = round % 2 == 0 ? "$run" : "$(pgrep -P $run | head -n1)";
+        CommandResult killed = runCommand(
+            run + " & run=$!; sleep $(awk -v seed=$$ 'BEGIN { srand(seed); printf \"%.2f\", 0.05 + rand() }'); "
+            "kill -KILL " + victim +
+            " 2>/dev/null; wait $run; " + run + "; echo \"exit $?\"; diff -r -x .nidus-convert " +
+            quote(clean) + " " + quote(output) + " && echo same");
+        EXPECT_TRUE(contains(killed.output, "exit 1\nsame\n")) << round << "\n" << killed.output;
+    }
+    EXPECT_EQ(before,
+              runCommand("cd " + quote(source) + " && find . -type f | sort | xargs md5sum").output);
+}
+
+
+TEST_F(CommandLineTest, AFileWhoseOutputFailsLosesTheOutputOfTheRunBefore) {
+    for (int i = 0; i < 4; ++i) writeFile(source + "/a/A" + std::to_string(i) + ".java", kConverts);
+    writeFile(source + "/b/notes.txt", "notes\n");
+    // The disk faults of the second run, scripted: the Nth call fails.
+    // (mkdir: the folder a/ of the output is to be made again.)
+    for (const char* plan : {"write=2", "rename=3", "mkdir=1"}) {
+        safety::fs::remove_all(output);
+        ASSERT_EQ(0, convertTree().exitCode);
+        if (plan[0] == 'm') safety::fs::remove_all(output + "/a");
+        CommandResult faulty =
+            runCommand(std::string("NIDUS_CONVERT_FAULTS=") + plan + " " + NIDUS_CONVERT +
+                       " -j 1 --answer yes --rules " + quote(rules) + " -o " + quote(output) + " " +
+                       quote(source));
+        EXPECT_EQ(1, faulty.exitCode) << plan << "\n" << faulty.output;
+        EXPECT_TRUE(contains(faulty.output, "Input/output error")) << faulty.output;
+        // "not in the output" is true: the first run's text is gone too.
+        std::vector<std::string> files = listTree(output);
+        size_t failed = 0;
+        std::istringstream lines(faulty.output);
+        for (std::string line; std::getline(lines, line);) {
+            if (line.compare(0, source.size() + 1, source + "/") != 0 ||
+                !contains(line, "not in the output"))
+                continue;
+            std::string path = line.substr(source.size() + 1, line.find(": ") - source.size() - 1);
+            EXPECT_EQ(files.end(), std::find(files.begin(), files.end(), path)) << plan << " " << path;
+            ++failed;
+        }
+        EXPECT_NE(0u, failed) << plan << "\n" << faulty.output;
+        EXPECT_EQ(5u, files.size() + failed) << plan << "\n" << faulty.output;
+    }
+    EXPECT_EQ(2, runCommand("NIDUS_CONVERT_FAULTS=write=0 " + std::string(NIDUS_CONVERT) + " " +
+                            quote(source)).exitCode);
 }
 
 }  // namespace

@@ -270,6 +270,13 @@ int main(int argc, char** argv) {
     std::string outputRoot = options.dryRun ? dryRunRoot() : host::outputRoot(run);
     if (outputRoot.empty()) return host::usageError("cannot make a folder for the dry run");
     static host::OutputTree tree(outputRoot);
+    // Tests script a failing disk through the output tree.
+    if (const char* faults = getenv("NIDUS_CONVERT_FAULTS")) {
+        host::FaultPlan plan;
+        std::string why;
+        if (!plan.parse(faults, why)) return host::usageError(why);
+        tree.injectFaults(plan);
+    }
     // The host and the converter live as long as the process: the plug-in
     // never frees its converter, which keeps a pointer to the host.
     static host::Host service(run.sourceDir, tree.staging(), options.language);

@@ -104,7 +104,8 @@ bool OutputTree::stage(const std::string& rel, std::string& reason,
     if (!makeFolders(stagingRoot, rel, true, reason)) return false;
     std::string target = stagedPath(rel);
     int out = open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
-    bool ok = out >= 0 && fill(out);
+    faults.slowWrite();
+    bool ok = out >= 0 && !faults.fails(FaultKind::kWrite) && fill(out);
     if (!ok) reason = systemReason("cannot write", target);
     if (out >= 0 && close(out) != 0 && ok) {
         reason = systemReason("cannot write", target);
@@ -142,7 +143,8 @@ bool OutputTree::commit(const std::string& rel, std::string& reason) const {
     if (!makeFolders(outputRoot, rel, true, reason)) return false;
     std::string target = outputRoot + rel;
     // rename replaces a link at the target itself, never what it points to.
-    if (rename(stagedPath(rel).c_str(), target.c_str()) == 0) return true;
+    if (!faults.fails(FaultKind::kRename) && rename(stagedPath(rel).c_str(), target.c_str()) == 0)
+        return true;
     reason = systemReason("cannot move the output into place at", target);
     return false;
 }
@@ -188,7 +190,7 @@ bool OutputTree::makeFolders(const std::string& base, const std::string& rel, bo
                          : "the output path goes through a file that is no folder: " + folder;
             return false;
         }
-        if (mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) {
+        if (faults.fails(FaultKind::kMkdir) || (mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST)) {
             reason = systemReason("cannot make the folder", folder);
             return false;
         }

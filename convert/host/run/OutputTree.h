@@ -11,6 +11,8 @@
 #include <set>
 #include <string>
 
+#include "run/Faults.h"
+
 namespace host {
 
 // The staging folder's name, directly below the output root.
@@ -26,6 +28,9 @@ public:
     bool prepare(std::string& reason);
     // Removes the staging folder and all it still holds.
     void discard();
+
+    // Faults that tests inject into the calls below.
+    void injectFaults(const FaultPlan& plan) { faults = plan; }
 
     const std::string& root() const { return outputRoot; }
     // The staging folder, ending in "/": the plug-in's output root.
@@ -64,6 +69,7 @@ private:
     std::string outputRoot;
     std::string stagingRoot;
     pid_t owner;  // the run's own process
+    FaultPlan faults;
     // Folders below the roots known to be folders (not links) this run.
     mutable std::set<std::string> madeFolders;
 
