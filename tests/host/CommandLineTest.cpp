@@ -92,23 +92,53 @@ TEST_F(CommandLineTest, MissingRuleFileAndRulesWithoutKeywordsAreUsageErrors) {
     EXPECT_EQ(1, lines(empty.output)) << empty.output;
 }
 
-TEST_F(CommandLineTest, RulesThePluginCannotLoadAreAUsageErrorWithItsLog) {
-    // The plug-in stops at the method without attributes, before it reaches
-    // the keywords.
+TEST_F(CommandLineTest, RulesAtWhichThePluginStopsReadingAreRefusedWithItsMessageAndLine) {
+    // The plug-in would stop at the rule, drop every later rule and section
+    // and, with its keywords read before, convert with what it has.
+    struct Case {
+        std::string rules;
+        std::string message;  // at line 5, after the four lines of kRules
+    };
+    const std::string method = "<Methods><method src=\"load\" to=\"write\" params=\"2\">";
+    const Case cases[] = {
+        {"<Members><member/></Members>", "Attribute is null! (a <member> without attributes)"},
+        {"<KeyWords><Key/></KeyWords>", "Attribute is null! (a <Key> without attributes)"},
+        {"<Imports><item kode=\"net.olddb.Pool\"><change code=\"x\"/></item></Imports>",
+         "Convert item is null! (an <item> without a code)"},
+        {"<Imports><item code=\"net.olddb.Pool\"><change/></item></Imports>",
+         "Attribute is null! (a <change> without attributes)"},
+        {"<Imports><item code=\"net.olddb.Pool\"><change kode=\"x\"/></item></Imports>",
+         "Convert items is null! (an <item> for net.olddb.Pool without a <change code=...>)"},
+        {"<Methods><method src=\"load\"/></Methods>",
+         "Convert item is null! (a <method> without a to)"},
+        {method + "<param new=\"1\" old=\"1\"/><param new=\"5\" old=\"2\"/></method></Methods>",
+         "Parameter list error! (a <param new=\"5\"> in the method load where new=\"2\" comes "
+         "next)"},
+        {method + "<param new=\"1\" type=\"code\"/></method></Methods>",
+         "Default value is not set! (a <param new=\"1\"> in the method load with neither old "
+         "nor default)"},
+    };
     writeFile(source + "/A.java", kConverts);
-    writeFile(rules,
-              "<Methods><method/></Methods>\n"
-              "<KeyWords><Key kind=\"package\" code=\"olddb\"/></KeyWords>\n");
-    CommandResult result = convertTree();
-    EXPECT_EQ(2, result.exitCode);
-    std::string last =
-        result.output.substr(result.output.rfind('\n', result.output.size() - 2) + 1);
+    for (const Case& c : cases) {
+        writeFile(rules,
+                  std::string(kRules) + c.rules + "\n<Words><word src=\"a\" to=\"b\"/></Words>\n");
+        CommandResult result = convertTree();
+        EXPECT_EQ(2, result.exitCode) << result.output;
+        EXPECT_EQ("nidus-convert: " + rules + ":5: the plug-in stops reading its rules here: " +
+                      c.message + "; every rule after it would be lost\n",
+                  result.output);
+        EXPECT_TRUE(listTree(output).empty());
+    }
+    // Before the keywords too: the plug-in would refuse every file.
+    writeFile(rules, "<Methods><method/></Methods>\n" + std::string(kRules));
+    CommandResult first = convertTree();
+    EXPECT_EQ(2, first.exitCode);
     EXPECT_EQ(
-        "nidus-convert: the plug-in refused to convert: its rules did not load "
-        "(TalaConfig:196: Attribute is null!)\n",
-        last)
-        << result.output;
-    EXPECT_TRUE(listTree(output).empty());
+        "nidus-convert: " + rules +
+            ":1: the plug-in stops reading its rules here: "
+            "Attribute is null! (a <method> without attributes); every rule after it would be "
+            "lost\n",
+        first.output);
 }
 
 TEST_F(CommandLineTest, WithoutRulesTheConfigBesideThePluginIsUsed) {
