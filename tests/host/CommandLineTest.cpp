@@ -159,16 +159,50 @@ TEST_F(CommandLineTest, WithoutRulesTheConfigBesideThePluginIsUsed) {
     EXPECT_NE(std::string::npos, readFile(output + "/A.java").find("s.execute(\"x\");"));
 }
 
-TEST_F(CommandLineTest, RulesReadInPartAreReportedAndTheRunGoesOn) {
-    // The keywords come first, so the plug-in keeps them and converts.
-    writeFile(source + "/A.java", kConverts);
-    writeFile(rules, std::string(kRules) + "<Members><member/></Members>\n");
-    CommandResult result = convertTree();
-    EXPECT_EQ(0, result.exitCode) << result.output;
-    EXPECT_EQ(0u, result.output.find("nidus-convert: while reading its rules the plug-in logged "
-                                     "TalaConfig:175: Attribute is null!\n"))
-        << result.output;
-    EXPECT_NE(std::string::npos, result.output.find("1 converted")) << result.output;
+TEST_F(CommandLineTest, AClassRuleThePluginDropsLeavesTheClassWithoutARuleAndFailsItsFile) {
+    // Session stands alone under an import that becomes another name's:
+    // left as written, it would name nothing.
+    struct Case {
+        std::string classRule;
+        std::string warning;  // empty: none
+    };
+    const Case cases[] = {
+        {"", ""},
+        {"<class src=\"Session\" to=\"\"/>",
+         ":3: a Classes rule for \"Session\" with an empty to; the plug-in drops it\n"},
+        {"<class src=\"Session\" To=\"Handle\"/>",
+         ":3: the plug-in ignores the attribute To of <class> (it knows src, to)\n"
+         "nidus-convert: warning: RULES:3: a Classes rule for \"Session\" with no to "
+         "attribute; the plug-in drops it\n"},
+    };
+    std::string java =
+        "package a;\n\nimport net.olddb.Session;\n\nclass A {\n    Session open() {\n"
+        "        return null;\n    }\n}\n";
+    writeFile(source + "/a/A.java", java);
+    for (const Case& c : cases) {
+        writeFile(rules,
+                  "<KeyWords><Key kind=\"package\" code=\"olddb\"/></KeyWords>\n"
+                  "<Imports><item code=\"net.olddb.Session\"><change code=\"org.newdb.Handle\"/>"
+                  "</item></Imports>\n<Classes>" +
+                      c.classRule + "</Classes>\n");
+        CommandResult result = convertTree("--answer yes --report " + quote(root + "/r.json"));
+        EXPECT_EQ(1, result.exitCode) << result.output;
+        std::string warning = c.warning;
+        for (size_t at = warning.find("RULES"); at != std::string::npos; at = warning.find("RULES"))
+            warning.replace(at, 5, rules);
+        EXPECT_EQ(warning.empty() ? std::string::npos : 0u,
+                  result.output.find("nidus-convert: warning: " + rules + warning))
+            << result.output;
+        EXPECT_TRUE(contains(result.output,
+                             "a/A.java:6: no rule for class net.olddb.Session; copied unchanged\n"
+                             "    |     Session open() {\n"))
+            << result.output;
+        EXPECT_EQ(java, converted());
+        std::string report = readFile(root + "/r.json");
+        EXPECT_TRUE(contains(report, "{\"kind\": \"class\", \"name\": \"net.olddb.Session\""))
+            << report;
+        EXPECT_FALSE(contains(report, "\"section\": \"Classes\"")) << report;
+    }
 }
 
 TEST_F(CommandLineTest, PluginThatCannotBeLoadedIsAUsageError) {

@@ -25,6 +25,10 @@ FailedStatement explainFailure(const JavaSource& source, const std::string& text
                                const std::vector<NameUse>& uses, const Host& host,
                                const std::string& declined);
 
+// The statement that holds the leaf at, with its line; the reason is left
+// empty.
+FailedStatement statementAt(const JavaSource& source, const std::string& text, size_t at);
+
 // A keyword of the rules left in a converted text, outside comments.
 struct Leftover {
     int line = 0;

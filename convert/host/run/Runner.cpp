@@ -165,6 +165,15 @@ void Runner::convertThroughPlugin(const std::string& rel, FileReport& report) {
             options.compilerNames != nullptr && options.compilerNames->recordsOf(rel, exact);
         source->build(treeTypes, options.rules, attributed ? &exact : nullptr);
         if (options.ruleSet != nullptr) report.uses = findRuleUses(*source, *options.ruleSet);
+        // The plug-in would convert the file and leave this name behind.
+        if (const NameUse* left = classLeftUnconverted(report.uses, source->leaves())) {
+            FailedStatement failed = statementAt(*source, text, left->leaf);
+            report.result = FileResult::kFailed;
+            report.line = failed.line;
+            report.statement = failed.statement;
+            keepUnchanged(report, "no rule for class " + left->name);
+            return;
+        }
     }
     std::string dir;
     std::string name;
