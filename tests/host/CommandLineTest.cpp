@@ -786,6 +786,36 @@ TEST_F(CommandLineTest, ADryRunsDiffAppliedToTheSourceGivesTheConvertedTree) {
         EXPECT_EQ(readFile(output + "/" + rel), readFile(copy + "/" + rel)) << rel;
 }
 
+TEST_F(CommandLineTest, DiffAndReportOfUnusualNamesApplyWithPatchAndGitAndStayUtf8) {
+    const std::string names[] = {"a/with space.java", "a/tab\tname.java", "a/line\nbreak.java",
+                                 "a/caf\xe9.java",    "a/quo\"te.java",   "a/back\\slash.java"};
+    for (const std::string& name : names) writeFile(source + "/" + name, kConverts);
+    std::string report = root + "/r.json";
+    CommandResult run = convertTree("--answer yes --diff " + quote(root + "/d.patch") +
+                                    " --report " + quote(report));
+    ASSERT_EQ(0, run.exitCode) << run.output;
+    ASSERT_EQ(6u, listTree(output).size());
+    for (const std::string tool : {"patch -p1 -i", "git apply"}) {
+        std::string copy = root + "/copy";
+        safety::fs::remove_all(copy);
+        safety::fs::copy(source, copy, safety::fs::copy_options::recursive);
+        CommandResult patched =
+            runCommand("cd " + quote(copy) + " && " + tool + " " + quote(root + "/d.patch"));
+        EXPECT_EQ(0, patched.exitCode) << tool << ": " << patched.output;
+        EXPECT_EQ(listTree(output), listTree(copy)) << tool;
+        for (const std::string& rel : listTree(output))
+            EXPECT_EQ(readFile(output + "/" + rel), readFile(copy + "/" + rel)) << tool << rel;
+    }
+    // The Latin-1 byte comes back from its escape.
+    CommandResult read = runCommand(
+        "python3 -c 'import json,sys; r = json.load(open(sys.argv[1], encoding=\"utf-8\")); "
+        "print(sorted(f[\"path\"].encode(\"utf-8\", \"surrogateescape\") for f in "
+        "r[\"files\"]))' " +
+        quote(report));
+    EXPECT_EQ(0, read.exitCode) << read.output;
+    EXPECT_TRUE(contains(read.output, "b'a/caf\\xe9.java'")) << read.output;
+}
+
 TEST_F(CommandLineTest, FailuresAndWarningsNameTheirPlacesInPlainWords) {
     struct Case {
         std::string rules;    // after the keywords
