@@ -92,23 +92,53 @@ TEST_F(CommandLineTest, MissingRuleFileAndRulesWithoutKeywordsAreUsageErrors) {
     EXPECT_EQ(1, lines(empty.output)) << empty.output;
 }
 
-TEST_F(CommandLineTest, RulesThePluginCannotLoadAreAUsageErrorWithItsLog) {
-    // The plug-in stops at the method without attributes, before it reaches
-    // the keywords.
+TEST_F(CommandLineTest, RulesAtWhichThePluginStopsReadingAreRefusedWithItsMessageAndLine) {
+    // The plug-in would stop at the rule, drop every later rule and section
+    // and, with its keywords read before, convert with what it has.
+    struct Case {
+        std::string rules;
+        std::string message;  // at line 5, after the four lines of kRules
+    };
+    const std::string method = "<Methods><method src=\"load\" to=\"write\" params=\"2\">";
+    const Case cases[] = {
+        {"<Members><member/></Members>", "Attribute is null! (a <member> without attributes)"},
+        {"<KeyWords><Key/></KeyWords>", "Attribute is null! (a <Key> without attributes)"},
+        {"<Imports><item kode=\"net.olddb.Pool\"><change code=\"x\"/></item></Imports>",
+         "Convert item is null! (an <item> without a code)"},
+        {"<Imports><item code=\"net.olddb.Pool\"><change/></item></Imports>",
+         "Attribute is null! (a <change> without attributes)"},
+        {"<Imports><item code=\"net.olddb.Pool\"><change kode=\"x\"/></item></Imports>",
+         "Convert items is null! (an <item> for net.olddb.Pool without a <change code=...>)"},
+        {"<Methods><method src=\"load\"/></Methods>",
+         "Convert item is null! (a <method> without a to)"},
+        {method + "<param new=\"1\" old=\"1\"/><param new=\"5\" old=\"2\"/></method></Methods>",
+         "Parameter list error! (a <param new=\"5\"> in the method load where new=\"2\" comes "
+         "next)"},
+        {method + "<param new=\"1\" type=\"code\"/></method></Methods>",
+         "Default value is not set! (a <param new=\"1\"> in the method load with neither old "
+         "nor default)"},
+    };
     writeFile(source + "/A.java", kConverts);
-    writeFile(rules,
-              "<Methods><method/></Methods>\n"
-              "<KeyWords><Key kind=\"package\" code=\"olddb\"/></KeyWords>\n");
-    CommandResult result = convertTree();
-    EXPECT_EQ(2, result.exitCode);
-    std::string last =
-        result.output.substr(result.output.rfind('\n', result.output.size() - 2) + 1);
+    for (const Case& c : cases) {
+        writeFile(rules,
+                  std::string(kRules) + c.rules + "\n<Words><word src=\"a\" to=\"b\"/></Words>\n");
+        CommandResult result = convertTree();
+        EXPECT_EQ(2, result.exitCode) << result.output;
+        EXPECT_EQ("nidus-convert: " + rules + ":5: the plug-in stops reading its rules here: " +
+                      c.message + "; every rule after it would be lost\n",
+                  result.output);
+        EXPECT_TRUE(listTree(output).empty());
+    }
+    // Before the keywords too: the plug-in would refuse every file.
+    writeFile(rules, "<Methods><method/></Methods>\n" + std::string(kRules));
+    CommandResult first = convertTree();
+    EXPECT_EQ(2, first.exitCode);
     EXPECT_EQ(
-        "nidus-convert: the plug-in refused to convert: its rules did not load "
-        "(TalaConfig:196: Attribute is null!)\n",
-        last)
-        << result.output;
-    EXPECT_TRUE(listTree(output).empty());
+        "nidus-convert: " + rules +
+            ":1: the plug-in stops reading its rules here: "
+            "Attribute is null! (a <method> without attributes); every rule after it would be "
+            "lost\n",
+        first.output);
 }
 
 TEST_F(CommandLineTest, WithoutRulesTheConfigBesideThePluginIsUsed) {
@@ -129,16 +159,50 @@ TEST_F(CommandLineTest, WithoutRulesTheConfigBesideThePluginIsUsed) {
     EXPECT_NE(std::string::npos, readFile(output + "/A.java").find("s.execute(\"x\");"));
 }
 
-TEST_F(CommandLineTest, RulesReadInPartAreReportedAndTheRunGoesOn) {
-    // The keywords come first, so the plug-in keeps them and converts.
-    writeFile(source + "/A.java", kConverts);
-    writeFile(rules, std::string(kRules) + "<Members><member/></Members>\n");
-    CommandResult result = convertTree();
-    EXPECT_EQ(0, result.exitCode) << result.output;
-    EXPECT_EQ(0u, result.output.find("nidus-convert: while reading its rules the plug-in logged "
-                                     "TalaConfig:175: Attribute is null!\n"))
-        << result.output;
-    EXPECT_NE(std::string::npos, result.output.find("1 converted")) << result.output;
+TEST_F(CommandLineTest, AClassRuleThePluginDropsLeavesTheClassWithoutARuleAndFailsItsFile) {
+    // Session stands alone under an import that becomes another name's:
+    // left as written, it would name nothing.
+    struct Case {
+        std::string classRule;
+        std::string warning;  // empty: none
+    };
+    const Case cases[] = {
+        {"", ""},
+        {"<class src=\"Session\" to=\"\"/>",
+         ":3: a Classes rule for \"Session\" with an empty to; the plug-in drops it\n"},
+        {"<class src=\"Session\" To=\"Handle\"/>",
+         ":3: the plug-in ignores the attribute To of <class> (it knows src, to)\n"
+         "nidus-convert: warning: RULES:3: a Classes rule for \"Session\" with no to "
+         "attribute; the plug-in drops it\n"},
+    };
+    std::string java =
+        "package a;\n\nimport net.olddb.Session;\n\nclass A {\n    Session open() {\n"
+        "        return null;\n    }\n}\n";
+    writeFile(source + "/a/A.java", java);
+    for (const Case& c : cases) {
+        writeFile(rules,
+                  "<KeyWords><Key kind=\"package\" code=\"olddb\"/></KeyWords>\n"
+                  "<Imports><item code=\"net.olddb.Session\"><change code=\"org.newdb.Handle\"/>"
+                  "</item></Imports>\n<Classes>" +
+                      c.classRule + "</Classes>\n");
+        CommandResult result = convertTree("--answer yes --report " + quote(root + "/r.json"));
+        EXPECT_EQ(1, result.exitCode) << result.output;
+        std::string warning = c.warning;
+        for (size_t at = warning.find("RULES"); at != std::string::npos; at = warning.find("RULES"))
+            warning.replace(at, 5, rules);
+        EXPECT_EQ(warning.empty() ? std::string::npos : 0u,
+                  result.output.find("nidus-convert: warning: " + rules + warning))
+            << result.output;
+        EXPECT_TRUE(contains(result.output,
+                             "a/A.java:6: no rule for class net.olddb.Session; copied unchanged\n"
+                             "    |     Session open() {\n"))
+            << result.output;
+        EXPECT_EQ(java, converted());
+        std::string report = readFile(root + "/r.json");
+        EXPECT_TRUE(contains(report, "{\"kind\": \"class\", \"name\": \"net.olddb.Session\""))
+            << report;
+        EXPECT_FALSE(contains(report, "\"section\": \"Classes\"")) << report;
+    }
 }
 
 TEST_F(CommandLineTest, PluginThatCannotBeLoadedIsAUsageError) {
@@ -769,6 +833,36 @@ TEST_F(CommandLineTest, ADryRunsDiffAppliedToTheSourceGivesTheConvertedTree) {
     EXPECT_EQ(0, patched.exitCode) << patched.output;
     for (const std::string& rel : listTree(output))
         EXPECT_EQ(readFile(output + "/" + rel), readFile(copy + "/" + rel)) << rel;
+}
+
+TEST_F(CommandLineTest, DiffAndReportOfUnusualNamesApplyWithPatchAndGitAndStayUtf8) {
+    const std::string names[] = {"a/with space.java", "a/tab\tname.java", "a/line\nbreak.java",
+                                 "a/caf\xe9.java",    "a/quo\"te.java",   "a/back\\slash.java"};
+    for (const std::string& name : names) writeFile(source + "/" + name, kConverts);
+    std::string report = root + "/r.json";
+    CommandResult run = convertTree("--answer yes --diff " + quote(root + "/d.patch") +
+                                    " --report " + quote(report));
+    ASSERT_EQ(0, run.exitCode) << run.output;
+    ASSERT_EQ(6u, listTree(output).size());
+    for (const std::string tool : {"patch -p1 -i", "git apply"}) {
+        std::string copy = root + "/copy";
+        safety::fs::remove_all(copy);
+        safety::fs::copy(source, copy, safety::fs::copy_options::recursive);
+        CommandResult patched =
+            runCommand("cd " + quote(copy) + " && " + tool + " " + quote(root + "/d.patch"));
+        EXPECT_EQ(0, patched.exitCode) << tool << ": " << patched.output;
+        EXPECT_EQ(listTree(output), listTree(copy)) << tool;
+        for (const std::string& rel : listTree(output))
+            EXPECT_EQ(readFile(output + "/" + rel), readFile(copy + "/" + rel)) << tool << rel;
+    }
+    // The Latin-1 byte comes back from its escape.
+    CommandResult read = runCommand(
+        "python3 -c 'import json,sys; r = json.load(open(sys.argv[1], encoding=\"utf-8\")); "
+        "print(sorted(f[\"path\"].encode(\"utf-8\", \"surrogateescape\") for f in "
+        "r[\"files\"]))' " +
+        quote(report));
+    EXPECT_EQ(0, read.exitCode) << read.output;
+    EXPECT_TRUE(contains(read.output, "b'a/caf\\xe9.java'")) << read.output;
 }
 
 TEST_F(CommandLineTest, FailuresAndWarningsNameTheirPlacesInPlainWords) {

@@ -13,12 +13,44 @@ namespace host {
 
 namespace {
 
-// JSON text of a string; bytes of 0x80 and above pass as they are (the
-// texts are UTF-8).
+// The length of the valid UTF-8 sequence at at, or 0 when the byte there
+// starts none (overlong forms and surrogates are not valid).
+size_t utf8Length(const std::string& text, size_t at) {
+    unsigned char lead = static_cast<unsigned char>(text[at]);
+    if (lead < 0x80) return 1;
+    size_t length = lead >= 0xc2 && lead <= 0xdf   ? 2
+                    : lead >= 0xe0 && lead <= 0xef ? 3
+                    : lead >= 0xf0 && lead <= 0xf4 ? 4
+                                                   : 0;
+    if (length == 0 || at + length > text.size()) return 0;
+    for (size_t i = 1; i < length; ++i) {
+        if ((static_cast<unsigned char>(text[at + i]) & 0xc0) != 0x80) return 0;
+    }
+    unsigned char second = static_cast<unsigned char>(text[at + 1]);
+    if ((lead == 0xe0 && second < 0xa0) || (lead == 0xed && second >= 0xa0) ||
+        (lead == 0xf0 && second < 0x90) || (lead == 0xf4 && second >= 0x90))
+        return 0;
+    return length;
+}
+
+// JSON text of a string. Valid UTF-8 passes as it is; a byte that is not
+// part of valid UTF-8 (a file name in Latin-1) is written as the escape of
+// the lone surrogate U+DC80 + byte, which no valid UTF-8 holds, so the
+// report stays valid UTF-8 and the bytes can be had back.
 std::string quoted(const std::string& text) {
     std::string json = "\"";
-    for (char c : text) {
+    size_t at = 0;
+    while (at < text.size()) {
+        char c = text[at];
         unsigned char byte = static_cast<unsigned char>(c);
+        size_t length = utf8Length(text, at);
+        char escape[8];
+        if (length > 1) {
+            json.append(text, at, length);
+            at += length;
+            continue;
+        }
+        ++at;
         if (c == '"' || c == '\\') {
             json += '\\';
             json += c;
@@ -28,8 +60,10 @@ std::string quoted(const std::string& text) {
             json += "\\r";
         } else if (c == '\t') {
             json += "\\t";
+        } else if (length == 0) {
+            snprintf(escape, sizeof escape, "\\u%04x", 0xdc00 + byte);
+            json += escape;
         } else if (byte < 0x20) {
-            char escape[8];
             snprintf(escape, sizeof escape, "\\u%04x", byte);
             json += escape;
         } else {

@@ -1,6 +1,7 @@
 // UnifiedDiff: lines aligned by Align, grouped into hunks.
 #include "cli/UnifiedDiff.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <vector>
 
@@ -71,6 +72,43 @@ std::string range(size_t start, size_t count) {
     return std::to_string(first) + (count == 1 ? "" : "," + std::to_string(count));
 }
 
+bool needsQuotes(unsigned char byte) {
+    return byte == '"' || byte == '\\' || byte < 0x20 || byte >= 0x7f;
+}
+
+// A path on a "---" or "+++" line as git writes it: in double quotes, with
+// C escapes, when it holds a '"', a '\', a control character or a byte of
+// 0x80 and above; then a tab when it holds a blank, so that patch finds its
+// end.
+std::string headerPath(const std::string& path) {
+    static const std::string kNamed = "\"\\\a\b\t\n\v\f\r";
+    static const std::string kLetters = "\"\\abtnvfr";
+    std::string written = path;
+    bool quote = std::any_of(path.begin(), path.end(),
+                             [](char c) { return needsQuotes(static_cast<unsigned char>(c)); });
+    if (quote) {
+        written = "\"";
+        for (char c : path) {
+            unsigned char byte = static_cast<unsigned char>(c);
+            size_t named = kNamed.find(c);
+            if (named != std::string::npos) {
+                written += '\\';
+                written += kLetters[named];
+            } else if (needsQuotes(byte)) {
+                written += '\\';
+                written += static_cast<char>('0' + (byte >> 6));
+                written += static_cast<char>('0' + ((byte >> 3) & 7));
+                written += static_cast<char>('0' + (byte & 7));
+            } else {
+                written += c;
+            }
+        }
+        written += '"';
+    }
+    if (written.find(' ') != std::string::npos) written += '\t';
+    return written;
+}
+
 }  // namespace
 
 std::string unifiedDiff(const std::string& before, const std::string& after,
@@ -79,7 +117,7 @@ std::string unifiedDiff(const std::string& before, const std::string& after,
     std::vector<std::string> a = linesOf(before);
     std::vector<std::string> b = linesOf(after);
     std::vector<Step> steps = editScript(a, b);
-    std::string diff = "--- a/" + rel + "\n+++ b/" + rel + "\n";
+    std::string diff = "--- " + headerPath("a/" + rel) + "\n+++ " + headerPath("b/" + rel) + "\n";
     size_t at = 0;
     while (at < steps.size()) {
         while (at < steps.size() && steps[at].mark == ' ') ++at;

@@ -165,7 +165,7 @@ int readRules(const host::Options& options, const std::string& plugin, host::Run
     if (!host::checkRuleFile(rules, reason, &text)) return host::usageError(reason);
     ruleSet = host::readRuleSet(text);
     run.ruleSet = &ruleSet;
-    for (const std::string& warning : ruleSet.duplicates(rules))
+    for (const std::string& warning : ruleSet.warnings(rules))
         fprintf(stderr, "nidus-convert: warning: %s\n", warning.c_str());
     if (!host::readRuleFacts(rules, run.rules, reason)) return host::usageError(reason);
     if (run.rules.packageKeywords.empty())
@@ -197,20 +197,6 @@ int setUpAnswers(const host::Options& options, host::MessageDesk& desk) {
         desk.mode = host::AnswerMode::kNo;
     }
     return host::kExitOk;
-}
-
-// What the plug-in logged while it read its rules: a rule file that it read
-// only in part still converts, so the user is told. The same, as one
-// parenthesised text, is returned for a refusal.
-std::string reportLoadLog(host::Host& service) {
-    std::string loadLog;
-    for (const host::LogLine& line : service.takeLog()) {
-        std::string place = line.file + ":" + std::to_string(line.line) + ": " + line.message;
-        fprintf(stderr, "nidus-convert: while reading its rules the plug-in logged %s\n",
-                place.c_str());
-        loadLog += (loadLog.empty() ? " (" : "; ") + place;
-    }
-    return loadLog.empty() ? loadLog : loadLog + ")";
 }
 
 void printEnd(const host::Options& options, const host::RunReport& report,
@@ -293,7 +279,6 @@ int main(int argc, char** argv) {
     static host::RootOwner owner;
     if (!options.dryRun && !owner.claim(tree.root(), reason)) return host::usageError(reason);
     service.setConverter(loaded.convert);
-    std::string loadLog = reportLoadLog(service);
 
     run.progress = isatty(STDERR_FILENO) != 0;
     run.sourceLayout = options.layout == "source";
@@ -322,7 +307,7 @@ int main(int argc, char** argv) {
     report.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     tree.discard();
-    if (report.refused) return host::usageError(report.refusal + loadLog);
+    if (report.refused) return host::usageError(report.refusal);
     // The output mirrors the source: what an earlier run wrote and this one
     // did not goes.
     if (!options.dryRun) owner.removeStale(keptPaths(report), run.sourceDir);

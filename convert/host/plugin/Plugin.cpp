@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <system_error>
 
 namespace host {
@@ -226,7 +228,26 @@ MessageDesk& messageDesk() {
     return desk;
 }
 
-bool loadPlugin(const std::string& library, const std::string& rules, tala::IConvertHost* host,
+namespace {
+
+// What the plug-in showed and logged while it built its converter, as one
+// text; empty when nothing. The desk keeps no message of it for the first
+// file.
+std::string loadingProblems(Host& host) {
+    std::string problems;
+    MessageDesk& desk = messageDesk();
+    for (const std::string& message : desk.fileMessages)
+        problems += (problems.empty() ? "" : "; ") + message;
+    desk.fileMessages.clear();
+    for (const LogLine& line : host.takeLog())
+        problems += (problems.empty() ? "" : "; ") + line.file + ":" + std::to_string(line.line) +
+                    ": " + line.message;
+    return problems;
+}
+
+}  // namespace
+
+bool loadPlugin(const std::string& library, const std::string& rules, Host* host,
                 LoadedPlugin& plugin, std::string& reason) {
     std::error_code error;
     if (!fs::is_regular_file(library, error)) {
@@ -276,46 +297,40 @@ bool loadPlugin(const std::string& library, const std::string& rules, tala::ICon
         reason = "the plug-in gave no converter";
         return false;
     }
+    std::string problems = loadingProblems(*host);
+    if (!problems.empty()) {
+        reason = "the plug-in stopped reading its rules: " + problems;
+        return false;
+    }
     return true;
 }
 
 bool readRuleFacts(const std::string& rules, RuleFacts& facts, std::string& reason) {
+    std::ifstream in(rules, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
     tinyxml2::XMLDocument document(true, tinyxml2::PRESERVE_WHITESPACE);
-    if (document.LoadFile(rules.c_str()) != tinyxml2::XML_SUCCESS) {
+    if (!in || document.Parse(text.str().data(), text.str().size()) != tinyxml2::XML_SUCCESS) {
         reason = "cannot read the rule file " + rules + ": " +
                  (document.ErrorStr() != nullptr ? document.ErrorStr() : "not XML");
         return false;
     }
-    for (auto* section = document.FirstChildElement(); section != nullptr;
-         section = section->NextSiblingElement()) {
-        std::string name = section->Name();
-        if (name == "Members" || name == "Methods") {
-            // The name a rule changes (renames, or rebuilds the arguments
-            // of), without the class it may name.
-            const char* element = name == "Members" ? "member" : "method";
-            auto& names = name == "Members" ? facts.memberNames : facts.methodNames;
-            auto lastPart = [](const char* text) {
-                std::string whole = text != nullptr ? text : "";
-                size_t dot = whole.rfind('.');
-                return dot == std::string::npos ? whole : whole.substr(dot + 1);
-            };
-            for (auto* rule = section->FirstChildElement(element); rule != nullptr;
-                 rule = rule->NextSiblingElement(element)) {
-                std::string renamed = lastPart(rule->Attribute("src"));
-                if (renamed != lastPart(rule->Attribute("to")) ||
-                    rule->Attribute("params") != nullptr)
-                    names.insert(renamed);
-            }
-        }
-        if (name != "KeyWords") continue;
-        for (auto* key = section->FirstChildElement("Key"); key != nullptr;
-             key = key->NextSiblingElement("Key")) {
-            const char* kind = key->Attribute("kind");
-            const char* code = key->Attribute("code");
-            if (kind != nullptr && std::string(kind) == "package" && code != nullptr &&
-                *code != '\0')
-                facts.packageKeywords.push_back(code);
-        }
+    // The rules the plug-in keeps, read as it reads them.
+    RuleSet ruleSet = readRuleSet(text.str());
+    facts.packageKeywords = ruleSet.keywords;
+    auto lastPart = [](const std::string& whole) {
+        size_t dot = whole.rfind('.');
+        return dot == std::string::npos ? whole : whole.substr(dot + 1);
+    };
+    for (const RuleEntry& rule : ruleSet.entries) {
+        bool member = rule.section == "Members";
+        if ((!member && rule.section != "Methods") || ruleSet.find(rule.section, rule.src) != &rule)
+            continue;
+        // The name a rule changes (renames, or rebuilds the arguments of),
+        // without the class it may name.
+        std::string renamed = lastPart(rule.src);
+        if (renamed != lastPart(rule.to) || rule.params != -1)
+            (member ? facts.memberNames : facts.methodNames).insert(renamed);
     }
     return true;
 }

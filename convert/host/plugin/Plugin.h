@@ -11,6 +11,7 @@
 
 #include "IConvert.h"
 #include "names/SemanticModel.h"
+#include "plugin/HostObjects.h"
 #include "plugin/RuleFile.h"
 
 namespace host {
@@ -69,8 +70,10 @@ struct LoadedPlugin {
 
 // Loads library and calls its registConvert with host. With a rule file,
 // the library is loaded from a private temporary folder that holds a copy
-// of it and the rule file as config.xml. false with a one-line reason.
-bool loadPlugin(const std::string& library, const std::string& rules, tala::IConvertHost* host,
+// of it and the rule file as config.xml. false with a one-line reason; also
+// when the plug-in showed a message or logged a line while it read its
+// rules, for it reads none after that: the reason holds them.
+bool loadPlugin(const std::string& library, const std::string& rules, Host* host,
                 LoadedPlugin& plugin, std::string& reason);
 
 // The package keywords of a rule file, and the names its member and method

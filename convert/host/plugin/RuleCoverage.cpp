@@ -160,6 +160,47 @@ void addDriver(const std::vector<Leaf>& leaves, size_t at, const RuleSet& rules,
     uses.push_back(use);
 }
 
+// Whether one of an import rule's replacements (joined by ", ") imports a
+// class of the simple name: then the name, left as written, means it.
+bool importsSimpleName(const std::string& changes, const std::string& simple) {
+    std::string ending = "." + simple;
+    size_t start = 0;
+    while (start <= changes.size()) {
+        size_t end = changes.find(", ", start);
+        if (end == std::string::npos) end = changes.size();
+        std::string change = changes.substr(start, end - start);
+        if (change == simple ||
+            (change.size() > ending.size() &&
+             change.compare(change.size() - ending.size(), ending.size(), ending) == 0))
+            return true;
+        start = end + 2;
+    }
+    return false;
+}
+
+// Whether an import that the rules convert brought the class name in, so
+// that the name left as written may no longer mean it: its single-type
+// import replaced by imports of other names, or an on-demand import of its
+// package or outer class (whether the new package has a class of that name
+// is unknown).
+bool importConverted(const std::vector<NameUse>& uses, const std::string& name) {
+    std::string simple = name.substr(name.rfind('.') + 1);
+    for (const NameUse& use : uses) {
+        if (use.kind != UseKind::kImport || use.rule == nullptr) continue;
+        const std::string& code = use.name;
+        if (code == name) {
+            if (!importsSimpleName(use.rule->to, simple)) return true;
+            continue;
+        }
+        if (code.size() < 2 || code.compare(code.size() - 2, 2, ".*") != 0) continue;
+        size_t prefix = code.size() - 1;
+        if (name.size() > prefix && name.compare(0, prefix, code, 0, prefix) == 0 &&
+            name.find('.', prefix) == std::string::npos)
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 const char* useKindName(UseKind kind) {
@@ -213,9 +254,23 @@ std::vector<NameUse> findRuleUses(const JavaSource& source, const std::vector<St
         if (leaf.kind == kKindMethod && arity != arities.end()) use.arity = arity->second;
         uses.push_back(use);
     }
+    for (NameUse& use : uses) {
+        if (use.keptWithoutRule && use.rule == nullptr && importConverted(uses, use.name))
+            use.keptWithoutRule = false;
+    }
     std::stable_sort(uses.begin(), uses.end(),
                      [](const NameUse& a, const NameUse& b) { return a.leaf < b.leaf; });
     return uses;
+}
+
+const NameUse* classLeftUnconverted(const std::vector<NameUse>& uses,
+                                    const std::vector<Leaf>& leaves) {
+    for (const NameUse& use : uses) {
+        if (use.kind == UseKind::kClass && use.rule == nullptr && !use.keptWithoutRule &&
+            use.leaf < leaves.size() && leaves[use.leaf].kind == kKindClass)
+            return &use;
+    }
+    return nullptr;
 }
 
 std::string explainFailure(const std::vector<NameUse>& uses, size_t first, size_t last) {

@@ -29,7 +29,8 @@ struct NameUse {
     size_t leaf = 0;                  // the leaf of the name (an import's first leaf)
     const RuleEntry* rule = nullptr;  // the rule that covers it, or none
     // Without a rule the plug-in leaves this name as written instead of
-    // failing the file (a class name standing alone).
+    // failing the file (a class name standing alone), and no import of it
+    // is converted, so that the name still means what it meant.
     bool keptWithoutRule = false;
     // A method rule that rebuilds calls with another number of arguments.
     bool arityMismatch() const {
@@ -41,6 +42,12 @@ struct NameUse {
 // laid out as steps.
 std::vector<NameUse> findRuleUses(const JavaSource& source, const std::vector<Step>& steps,
                                   const RuleSet& rules);
+
+// A vendor class standing alone without a rule while the file's import of
+// it is converted: the plug-in leaves the name as written under an import
+// that no longer brings it in, and converts the file. The first, or none.
+const NameUse* classLeftUnconverted(const std::vector<NameUse>& uses,
+                                    const std::vector<Leaf>& leaves);
 
 // The reason a statement of leaves [first, last) failed, in plain words,
 // from the uses in it; empty when none explains it.

@@ -74,6 +74,30 @@ FailedStatement explainFailure(const JavaSource& source, const std::string& text
     return failed;
 }
 
+FailedStatement statementAt(const JavaSource& source, const std::vector<Step>& steps,
+                            const std::string& text, size_t at) {
+    const std::vector<Leaf>& leaves = source.leaves();
+    FailedStatement found;
+    if (at >= leaves.size()) return found;
+    // The narrowest statement around the leaf; the leaf's own line when
+    // none holds it.
+    size_t first = at;
+    size_t last = at + 1;
+    size_t width = 0;
+    for (const Step& step : steps) {
+        for (const Statement& statement : step.statements) {
+            if (statement.first > at || statement.last <= at) continue;
+            if (width != 0 && statement.last - statement.first >= width) continue;
+            first = statement.first;
+            last = statement.last;
+            width = last - first;
+        }
+    }
+    found.line = leaves[first].line;
+    found.statement = linesOf(text, leaves[first].line, leaves[last - 1].endLine);
+    return found;
+}
+
 std::vector<Leftover> findLeftovers(const std::vector<TextToken>& tokens,
                                     const std::vector<std::string>& keywords) {
     std::vector<Leftover> leftovers;

@@ -8,6 +8,7 @@
 
 #include "plugin/HostObjects.h"
 #include "plugin/RuleCoverage.h"
+#include "plugin/Steps.h"
 #include "syntax/JavaSource.h"
 
 namespace host {
@@ -24,6 +25,11 @@ struct FailedStatement {
 FailedStatement explainFailure(const JavaSource& source, const std::string& text,
                                const std::vector<NameUse>& uses, const Host& host,
                                const std::string& declined);
+
+// The statement of the file's steps that holds the leaf at, with its line;
+// the reason is left empty.
+FailedStatement statementAt(const JavaSource& source, const std::vector<Step>& steps,
+                            const std::string& text, size_t at);
 
 // A keyword of the rules left in a converted text, outside comments.
 struct Leftover {

@@ -155,6 +155,15 @@ void Runner::convertThroughPlugin(const std::string& rel, FileReport& report) {
         source = std::make_unique<JavaSource>();
         if (!readAndParse(rel, text, *source, report)) return;
         resolveAndLayOut(rel, *source, steps, report);
+        // The plug-in would convert the file and leave this name behind.
+        if (const NameUse* left = classLeftUnconverted(report.uses, source->leaves())) {
+            FailedStatement failed = statementAt(*source, steps, text, left->leaf);
+            report.result = FileResult::kFailed;
+            report.line = failed.line;
+            report.statement = failed.statement;
+            keepUnchanged(report, "no rule for class " + left->name);
+            return;
+        }
     }
     bool converted = false;
     bool refused = false;
