@@ -3,7 +3,7 @@
 # Debian packages named as arguments; quick when everything is there already.
 set -euo pipefail
 
-packages=(cmake make g++ pkg-config libtinyxml2-dev libgtest-dev libtree-sitter-dev "$@")
+packages=(cmake make g++ pkg-config libtinyxml2-dev libgtest-dev libtree-sitter-dev dpkg-dev file man-db "$@")
 # The conversion host's Java checks need a JDK, its grammar fetch needs npm;
 # a machine that already has them (from any source) keeps its own.
 command -v javac >/dev/null 2>&1 || packages+=(default-jdk-headless)

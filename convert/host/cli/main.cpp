@@ -21,6 +21,7 @@
 #include "cli/Summary.h"
 #include "cli/UnifiedDiff.h"
 #include "names/CompilerNames.h"
+#include "names/ProgramFiles.h"
 #include "plugin/HostObjects.h"
 #include "plugin/Plugin.h"
 #include "run/Interrupt.h"
@@ -45,15 +46,9 @@ std::string asDirectory(const fs::path& path) {
     return text;
 }
 
-std::string defaultPlugin() {
-    std::error_code error;
-    fs::path self = fs::read_symlink("/proc/self/exe", error);
-    if (!error) {
-        fs::path beside = self.parent_path() / "libnidus.so";
-        if (fs::is_regular_file(beside, error)) return beside.string();
-    }
-    return NIDUS_PLUGIN_DEFAULT;
-}
+// The plug-in beside this program, else in its installed tree's lib/nidus/,
+// else (for the program in its build folder) the one it was built with.
+std::string defaultPlugin() { return host::programFile("libnidus.so", NIDUS_PLUGIN_DEFAULT); }
 
 // Where a dry run writes: a temporary folder, removed at the end.
 std::string dryRunRoot() {
@@ -210,6 +205,9 @@ int main(int argc, char** argv) {
     static host::RuleSet ruleSet;
     std::string rulesText;
     std::string plugin = options.plugin.empty() ? defaultPlugin() : options.plugin;
+    if (plugin.empty())
+        return host::usageError("cannot tell where this program lies (/proc/self/exe); "
+                                "give the plug-in with --plugin");
     int setUp = resolveRoots(options, run);
     if (setUp == host::kExitOk) setUp = readRules(options, plugin, run, rulesText, ruleSet);
     if (setUp == host::kExitOk) setUp = setUpAnswers(options, host::messageDesk());
