@@ -48,7 +48,9 @@ std::string asDirectory(const fs::path& path) {
 
 // The plug-in beside this program, else in its installed tree's lib/nidus/,
 // else (for the program in its build folder) the one it was built with.
-std::string defaultPlugin() { return host::programFile("libnidus.so", NIDUS_PLUGIN_DEFAULT); }
+std::string defaultPlugin() {
+    return host::programFile("libnidus.so", NIDUS_PLUGIN_DEFAULT);
+}
 
 // Where a dry run writes: a temporary folder, removed at the end.
 std::string dryRunRoot() {
@@ -206,8 +208,9 @@ int main(int argc, char** argv) {
     std::string rulesText;
     std::string plugin = options.plugin.empty() ? defaultPlugin() : options.plugin;
     if (plugin.empty())
-        return host::usageError("cannot tell where this program lies (/proc/self/exe); "
-                                "give the plug-in with --plugin");
+        return host::usageError(
+            "cannot tell where this program lies (/proc/self/exe); "
+            "give the plug-in with --plugin");
     int setUp = resolveRoots(options, run);
     if (setUp == host::kExitOk) setUp = readRules(options, plugin, run, rulesText, ruleSet);
     if (setUp == host::kExitOk) setUp = setUpAnswers(options, host::messageDesk());
