@@ -7,7 +7,7 @@ set -euo pipefail
 apt_name=setup
 . "$(dirname "$0")/apt.sh"
 
-packages=(cmake make g++ pkg-config libtinyxml2-dev libgtest-dev libtree-sitter-dev "$@")
+packages=(cmake make g++ pkg-config libtinyxml2-dev libgtest-dev libtree-sitter-dev dpkg-dev file man-db "$@")
 # The conversion host's Java checks need a JDK, its grammar fetch needs npm;
 # a machine that already has them (from any source) keeps its own.
 command -v javac >/dev/null 2>&1 || packages+=(default-jdk-headless)

@@ -42,7 +42,7 @@ const char kUsage[] =
     "  --no-prefilter      convert every Java file, also those the rules cannot touch\n"
     "                      (the output is the same; for checking the prefilter)\n"
     "  --plugin FILE       the plug-in library (default: libnidus.so beside this\n"
-    "                      program, else the one it was built with)\n"
+    "                      program, else in ../lib/nidus/ beside its folder)\n"
     "  -h, --help          this text\n"
     "  --version           the version\n"
     "\n"

@@ -23,6 +23,7 @@
 #include "cli/Summary.h"
 #include "cli/UnifiedDiff.h"
 #include "names/CompilerNames.h"
+#include "names/ProgramFiles.h"
 #include "plugin/HostObjects.h"
 #include "plugin/Plugin.h"
 #include "run/Interrupt.h"
@@ -48,14 +49,10 @@ std::string asDirectory(const fs::path& path) {
     return text;
 }
 
+// The plug-in beside this program, else in its installed tree's lib/nidus/,
+// else (for the program in its build folder) the one it was built with.
 std::string defaultPlugin() {
-    std::error_code error;
-    fs::path self = fs::read_symlink("/proc/self/exe", error);
-    if (!error) {
-        fs::path beside = self.parent_path() / "libnidus.so";
-        if (fs::is_regular_file(beside, error)) return beside.string();
-    }
-    return NIDUS_PLUGIN_DEFAULT;
+    return host::programFile("libnidus.so", NIDUS_PLUGIN_DEFAULT);
 }
 
 // Where a dry run writes: a temporary folder, removed at the end.
@@ -245,6 +242,10 @@ int main(int argc, char** argv) {
     std::string rulesText;
     std::string rulesPath;
     std::string plugin = options.plugin.empty() ? defaultPlugin() : options.plugin;
+    if (plugin.empty())
+        return host::usageError(
+            "cannot tell where this program lies (/proc/self/exe); "
+            "give the plug-in with --plugin");
     int setUp = resolveRoots(options, run);
     if (setUp == host::kExitOk) setUp = readRules(options, plugin, run, rulesPath, rulesText, ruleSet);
     if (setUp == host::kExitOk) setUp = checkResultPaths(options, run, rulesPath);

@@ -17,6 +17,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "names/ProgramFiles.h"
+
 
 extern char** environ;
 
@@ -87,13 +89,9 @@ std::string findJava() {
 }
 
 std::string findJar() {
+    std::string jar = programFile(kJarName, NIDUS_NAMES_JAR_DEFAULT);
     std::error_code error;
-    fs::path self = fs::read_symlink("/proc/self/exe", error);
-    if (!error && fs::is_regular_file(self.parent_path() / kJarName, error))
-        return (self.parent_path() / kJarName).string();
-    std::string built = NIDUS_NAMES_JAR_DEFAULT;
-    if (!built.empty() && fs::is_regular_file(built, error)) return built;
-    return std::string();
+    return !jar.empty() && fs::is_regular_file(jar, error) ? jar : std::string();
 }
 
 // A temporary file, already unlinked; -1 with a reason.
