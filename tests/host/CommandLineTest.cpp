@@ -213,6 +213,14 @@ TEST_F(CommandLineTest, PluginThatCannotBeLoadedIsAUsageError) {
     EXPECT_EQ(1, lines(result.output)) << result.output;
     EXPECT_EQ(0u, result.output.find("nidus-convert: cannot load the plug-in: "));
     EXPECT_TRUE(listTree(output).empty());
+    // A dry run leaves no folder of its own behind either.
+    std::string temporary = root + "/tmp";
+    std::filesystem::create_directories(temporary);
+    CommandResult dry = runCommand("TMPDIR=" + quote(temporary) + " " + NIDUS_CONVERT +
+                                   " --dry-run --plugin " + quote(root + "/libbroken.so") +
+                                   " --rules " + quote(rules) + " " + quote(source));
+    EXPECT_EQ(2, dry.exitCode) << dry.output;
+    EXPECT_TRUE(std::filesystem::is_empty(temporary));
 }
 
 TEST_F(CommandLineTest, OutputRootThatIsAFileIsAUsageError) {
@@ -1097,6 +1105,37 @@ TEST_F(CommandLineTest, AFileWhoseOutputFailsLosesTheOutputOfTheRunBefore) {
     }
     EXPECT_EQ(2, runCommand("NIDUS_CONVERT_FAULTS=write=0 " + std::string(NIDUS_CONVERT) + " " +
                             quote(source)).exitCode);
+}
+
+
+TEST_F(CommandLineTest, VersionControlFoldersAreLeftOutAndSaidAndAStuckFileEndsAfterTheSignal) {
+    writeFile(source + "/a/A.java", kConverts);
+    writeFile(source + "/.git/config", "[core]\n");
+    writeFile(source + "/sub/.git/HEAD", "ref\n");
+    CommandResult result = convertTree("--answer yes --report " + quote(root + "/report.json"));
+    EXPECT_EQ(0, result.exitCode) << result.output;
+    EXPECT_TRUE(contains(result.output,
+                         "left out (version-control folders, never copied): .git/ sub/.git/\n"))
+        << result.output;
+    EXPECT_TRUE(contains(readFile(root + "/report.json"),
+                         "\"left_out\": [\n    \".git/\",\n    \"sub/.git/\"\n  ]"))
+        << readFile(root + "/report.json");
+    EXPECT_EQ(std::vector<std::string>{"a/A.java"}, listTree(output));
+    // A file that the run's own process takes too long to write (a slow
+    // disk, scripted) ends ten seconds after SIGTERM, and is not in the output.
+    safety::fs::remove_all(output);
+    CommandResult stuck = runCommand(
+        "NIDUS_CONVERT_FAULTS=slow-ms=60000 " + std::string(NIDUS_CONVERT) +
+        " -j 1 --answer yes --rules " + quote(rules) + " -o " + quote(output) + " " +
+        quote(source) + " & run=$!; sleep 1; kill -TERM $run; begun=$(date +%s); wait $run; "
+        "echo \"exit $? after $(( $(date +%s) - begun )) s\"");
+    EXPECT_TRUE(contains(stuck.output, "did not end within 10 s of the signal")) << stuck.output;
+    EXPECT_TRUE(contains(stuck.output, "exit 143 after 9 s") ||
+                contains(stuck.output, "exit 143 after 10 s") ||
+                contains(stuck.output, "exit 143 after 11 s"))
+        << stuck.output;
+    // Only the staging folder holds it, which the next run removes.
+    EXPECT_FALSE(safety::fs::exists(output + "/a/A.java"));
 }
 
 }  // namespace

@@ -225,6 +225,7 @@ bool writeReport(const std::string& path, const RunReport& report, const RuleSet
               }) +
         ",\n  \"to_check\": " + array(toCheck, [](const std::string& s) { return s; }) +
         ",\n  \"leftovers\": " + array(leftovers, [](const std::string& s) { return s; }) +
+        ",\n  \"left_out\": " + array(report.leftOut, quoted) +
         ",\n  \"questions\": " +
         array(messageDesk().asked,
               [](const std::pair<std::string, bool>& question) {

@@ -102,6 +102,11 @@ void printSummary(const RunReport& report, const SummaryOptions& options) {
             messageDesk().questions, report.seconds);
     fprintf(out, "output: %s\n", options.outputShown.c_str());
     printLinks(out, report);
+    if (!report.leftOut.empty()) {
+        fprintf(out, "left out (version-control folders, never copied):");
+        for (const std::string& folder : report.leftOut) fprintf(out, " %s", folder.c_str());
+        fprintf(out, "\n");
+    }
     printLayoutNotes(out, report);
     printLeftAsWritten(out, report);
     printLeftovers(out, report, options.sourceShown);

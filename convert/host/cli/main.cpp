@@ -55,11 +55,14 @@ std::string defaultPlugin() {
     return host::programFile("libnidus.so", NIDUS_PLUGIN_DEFAULT);
 }
 
-// Where a dry run writes: a temporary folder, removed at the end.
+// Where a dry run writes: a temporary folder (in TMPDIR, else /tmp),
+// removed at the end.
 std::string dryRunRoot() {
-    char pattern[] = "/tmp/nidus-dry-run-XXXXXX";
-    if (mkdtemp(pattern) == nullptr) return std::string();
-    return std::string(pattern) + "/";
+    const char* folder = getenv("TMPDIR");
+    std::string pattern = std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") +
+                          "/nidus-dry-run-XXXXXX";
+    if (mkdtemp(&pattern[0]) == nullptr) return std::string();
+    return pattern + "/";
 }
 
 // The unified diff of every converted file, source against output.

@@ -1,7 +1,7 @@
 // Faults: the plan's reading and its counters.
 #include "run/Faults.h"
 
-#include <unistd.h>
+#include <time.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -57,8 +57,14 @@ bool FaultPlan::fails(FaultKind kind) const {
     return true;
 }
 
+// As a write to a slow disk does, the wait goes on through signals.
 void FaultPlan::slowWrite() const {
-    if (slowMilliseconds > 0) usleep(static_cast<useconds_t>(slowMilliseconds) * 1000);
+    timespec left{slowMilliseconds / 1000, (slowMilliseconds % 1000) * 1000000L};
+    while (left.tv_sec > 0 || left.tv_nsec > 0) {
+        timespec rest{};
+        if (nanosleep(&left, &rest) == 0) break;
+        left = rest;
+    }
 }
 
 }  // namespace host

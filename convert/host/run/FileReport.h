@@ -51,6 +51,9 @@ struct RunReport {
     std::string refusal;
     int interrupted = 0;  // the signal that ended the run early, or 0
     size_t total = 0;     // entries in the source tree
+    // Folders of the source left out of the output on purpose (.git), each
+    // ending in "/".
+    std::vector<std::string> leftOut;
     double seconds = 0;
 };
 

@@ -54,7 +54,7 @@ bool interrupted() {
 RunReport Runner::run() {
     auto started = std::chrono::steady_clock::now();
     RunReport report;
-    std::vector<SourceEntry> entries = listSourceTree(options.sourceDir, output.root());
+    std::vector<SourceEntry> entries = listSourceTree(options.sourceDir, output.root(), &report.leftOut);
     report.total = entries.size();
     std::string reason;
     bool scanned = scanTree(entries, reason);

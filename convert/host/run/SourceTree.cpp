@@ -23,7 +23,8 @@ std::string linkTarget(const std::string& path) {
 // Lists one folder (rel empty or ending in "/"): files and links go to
 // entries, subfolders to pending.
 void listFolder(const std::string& root, const std::string& rel, const std::string& skip,
-                std::vector<SourceEntry>& entries, std::vector<std::string>& pending) {
+                std::vector<SourceEntry>& entries, std::vector<std::string>& pending,
+                std::vector<std::string>* leftOut) {
     DIR* folder = opendir((root + rel).c_str());
     if (folder == nullptr) {
         entries.push_back({rel.empty() ? "." : rel.substr(0, rel.size() - 1),
@@ -40,7 +41,11 @@ void listFolder(const std::string& root, const std::string& rel, const std::stri
             entries.push_back({path, EntryKind::kUnreadable, std::string(),
                                std::string("cannot be read: ") + strerror(errno)});
         } else if (S_ISDIR(status.st_mode)) {
-            if (name != ".git" && root + path + "/" != skip) pending.push_back(path + "/");
+            if (name == ".git") {
+                if (leftOut != nullptr) leftOut->push_back(path + "/");
+            } else if (root + path + "/" != skip) {
+                pending.push_back(path + "/");
+            }
         } else if (S_ISLNK(status.st_mode)) {
             entries.push_back({path, EntryKind::kLink, linkTarget(root + path), std::string()});
         } else if (S_ISREG(status.st_mode)) {
@@ -55,14 +60,16 @@ void listFolder(const std::string& root, const std::string& rel, const std::stri
 
 }  // namespace
 
-std::vector<SourceEntry> listSourceTree(const std::string& root, const std::string& skip) {
+std::vector<SourceEntry> listSourceTree(const std::string& root, const std::string& skip,
+                                        std::vector<std::string>* leftOut) {
     std::vector<SourceEntry> entries;
     std::vector<std::string> pending{std::string()};
     while (!pending.empty()) {
         std::string rel = pending.back();
         pending.pop_back();
-        listFolder(root, rel, skip, entries, pending);
+        listFolder(root, rel, skip, entries, pending, leftOut);
     }
+    if (leftOut != nullptr) std::sort(leftOut->begin(), leftOut->end());
     std::sort(entries.begin(), entries.end(),
               [](const SourceEntry& a, const SourceEntry& b) { return a.rel < b.rel; });
     return entries;

@@ -24,9 +24,10 @@ struct SourceEntry {
 
 // Every entry below root (absolute, ending in "/"), sorted by path, without
 // the folder skip (an absolute path ending in "/", or empty) and without
-// .git. The walk keeps its own stack, so no depth of folders can overflow
+// .git folders, whose paths (ending in "/") go to leftOut when given. The walk keeps its own stack, so no depth of folders can overflow
 // the program's.
-std::vector<SourceEntry> listSourceTree(const std::string& root, const std::string& skip);
+std::vector<SourceEntry> listSourceTree(const std::string& root, const std::string& skip,
+                                        std::vector<std::string>* leftOut = nullptr);
 
 // The regular files among them whose names end in ".java", in that order.
 std::vector<std::string> listJavaFiles(const std::string& root, const std::string& skip);
