@@ -1101,3 +1101,76 @@ TEST_F(CommandLineTest, AFileWhoseOutputFailsLosesTheOutputOfTheRunBefore) {
 
 }  // namespace
 }  // namespace hosttest
+
+namespace hosttest {
+namespace {
+
+TEST_F(CommandLineTest, ExcludedEntriesAreCopiedUnparsedAndNeverReachTheCompiler) {
+    writeFile(source + "/a/A.java", kConverts);
+    // Patch backups of the same class, a file that does not parse, build
+    // output: each would be converted or fail without --exclude.
+    writeFile(source + "/.pc/01-fix/a/A.java", kConverts);
+    writeFile(source + "/target/gen/B.java", "class {{{\n");
+    writeFile(source + "/sub/build/C.java", kConverts);
+    writeFile(source + "/x/y/Gen.java", kConverts);
+    writeFile(source + "/y/x/Gen.java", kConverts);
+    writeFile(source + "/docs/build", "a file, not a folder\n");
+    std::string report = root + "/report.json";
+    CommandResult result =
+        convertTree("--answer yes --exclude .pc --exclude target --exclude build/ --exclude "
+                    "'/x/**/G?n.java' --report " + quote(report));
+    EXPECT_EQ(0, result.exitCode) << result.output;
+    EXPECT_TRUE(contains(result.output, "7 files: 2 converted, 5 copied unchanged (4 excluded), "
+                                        "0 failed"))
+        << result.output;
+    for (const char* kept : {".pc/01-fix/a/A.java", "sub/build/C.java", "x/y/Gen.java"})
+        EXPECT_EQ(kConverts, readFile(output + "/" + kept)) << kept;
+    EXPECT_EQ("class {{{\n", readFile(output + "/target/gen/B.java"));
+    std::string json = readFile(report);
+    const std::pair<const char*, const char*> statuses[] = {
+        {".pc/01-fix/a/A.java", "excluded"}, {"target/gen/B.java", "excluded"},
+        {"sub/build/C.java", "excluded"},    {"x/y/Gen.java", "excluded"},
+        {"y/x/Gen.java", "converted"},       {"docs/build", "copied"}};
+    for (const auto& status : statuses)
+        EXPECT_TRUE(contains(json, std::string("{\"path\": \"") + status.first +
+                                       "\", \"status\": \"" + status.second + "\""))
+            << status.first << "\n" << json;
+    EXPECT_TRUE(contains(json, "\"excluded\": 4")) << json;
+
+    if (!haveExactMode()) GTEST_SKIP() << "no exact mode";
+    // The compiler sees a class declared twice unless the backups are left
+    // out of its files.
+    std::string classes = compileClasses(NIDUS_STUBS_DIR "/olddb");
+    for (const char* other : {"target", "sub", "x", "y"}) safety::fs::remove_all(source + "/" + other);
+    CommandResult shadowed = convertTree("--answer yes --classpath " + quote(classes));
+    EXPECT_TRUE(contains(shadowed.output, "the compiler found errors")) << shadowed.output;
+    CommandResult exact =
+        convertTree("-j 2 --answer yes --exclude .pc --classpath " + quote(classes));
+    EXPECT_EQ(0, exact.exitCode) << exact.output;
+    EXPECT_FALSE(contains(exact.output, "the compiler found errors")) << exact.output;
+    EXPECT_EQ(kConverts, readFile(output + "/.pc/01-fix/a/A.java"));
+}
+
+TEST_F(CommandLineTest, EmptyFoldersOfTheSourceAreMadeAndKeptInTheOutput) {
+    writeFile(source + "/a/A.java", kConverts);
+    for (const char* folder : {"jars", "lib", "doc/api"}) safety::fs::create_directories(source + "/" + folder);
+    for (const char* jobs : {"-j 1", "-j 2"}) {
+        // The second round runs over the output of the first.
+        CommandResult result = convertTree(std::string(jobs) + " --answer yes");
+        EXPECT_EQ(0, result.exitCode) << result.output;
+        for (const char* folder : {"jars", "lib", "doc/api"})
+            EXPECT_TRUE(safety::fs::is_directory(output + "/" + folder)) << jobs << " " << folder;
+        EXPECT_TRUE(safety::fs::is_empty(output + "/doc/api"));
+    }
+    // A folder the source no longer has goes; one that now holds a file
+    // gets it.
+    safety::fs::remove(source + "/doc/api");
+    writeFile(source + "/lib/x.txt", "x\n");
+    EXPECT_EQ(0, convertTree().exitCode);
+    EXPECT_FALSE(safety::fs::exists(output + "/doc/api"));
+    EXPECT_TRUE(safety::fs::is_directory(output + "/doc"));
+    EXPECT_EQ("x\n", readFile(output + "/lib/x.txt"));
+}
+
+}  // namespace
+}  // namespace hosttest

@@ -89,6 +89,7 @@ const char* statusOf(const FileReport& file) {
     case FileResult::kConverted:
         return "converted";
     case FileResult::kCopied:
+        if (file.excluded) return "excluded";
         return file.tokensKept ? "unchanged" : "copied";
     case FileResult::kLink:
         return "copied";
@@ -160,6 +161,7 @@ std::string summaryJson(const RunReport& report) {
     return "{\"files\": " + std::to_string(report.files.size()) +
            ", \"converted\": " + std::to_string(report.converted) +
            ", \"copied\": " + std::to_string(report.copied + report.links) +
+           ", \"excluded\": " + std::to_string(report.excluded) +
            ", \"failed\": " + std::to_string(report.failed) +
            ", \"questions\": " + std::to_string(messageDesk().questions) +
            ", \"seconds\": " + seconds + "}";

@@ -285,6 +285,7 @@ int main(int argc, char** argv) {
     run.sourceLayout = options.layout == "source";
     run.workers = host::workerCount(options);
     run.prefilter = !options.noPrefilter;
+    for (const std::string& pattern : options.exclude) run.exclude.add(pattern);
     // Tests make a worker die at this file.
     const char* killAt = getenv("NIDUS_CONVERT_KILL_WORKER_AT");
     if (killAt != nullptr) run.killWorkerAt = killAt;
@@ -296,7 +297,7 @@ int main(int argc, char** argv) {
     host::CompilerNames compilerNames;
     bool exact = !options.classpath.empty();
     if (exact && !host::startExactMode(options.classpath, run.sourceDir,
-                                       host::listJavaFiles(run.sourceDir, tree.root()),
+                                       host::listJavaFiles(run.sourceDir, tree.root(), run.exclude),
                                        run.progress, compilerNames, reason))
         return host::usageError(reason);
     if (exact) run.compilerNames = &compilerNames;

@@ -57,7 +57,7 @@ std::string encodeReport(const FileReport& report, const RuleSet& rules) {
     out.texts(report.messages).texts(report.leftAsWritten).text(report.layoutNote);
     out.number(report.line).text(report.statement);
     putUses(out, report.uses, rules);
-    out.number(report.tokensKept);
+    out.number(report.tokensKept).number(report.excluded);
     out.number(static_cast<long long>(report.leftovers.size()));
     for (const Leftover& leftover : report.leftovers) out.number(leftover.line).text(leftover.text);
     return out.done();
@@ -83,6 +83,7 @@ bool decodeReport(const std::string& packed, const RuleSet& rules, FileReport& r
     report.statement = in.text();
     report.uses = getUses(in, rules);
     report.tokensKept = in.number() != 0;
+    report.excluded = in.number() != 0;
     for (long long i = in.number(); in.ok() && i > 0; --i) {
         Leftover leftover;
         leftover.line = static_cast<int>(in.number());

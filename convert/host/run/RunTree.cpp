@@ -54,7 +54,9 @@ bool interrupted() {
 RunReport Runner::run() {
     auto started = std::chrono::steady_clock::now();
     RunReport report;
-    std::vector<SourceEntry> entries = listSourceTree(options.sourceDir, output.root());
+    std::vector<std::string> emptyFolders;
+    std::vector<SourceEntry> entries =
+        listSourceTree(options.sourceDir, output.root(), &emptyFolders);
     report.total = entries.size();
     std::string reason;
     bool scanned = scanTree(entries, reason);
@@ -65,6 +67,7 @@ RunReport Runner::run() {
         report.refusal = reason;
     }
     report.interrupted = interruptSignal();
+    if (!report.refused && report.interrupted == 0) placeEmptyFolders(emptyFolders, report);
     if (options.progress) fprintf(stderr, "\r\033[K");
     report.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
@@ -76,7 +79,7 @@ RunReport Runner::run() {
 bool Runner::scanTree(const std::vector<SourceEntry>& entries, std::string& reason) {
     std::vector<size_t> java;
     for (size_t i = 0; i < entries.size(); ++i)
-        if (isJavaFile(entries[i])) java.push_back(i);
+        if (isJavaFile(entries[i]) && !options.exclude.excludes(entries[i].rel)) java.push_back(i);
     std::vector<size_t> slot(entries.size(), 0);
     for (size_t i = 0; i < java.size(); ++i) slot[java[i]] = i;
     PrefilterKeys keys = prefilterKeys(ruleSet(), options.rules);
@@ -184,9 +187,24 @@ bool Runner::convertTree(const std::vector<SourceEntry>& entries, RunReport& rep
             break;
         }
         count(report, files[i].result);
+        if (files[i].excluded) ++report.excluded;
         report.files.push_back(std::move(files[i]));
     }
     return true;
+}
+
+// The folders of the source that hold nothing: made in the output as
+// well. One that cannot be made fails as a file does.
+void Runner::placeEmptyFolders(const std::vector<std::string>& folders, RunReport& report) {
+    for (const std::string& rel : folders) {
+        FileReport folder;
+        folder.path = rel;
+        if (output.placeFolder(options.sourceDir + rel, rel, folder.reason)) continue;
+        folder.result = FileResult::kFailed;
+        folder.reason = "the empty folder is not in the output: " + folder.reason;
+        count(report, folder.result);
+        report.files.push_back(folder);
+    }
 }
 
 // The folders of every entry, made once by the parent: a failure is left

@@ -122,6 +122,11 @@ FileReport Runner::convertFile(const std::string& rel, bool convertJava) {
         report.result = FileResult::kFailed;
         return report;
     }
+    if (options.exclude.excludes(rel)) {
+        FileReport copied = copyUnconverted(rel);
+        copied.excluded = copied.result == FileResult::kCopied;
+        return copied;
+    }
     if (!convertJava && endsWith(rel, ".java")) return copyUnconverted(rel);
     convertThroughPlugin(rel, report);
     return report;

@@ -21,19 +21,21 @@ std::string linkTarget(const std::string& path) {
 }
 
 // Lists one folder (rel empty or ending in "/"): files and links go to
-// entries, subfolders to pending.
-void listFolder(const std::string& root, const std::string& rel, const std::string& skip,
+// entries, subfolders to pending. false when the folder holds nothing.
+bool listFolder(const std::string& root, const std::string& rel, const std::string& skip,
                 std::vector<SourceEntry>& entries, std::vector<std::string>& pending) {
     DIR* folder = opendir((root + rel).c_str());
     if (folder == nullptr) {
         entries.push_back({rel.empty() ? "." : rel.substr(0, rel.size() - 1),
                            EntryKind::kUnreadable, std::string(),
                            std::string("the folder cannot be read: ") + strerror(errno)});
-        return;
+        return true;
     }
+    bool holds = false;
     while (dirent* item = readdir(folder)) {
         std::string name = item->d_name;
         if (name == "." || name == "..") continue;
+        holds = true;
         std::string path = rel + name;
         struct stat status {};
         if (lstat((root + path).c_str(), &status) != 0) {
@@ -51,29 +53,36 @@ void listFolder(const std::string& root, const std::string& rel, const std::stri
         }
     }
     closedir(folder);
+    return holds;
 }
 
 }  // namespace
 
-std::vector<SourceEntry> listSourceTree(const std::string& root, const std::string& skip) {
+std::vector<SourceEntry> listSourceTree(const std::string& root, const std::string& skip,
+                                        std::vector<std::string>* emptyFolders) {
     std::vector<SourceEntry> entries;
     std::vector<std::string> pending{std::string()};
     while (!pending.empty()) {
         std::string rel = pending.back();
         pending.pop_back();
-        listFolder(root, rel, skip, entries, pending);
+        bool holds = listFolder(root, rel, skip, entries, pending);
+        if (!holds && !rel.empty() && emptyFolders != nullptr)
+            emptyFolders->push_back(rel.substr(0, rel.size() - 1));
     }
+    if (emptyFolders != nullptr) std::sort(emptyFolders->begin(), emptyFolders->end());
     std::sort(entries.begin(), entries.end(),
               [](const SourceEntry& a, const SourceEntry& b) { return a.rel < b.rel; });
     return entries;
 }
 
-std::vector<std::string> listJavaFiles(const std::string& root, const std::string& skip) {
+std::vector<std::string> listJavaFiles(const std::string& root, const std::string& skip,
+                                       const ExcludePatterns& exclude) {
     std::vector<std::string> files;
     for (const SourceEntry& entry : listSourceTree(root, skip)) {
         bool java =
             entry.rel.size() > 5 && entry.rel.compare(entry.rel.size() - 5, 5, ".java") == 0;
-        if (entry.kind == EntryKind::kFile && java) files.push_back(entry.rel);
+        if (entry.kind == EntryKind::kFile && java && !exclude.excludes(entry.rel))
+            files.push_back(entry.rel);
     }
     return files;
 }
