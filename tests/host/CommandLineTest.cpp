@@ -1174,3 +1174,34 @@ TEST_F(CommandLineTest, EmptyFoldersOfTheSourceAreMadeAndKeptInTheOutput) {
 
 }  // namespace
 }  // namespace hosttest
+
+namespace hosttest {
+namespace {
+
+TEST_F(CommandLineTest, ASignalWhileTheCompilerRunsEndsItAtOnceWithTheSummaryOfNoFiles) {
+    if (!haveExactMode()) GTEST_SKIP() << "no exact mode";
+    writeFile(source + "/a/A.java", kConverts);
+    for (const char* signal : {"INT", "TERM"}) {
+        // The signal comes once the helper's JVM has started; it must be gone
+        // right after the run ends.
+        std::string script =
+            std::string(NIDUS_CONVERT) + " --answer yes --classpath " + quote(root) + " --rules " +
+            quote(rules) + " -o " + quote(output) + " " + quote(source) + " >" +
+            quote(root + "/log") + " 2>&1 & pid=$!; for i in $(seq 200); do java=$(pgrep -P $pid); "
+            "[ -n \"$java\" ] && break; sleep 0.05; done; sleep 0.3; kill -" + signal +
+            " $pid; wait $pid; echo \"exit $?\"; sleep 0.3; kill -0 $java 2>/dev/null && echo "
+            "'helper left'; cat " + quote(root + "/log");
+        CommandResult result = runCommand("sh -c " + quote(script));
+        int code = signal[0] == 'I' ? 130 : 143;
+        EXPECT_EQ(0u, result.output.find("exit " + std::to_string(code) + "\n")) << result.output;
+        EXPECT_FALSE(contains(result.output, "helper left")) << result.output;
+        EXPECT_TRUE(contains(result.output, "nidus-convert: 0 files: 0 converted")) << result.output;
+        EXPECT_TRUE(contains(result.output, std::string("nidus-convert: interrupted by SIG") +
+                                                signal + " after 0 of 1 files"))
+            << result.output;
+        EXPECT_TRUE(listTree(output).empty());
+    }
+}
+
+}  // namespace
+}  // namespace hosttest

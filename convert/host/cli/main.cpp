@@ -230,6 +230,19 @@ int exitCode(const host::RunReport& report) {
     return report.failed == 0 ? host::kExitOk : host::kExitFailed;
 }
 
+// A run interrupted before its first file: the summary of none, the exit
+// code of the signal.
+int endBeforeFiles(const host::Options& options, const host::RunOptions& run,
+                   const std::string& outputRoot) {
+    host::RunReport report;
+    report.interrupted = host::interruptSignal();
+    report.total = host::listSourceTree(run.sourceDir, outputRoot).size();
+    std::error_code error;
+    if (options.dryRun) fs::remove_all(outputRoot, error);
+    printEnd(options, report, outputRoot, std::string());
+    return exitCode(report);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -296,13 +309,15 @@ int main(int argc, char** argv) {
     auto started = std::chrono::steady_clock::now();
     host::CompilerNames compilerNames;
     bool exact = !options.classpath.empty();
+    // A signal while the compiler runs ends the run as one between files.
+    host::catchInterrupts();
     if (exact && !host::startExactMode(options.classpath, run.sourceDir,
                                        host::listJavaFiles(run.sourceDir, tree.root(), run.exclude),
-                                       run.progress, compilerNames, reason))
-        return host::usageError(reason);
+                                       run.progress, host::interruptSignal, compilerNames, reason))
+        return host::interruptSignal() != 0 ? endBeforeFiles(options, run, tree.root())
+                                            : host::usageError(reason);
     if (exact) run.compilerNames = &compilerNames;
     if (!tree.prepare(reason)) return host::usageError(reason);
-    host::catchInterrupts();
     host::Runner runner(run, service, *loaded.convert, tree);
     host::RunReport report = runner.run();
     host::disarmBound();
