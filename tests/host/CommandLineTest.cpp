@@ -402,6 +402,14 @@ TEST_F(CommandLineTest, SameQuestionIsAskedOnceAndAnsweredByTheAnswerMode) {
         << asked.output;
     EXPECT_EQ(1, static_cast<int>(std::count(asked.output.begin(), asked.output.end(), '?')))
         << asked.output;
+    // The worker's file and line come first, the plug-in's text as it is,
+    // then what each answer does.
+    EXPECT_TRUE(contains(asked.output,
+                         "/C.java:5: Message: There is no replacement configured for "
+                         "'net.olddb.jdbc.Driver' in the \"net.olddb.jdbc.Driver\"\nContinue "
+                         "conversion?\nYes: convert the file, keeping the string as written; No: "
+                         "the file fails and stays unchanged in the output."))
+        << asked.output;
 }
 
 TEST_F(CommandLineTest, AWorkerThatDiesFailsItsFileWhichStaysUnchangedAndAnotherTakesItsPlace) {

@@ -113,7 +113,7 @@ bool Runner::scanTree(const std::vector<SourceEntry>& entries, std::string& reas
             if (entries[index].rel == options.killScanAt) raise(SIGKILL);
             return encodeScan(scanOne(index));
         },
-        [](size_t, const std::string&, const std::string&) { return -1; });
+        [](size_t, const std::string&, const std::string&, const std::string&) { return -1; });
     // A scan whose worker died (or whose result does not read) is done
     // again here: the names of one file can lead other files to the vendor.
     auto done = [&](size_t index, const std::string& result, bool lost) {
@@ -160,9 +160,8 @@ bool Runner::convertTree(const std::vector<SourceEntry>& entries, RunReport& rep
             files[index] = convertEntry(entries[index], toConvert[index]);
             return std::string();
         },
-        [this](size_t index, const std::string& caption, const std::string& text) {
-            return answer(index, caption, text);
-        });
+        [this](size_t index, const std::string& place, const std::string& caption,
+               const std::string& text) { return answer(index, place, caption, text); });
     auto take = [&](size_t index, const std::string& result, bool lost) {
         if (lost) {
             files[index] = lostFile(entries[index].rel, result);
@@ -223,7 +222,7 @@ void Runner::makeStagingFolders(const std::vector<SourceEntry>& entries) {
 // questions go to the parent.
 std::string Runner::convertInWorker(
     const SourceEntry& entry, size_t index,
-    const std::function<int(const std::string&, const std::string&)>& relay) {
+    const WorkerPool::Relay& relay) {
     messageDesk().relay = relay;
     if (entry.rel == options.killWorkerAt) raise(SIGKILL);
     FileReport file = convertEntry(entry, toConvert[index]);
@@ -231,13 +230,14 @@ std::string Runner::convertInWorker(
 }
 
 // A question of a worker, asked once per run by the parent.
-int Runner::answer(size_t index, const std::string& caption, const std::string& text) {
+int Runner::answer(size_t index, const std::string& place, const std::string& caption,
+                   const std::string& text) {
     MessageDesk& desk = messageDesk();
     auto first = firstAsker.emplace(text, index);
     if (!first.second && index < first.first->second) first.first->second = index;
     auto known = desk.answers.find(text);
     if (known != desk.answers.end()) return known->second;
-    return askQuestion(desk, caption, text);
+    return askQuestion(desk, place, caption, text);
 }
 
 // The questions in the order of the files that asked them first, as one

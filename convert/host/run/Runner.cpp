@@ -229,7 +229,12 @@ int Runner::runPlugin(const std::string& rel, const JavaSource* source,
     std::string name;
     splitPath(rel, dir, name);
     host.setFile(dir, name, source != nullptr ? &source->leaves() : nullptr);
+    desk.place = [this, rel] {
+        int line = host.lineInHand();
+        return line > 0 ? rel + ":" + std::to_string(line) : rel;
+    };
     int result = runPasses(source, steps, converted, refused);
+    desk.place = nullptr;
     report.log = host.takeLog();
     report.messages = desk.fileMessages;
     if (result != 0 && source != nullptr) {
@@ -402,6 +407,7 @@ int Runner::playSteps(const JavaSource& source, const std::vector<Step>& steps) 
             const Statement& statement = step.statements[0];
             if (leaves[statement.first].blankLine) convert.outputText("\n");
             HostStatement stmt(leaves, statement);
+            host.enterStatement(statement);
             result = convert.convertStmt(&stmt);
             if (result != 0) host.noteFailure(statement);
             break;

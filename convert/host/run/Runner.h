@@ -84,9 +84,12 @@ private:
                      std::string& reason);
     void makeStagingFolders(const std::vector<SourceEntry>& entries);
     void placeEmptyFolders(const std::vector<std::string>& folders, RunReport& report);
-    std::string convertInWorker(const SourceEntry& entry, size_t index,
-                                const std::function<int(const std::string&, const std::string&)>& relay);
-    int answer(size_t index, const std::string& caption, const std::string& text);
+    std::string convertInWorker(
+        const SourceEntry& entry, size_t index,
+        const std::function<int(const std::string&, const std::string&, const std::string&)>&
+            relay);
+    int answer(size_t index, const std::string& place, const std::string& caption,
+               const std::string& text);
     void orderQuestions();
     FileReport lostFile(const std::string& rel, const std::string& why);
     const RuleSet& ruleSet() const { return options.ruleSet != nullptr ? *options.ruleSet : noRules; }
