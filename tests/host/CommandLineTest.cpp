@@ -1213,3 +1213,32 @@ TEST_F(CommandLineTest, ASignalWhileTheCompilerRunsEndsItAtOnceWithTheSummaryOfN
 
 }  // namespace
 }  // namespace hosttest
+
+namespace hosttest {
+namespace {
+
+TEST_F(CommandLineTest, ExactModeSaysWhichNamesWithoutARuleOnlyTheCompilerFound) {
+    if (!haveExactMode()) GTEST_SKIP() << "no exact mode";
+    std::string classes = compileClasses(NIDUS_STUBS_DIR "/olddb");
+    // The type of s.run("x") comes from the vendor's jar: only the compiler
+    // knows that next() is the vendor's, and no rule names it.
+    writeFile(source + "/a/A.java",
+              "package a;\n\nimport net.olddb.Session;\n\nclass A {\n    boolean f(Session s) {\n"
+              "        return s.run(\"x\").next();\n    }\n}\n");
+    CommandResult own = convertTree();
+    EXPECT_EQ(0, own.exitCode) << own.output;
+    EXPECT_FALSE(contains(own.output, "only the compiler found")) << own.output;
+    CommandResult exact = convertTree("--answer yes --classpath " + quote(classes));
+    EXPECT_EQ(1, exact.exitCode) << exact.output;
+    EXPECT_TRUE(contains(exact.output, "1 vendor names have no rule")) << exact.output;
+    EXPECT_TRUE(contains(exact.output, "\n1 of them only the compiler found (exact mode)"))
+        << exact.output;
+    // A name the host finds as well is not counted.
+    writeFile(source + "/a/B.java", kUnconfigured);
+    CommandResult both = convertTree("-j 2 --answer yes --classpath " + quote(classes));
+    EXPECT_TRUE(contains(both.output, "2 vendor names have no rule")) << both.output;
+    EXPECT_TRUE(contains(both.output, "\n1 of them only the compiler found")) << both.output;
+}
+
+}  // namespace
+}  // namespace hosttest

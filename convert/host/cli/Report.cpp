@@ -181,6 +181,7 @@ std::vector<MissingRule> collectMissing(const RunReport& report) {
             if (use.arity >= 0) missing.arities.insert(use.arity);
             missing.places.emplace_back(file.path, use.line);
             missing.files.insert(file.path);
+            missing.compilerOnly = missing.compilerOnly && use.compilerOnly;
         }
     }
     std::vector<MissingRule> list;

@@ -114,6 +114,12 @@ void printSummary(const RunReport& report, const SummaryOptions& options) {
                 "%d vendor names have no rule (all of them: --report FILE, or --init-rules "
                 "FILE for a rule file that lists them)\n",
                 options.missingRules);
+    if (options.compilerOnlyRules > 0)
+        fprintf(out,
+                "%d of them only the compiler found (exact mode): a run without --classpath "
+                "does not see them, so rules that were enough then are not now; most keep their "
+                "name, and --init-rules FILE writes such rules\n",
+                options.compilerOnlyRules);
     if (report.failed == 0) return;
     fprintf(out,
             "failed files (kept unchanged in the output where they could be read and written):\n");

@@ -204,7 +204,9 @@ void printEnd(const host::Options& options, const host::RunReport& report,
     summary.sourceShown = asDirectory(options.source);
     if (summary.sourceShown == "./") summary.sourceShown.clear();
     summary.verbose = options.verbose;
-    summary.missingRules = static_cast<int>(host::collectMissing(report).size());
+    std::vector<host::MissingRule> missing = host::collectMissing(report);
+    summary.missingRules = static_cast<int>(missing.size());
+    for (const host::MissingRule& rule : missing) summary.compilerOnlyRules += rule.compilerOnly;
     summary.compilerNote = compilerNote;
     // A diff on standard output stays clean for patch.
     summary.out = options.diff == "-" ? stderr : stdout;

@@ -25,7 +25,7 @@ void putUses(Writer& out, const std::vector<NameUse>& uses, const RuleSet& rules
     for (const NameUse& use : uses) {
         out.number(static_cast<long long>(use.kind)).text(use.name).text(use.key);
         out.number(use.arity).number(use.line).number(static_cast<long long>(use.leaf));
-        out.number(ruleIndex(use.rule, rules)).number(use.keptWithoutRule);
+        out.number(ruleIndex(use.rule, rules)).number(use.keptWithoutRule).number(use.compilerOnly);
     }
 }
 
@@ -41,6 +41,7 @@ std::vector<NameUse> getUses(Reader& in, const RuleSet& rules) {
         use.leaf = static_cast<size_t>(in.number());
         use.rule = ruleAt(in.number(), rules);
         use.keptWithoutRule = in.number() != 0;
+        use.compilerOnly = in.number() != 0;
         uses.push_back(use);
     }
     return uses;

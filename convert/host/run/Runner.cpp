@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "layout/LayoutRestore.h"
+#include "run/CompilerOnly.h"
 #include "names/NameResolution.h"
 #include "run/OutputRoot.h"
 #include "plugin/Plugin.h"
@@ -160,6 +161,8 @@ void Runner::convertThroughPlugin(const std::string& rel, FileReport& report) {
         source = std::make_unique<JavaSource>();
         if (!readAndParse(rel, text, *source, report)) return;
         resolveAndLayOut(rel, *source, steps, report);
+        if (options.compilerNames != nullptr && options.ruleSet != nullptr)
+            markCompilerOnly(text, treeTypes, options.rules, *options.ruleSet, report.uses);
         // The plug-in would convert the file and leave this name behind.
         if (const NameUse* left = classLeftUnconverted(report.uses, source->leaves())) {
             FailedStatement failed = statementAt(*source, steps, text, left->leaf);
