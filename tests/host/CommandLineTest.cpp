@@ -410,6 +410,14 @@ TEST_F(CommandLineTest, SameQuestionIsAskedOnceAndAnsweredByTheAnswerMode) {
         << asked.output;
     EXPECT_EQ(1, static_cast<int>(std::count(asked.output.begin(), asked.output.end(), '?')))
         << asked.output;
+    // The worker's file and line come first, the plug-in's text as it is,
+    // then what each answer does.
+    EXPECT_TRUE(contains(asked.output,
+                         "/C.java:5: Message: There is no replacement configured for "
+                         "'net.olddb.jdbc.Driver' in the \"net.olddb.jdbc.Driver\"\nContinue "
+                         "conversion?\nYes: convert the file, keeping the string as written; No: "
+                         "the file fails and stays unchanged in the output."))
+        << asked.output;
 }
 
 TEST_F(CommandLineTest, AWorkerThatDiesFailsItsFileWhichStaysUnchangedAndAnotherTakesItsPlace) {
@@ -1136,6 +1144,139 @@ TEST_F(CommandLineTest, VersionControlFoldersAreLeftOutAndSaidAndAStuckFileEndsA
         << stuck.output;
     // Only the staging folder holds it, which the next run removes.
     EXPECT_FALSE(safety::fs::exists(output + "/a/A.java"));
+}
+
+}  // namespace
+}  // namespace hosttest
+
+namespace hosttest {
+namespace {
+
+TEST_F(CommandLineTest, ExcludedEntriesAreCopiedUnparsedAndNeverReachTheCompiler) {
+    writeFile(source + "/a/A.java", kConverts);
+    // Patch backups of the same class, a file that does not parse, build
+    // output: each would be converted or fail without --exclude.
+    writeFile(source + "/.pc/01-fix/a/A.java", kConverts);
+    writeFile(source + "/target/gen/B.java", "class {{{\n");
+    writeFile(source + "/sub/build/C.java", kConverts);
+    writeFile(source + "/x/y/Gen.java", kConverts);
+    writeFile(source + "/y/x/Gen.java", kConverts);
+    writeFile(source + "/docs/build", "a file, not a folder\n");
+    std::string report = root + "/report.json";
+    CommandResult result =
+        convertTree("--answer yes --exclude .pc --exclude target --exclude build/ --exclude "
+                    "'/x/**/G?n.java' --report " + quote(report));
+    EXPECT_EQ(0, result.exitCode) << result.output;
+    EXPECT_TRUE(contains(result.output, "7 files: 2 converted, 5 copied unchanged (4 excluded), "
+                                        "0 failed"))
+        << result.output;
+    for (const char* kept : {".pc/01-fix/a/A.java", "sub/build/C.java", "x/y/Gen.java"})
+        EXPECT_EQ(kConverts, readFile(output + "/" + kept)) << kept;
+    EXPECT_EQ("class {{{\n", readFile(output + "/target/gen/B.java"));
+    std::string json = readFile(report);
+    const std::pair<const char*, const char*> statuses[] = {
+        {".pc/01-fix/a/A.java", "excluded"}, {"target/gen/B.java", "excluded"},
+        {"sub/build/C.java", "excluded"},    {"x/y/Gen.java", "excluded"},
+        {"y/x/Gen.java", "converted"},       {"docs/build", "copied"}};
+    for (const auto& status : statuses)
+        EXPECT_TRUE(contains(json, std::string("{\"path\": \"") + status.first +
+                                       "\", \"status\": \"" + status.second + "\""))
+            << status.first << "\n" << json;
+    EXPECT_TRUE(contains(json, "\"excluded\": 4")) << json;
+
+    if (!haveExactMode()) GTEST_SKIP() << "no exact mode";
+    // The compiler sees a class declared twice unless the backups are left
+    // out of its files.
+    std::string classes = compileClasses(NIDUS_STUBS_DIR "/olddb");
+    for (const char* other : {"target", "sub", "x", "y"}) safety::fs::remove_all(source + "/" + other);
+    CommandResult shadowed = convertTree("--answer yes --classpath " + quote(classes));
+    EXPECT_TRUE(contains(shadowed.output, "the compiler found errors")) << shadowed.output;
+    CommandResult exact =
+        convertTree("-j 2 --answer yes --exclude .pc --classpath " + quote(classes));
+    EXPECT_EQ(0, exact.exitCode) << exact.output;
+    EXPECT_FALSE(contains(exact.output, "the compiler found errors")) << exact.output;
+    EXPECT_EQ(kConverts, readFile(output + "/.pc/01-fix/a/A.java"));
+}
+
+TEST_F(CommandLineTest, EmptyFoldersOfTheSourceAreMadeAndKeptInTheOutput) {
+    writeFile(source + "/a/A.java", kConverts);
+    for (const char* folder : {"jars", "lib", "doc/api"}) safety::fs::create_directories(source + "/" + folder);
+    for (const char* jobs : {"-j 1", "-j 2"}) {
+        // The second round runs over the output of the first.
+        CommandResult result = convertTree(std::string(jobs) + " --answer yes");
+        EXPECT_EQ(0, result.exitCode) << result.output;
+        for (const char* folder : {"jars", "lib", "doc/api"})
+            EXPECT_TRUE(safety::fs::is_directory(output + "/" + folder)) << jobs << " " << folder;
+        EXPECT_TRUE(safety::fs::is_empty(output + "/doc/api"));
+    }
+    // A folder the source no longer has goes; one that now holds a file
+    // gets it.
+    safety::fs::remove(source + "/doc/api");
+    writeFile(source + "/lib/x.txt", "x\n");
+    EXPECT_EQ(0, convertTree().exitCode);
+    EXPECT_FALSE(safety::fs::exists(output + "/doc/api"));
+    EXPECT_TRUE(safety::fs::is_directory(output + "/doc"));
+    EXPECT_EQ("x\n", readFile(output + "/lib/x.txt"));
+}
+
+}  // namespace
+}  // namespace hosttest
+
+namespace hosttest {
+namespace {
+
+TEST_F(CommandLineTest, ASignalWhileTheCompilerRunsEndsItAtOnceWithTheSummaryOfNoFiles) {
+    if (!haveExactMode()) GTEST_SKIP() << "no exact mode";
+    writeFile(source + "/a/A.java", kConverts);
+    for (const char* signal : {"INT", "TERM"}) {
+        // The signal comes once the helper's JVM has started; it must be gone
+        // right after the run ends.
+        std::string script =
+            std::string(NIDUS_CONVERT) + " --answer yes --classpath " + quote(root) + " --rules " +
+            quote(rules) + " -o " + quote(output) + " " + quote(source) + " >" +
+            quote(root + "/log") + " 2>&1 & pid=$!; for i in $(seq 200); do java=$(pgrep -P $pid); "
+            "[ -n \"$java\" ] && break; sleep 0.05; done; sleep 0.3; kill -" + signal +
+            " $pid; wait $pid; echo \"exit $?\"; sleep 0.3; kill -0 $java 2>/dev/null && echo "
+            "'helper left'; cat " + quote(root + "/log");
+        CommandResult result = runCommand("sh -c " + quote(script));
+        int code = signal[0] == 'I' ? 130 : 143;
+        EXPECT_EQ(0u, result.output.find("exit " + std::to_string(code) + "\n")) << result.output;
+        EXPECT_FALSE(contains(result.output, "helper left")) << result.output;
+        EXPECT_TRUE(contains(result.output, "nidus-convert: 0 files: 0 converted")) << result.output;
+        EXPECT_TRUE(contains(result.output, std::string("nidus-convert: interrupted by SIG") +
+                                                signal + " after 0 of 1 files"))
+            << result.output;
+        EXPECT_TRUE(listTree(output).empty());
+    }
+}
+
+}  // namespace
+}  // namespace hosttest
+
+namespace hosttest {
+namespace {
+
+TEST_F(CommandLineTest, ExactModeSaysWhichNamesWithoutARuleOnlyTheCompilerFound) {
+    if (!haveExactMode()) GTEST_SKIP() << "no exact mode";
+    std::string classes = compileClasses(NIDUS_STUBS_DIR "/olddb");
+    // The type of s.run("x") comes from the vendor's jar: only the compiler
+    // knows that next() is the vendor's, and no rule names it.
+    writeFile(source + "/a/A.java",
+              "package a;\n\nimport net.olddb.Session;\n\nclass A {\n    boolean f(Session s) {\n"
+              "        return s.run(\"x\").next();\n    }\n}\n");
+    CommandResult own = convertTree();
+    EXPECT_EQ(0, own.exitCode) << own.output;
+    EXPECT_FALSE(contains(own.output, "only the compiler found")) << own.output;
+    CommandResult exact = convertTree("--answer yes --classpath " + quote(classes));
+    EXPECT_EQ(1, exact.exitCode) << exact.output;
+    EXPECT_TRUE(contains(exact.output, "1 vendor names have no rule")) << exact.output;
+    EXPECT_TRUE(contains(exact.output, "\n1 of them only the compiler found (exact mode)"))
+        << exact.output;
+    // A name the host finds as well is not counted.
+    writeFile(source + "/a/B.java", kUnconfigured);
+    CommandResult both = convertTree("-j 2 --answer yes --classpath " + quote(classes));
+    EXPECT_TRUE(contains(both.output, "2 vendor names have no rule")) << both.output;
+    EXPECT_TRUE(contains(both.output, "\n1 of them only the compiler found")) << both.output;
 }
 
 }  // namespace

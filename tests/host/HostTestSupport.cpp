@@ -412,7 +412,7 @@ std::string exactNameDifferences(const std::vector<CorpusCase>& cases, const std
     if (!host::readRuleFacts(rulesPath, rules, reason) ||
         !host::startExactMode(classpath, sourceDir + "/",
                               host::listJavaFiles(sourceDir + "/", std::string()), false,
-                              names, reason))
+                              nullptr, names, reason))
         return std::string();
     host::TreeTypes types;
     std::vector<std::unique_ptr<host::JavaSource>> sources = parseCorpus(cases, rules, types);

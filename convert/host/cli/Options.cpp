@@ -37,6 +37,9 @@ const char kUsage[] =
     "  --classpath CP      exact mode: names resolved by the Java compiler against\n"
     "                      the application's compile classpath CP (@FILE reads it\n"
     "                      from FILE); needs a JDK\n"
+    "  --exclude GLOB      copy what GLOB matches unchanged, never parsed nor given\n"
+    "                      to the compiler (gitignore-style, relative to SOURCE_DIR;\n"
+    "                      repeatable): --exclude .pc, --exclude target\n"
     "  --verbose           show the plug-in's log lines of failed files\n"
     "  -j N                convert with N worker processes (default: one per core)\n"
     "  --no-prefilter      convert every Java file, also those the rules cannot touch\n"
@@ -126,7 +129,11 @@ int parseOptions(int argc, char** argv, const char* version, Options& options, b
             done = true;
             return kExitOk;
         }
-        if (std::string* into = valueOf(arg, options)) {
+        if (arg == "--exclude") {
+            if (i + 1 >= argc || argv[i + 1][0] == '\0')
+                return usageError("option --exclude needs a pattern");
+            options.exclude.push_back(argv[++i]);
+        } else if (std::string* into = valueOf(arg, options)) {
             if (i + 1 >= argc) return usageError("option " + arg + " needs a value");
             *into = argv[++i];
             // An empty value would read as the option not given at all.

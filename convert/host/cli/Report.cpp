@@ -89,6 +89,7 @@ const char* statusOf(const FileReport& file) {
     case FileResult::kConverted:
         return "converted";
     case FileResult::kCopied:
+        if (file.excluded) return "excluded";
         return file.tokensKept ? "unchanged" : "copied";
     case FileResult::kLink:
         return "copied";
@@ -160,6 +161,7 @@ std::string summaryJson(const RunReport& report) {
     return "{\"files\": " + std::to_string(report.files.size()) +
            ", \"converted\": " + std::to_string(report.converted) +
            ", \"copied\": " + std::to_string(report.copied + report.links) +
+           ", \"excluded\": " + std::to_string(report.excluded) +
            ", \"failed\": " + std::to_string(report.failed) +
            ", \"questions\": " + std::to_string(messageDesk().questions) +
            ", \"seconds\": " + seconds + "}";
@@ -179,6 +181,7 @@ std::vector<MissingRule> collectMissing(const RunReport& report) {
             if (use.arity >= 0) missing.arities.insert(use.arity);
             missing.places.emplace_back(file.path, use.line);
             missing.files.insert(file.path);
+            missing.compilerOnly = missing.compilerOnly && use.compilerOnly;
         }
     }
     std::vector<MissingRule> list;

@@ -22,6 +22,8 @@ struct MissingRule {
     std::set<int> arities;                            // of a method's calls
     std::vector<std::pair<std::string, int>> places;  // path and line of each use
     std::set<std::string> files;
+    // Exact mode: every use of it was one only the compiler's records gave.
+    bool compilerOnly = true;
 };
 
 std::vector<MissingRule> collectMissing(const RunReport& report);

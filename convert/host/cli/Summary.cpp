@@ -95,11 +95,14 @@ void printFailure(FILE* out, const FileReport& file, const SummaryOptions& optio
 void printSummary(const RunReport& report, const SummaryOptions& options) {
     FILE* out = options.out;
     size_t total = report.files.size();
+    // Excluded files are copied unchanged, and counted with those copies.
+    std::string excluded =
+        report.excluded > 0 ? " (" + std::to_string(report.excluded) + " excluded)" : "";
     fprintf(out,
-            "nidus-convert: %zu files: %d converted, %d copied unchanged, %d failed; "
+            "nidus-convert: %zu files: %d converted, %d copied unchanged%s, %d failed; "
             "%d questions asked; %.2f s\n",
-            total, report.converted, report.copied + report.links, report.failed,
-            messageDesk().questions, report.seconds);
+            total, report.converted, report.copied + report.links, excluded.c_str(),
+            report.failed, messageDesk().questions, report.seconds);
     fprintf(out, "output: %s\n", options.outputShown.c_str());
     printLinks(out, report);
     if (!report.leftOut.empty()) {
@@ -116,6 +119,12 @@ void printSummary(const RunReport& report, const SummaryOptions& options) {
                 "%d vendor names have no rule (all of them: --report FILE, or --init-rules "
                 "FILE for a rule file that lists them)\n",
                 options.missingRules);
+    if (options.compilerOnlyRules > 0)
+        fprintf(out,
+                "%d of them only the compiler found (exact mode): a run without --classpath "
+                "does not see them, so rules that were enough then are not now; most keep their "
+                "name, and --init-rules FILE writes such rules\n",
+                options.compilerOnlyRules);
     if (report.failed == 0) return;
     fprintf(out,
             "failed files (kept unchanged in the output where they could be read and written):\n");

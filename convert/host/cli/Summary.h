@@ -15,6 +15,7 @@ struct SummaryOptions {
     std::string sourceShown;  // the source folder as the user gave it, ending in "/"
     bool verbose = false;     // with the plug-in's log lines
     int missingRules = 0;     // vendor names without a rule in the tree
+    int compilerOnlyRules = 0;  // exact mode: those of them only the compiler found
     std::string compilerNote;  // exact mode: the compiler's errors, in a line
     FILE* out = stdout;
 };

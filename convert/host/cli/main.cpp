@@ -207,7 +207,9 @@ void printEnd(const host::Options& options, const host::RunReport& report,
     summary.sourceShown = asDirectory(options.source);
     if (summary.sourceShown == "./") summary.sourceShown.clear();
     summary.verbose = options.verbose;
-    summary.missingRules = static_cast<int>(host::collectMissing(report).size());
+    std::vector<host::MissingRule> missing = host::collectMissing(report);
+    summary.missingRules = static_cast<int>(missing.size());
+    for (const host::MissingRule& rule : missing) summary.compilerOnlyRules += rule.compilerOnly;
     summary.compilerNote = compilerNote;
     // A diff on standard output stays clean for patch.
     summary.out = options.diff == "-" ? stderr : stdout;
@@ -231,6 +233,19 @@ int exitCode(const host::RunReport& report) {
         return host::interruptExitCode();
     }
     return report.failed == 0 ? host::kExitOk : host::kExitFailed;
+}
+
+// A run interrupted before its first file: the summary of none, the exit
+// code of the signal.
+int endBeforeFiles(const host::Options& options, const host::RunOptions& run,
+                   const std::string& outputRoot) {
+    host::RunReport report;
+    report.interrupted = host::interruptSignal();
+    report.total = host::listSourceTree(run.sourceDir, outputRoot).size();
+    std::error_code error;
+    if (options.dryRun) fs::remove_all(outputRoot, error);
+    printEnd(options, report, outputRoot, std::string());
+    return exitCode(report);
 }
 
 }  // namespace
@@ -288,6 +303,7 @@ int main(int argc, char** argv) {
     run.sourceLayout = options.layout == "source";
     run.workers = host::workerCount(options);
     run.prefilter = !options.noPrefilter;
+    for (const std::string& pattern : options.exclude) run.exclude.add(pattern);
     // Tests make a worker die at this file.
     const char* killAt = getenv("NIDUS_CONVERT_KILL_WORKER_AT");
     if (killAt != nullptr) run.killWorkerAt = killAt;
@@ -298,13 +314,15 @@ int main(int argc, char** argv) {
     auto started = std::chrono::steady_clock::now();
     host::CompilerNames compilerNames;
     bool exact = !options.classpath.empty();
+    // A signal while the compiler runs ends the run as one between files.
+    host::catchInterrupts();
     if (exact && !host::startExactMode(options.classpath, run.sourceDir,
-                                       host::listJavaFiles(run.sourceDir, tree.root()),
-                                       run.progress, compilerNames, reason))
-        return host::usageError(reason);
+                                       host::listJavaFiles(run.sourceDir, tree.root(), run.exclude),
+                                       run.progress, host::interruptSignal, compilerNames, reason))
+        return host::interruptSignal() != 0 ? endBeforeFiles(options, run, tree.root())
+                                            : host::usageError(reason);
     if (exact) run.compilerNames = &compilerNames;
     if (!tree.prepare(reason)) return host::usageError(reason);
-    host::catchInterrupts();
     host::Runner runner(run, service, *loaded.convert, tree);
     host::RunReport report = runner.run();
     host::disarmBound();

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -163,6 +165,25 @@ std::string describeExit(int status) {
     return "ended";
 }
 
+// Waits for the helper; false when interrupted said the run is to end, the
+// helper's group killed and reaped by then. Polled, so that a signal that
+// comes just before a wait cannot be missed.
+bool awaitHelper(pid_t child, const std::function<bool()>& interrupted, int& status) {
+    constexpr long kPollNanoseconds = 20 * 1000 * 1000;
+    for (;;) {
+        pid_t ended = waitpid(child, &status, WNOHANG);
+        if (ended == child || (ended < 0 && errno != EINTR)) return true;
+        if (interrupted && interrupted()) {
+            killpg(child, SIGKILL);
+            while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+            }
+            return false;
+        }
+        timespec pause{0, kPollNanoseconds};
+        nanosleep(&pause, nullptr);
+    }
+}
+
 }  // namespace
 
 bool parseNameRecord(const std::string& line, NameRecord& record) {
@@ -225,7 +246,8 @@ CompilerNames::~CompilerNames() {
 }
 
 bool CompilerNames::run(const CompilerSetup& setup, const std::string& sourceDir,
-                        const std::vector<std::string>& files, std::string& reason) {
+                        const std::vector<std::string>& files,
+                        const std::function<bool()>& interrupted, std::string& reason) {
     std::string request = setup.classpath + "\n";
     for (const std::string& file : files) {
         // A path with a line break cannot be asked for: it keeps the host's answers.
@@ -242,7 +264,8 @@ bool CompilerNames::run(const CompilerSetup& setup, const std::string& sourceDir
         reason = "cannot write the compiler's request: " + std::string(strerror(errno));
         ran = false;
     }
-    ran = ran && spawn(setup, sourceDir, requestFile, errors, reason) && indexOutput(reason);
+    ran = ran && spawn(setup, sourceDir, requestFile, errors, interrupted, reason) &&
+          indexOutput(reason);
     for (int fd : {requestFile, errors}) {
         if (fd >= 0) close(fd);
     }
@@ -251,7 +274,8 @@ bool CompilerNames::run(const CompilerSetup& setup, const std::string& sourceDir
 
 bool startExactMode(const std::string& classpathOption, const std::string& sourceDir,
                     const std::vector<std::string>& javaFiles, bool progress,
-                    CompilerNames& names, std::string& reason) {
+                    const std::function<bool()>& interrupted, CompilerNames& names,
+                    std::string& reason) {
     CompilerSetup setup;
     if (!readClasspath(classpathOption, setup.classpath, reason) || !findCompiler(setup, reason))
         return false;
@@ -264,14 +288,15 @@ bool startExactMode(const std::string& classpathOption, const std::string& sourc
         fprintf(stderr, "nidus-convert: the compiler attributes %zu Java files (exact mode)\n",
                 files.size());
     }
-    if (!names.run(setup, sourceDir, files, reason)) return false;
+    if (!names.run(setup, sourceDir, files, interrupted, reason)) return false;
     for (const std::string& note : names.notes())
         fprintf(stderr, "nidus-convert: warning: exact mode: %s\n", note.c_str());
     return true;
 }
 
 bool CompilerNames::spawn(const CompilerSetup& setup, const std::string& sourceDir, int request,
-                          int errors, std::string& reason) {
+                          int errors, const std::function<bool()>& interrupted,
+                          std::string& reason) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, request, STDIN_FILENO);
@@ -281,15 +306,25 @@ bool CompilerNames::spawn(const CompilerSetup& setup, const std::string& sourceD
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(&arg[0]);
     argv.push_back(nullptr);
+    // A group of its own: a terminal's Ctrl-C reaches this process alone,
+    // and ending the group ends every process the JVM started.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
     pid_t child = 0;
-    int spawned = posix_spawn(&child, setup.java.c_str(), &actions, nullptr, argv.data(), environ);
+    int spawned =
+        posix_spawn(&child, setup.java.c_str(), &actions, &attributes, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
     if (spawned != 0) {
         reason = std::string(kNeedsJdk) + "cannot run " + setup.java + ": " + strerror(spawned);
         return false;
     }
     int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    if (!awaitHelper(child, interrupted, status)) {
+        reason = "exact mode: the compiler's helper was ended by the interrupt";
+        return false;
     }
     forEachLine(errors, [&](const std::string& line, off_t) {
         if (!line.empty()) helperNotes.push_back(line);

@@ -9,6 +9,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -78,9 +79,12 @@ public:
 
     // Runs the helper over files (relative to sourceDir, which ends in "/").
     // false with a reason when it could not run or failed; the compiler's
-    // errors in the files are no failure.
+    // errors in the files are no failure. The helper runs in a process
+    // group of its own, which is killed at once when interrupted (checked
+    // while it runs) says the run is to end; false then too.
     bool run(const CompilerSetup& setup, const std::string& sourceDir,
-             const std::vector<std::string>& files, std::string& reason);
+             const std::vector<std::string>& files, const std::function<bool()>& interrupted,
+             std::string& reason);
 
     // The records of a file, in the order of their bytes; false when the
     // compiler gave none for it (it was not attributed).
@@ -104,7 +108,7 @@ private:
     std::vector<std::string> helperNotes;
 
     bool spawn(const CompilerSetup& setup, const std::string& sourceDir, int request, int errors,
-               std::string& reason);
+               const std::function<bool()>& interrupted, std::string& reason);
     bool indexOutput(std::string& reason);
     void addHeader(const std::string& line, off_t next, std::string& current);
 };
@@ -112,10 +116,12 @@ private:
 // Exact mode's start: the classpath (--classpath's value), the JDK, and one
 // run of the helper over javaFiles (the Java files below sourceDir, paths
 // relative to it; a module declaration among them is left out); the
-// helper's notes become warnings. false with a reason for the user.
+// helper's notes become warnings. false with a reason for the user, or
+// when interrupted ended the helper.
 bool startExactMode(const std::string& classpathOption, const std::string& sourceDir,
                     const std::vector<std::string>& javaFiles, bool progress,
-                    CompilerNames& names, std::string& reason);
+                    const std::function<bool()>& interrupted, CompilerNames& names,
+                    std::string& reason);
 
 // A one-line note for the summary when the compiler found errors: how many
 // files, and the first error; empty when there were none.

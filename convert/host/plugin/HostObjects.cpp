@@ -210,6 +210,7 @@ void Host::setFile(const std::string& dir, const std::string& name,
     leaves = fileLeaves;
     currentBody = nullptr;
     failed = nullptr;
+    line = 0;
 }
 
 void Host::noteFailure(const Statement& statement) {
@@ -239,6 +240,7 @@ int Host::traverseStmt(std::function<int(tala::IStmt*)> callback) {
         // An empty line of the source before the statement.
         if (convert != nullptr && (*leaves)[statement.first].blankLine) convert->outputText("\n");
         HostStatement stmt(*leaves, statement);
+        enterStatement(statement);
         int result = callback(&stmt);
         leaked += stmt.outstanding();
         if (result != 0) {
@@ -247,6 +249,10 @@ int Host::traverseStmt(std::function<int(tala::IStmt*)> callback) {
         }
     }
     return 0;
+}
+
+void Host::enterStatement(const Statement& statement) {
+    if (leaves != nullptr && statement.first < leaves->size()) line = (*leaves)[statement.first].line;
 }
 
 void Host::writeLog(const std::string& message, const std::string&, const std::string& file,

@@ -68,6 +68,10 @@ public:
     void setFile(const std::string& relativeDir, const std::string& name,
                  const std::vector<Leaf>* leaves);
     void setBody(const std::vector<Statement>* body) { currentBody = body; }
+    // The first line of the statement the plug-in converts now (0 before
+    // the first): where its questions come from.
+    void enterStatement(const Statement& statement);
+    int lineInHand() const { return line; }
     void setConverter(tala::IConvert* converter) { convert = converter; }
 
     std::vector<LogLine> takeLog();
@@ -101,6 +105,7 @@ private:
     std::vector<LogLine> log;
     int leaked = 0;
     const Statement* failed = nullptr;
+    int line = 0;
 };
 
 }  // namespace host

@@ -169,9 +169,30 @@ std::string chineseMessageToUtf8(const std::string& text) {
     return result;
 }
 
+namespace {
+
+// What the answers to a question of the plug-in do, as a line; empty for a
+// question it is not known to ask. Its one question is whether to go on
+// past a driver class that no rule names (in English or in Chinese).
+const char* answerEffects(const std::string& question) {
+    static const char* const kEndings[] = {"\nContinue conversion?", "\n是否继续转换?"};
+    for (const char* ending : kEndings) {
+        std::string end = ending;
+        if (question.size() >= end.size() &&
+            question.compare(question.size() - end.size(), end.size(), end) == 0)
+            return "Yes: convert the file, keeping the string as written; No: the file fails "
+                   "and stays unchanged in the output. The answer holds for every file of this "
+                   "run that asks the same.\n";
+    }
+    return "";
+}
+
+}  // namespace
+
 // A question not answered before in this run: a saved answer, the answer
 // mode's, or the user's on the terminal (kept in the answers file).
-int askQuestion(MessageDesk& desk, const std::string& caption, const std::string& text) {
+int askQuestion(MessageDesk& desk, const std::string& place, const std::string& caption,
+                const std::string& text) {
     ++desk.questions;
     int answer = tala::kAnswerYes;
     auto saved = desk.saved.find(text);
@@ -184,7 +205,8 @@ int askQuestion(MessageDesk& desk, const std::string& caption, const std::string
         answer = tala::kAnswerNo;
         break;
     case AnswerMode::kAsk:
-        fprintf(desk.out, "\n%s: %s\n", caption.c_str(), text.c_str());
+        fprintf(desk.out, "\n%s%s: %s\n%s", place.empty() ? "" : (place + ": ").c_str(),
+                caption.c_str(), text.c_str(), answerEffects(text));
         bool typed = false;
         answer = readAnswer(desk, typed);
         // An answer typed on the terminal, not the end of the input.
@@ -359,13 +381,14 @@ extern "C" __attribute__((visibility("default"))) int MessageBoxA(void*, const c
     }
     auto known = desk.answers.find(shownText);
     int answer = known != desk.answers.end() ? known->second : 0;
+    std::string place = desk.place ? desk.place() : std::string();
     if (known == desk.answers.end() && desk.relay) {
-        answer = desk.relay(shownCaption, shownText);
+        answer = desk.relay(place, shownCaption, shownText);
         // No parent to answer: the question declines.
         if (answer < 0) answer = tala::kAnswerNo;
         desk.answers[shownText] = answer;
     } else if (known == desk.answers.end()) {
-        answer = host::askQuestion(desk, shownCaption, shownText);
+        answer = host::askQuestion(desk, place, shownCaption, shownText);
     }
     if (answer == tala::kAnswerNo && desk.declined.empty()) desk.declined = shownText;
     return answer;

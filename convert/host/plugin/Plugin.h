@@ -43,7 +43,12 @@ struct MessageDesk {
     std::map<std::string, int> saved;  // answers read from it
     // In a worker process: the parent, which asks each question of the run
     // once; its answer, or -1 when it is gone.
-    std::function<int(const std::string& caption, const std::string& text)> relay;
+    std::function<int(const std::string& place, const std::string& caption,
+                      const std::string& text)>
+        relay;
+    // The file and line of the statement in hand (PATH:LINE, the path
+    // relative to the source root), told with each question; unset: none.
+    std::function<std::string()> place;
 };
 
 // Reads the answers kept in path (lines of "yes" or "no", a tab and the
@@ -55,8 +60,10 @@ bool loadAnswers(const std::string& path, MessageDesk& desk, std::string& reason
 MessageDesk& messageDesk();
 
 // Asks a question of the run for the first time; returns the plug-in's
-// answer (6 yes, 7 no).
-int askQuestion(MessageDesk& desk, const std::string& caption, const std::string& text);
+// answer (6 yes, 7 no). On the terminal the question comes after the place
+// that asks it (PATH:LINE) and before what each answer does.
+int askQuestion(MessageDesk& desk, const std::string& place, const std::string& caption,
+                const std::string& text);
 
 // A Chinese message or caption of the plug-in as UTF-8: the plug-in's own
 // texts in it come in GBK and are turned into UTF-8, every other byte (a

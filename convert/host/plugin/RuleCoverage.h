@@ -32,6 +32,9 @@ struct NameUse {
     // failing the file (a class name standing alone), and no import of it
     // is converted, so that the name still means what it meant.
     bool keptWithoutRule = false;
+    // Exact mode: a name without a rule that only the compiler's records
+    // give here; the host's own names miss it.
+    bool compilerOnly = false;
     // A method rule that rebuilds calls with another number of arguments.
     bool arityMismatch() const {
         return rule != nullptr && rule->params >= 0 && arity >= 0 && arity != rule->params;

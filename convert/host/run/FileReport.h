@@ -37,6 +37,8 @@ struct FileReport {
     // Of a file that the plug-in converted whose tokens stayed the same
     // (identity rules): it is the source itself, counted as copied.
     bool tokensKept = false;
+    // Of a copied file: --exclude matched it (or a folder it lies in).
+    bool excluded = false;
     // Of a converted file: the keywords still in its text.
     std::vector<Leftover> leftovers;
 };
@@ -46,6 +48,7 @@ struct RunReport {
     int converted = 0;
     int copied = 0;
     int links = 0;
+    int excluded = 0;      // of the copied ones: files that --exclude matched
     int failed = 0;        // files that failed, did not parse or could not be read or written
     bool refused = false;  // the plug-in refused to start a file
     std::string refusal;

@@ -149,6 +149,23 @@ bool OutputTree::commit(const std::string& rel, std::string& reason) const {
     return false;
 }
 
+bool OutputTree::placeFolder(const std::string& sourcePath, const std::string& rel,
+                             std::string& reason) const {
+    struct stat status {};
+    if (lstat((outputRoot + rel).c_str(), &status) == 0 && S_ISDIR(status.st_mode)) return true;
+    if (stat(sourcePath.c_str(), &status) != 0) {
+        reason = systemReason("cannot read", sourcePath);
+        return false;
+    }
+    if (!stageFolders(rel, reason)) return false;
+    if (faults.fails(FaultKind::kMkdir) || mkdir(stagedPath(rel).c_str(), 0700) != 0 ||
+        chmod(stagedPath(rel).c_str(), status.st_mode & 0777) != 0) {
+        reason = systemReason("cannot make the folder", stagedPath(rel));
+        return false;
+    }
+    return commit(rel, reason);
+}
+
 void OutputTree::drop(const std::string& rel) const {
     unlink(stagedPath(rel).c_str());
 }

@@ -59,6 +59,11 @@ public:
     bool stageFolders(const std::string& rel, std::string& reason) const {
         return makeFolders(stagingRoot, rel, true, reason);
     }
+    // An empty folder rel (no "/" at its end) with the permission bits of
+    // sourcePath: made in the staging folder and renamed into its place;
+    // a folder already there stays. false with reason.
+    bool placeFolder(const std::string& sourcePath, const std::string& rel,
+                     std::string& reason) const;
     // Removes what is staged for rel, if anything.
     void drop(const std::string& rel) const;
     // Removes rel's output from an earlier run, if any: a file whose output

@@ -25,7 +25,7 @@ void putUses(Writer& out, const std::vector<NameUse>& uses, const RuleSet& rules
     for (const NameUse& use : uses) {
         out.number(static_cast<long long>(use.kind)).text(use.name).text(use.key);
         out.number(use.arity).number(use.line).number(static_cast<long long>(use.leaf));
-        out.number(ruleIndex(use.rule, rules)).number(use.keptWithoutRule);
+        out.number(ruleIndex(use.rule, rules)).number(use.keptWithoutRule).number(use.compilerOnly);
     }
 }
 
@@ -41,6 +41,7 @@ std::vector<NameUse> getUses(Reader& in, const RuleSet& rules) {
         use.leaf = static_cast<size_t>(in.number());
         use.rule = ruleAt(in.number(), rules);
         use.keptWithoutRule = in.number() != 0;
+        use.compilerOnly = in.number() != 0;
         uses.push_back(use);
     }
     return uses;
@@ -57,7 +58,7 @@ std::string encodeReport(const FileReport& report, const RuleSet& rules) {
     out.texts(report.messages).texts(report.leftAsWritten).text(report.layoutNote);
     out.number(report.line).text(report.statement);
     putUses(out, report.uses, rules);
-    out.number(report.tokensKept);
+    out.number(report.tokensKept).number(report.excluded);
     out.number(static_cast<long long>(report.leftovers.size()));
     for (const Leftover& leftover : report.leftovers) out.number(leftover.line).text(leftover.text);
     return out.done();
@@ -83,6 +84,7 @@ bool decodeReport(const std::string& packed, const RuleSet& rules, FileReport& r
     report.statement = in.text();
     report.uses = getUses(in, rules);
     report.tokensKept = in.number() != 0;
+    report.excluded = in.number() != 0;
     for (long long i = in.number(); in.ok() && i > 0; --i) {
         Leftover leftover;
         leftover.line = static_cast<int>(in.number());

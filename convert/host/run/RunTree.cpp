@@ -54,7 +54,9 @@ bool interrupted() {
 RunReport Runner::run() {
     auto started = std::chrono::steady_clock::now();
     RunReport report;
-    std::vector<SourceEntry> entries = listSourceTree(options.sourceDir, output.root(), &report.leftOut);
+    std::vector<std::string> emptyFolders;
+    std::vector<SourceEntry> entries =
+        listSourceTree(options.sourceDir, output.root(), &emptyFolders, &report.leftOut);
     report.total = entries.size();
     std::string reason;
     bool scanned = scanTree(entries, reason);
@@ -65,6 +67,7 @@ RunReport Runner::run() {
         report.refusal = reason;
     }
     report.interrupted = interruptSignal();
+    if (!report.refused && report.interrupted == 0) placeEmptyFolders(emptyFolders, report);
     if (options.progress) fprintf(stderr, "\r\033[K");
     report.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
@@ -76,7 +79,7 @@ RunReport Runner::run() {
 bool Runner::scanTree(const std::vector<SourceEntry>& entries, std::string& reason) {
     std::vector<size_t> java;
     for (size_t i = 0; i < entries.size(); ++i)
-        if (isJavaFile(entries[i])) java.push_back(i);
+        if (isJavaFile(entries[i]) && !options.exclude.excludes(entries[i].rel)) java.push_back(i);
     std::vector<size_t> slot(entries.size(), 0);
     for (size_t i = 0; i < java.size(); ++i) slot[java[i]] = i;
     PrefilterKeys keys = prefilterKeys(ruleSet(), options.rules);
@@ -110,7 +113,7 @@ bool Runner::scanTree(const std::vector<SourceEntry>& entries, std::string& reas
             if (entries[index].rel == options.killScanAt) raise(SIGKILL);
             return encodeScan(scanOne(index));
         },
-        [](size_t, const std::string&, const std::string&) { return -1; });
+        [](size_t, const std::string&, const std::string&, const std::string&) { return -1; });
     // A scan whose worker died (or whose result does not read) is done
     // again here: the names of one file can lead other files to the vendor.
     auto done = [&](size_t index, const std::string& result, bool lost) {
@@ -157,9 +160,8 @@ bool Runner::convertTree(const std::vector<SourceEntry>& entries, RunReport& rep
             files[index] = convertEntry(entries[index], toConvert[index]);
             return std::string();
         },
-        [this](size_t index, const std::string& caption, const std::string& text) {
-            return answer(index, caption, text);
-        });
+        [this](size_t index, const std::string& place, const std::string& caption,
+               const std::string& text) { return answer(index, place, caption, text); });
     auto take = [&](size_t index, const std::string& result, bool lost) {
         if (lost) {
             files[index] = lostFile(entries[index].rel, result);
@@ -184,9 +186,24 @@ bool Runner::convertTree(const std::vector<SourceEntry>& entries, RunReport& rep
             break;
         }
         count(report, files[i].result);
+        if (files[i].excluded) ++report.excluded;
         report.files.push_back(std::move(files[i]));
     }
     return true;
+}
+
+// The folders of the source that hold nothing: made in the output as
+// well. One that cannot be made fails as a file does.
+void Runner::placeEmptyFolders(const std::vector<std::string>& folders, RunReport& report) {
+    for (const std::string& rel : folders) {
+        FileReport folder;
+        folder.path = rel;
+        if (output.placeFolder(options.sourceDir + rel, rel, folder.reason)) continue;
+        folder.result = FileResult::kFailed;
+        folder.reason = "the empty folder is not in the output: " + folder.reason;
+        count(report, folder.result);
+        report.files.push_back(folder);
+    }
 }
 
 // The folders of every entry, made once by the parent: a failure is left
@@ -205,7 +222,7 @@ void Runner::makeStagingFolders(const std::vector<SourceEntry>& entries) {
 // questions go to the parent.
 std::string Runner::convertInWorker(
     const SourceEntry& entry, size_t index,
-    const std::function<int(const std::string&, const std::string&)>& relay) {
+    const WorkerPool::Relay& relay) {
     messageDesk().relay = relay;
     if (entry.rel == options.killWorkerAt) raise(SIGKILL);
     FileReport file = convertEntry(entry, toConvert[index]);
@@ -213,13 +230,14 @@ std::string Runner::convertInWorker(
 }
 
 // A question of a worker, asked once per run by the parent.
-int Runner::answer(size_t index, const std::string& caption, const std::string& text) {
+int Runner::answer(size_t index, const std::string& place, const std::string& caption,
+                   const std::string& text) {
     MessageDesk& desk = messageDesk();
     auto first = firstAsker.emplace(text, index);
     if (!first.second && index < first.first->second) first.first->second = index;
     auto known = desk.answers.find(text);
     if (known != desk.answers.end()) return known->second;
-    return askQuestion(desk, caption, text);
+    return askQuestion(desk, place, caption, text);
 }
 
 // The questions in the order of the files that asked them first, as one

@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "layout/LayoutRestore.h"
+#include "run/CompilerOnly.h"
 #include "names/NameResolution.h"
 #include "run/OutputRoot.h"
 #include "plugin/Plugin.h"
@@ -122,6 +123,11 @@ FileReport Runner::convertFile(const std::string& rel, bool convertJava) {
         report.result = FileResult::kFailed;
         return report;
     }
+    if (options.exclude.excludes(rel)) {
+        FileReport copied = copyUnconverted(rel);
+        copied.excluded = copied.result == FileResult::kCopied;
+        return copied;
+    }
     if (!convertJava && endsWith(rel, ".java")) return copyUnconverted(rel);
     convertThroughPlugin(rel, report);
     return report;
@@ -155,6 +161,8 @@ void Runner::convertThroughPlugin(const std::string& rel, FileReport& report) {
         source = std::make_unique<JavaSource>();
         if (!readAndParse(rel, text, *source, report)) return;
         resolveAndLayOut(rel, *source, steps, report);
+        if (options.compilerNames != nullptr && options.ruleSet != nullptr)
+            markCompilerOnly(text, treeTypes, options.rules, *options.ruleSet, report.uses);
         // The plug-in would convert the file and leave this name behind.
         if (const NameUse* left = classLeftUnconverted(report.uses, source->leaves())) {
             FailedStatement failed = statementAt(*source, steps, text, left->leaf);
@@ -224,7 +232,12 @@ int Runner::runPlugin(const std::string& rel, const JavaSource* source,
     std::string name;
     splitPath(rel, dir, name);
     host.setFile(dir, name, source != nullptr ? &source->leaves() : nullptr);
+    desk.place = [this, rel] {
+        int line = host.lineInHand();
+        return line > 0 ? rel + ":" + std::to_string(line) : rel;
+    };
     int result = runPasses(source, steps, converted, refused);
+    desk.place = nullptr;
     report.log = host.takeLog();
     report.messages = desk.fileMessages;
     if (result != 0 && source != nullptr) {
@@ -397,6 +410,7 @@ int Runner::playSteps(const JavaSource& source, const std::vector<Step>& steps) 
             const Statement& statement = step.statements[0];
             if (leaves[statement.first].blankLine) convert.outputText("\n");
             HostStatement stmt(leaves, statement);
+            host.enterStatement(statement);
             result = convert.convertStmt(&stmt);
             if (result != 0) host.noteFailure(statement);
             break;

@@ -16,6 +16,7 @@
 #include "names/SemanticModel.h"
 #include "plugin/HostObjects.h"
 #include "plugin/RuleCoverage.h"
+#include "run/ExcludePatterns.h"
 #include "run/FileReport.h"
 #include "run/OutputTree.h"
 #include "run/SourceTree.h"
@@ -48,6 +49,8 @@ struct RunOptions {
     std::string killScanAt;
     // Exact mode: the compiler's answers, the first source of names.
     const CompilerNames* compilerNames = nullptr;
+    // What --exclude matches is copied unchanged, never parsed.
+    ExcludePatterns exclude;
 };
 
 // The output root for these options: the output directory, or
@@ -80,9 +83,13 @@ private:
     bool convertTree(const std::vector<SourceEntry>& entries, RunReport& report,
                      std::string& reason);
     void makeStagingFolders(const std::vector<SourceEntry>& entries);
-    std::string convertInWorker(const SourceEntry& entry, size_t index,
-                                const std::function<int(const std::string&, const std::string&)>& relay);
-    int answer(size_t index, const std::string& caption, const std::string& text);
+    void placeEmptyFolders(const std::vector<std::string>& folders, RunReport& report);
+    std::string convertInWorker(
+        const SourceEntry& entry, size_t index,
+        const std::function<int(const std::string&, const std::string&, const std::string&)>&
+            relay);
+    int answer(size_t index, const std::string& place, const std::string& caption,
+               const std::string& text);
     void orderQuestions();
     FileReport lostFile(const std::string& rel, const std::string& why);
     const RuleSet& ruleSet() const { return options.ruleSet != nullptr ? *options.ruleSet : noRules; }

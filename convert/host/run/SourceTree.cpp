@@ -21,8 +21,9 @@ std::string linkTarget(const std::string& path) {
 }
 
 // Lists one folder (rel empty or ending in "/"): files and links go to
-// entries, subfolders to pending.
-void listFolder(const std::string& root, const std::string& rel, const std::string& skip,
+// entries, subfolders to pending, .git folders to leftOut when given.
+// false when the folder holds nothing.
+bool listFolder(const std::string& root, const std::string& rel, const std::string& skip,
                 std::vector<SourceEntry>& entries, std::vector<std::string>& pending,
                 std::vector<std::string>* leftOut) {
     DIR* folder = opendir((root + rel).c_str());
@@ -30,11 +31,13 @@ void listFolder(const std::string& root, const std::string& rel, const std::stri
         entries.push_back({rel.empty() ? "." : rel.substr(0, rel.size() - 1),
                            EntryKind::kUnreadable, std::string(),
                            std::string("the folder cannot be read: ") + strerror(errno)});
-        return;
+        return true;
     }
+    bool holds = false;
     while (dirent* item = readdir(folder)) {
         std::string name = item->d_name;
         if (name == "." || name == "..") continue;
+        holds = true;
         std::string path = rel + name;
         struct stat status {};
         if (lstat((root + path).c_str(), &status) != 0) {
@@ -56,31 +59,38 @@ void listFolder(const std::string& root, const std::string& rel, const std::stri
         }
     }
     closedir(folder);
+    return holds;
 }
 
 }  // namespace
 
 std::vector<SourceEntry> listSourceTree(const std::string& root, const std::string& skip,
+                                        std::vector<std::string>* emptyFolders,
                                         std::vector<std::string>* leftOut) {
     std::vector<SourceEntry> entries;
     std::vector<std::string> pending{std::string()};
     while (!pending.empty()) {
         std::string rel = pending.back();
         pending.pop_back();
-        listFolder(root, rel, skip, entries, pending, leftOut);
+        bool holds = listFolder(root, rel, skip, entries, pending, leftOut);
+        if (!holds && !rel.empty() && emptyFolders != nullptr)
+            emptyFolders->push_back(rel.substr(0, rel.size() - 1));
     }
+    if (emptyFolders != nullptr) std::sort(emptyFolders->begin(), emptyFolders->end());
     if (leftOut != nullptr) std::sort(leftOut->begin(), leftOut->end());
     std::sort(entries.begin(), entries.end(),
               [](const SourceEntry& a, const SourceEntry& b) { return a.rel < b.rel; });
     return entries;
 }
 
-std::vector<std::string> listJavaFiles(const std::string& root, const std::string& skip) {
+std::vector<std::string> listJavaFiles(const std::string& root, const std::string& skip,
+                                       const ExcludePatterns& exclude) {
     std::vector<std::string> files;
     for (const SourceEntry& entry : listSourceTree(root, skip)) {
         bool java =
             entry.rel.size() > 5 && entry.rel.compare(entry.rel.size() - 5, 5, ".java") == 0;
-        if (entry.kind == EntryKind::kFile && java) files.push_back(entry.rel);
+        if (entry.kind == EntryKind::kFile && java && !exclude.excludes(entry.rel))
+            files.push_back(entry.rel);
     }
     return files;
 }

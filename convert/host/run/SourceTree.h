@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "run/ExcludePatterns.h"
+
 namespace host {
 
 enum class EntryKind {
@@ -24,12 +26,17 @@ struct SourceEntry {
 
 // Every entry below root (absolute, ending in "/"), sorted by path, without
 // the folder skip (an absolute path ending in "/", or empty) and without
-// .git folders, whose paths (ending in "/") go to leftOut when given. The walk keeps its own stack, so no depth of folders can overflow
-// the program's.
+// .git folders, whose paths (ending in "/") go to leftOut when given. The
+// walk keeps its own stack, so no depth of folders can overflow the
+// program's. emptyFolders (when given) receives the folders that hold
+// nothing at all, sorted.
 std::vector<SourceEntry> listSourceTree(const std::string& root, const std::string& skip,
+                                        std::vector<std::string>* emptyFolders = nullptr,
                                         std::vector<std::string>* leftOut = nullptr);
 
-// The regular files among them whose names end in ".java", in that order.
-std::vector<std::string> listJavaFiles(const std::string& root, const std::string& skip);
+// The regular files among them whose names end in ".java", in that order,
+// without those that exclude matches.
+std::vector<std::string> listJavaFiles(const std::string& root, const std::string& skip,
+                                       const ExcludePatterns& exclude = ExcludePatterns());
 
 }  // namespace host

@@ -25,7 +25,7 @@ namespace {
 constexpr char kTask = 'T';      // parent -> worker: an index
 constexpr char kEnd = 'E';       // parent -> worker: no more tasks
 constexpr char kResult = 'R';    // worker -> parent: a result
-constexpr char kQuestion = 'Q';  // worker -> parent: caption and text
+constexpr char kQuestion = 'Q';  // worker -> parent: place, caption and text
 constexpr char kAnswer = 'A';    // parent -> worker: the answer
 
 // How long workers may take to finish the tasks in hand once the run is
@@ -108,9 +108,8 @@ bool WorkerPool::run(const std::vector<size_t>& indices, const Done& done,
                      const std::function<bool()>& stop, std::string& reason) {
     if (count == 1) {
         // In the parent itself: its questions are its own.
-        Relay relay = [this](const std::string& caption, const std::string& text) {
-            return ask(0, caption, text);
-        };
+        Relay relay = [this](const std::string& place, const std::string& caption,
+                             const std::string& text) { return ask(0, place, caption, text); };
         for (size_t index : indices) {
             if (stop()) break;
             done(index, task(index, relay), false);
@@ -213,10 +212,11 @@ bool WorkerPool::take(Worker& worker, std::deque<size_t>& todo, const Done& done
     }
     if (kind == kQuestion) {
         Reader in(body);
+        std::string place = in.text();
         std::string caption = in.text();
         std::string text = in.text();
         sendFrame(worker.toWorker, kAnswer,
-                  std::to_string(ask(worker.pending.front(), caption, text)));
+                  std::to_string(ask(worker.pending.front(), place, caption, text)));
         return true;
     }
     Reader in(body);
@@ -278,10 +278,11 @@ bool WorkerPool::start(Worker& worker, std::string& reason) {
 // result sent as soon as it is there, until the parent says to end or is
 // gone. Between two tasks it looks whether the parent said to end.
 void WorkerPool::serve(int in, int out) {
-    Relay relay = [in, out](const std::string& caption, const std::string& text) {
+    Relay relay = [in, out](const std::string& place, const std::string& caption,
+                            const std::string& text) {
         char kind = 0;
         std::string answer;
-        if (!sendFrame(out, kQuestion, Writer().text(caption).text(text).done()) ||
+        if (!sendFrame(out, kQuestion, Writer().text(place).text(caption).text(text).done()) ||
             !receiveFrame(in, kind, answer) || kind != kAnswer)
             return -1;
         return atoi(answer.c_str());

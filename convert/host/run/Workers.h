@@ -19,19 +19,20 @@ namespace host {
 
 class WorkerPool {
 public:
-    // A question (caption, text) put to the parent; its answer, or -1
-    // when the parent is gone.
-    using Relay = std::function<int(const std::string& caption, const std::string& text)>;
+    // A question (the PATH:LINE that asks it, caption, text) put to the
+    // parent; its answer, or -1 when the parent is gone.
+    using Relay = std::function<int(const std::string& place, const std::string& caption,
+                                    const std::string& text)>;
     // Runs in a worker: the result of task index, packed; its questions go
     // through relay.
     using Task = std::function<std::string(size_t index, const Relay& relay)>;
     // Runs in the parent, once per task: its result, or why it is lost
     // (lost true: the worker died while it ran, "killed by signal 9").
     using Done = std::function<void(size_t index, const std::string& result, bool lost)>;
-    // Runs in the parent: the answer to a question a task asks (caption,
-    // text), given the index of the task that asks.
-    using Ask = std::function<int(size_t index, const std::string& caption,
-                                  const std::string& text)>;
+    // Runs in the parent: the answer to a question a task asks (place,
+    // caption, text), given the index of the task that asks.
+    using Ask = std::function<int(size_t index, const std::string& place,
+                                  const std::string& caption, const std::string& text)>;
 
     WorkerPool(int workers, Task task, Ask ask);
     ~WorkerPool();
