@@ -362,8 +362,8 @@ TEST_F(CommandLineTest, VendorKeywordsLeftInConvertedCodeAreListedToCheck) {
     CommandResult result = convertTree();
     EXPECT_EQ(0, result.exitCode) << result.output;
     EXPECT_TRUE(contains(result.output,
-                         "to check (converted; a vendor keyword is left in the "
-                         "code):\n" +
+                         "to check (a vendor keyword is left in the code, a string or a "
+                         "javadoc reference):\n" +
                              source + "/a/A.java:6: olddb\n"))
         << result.output;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace host {
 
@@ -24,6 +25,7 @@ struct Options {
     std::string answers;
     std::string jobs;  // -j: worker processes; empty for one per core
     std::string classpath;  // exact mode: CP or @FILE; empty without
+    std::vector<std::string> maps;  // --map OLD=NEW, as given
     bool dryRun = false;
     bool verbose = false;
     bool noPrefilter = false;

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "run/Runner.h"
 
@@ -16,6 +17,7 @@ struct SummaryOptions {
     bool verbose = false;     // with the plug-in's log lines
     int missingRules = 0;     // vendor names without a rule in the tree
     std::string compilerNote;  // exact mode: the compiler's errors, in a line
+    std::vector<std::string> unfired;  // the rules that never fired, "FILE:LINE: ..."
     FILE* out = stdout;
 };
 
