@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <sstream>
 
@@ -370,10 +371,59 @@ TEST_F(CommandLineTest, VendorKeywordsLeftInConvertedCodeAreListedToCheck) {
     CommandResult result = convertTree();
     EXPECT_EQ(0, result.exitCode) << result.output;
     EXPECT_TRUE(contains(result.output,
-                         "to check (converted; a vendor keyword is left in the "
-                         "code):\n" +
+                         "to check (a vendor keyword is left in the code, a string or a "
+                         "javadoc reference):\n" +
                              source + "/a/A.java:6: olddb\n"))
         << result.output;
+}
+
+// Rules that cannot work as written are named before the run, rules that
+// never fired after it, and vendor names that no rule reaches in any Java
+// file of the output (a class name in a string, a javadoc reference) are
+// listed to check; the exit code stays 0.
+TEST_F(CommandLineTest, RulesThatCannotWorkAndNamesLeftBehindAreNamedOnScreen) {
+    struct Case {
+        const char* name;
+        std::string extraRules;  // after kRules, from line 5 on
+        std::string java;        // a/A.java
+        std::vector<std::string> shown;
+    } cases[] = {
+        {"a word that a dot joins to its neighbours",
+         "<Words><word src=\"olddb\" to=\"newdb\"/></Words>\n",
+         "package a;\n\nclass A {\n    String key = \"net.olddb.session.key\";\n}\n",
+         {"nidus-convert: warning: RULES:5: the word rule olddb can never fire: in every string "
+          "where it stands, a dot, a letter or \"_\" joins it to its neighbours (a/A.java:4 "
+          "\"net.olddb.session.key\"); write the whole dotted text as the word\n",
+          "rules that never fired:\n  RULES:2: Imports net.olddb.Session\n",
+          "  RULES:5: Words olddb\n"}},
+        {"a package keyword that the replacements hold too",
+         "<KeyWords><Key kind=\"package\" code=\"newdb\"/></KeyWords>\n", kConverts,
+         {"nidus-convert: warning: RULES:2: the package keyword newdb stands in this rule's "
+          "replacement org.newdb.Handle: converted code would be under the rules again"}},
+        {"a class name in a string of a file left unchanged", "", kDriver,
+         {"to check (a vendor keyword is left in the code, a string or a javadoc reference):\n"
+          "SRC/a/A.java:5: \"net.olddb.jdbc.Driver\"\n"}},
+        {"a javadoc reference in a converted file", "",
+         "package a;\n\nimport net.olddb.Session;\n\n/**\n * Runs through a\n"
+         " * {@link net.olddb.Session}.\n * @see net.olddb.Session#run\n */\n"
+         "class A {\n    void f(Session s) {\n        s.run(\"x\");\n    }\n}\n",
+         {"SRC/a/A.java:7: {@link net.olddb.Session}\nSRC/a/A.java:8: @see "
+          "net.olddb.Session#run\n"}},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove_all(source);
+        writeFile(rules, std::string(kRules) + c.extraRules);
+        writeFile(source + "/a/A.java", c.java);
+        CommandResult result = convertTree();
+        EXPECT_EQ(0, result.exitCode) << c.name << "\n" << result.output;
+        for (std::string shown : c.shown) {
+            for (const auto& name : {std::make_pair("RULES", rules), std::make_pair("SRC", source)})
+                for (size_t at = shown.find(name.first); at != std::string::npos;
+                     at = shown.find(name.first))
+                    shown.replace(at, strlen(name.first), name.second);
+            EXPECT_TRUE(contains(result.output, shown)) << c.name << "\n" << result.output;
+        }
+    }
 }
 
 TEST_F(CommandLineTest, OtherFilesAreCopiedByteForByte) {

@@ -110,5 +110,42 @@ TEST(ExampleDefaultOutputTest, WritesIntoConvertAndLeavesTheSourcesAlone) {
     EXPECT_NE(std::string::npos, again.output.find("nidus-convert: 7 files")) << again.output;
 }
 
+// The namespace move of examples/servlet-move: --map and --init-rules
+// without a rule file write rules with which one run is clean, and its
+// output compiles against the new API's stubs.
+TEST(ServletMoveExampleTest, MapAndInitRulesGiveACleanRunInOne) {
+    const std::string source = NIDUS_EXAMPLE_DIR "/../servlet-move/src";
+    std::string root = makeTempDir();
+    std::string rules = root + "/rules.xml";
+    CommandResult draft = runCommand(std::string(NIDUS_CONVERT) +
+                                     " --map javax.servlet=jakarta.servlet --dry-run --init-rules " +
+                                     quote(rules) + " " + quote(source));
+    EXPECT_EQ(1, draft.exitCode) << draft.output;
+    std::string written = readFile(rules);
+    for (const char* rule :
+         {"<Key kind=\"package\" code=\"javax.servlet\"/>",
+          "<item code=\"javax.servlet.http.HttpServlet\"><change "
+          "code=\"jakarta.servlet.http.HttpServlet\"/></item>",
+          "<class src=\"HttpServletResponse\" to=\"HttpServletResponse\"/>",
+          "<word src=\"javax.servlet.include.request_uri\" "
+          "to=\"jakarta.servlet.include.request_uri\"/>",
+          "<word src=\"javax.servlet.http.HttpServlet\" to=\"jakarta.servlet.http.HttpServlet\"/>"})
+        EXPECT_NE(std::string::npos, written.find(rule)) << rule << "\n" << written;
+
+    std::string output = root + "/out";
+    CommandResult run = runCommand(std::string(NIDUS_CONVERT) + " --rules " + quote(rules) +
+                                   " -o " + quote(output) + " " + quote(source) + " 2>&1");
+    EXPECT_EQ(0, run.exitCode) << run.output;
+    EXPECT_NE(std::string::npos, run.output.find("3 converted, 1 copied unchanged, 0 failed"))
+        << run.output;
+    for (const char* noise : {"to check", "warning", "never fired", "have no rule"})
+        EXPECT_EQ(std::string::npos, run.output.find(noise)) << noise << "\n" << run.output;
+    for (const std::string& file : javaFiles(output))
+        EXPECT_EQ(std::string::npos, readFile(file).find("javax.servlet")) << file;
+    if (!haveJavac()) GTEST_SKIP() << "no javac";
+    EXPECT_EQ("", compileJava(javaFiles(source), NIDUS_STUBS_DIR "/javax"));
+    EXPECT_EQ("", compileJava(javaFiles(output), NIDUS_STUBS_DIR "/jakarta"));
+}
+
 }  // namespace
 }  // namespace hosttest

@@ -47,18 +47,32 @@ std::string todo(const MissingRule& missing) {
     return text + " -->\n";
 }
 
-std::string ruleFor(UseKind kind, const std::string& key) {
+std::string ruleFor(UseKind kind, const std::string& key, const PackageMap& map) {
     std::string name = escaped(key);
+    std::string to = escaped(map.mapped(key));
     switch (kind) {
     case UseKind::kImport:
-        return "    <item code=\"" + name + "\"><change code=\"" + name + "\"/></item>\n";
+        return "    <item code=\"" + name + "\"><change code=\"" + to + "\"/></item>\n";
     case UseKind::kMember:
-        return "    <member src=\"" + name + "\" to=\"" + name + "\"/>\n";
+        return "    <member src=\"" + name + "\" to=\"" + to + "\"/>\n";
     case UseKind::kMethod:
-        return "    <method src=\"" + name + "\" to=\"" + name + "\"/>\n";
+        return "    <method src=\"" + name + "\" to=\"" + to + "\"/>\n";
     default:
-        return "    <class src=\"" + name + "\" to=\"" + name + "\"/>\n";
+        return "    <class src=\"" + name + "\" to=\"" + to + "\"/>\n";
     }
+}
+
+// A word rule for each dotted text that the rules do not have yet.
+std::string wordRules(const std::string& rulesText, const std::vector<std::string>& words,
+                      const PackageMap& map) {
+    RuleSet rules = readRuleSet(rulesText);
+    std::string text;
+    for (const std::string& word : words) {
+        if (rules.find("Words", word) != nullptr) continue;
+        text += "    <word src=\"" + escaped(word) + "\" to=\"" + escaped(map.mapped(word)) +
+                "\"/>\n";
+    }
+    return text.empty() ? text : "<Words>\n" + text + "</Words>\n";
 }
 
 const char* sectionOf(UseKind kind) {
@@ -76,10 +90,12 @@ const char* sectionOf(UseKind kind) {
 
 }  // namespace
 
-std::string completeRules(const std::string& rulesText, const std::vector<MissingRule>& missing) {
+std::string completeRules(const std::string& rulesText, const std::vector<MissingRule>& missing,
+                          const PackageMap& map, const std::vector<std::string>& words) {
     std::string text = rulesText;
     if (!text.empty() && text.back() != '\n') text += '\n';
-    if (missing.empty()) return text;
+    std::string strings = wordRules(rulesText, words, map);
+    if (missing.empty() && strings.empty()) return text;
     // One rule per key of a section: names of several classes may share
     // the key the plug-in looks up (a member "size" of two classes).
     std::map<std::pair<std::string, std::string>, MissingRule> byKey;
@@ -98,20 +114,23 @@ std::string completeRules(const std::string& rulesText, const std::vector<Missin
             merged.arities.insert(rule.arities.begin(), rule.arities.end());
         }
     }
-    text +=
-        "\n<!-- Added by nidus-convert --init-rules: every vendor name that no rule covered, "
-        "kept as it is. Give each the name it has in the new API. -->\n";
+    text += map.empty()
+                ? "\n<!-- Added by nidus-convert --init-rules: every vendor name that no rule "
+                  "covered, kept as it is. Give each the name it has in the new API. -->\n"
+                : "\n<!-- Added by nidus-convert --init-rules: every vendor name that no rule "
+                  "covered, under its new package (a bare name kept), and each string's dotted "
+                  "name as one word. -->\n";
     for (const char* section : {"Imports", "Classes", "Members", "Methods"}) {
         std::string rules;
         for (const auto& at : order) {
             if (at.first != section) continue;
             const MissingRule& rule = byKey[at];
-            rules += todo(rule) + ruleFor(rule.kind, at.second);
+            rules += todo(rule) + ruleFor(rule.kind, at.second, map);
         }
         if (!rules.empty())
             text += "<" + std::string(section) + ">\n" + rules + "</" + section + ">\n";
     }
-    return text;
+    return text + strings;
 }
 
 bool writeTextFile(const std::string& path, const std::string& text, std::string& reason) {

@@ -33,6 +33,8 @@ const char kUsage[] =
     "  --dry-run           run everything, write nothing under the output root\n"
     "  --diff FILE         write a unified diff of the converted files to FILE (- for\n"
     "                      standard output)\n"
+    "  --map OLD=NEW       a package move (repeatable): --init-rules gives every\n"
+    "                      name, import and string under OLD its name under NEW\n"
     "  --answers FILE      the answers to the plug-in's questions, kept and replayed\n"
     "  --classpath CP      exact mode: names resolved by the Java compiler against\n"
     "                      the application's compile classpath CP (@FILE reads it\n"
@@ -133,6 +135,10 @@ int parseOptions(int argc, char** argv, const char* version, Options& options, b
             if (i + 1 >= argc || argv[i + 1][0] == '\0')
                 return usageError("option --exclude needs a pattern");
             options.exclude.push_back(argv[++i]);
+        } else if (arg == "--map") {
+            if (i + 1 >= argc || argv[i + 1][0] == '\0')
+                return usageError("option --map needs a value, OLD=NEW");
+            options.maps.push_back(argv[++i]);
         } else if (std::string* into = valueOf(arg, options)) {
             if (i + 1 >= argc) return usageError("option " + arg + " needs a value");
             *into = argv[++i];

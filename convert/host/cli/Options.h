@@ -26,6 +26,7 @@ struct Options {
     std::string jobs;  // -j: worker processes; empty for one per core
     std::string classpath;  // exact mode: CP or @FILE; empty without
     std::vector<std::string> exclude;  // --exclude GLOB, each one given
+    std::vector<std::string> maps;  // --map OLD=NEW, as given
     bool dryRun = false;
     bool verbose = false;
     bool noPrefilter = false;

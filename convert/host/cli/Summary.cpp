@@ -55,13 +55,17 @@ void printLayoutNotes(FILE* out, const RunReport& report) {
     }
 }
 
-// Vendor keywords that converted files still hold outside comments: names
-// the plug-in left as written although the rules concern them.
+// Vendor keywords that the output's Java files still hold in their code,
+// their strings or their javadoc references: names the plug-in left as
+// written although the rules concern them, or never reached.
 void printLeftovers(FILE* out, const RunReport& report, const std::string& sourceShown) {
     bool any = false;
     for (const FileReport& file : report.files) {
         for (const Leftover& leftover : file.leftovers) {
-            if (!any) fprintf(out, "to check (converted; a vendor keyword is left in the code):\n");
+            if (!any)
+                fprintf(out,
+                        "to check (a vendor keyword is left in the code, a string or a "
+                        "javadoc reference):\n");
             any = true;
             fprintf(out, "%s%s:%d: %s\n", sourceShown.c_str(), file.path.c_str(), leftover.line,
                     leftover.text.c_str());
@@ -113,6 +117,8 @@ void printSummary(const RunReport& report, const SummaryOptions& options) {
     printLayoutNotes(out, report);
     printLeftAsWritten(out, report);
     printLeftovers(out, report, options.sourceShown);
+    if (!options.unfired.empty()) fprintf(out, "rules that never fired:\n");
+    for (const std::string& rule : options.unfired) fprintf(out, "  %s\n", rule.c_str());
     if (!options.compilerNote.empty()) fprintf(out, "%s\n", options.compilerNote.c_str());
     if (options.missingRules > 0)
         fprintf(out,

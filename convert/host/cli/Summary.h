@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "run/Runner.h"
 
@@ -17,6 +18,7 @@ struct SummaryOptions {
     int missingRules = 0;     // vendor names without a rule in the tree
     int compilerOnlyRules = 0;  // exact mode: those of them only the compiler found
     std::string compilerNote;  // exact mode: the compiler's errors, in a line
+    std::vector<std::string> unfired;  // the rules that never fired, "FILE:LINE: ..."
     FILE* out = stdout;
 };
 

@@ -19,6 +19,8 @@
 
 #include "cli/InitRules.h"
 #include "cli/Options.h"
+#include "cli/PackageMap.h"
+#include "cli/RuleChecks.h"
 #include "cli/Report.h"
 #include "cli/Summary.h"
 #include "cli/UnifiedDiff.h"
@@ -88,6 +90,7 @@ bool writeResult(const std::string& path, std::string& reason,
 // one of them cannot be written (the run itself is done by then).
 int writeResults(const host::Options& options, const host::RunReport& report,
                  const host::RuleSet& ruleSet, const std::string& rulesText,
+                 const host::PackageMap& map,
                  const std::string& sourceRoot, const std::string& outputRoot,
                  const host::CompilerNames* compiler) {
     std::string reason;
@@ -103,7 +106,10 @@ int writeResults(const host::Options& options, const host::RunReport& report,
     if (ok && !options.initRules.empty())
         ok = writeResult(options.initRules, reason, [&](const std::string& path, std::string& why) {
             return host::writeTextFile(
-                path, host::completeRules(rulesText, host::collectMissing(report)), why);
+                path,
+                host::completeRules(rulesText, host::collectMissing(report), map,
+                                    map.dottedStrings(report)),
+                why);
         });
     if (ok) return host::kExitOk;
     fprintf(stderr, "nidus-convert: %s\n", reason.c_str());
@@ -167,6 +173,9 @@ int readRules(const host::Options& options, const std::string& plugin, host::Run
     run.ruleSet = &ruleSet;
     for (const std::string& warning : ruleSet.warnings(rules))
         fprintf(stderr, "nidus-convert: warning: %s\n", warning.c_str());
+    for (const std::string& warning :
+         host::ruleWarnings(rules, ruleSet, run.sourceDir, host::outputRoot(run)))
+        fprintf(stderr, "nidus-convert: warning: %s\n", warning.c_str());
     if (!host::readRuleFacts(rules, run.rules, reason)) return host::usageError(reason);
     if (run.rules.packageKeywords.empty())
         return host::usageError("the rule file " + rules +
@@ -200,7 +209,8 @@ int setUpAnswers(const host::Options& options, host::MessageDesk& desk) {
 }
 
 void printEnd(const host::Options& options, const host::RunReport& report,
-              const std::string& outputRoot, const std::string& compilerNote) {
+              const std::string& outputRoot, const std::string& compilerNote,
+              std::vector<std::string> unfired) {
     host::SummaryOptions summary;
     summary.outputShown =
         options.dryRun ? std::string("none (a dry run writes nothing)") : outputRoot;
@@ -211,6 +221,7 @@ void printEnd(const host::Options& options, const host::RunReport& report,
     summary.missingRules = static_cast<int>(missing.size());
     for (const host::MissingRule& rule : missing) summary.compilerOnlyRules += rule.compilerOnly;
     summary.compilerNote = compilerNote;
+    summary.unfired = std::move(unfired);
     // A diff on standard output stays clean for patch.
     summary.out = options.diff == "-" ? stderr : stdout;
     host::printSummary(report, summary);
@@ -265,6 +276,14 @@ int main(int argc, char** argv) {
             "cannot tell where this program lies (/proc/self/exe); "
             "give the plug-in with --plugin");
     int setUp = resolveRoots(options, run);
+    // A package move needs no rule file: the keyword it implies is enough
+    // to start from.
+    host::PackageMap map;
+    std::string reason;
+    if (setUp == host::kExitOk && !map.parse(options.maps, reason)) setUp = host::usageError(reason);
+    std::string draft;
+    if (setUp == host::kExitOk && !map.empty())
+        setUp = host::draftWithKeywords(map, options.rules, draft);
     if (setUp == host::kExitOk) setUp = readRules(options, plugin, run, rulesPath, rulesText, ruleSet);
     if (setUp == host::kExitOk) setUp = checkResultPaths(options, run, rulesPath);
     if (setUp == host::kExitOk) setUp = setUpAnswers(options, host::messageDesk());
@@ -286,10 +305,12 @@ int main(int argc, char** argv) {
     // never frees its converter, which keeps a pointer to the host.
     static host::Host service(run.sourceDir, tree.staging(), options.language);
     static host::LoadedPlugin loaded;
-    std::string reason;
     std::error_code error;
-    if (!host::loadPlugin(plugin, options.rules.empty() ? std::string() : options.rules, &service,
-                          loaded, reason)) {
+    bool pluginLoaded = host::loadPlugin(
+        plugin, options.rules.empty() ? std::string() : options.rules, &service, loaded, reason);
+    // The plug-in has read its rules.
+    if (!draft.empty()) fs::remove_all(draft, error);
+    if (!pluginLoaded) {
         if (options.dryRun) fs::remove_all(tree.root(), error);
         return host::usageError(reason);
     }
@@ -333,10 +354,11 @@ int main(int argc, char** argv) {
     // The output mirrors the source: what an earlier run wrote and this one
     // did not goes.
     if (!options.dryRun) owner.removeStale(keptPaths(report), run.sourceDir);
-    int written = writeResults(options, report, ruleSet, rulesText, run.sourceDir, tree.root(),
-                               run.compilerNames);
+    int written = writeResults(options, report, ruleSet, rulesText, map, run.sourceDir,
+                               tree.root(), run.compilerNames);
     if (options.dryRun) fs::remove_all(tree.root(), error);
     printEnd(options, report, tree.root(),
-             exact ? host::compilerErrorNote(compilerNames) : std::string());
+             exact ? host::compilerErrorNote(compilerNames) : std::string(),
+             host::unfiredRules(rulesPath, report, ruleSet));
     return written != host::kExitOk ? written : exitCode(report);
 }

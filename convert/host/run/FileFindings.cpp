@@ -46,6 +46,35 @@ std::string oneLine(std::string text) {
     return text;
 }
 
+// The name after each javadoc reference tag of a comment ({@link NAME},
+// {@linkplain NAME}, @see NAME, @throws NAME) that holds a keyword, as
+// "TAG NAME" on its own line.
+void addJavadocLeftovers(const TextToken& comment, const std::vector<std::string>& keywords,
+                         std::vector<Leftover>& leftovers) {
+    std::string_view text = comment.text;
+    if (text.compare(0, 3, "/**") != 0) return;
+    for (const char* tag : {"{@link ", "{@linkplain ", "@see ", "@throws "}) {
+        std::string_view mark(tag);
+        for (size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at + 1)) {
+            size_t start = at + mark.size();
+            while (start < text.size() && text[start] == ' ') ++start;
+            size_t end = start;
+            while (end < text.size() && (isWordChar(text[end]) || text[end] == '.' ||
+                                         text[end] == '#'))
+                ++end;
+            std::string_view name = text.substr(start, end - start);
+            bool held = false;
+            for (const std::string& keyword : keywords) held = held || holdsWord(name, keyword);
+            if (!held) continue;
+            int line = comment.line;
+            for (size_t i = 0; i < at; ++i) line += text[i] == '\n' ? 1 : 0;
+            std::string shown(text.substr(at, end - at));
+            if (mark[0] == '{') shown += "}";
+            leftovers.push_back({line, shown});
+        }
+    }
+}
+
 }  // namespace
 
 FailedStatement explainFailure(const JavaSource& source, const std::string& text,
@@ -102,7 +131,10 @@ std::vector<Leftover> findLeftovers(const std::vector<TextToken>& tokens,
                                     const std::vector<std::string>& keywords) {
     std::vector<Leftover> leftovers;
     for (const TextToken& token : tokens) {
-        if (token.comment) continue;
+        if (token.comment) {
+            addJavadocLeftovers(token, keywords, leftovers);
+            continue;
+        }
         for (const std::string& keyword : keywords) {
             if (!holdsWord(token.text, keyword)) continue;
             leftovers.push_back({token.line, std::string(token.text)});
@@ -110,6 +142,23 @@ std::vector<Leftover> findLeftovers(const std::vector<TextToken>& tokens,
         }
     }
     return leftovers;
+}
+
+std::vector<Leftover> findLeftovers(const std::vector<Leaf>& leaves, const std::string& text,
+                                    const std::vector<std::string>& keywords) {
+    bool any = false;
+    for (const std::string& keyword : keywords) any = any || holdsWord(text, keyword);
+    if (!any) return {};
+    std::vector<TextToken> tokens;
+    tokens.reserve(leaves.size());
+    for (const Leaf& leaf : leaves) {
+        TextToken token;
+        token.text = leaf.text;
+        token.line = leaf.line;
+        token.comment = leaf.comment;
+        tokens.push_back(token);
+    }
+    return findLeftovers(tokens, keywords);
 }
 
 }  // namespace host

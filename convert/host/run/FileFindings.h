@@ -1,6 +1,6 @@
 // FileFindings: what a run tells about one Java file besides its result:
 // the statement that failed, with its line and the reason in plain words,
-// and the vendor keywords still standing in a converted text.
+// and the vendor keywords still standing in its text.
 #pragma once
 
 #include <string>
@@ -37,8 +37,14 @@ struct Leftover {
     std::string text;  // the token that holds it
 };
 
-// In the tokens of a converted text.
+// In the tokens of a converted text: in its code and strings, and in the
+// references of its javadoc comments ({@link NAME}, @see NAME).
 std::vector<Leftover> findLeftovers(const std::vector<TextToken>& tokens,
+                                    const std::vector<std::string>& keywords);
+
+// The same in the leaves of an unchanged source text; none without a
+// keyword in its bytes.
+std::vector<Leftover> findLeftovers(const std::vector<Leaf>& leaves, const std::string& text,
                                     const std::vector<std::string>& keywords);
 
 }  // namespace host

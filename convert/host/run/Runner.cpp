@@ -170,6 +170,7 @@ void Runner::convertThroughPlugin(const std::string& rel, FileReport& report) {
             report.line = failed.line;
             report.statement = failed.statement;
             keepUnchanged(report, "no rule for class " + left->name);
+            noteLeftovers(*source, text, report);
             return;
         }
     }
@@ -182,12 +183,28 @@ void Runner::convertThroughPlugin(const std::string& rel, FileReport& report) {
         return;
     }
     finishPlugin(report, result, converted, why);
-    if (report.result != FileResult::kConverted) return;
-    // The plug-in is done with the steps; the check needs the memory.
-    std::vector<Step>().swap(steps);
-    if (!checkStaged(report, source.get(), text) || !place(report) || !source) return;
-    if (report.result != FileResult::kConverted) return;
-    report.leftAsWritten = unresolvedRuleNames(source->leaves(), options.rules);
+    if (report.result == FileResult::kConverted) {
+        // The plug-in is done with the steps; the check needs the memory.
+        std::vector<Step>().swap(steps);
+        if (!checkStaged(report, source.get(), text) || !place(report) || !source) return;
+        if (report.result == FileResult::kConverted) {
+            report.leftAsWritten = unresolvedRuleNames(source->leaves(), options.rules);
+            return;
+        }
+    }
+    if (source) noteLeftovers(*source, text, report);
+}
+
+// An unchanged Java file may hold vendor names too (a class name in a
+// string that no rule reaches, a javadoc reference), and so may one that
+// failed when its copy is in the output (keepUnchanged says so in its
+// reason).
+void Runner::noteLeftovers(const JavaSource& source, const std::string& text,
+                           FileReport& report) const {
+    if (options.ruleSet == nullptr || report.result == FileResult::kConverted) return;
+    if (report.result == FileResult::kFailed && !endsWith(report.reason, "; copied unchanged"))
+        return;
+    report.leftovers = findLeftovers(source.leaves(), text, options.ruleSet->keywords);
 }
 
 // false when the file cannot be read or does not parse: the report says

@@ -99,6 +99,8 @@ private:
     FileReport convertFile(const std::string& rel, bool convertJava);
     FileReport copyUnconverted(const std::string& rel);
     void convertThroughPlugin(const std::string& rel, FileReport& report);
+    void noteLeftovers(const JavaSource& source, const std::string& text,
+                       FileReport& report) const;
     bool readAndParse(const std::string& rel, std::string& text, JavaSource& source,
                       FileReport& report);
     void resolveAndLayOut(const std::string& rel, JavaSource& source, std::vector<Step>& steps,

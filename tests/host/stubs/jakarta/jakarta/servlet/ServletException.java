@@ -1,0 +1,4 @@
+package jakarta.servlet;
+
+public class ServletException extends Exception {
+}

@@ -1,0 +1,9 @@
+package jakarta.servlet;
+
+public interface ServletRequest {
+    Object getAttribute(String name);
+
+    String getParameter(String name);
+
+    RequestDispatcher getRequestDispatcher(String path);
+}

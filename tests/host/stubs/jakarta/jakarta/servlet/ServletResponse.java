@@ -1,0 +1,8 @@
+package jakarta.servlet;
+
+import java.io.IOException;
+import java.io.PrintWriter;
+
+public interface ServletResponse {
+    PrintWriter getWriter() throws IOException;
+}

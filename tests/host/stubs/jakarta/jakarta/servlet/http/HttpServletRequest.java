@@ -1,0 +1,6 @@
+package jakarta.servlet.http;
+
+import jakarta.servlet.ServletRequest;
+
+public interface HttpServletRequest extends ServletRequest {
+}

@@ -1,0 +1,4 @@
+package javax.servlet;
+
+public class ServletException extends Exception {
+}

@@ -1,0 +1,8 @@
+package javax.servlet;
+
+import java.io.IOException;
+import java.io.PrintWriter;
+
+public interface ServletResponse {
+    PrintWriter getWriter() throws IOException;
+}

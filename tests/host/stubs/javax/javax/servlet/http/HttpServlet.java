@@ -1,0 +1,10 @@
+package javax.servlet.http;
+
+import java.io.IOException;
+import javax.servlet.ServletException;
+
+public abstract class HttpServlet {
+    protected void doGet(HttpServletRequest request, HttpServletResponse response)
+            throws ServletException, IOException {
+    }
+}

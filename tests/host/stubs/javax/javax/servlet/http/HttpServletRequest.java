@@ -1,0 +1,6 @@
+package javax.servlet.http;
+
+import javax.servlet.ServletRequest;
+
+public interface HttpServletRequest extends ServletRequest {
+}
