@@ -255,7 +255,7 @@ int endBeforeFiles(const host::Options& options, const host::RunOptions& run,
     report.total = host::listSourceTree(run.sourceDir, outputRoot).size();
     std::error_code error;
     if (options.dryRun) fs::remove_all(outputRoot, error);
-    printEnd(options, report, outputRoot, std::string());
+    printEnd(options, report, outputRoot, std::string(), {});
     return exitCode(report);
 }
 
