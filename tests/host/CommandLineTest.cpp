@@ -1013,15 +1013,20 @@ TEST_F(CommandLineTest, AnOutputRootHasOneOwnerAndMirrorsItsSource) {
     safety::fs::remove(source + "/notes.txt");
     EXPECT_EQ(0, convertTree().exitCode);
     EXPECT_EQ(std::vector<std::string>{"a/A.java"}, listTree(output));
-    // A second run into the same root is refused while the first holds it,
-    // naming the first.
-    CommandResult locked = runCommand(
-        "exec 9<>" + quote(output + "/.nidus-convert") + " && flock -n 9 && echo 4242 >&9 && " +
-        NIDUS_CONVERT + " --answer yes --rules " + quote(rules) + " -o " + quote(output) + " " +
-        quote(source));
-    EXPECT_EQ(2, locked.exitCode) << locked.output;
-    EXPECT_TRUE(contains(locked.output, "another run of nidus-convert (process 4242) is writing"))
+    // A second run into the same root is refused while the first (slowed
+    // down) holds it, naming the first.
+    std::string run = std::string(NIDUS_CONVERT) + " -j 1 --answer yes --rules " + quote(rules) +
+                      " -o " + quote(output) + " " + quote(source);
+    CommandResult locked = runCommand("NIDUS_CONVERT_FAULTS=slow-ms=1500 " + run +
+                                      " >/dev/null & first=$!; sleep 0.7; " + run +
+                                      "; echo \"exit $? first $first\"; wait $first");
+    std::string first = locked.output.substr(locked.output.rfind(" first ") + 7);
+    first = first.substr(0, first.find('\n'));
+    EXPECT_TRUE(contains(locked.output, "exit 2 first")) << locked.output;
+    EXPECT_TRUE(contains(locked.output,
+                         "another run of nidus-convert (process " + first + ") is writing"))
         << locked.output;
+    EXPECT_EQ(0, locked.exitCode) << locked.output;
     // A source entry with the name of the staging folder fails and says so;
     // it is not lost with the staging folder.
     safety::fs::create_symlink("a", source + "/.nidus-convert-staging");

@@ -4,7 +4,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -202,10 +201,17 @@ bool RootOwner::claim(const std::string& outputRoot, std::string& reason) {
         reason = "cannot make " + mark + ": " + strerror(errno);
         return false;
     }
-    if (flock(lock, LOCK_EX | LOCK_NB) != 0) {
+    // A lock of the process itself (fcntl), not of the open file (flock):
+    // the workers forked later do not hold it, so it ends with the run's own
+    // process even while a killed run's workers are still dying.
+    struct flock whole {};
+    whole.l_type = F_WRLCK;
+    whole.l_whence = SEEK_SET;
+    if (fcntl(lock, F_SETLK, &whole) != 0) {
+        struct flock holder = whole;
+        long pid = fcntl(lock, F_GETLK, &holder) == 0 && holder.l_type != F_UNLCK ? holder.l_pid : 0;
         char owner[32] = {0};
-        ssize_t count = pread(lock, owner, sizeof owner - 1, 0);
-        long pid = count > 0 ? strtol(owner, nullptr, 10) : 0;
+        if (pid <= 0 && pread(lock, owner, sizeof owner - 1, 0) > 0) pid = strtol(owner, nullptr, 10);
         reason = "another run of nidus-convert" +
                  (pid > 0 ? " (process " + std::to_string(pid) + ")" : std::string()) +
                  " is writing into " + root + "; wait until it ends";

@@ -39,8 +39,8 @@ bool replaceFile(const std::string& path,
                  const std::function<bool(const std::string& temporary, std::string& reason)>& write,
                  std::string& reason);
 
-// The output root's owner for one run: its lock, held until the process
-// and its workers end.
+// The output root's owner for one run: its lock, held until the run's own
+// process ends (its workers do not hold it).
 class RootOwner {
 public:
     RootOwner() = default;
