@@ -430,9 +430,16 @@ TEST_F(CommandLineTest, OtherFilesAreCopiedByteForByte) {
     std::string binary("\x00\x01\r\n\xff", 5);
     writeFile(source + "/data/blob.bin", binary);
     writeFile(source + "/notes.txt", "olddb Session\r\n");
+    // Larger than one buffer of the plain copy, and empty: whole either way.
+    std::string large;
+    for (int i = 0; i < 300000; ++i) large += static_cast<char>(i * 7 % 251);
+    writeFile(source + "/data/large.bin", large);
+    writeFile(source + "/data/empty.bin", "");
     CommandResult result = convertTree();
     EXPECT_EQ(0, result.exitCode) << result.output;
     EXPECT_EQ(binary, readFile(output + "/data/blob.bin"));
+    EXPECT_EQ(large, readFile(output + "/data/large.bin"));
+    EXPECT_EQ("", readFile(output + "/data/empty.bin"));
     EXPECT_EQ("olddb Session\r\n", readFile(output + "/notes.txt"));
 }
 

@@ -20,6 +20,8 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr size_t kCopyBuffer = 1 << 16;
+// How much one copy_file_range call is asked for; it may copy less.
+constexpr size_t kCopyChunk = size_t(1) << 30;
 
 std::string systemReason(const std::string& what, const std::string& path) {
     return what + " " + path + ": " + strerror(errno);
@@ -38,8 +40,9 @@ bool writeAll(int fd, const char* data, size_t count) {
     return true;
 }
 
-// Copies in to out; false with errno set by the call that failed.
-bool copyContent(int in, int out) {
+// Copies the rest of in to out through a buffer; false with errno set by
+// the call that failed.
+bool copyThroughBuffer(int in, int out) {
     char buffer[kCopyBuffer];
     for (;;) {
         ssize_t count = read(in, buffer, sizeof buffer);
@@ -50,6 +53,34 @@ bool copyContent(int in, int out) {
             if (errno == 0) errno = ENOSPC;
             return false;
         }
+    }
+}
+
+// Whether copy_file_range failed because it cannot copy between these two
+// files at all (another file system, a kernel or file system without it),
+// so that a plain copy is to be made instead.
+bool copyInKernelUnsupported(int error) {
+    return error == EXDEV || error == ENOSYS || error == EINVAL || error == EOPNOTSUPP;
+}
+
+// Copies in to out, inside the kernel where it can (which clones the data on
+// file systems that share extents) and through a buffer where it cannot.
+// Both calls move the files' offsets, so the buffer goes on from where the
+// kernel stopped. Copies until the input ends, whatever size it had when it
+// was opened; false with errno set by the call that failed.
+//
+// Some file systems make up their files' contents as they are read and
+// answer copy_file_range with an end at once; an end before any byte is
+// therefore confirmed by reading.
+bool copyContent(int in, int out) {
+    bool copied = false;
+    for (;;) {
+        ssize_t count = copy_file_range(in, nullptr, out, nullptr, kCopyChunk, 0);
+        if (count < 0 && errno == EINTR) continue;
+        if (count < 0 && copyInKernelUnsupported(errno)) return copyThroughBuffer(in, out);
+        if (count < 0) return false;
+        if (count == 0) return copied || copyThroughBuffer(in, out);
+        copied = true;
     }
 }
 
