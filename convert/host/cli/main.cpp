@@ -284,6 +284,14 @@ int main(int argc, char** argv) {
     std::string draft;
     if (setUp == host::kExitOk && !map.empty())
         setUp = host::draftWithKeywords(map, options.rules, draft);
+    // The draft is removed however the run ends, once it is read.
+    struct RemovedAtEnd {
+        const std::string& path;
+        ~RemovedAtEnd() {
+            std::error_code ignored;
+            if (!path.empty()) fs::remove_all(path, ignored);
+        }
+    } removeDraft{draft};
     if (setUp == host::kExitOk) setUp = readRules(options, plugin, run, rulesPath, rulesText, ruleSet);
     if (setUp == host::kExitOk) setUp = checkResultPaths(options, run, rulesPath);
     if (setUp == host::kExitOk) setUp = setUpAnswers(options, host::messageDesk());
