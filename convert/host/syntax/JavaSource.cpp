@@ -258,7 +258,8 @@ void JavaSource::dropTree() {
     tree = nullptr;
 }
 
-bool JavaSource::parse(const std::string& text) {
+// Forgets the last parse and takes text as the source to parse.
+void JavaSource::takeText(const std::string& text) {
     dropTree();
     nestedTooDeeply = false;
     failure.clear();
@@ -267,20 +268,17 @@ bool JavaSource::parse(const std::string& text) {
     joinedLines.clear();
     source = text;
     makeLoneCarriageReturnsLineFeeds(source);
+}
+
+bool JavaSource::parse(const std::string& text) {
+    takeText(text);
     return parseFrom(nullptr);
 }
 
 bool JavaSource::parseEdited(const JavaSource& base, const std::string& text,
                              const std::vector<TextEdit>& edits) {
     if (base.tree == nullptr) return parse(text);
-    dropTree();
-    nestedTooDeeply = false;
-    failure.clear();
-    // The compared tokens are views of the old text.
-    compared.clear();
-    joinedLines.clear();
-    source = text;
-    makeLoneCarriageReturnsLineFeeds(source);
+    takeText(text);
     TSTree* edited = ts_tree_copy(static_cast<const TSTree*>(base.tree));
     std::vector<unsigned> starts = lineStarts(base.source);
     // From the last edit to the first: the bytes before an edit are those of

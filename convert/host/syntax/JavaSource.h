@@ -96,6 +96,7 @@ private:
     std::deque<std::string> joinedLines;
 
     void dropTree();
+    void takeText(const std::string& text);
     bool parseFrom(const void* oldTree);
 };
 
