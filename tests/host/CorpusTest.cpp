@@ -21,6 +21,7 @@
 #include "plugin/StatementLayout.h"
 #include "run/TreeScan.h"
 #include "syntax/JavaSource.h"
+#include "syntax/LightScan.h"
 
 namespace hosttest {
 namespace {
@@ -257,6 +258,28 @@ TEST(CorpusRunTest, FilesThePrefilterSkipsHoldNoNameUnderTheRules) {
         }
     }
     EXPECT_GT(skipped, 0u);
+}
+
+// What the run knows of a file it does not parse is what the parse would
+// give: every corpus file's bytes declare the types its parse declares,
+// and hold every name of its code.
+TEST(CorpusRunTest, TheBytesOfEveryFileDeclareWhatItsParseDeclares) {
+    host::RuleFacts facts{{"olddb"}, {}, {}};
+    for (const CorpusCase& corpusCase : corpusRun().cases) {
+        host::JavaSource source;
+        if (!source.parse(corpusCase.input)) continue;
+        SCOPED_TRACE(corpusCase.testName);
+        host::TreeTypes declared;
+        host::collectDeclarations(source, declared, facts);
+        host::LightScan scan = host::lightScan(corpusCase.input);
+        std::set<std::string> types;
+        for (const std::string& type : scan.types)
+            types.insert(scan.package.empty() ? type : scan.package + "." + type);
+        EXPECT_EQ(declared.qualifiedNames, types);
+        for (const std::string& name : source.codeNames())
+            EXPECT_TRUE(std::binary_search(scan.identifiers.begin(), scan.identifiers.end(), name))
+                << name;
+    }
 }
 
 TEST(CorpusRunTest, ExitsWithOneBecauseSomeCasesFail) {

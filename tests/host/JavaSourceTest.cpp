@@ -7,6 +7,7 @@
 #include "plugin/HostObjects.h"
 #include "plugin/StatementLayout.h"
 #include "syntax/JavaSource.h"
+#include "syntax/LightScan.h"
 
 namespace hosttest {
 namespace {
@@ -457,6 +458,55 @@ const NameCase kNameCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Names, NameResolutionTest, ::testing::ValuesIn(kNameCases),
                          [](const ::testing::TestParamInfo<NameCase>& info) {
+                             return std::string(info.param.what);
+                         });
+
+// The types a file's bytes declare, as the parse names them: what the
+// lexer must not take for a declaration (a class literal, a record that is
+// a name, words in comments and literals) and what it must nest.
+struct LightCase {
+    const char* what;
+    const char* text;
+    const char* package;
+    std::vector<std::string> types;
+};
+
+const LightCase kLightCases[] = {
+    {"NestedLocalAndAnonymous",
+     "package a.b;\nclass A { interface I {} void m() { class L {} new Object() { class N {} }; } }\n"
+     "enum E { X { void f() {} }; record R(int r) { } }\n",
+     "a.b", {"A", "A.I", "A.L", "A.N", "E", "E.R"}},
+    {"NotDeclarations",
+     "package p; /* class C1 { */ class A { // class C2\n"
+     "  String s = \"class C3 {\"; char c = '{'; String t = \"\"\"\n class C4 { \\\"\"\" }\n\"\"\";\n"
+     "  Class<?> k = A.class; Object record = null; void record(int x) { record = x; }\n"
+     "  @interface Tag { int[] v() default {1}; } }\n",
+     "p", {"A", "A.Tag"}},
+    {"HeadersWithBracesInAnnotations",
+     "@Ann({1, 2}) class A<T extends Comparable<T>> extends @Ann({3}) B implements C { class D {} }\n"
+     "sealed interface S permits A {} record P<T>(T t) implements S { static class Q {} }\n",
+     "", {"A", "A.D", "S", "P", "P.Q"}},
+};
+
+class LightScanTest : public ::testing::TestWithParam<LightCase> {};
+
+TEST_P(LightScanTest, FindsTheDeclaredTypes) {
+    host::LightScan scan = host::lightScan(GetParam().text);
+    EXPECT_EQ(GetParam().package, scan.package);
+    EXPECT_EQ(GetParam().types, scan.types);
+    // And as the parse does.
+    JavaSource source;
+    ASSERT_TRUE(source.parse(GetParam().text)) << source.reason();
+    host::TreeTypes declared;
+    host::collectDeclarations(source, declared, host::RuleFacts{});
+    std::set<std::string> types;
+    for (const std::string& type : scan.types)
+        types.insert(scan.package.empty() ? type : scan.package + "." + type);
+    EXPECT_EQ(declared.qualifiedNames, types);
+}
+
+INSTANTIATE_TEST_SUITE_P(Bytes, LightScanTest, ::testing::ValuesIn(kLightCases),
+                         [](const ::testing::TestParamInfo<LightCase>& info) {
                              return std::string(info.param.what);
                          });
 

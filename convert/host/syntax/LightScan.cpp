@@ -1,0 +1,218 @@
+// LightScan: a lexer over a Java file's bytes, and the declarations read
+// from its tokens.
+#include "syntax/LightScan.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace host {
+
+namespace {
+
+// A token: an identifier (kName), a literal or number (kLiteral), or one
+// character of punctuation (the character itself).
+constexpr char kName = 'a';
+constexpr char kLiteral = '0';
+
+struct Token {
+    char kind;
+    std::string_view text;
+};
+
+bool startsName(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$' || c >= 0x80;
+}
+
+bool inName(unsigned char c) {
+    return startsName(c) || (c >= '0' && c <= '9');
+}
+
+class Lexer {
+public:
+    explicit Lexer(std::string_view text) : text(text) {}
+
+    std::vector<Token> tokens() {
+        std::vector<Token> out;
+        while (skipSpaceAndComments()) out.push_back(next());
+        return out;
+    }
+
+private:
+    std::string_view text;
+    size_t at = 0;
+
+    bool startsWith(const char* what) const { return text.compare(at, strlen(what), what) == 0; }
+    static size_t strlen(const char* what) { return std::char_traits<char>::length(what); }
+
+    // false at the end of the text; an unclosed comment ends it.
+    bool skipSpaceAndComments() {
+        while (at < text.size()) {
+            unsigned char c = static_cast<unsigned char>(text[at]);
+            if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f') {
+                ++at;
+            } else if (startsWith("//")) {
+                size_t end = text.find('\n', at);
+                at = end == std::string_view::npos ? text.size() : end + 1;
+            } else if (startsWith("/*")) {
+                size_t end = text.find("*/", at + 2);
+                at = end == std::string_view::npos ? text.size() : end + 2;
+            } else {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // Past a quoted literal that starts here: its closing quote, or the
+    // end of its line (an unclosed literal) when it may not span lines.
+    void skipQuoted(const char* close, bool spansLines) {
+        size_t length = strlen(close);
+        at += length;
+        while (at < text.size()) {
+            char c = text[at];
+            if (c == '\\') {
+                at += 2;
+            } else if (text.compare(at, length, close) == 0) {
+                at += length;
+                return;
+            } else if (c == '\n' && !spansLines) {
+                return;
+            } else {
+                ++at;
+            }
+        }
+        at = text.size();
+    }
+
+    Token next() {
+        size_t start = at;
+        unsigned char c = static_cast<unsigned char>(text[at]);
+        if (startsName(c)) {
+            while (at < text.size() && inName(static_cast<unsigned char>(text[at]))) ++at;
+            return {kName, text.substr(start, at - start)};
+        }
+        if (c >= '0' && c <= '9') {
+            // Digits, letters (0x1F, 10L, 1e5), underscores and dots; an
+            // exponent's sign stays with it.
+            while (at < text.size()) {
+                char d = text[at];
+                bool sign = (d == '+' || d == '-') && (text[at - 1] == 'e' || text[at - 1] == 'E' ||
+                                                       text[at - 1] == 'p' || text[at - 1] == 'P');
+                if (!inName(static_cast<unsigned char>(d)) && d != '.' && !sign) break;
+                ++at;
+            }
+            return {kLiteral, text.substr(start, at - start)};
+        }
+        if (startsWith("\"\"\"")) {
+            skipQuoted("\"\"\"", true);
+        } else if (c == '"') {
+            skipQuoted("\"", false);
+        } else if (c == '\'') {
+            skipQuoted("'", false);
+        } else {
+            ++at;
+            return {static_cast<char>(c), text.substr(start, 1)};
+        }
+        return {kLiteral, text.substr(start, at - start)};
+    }
+};
+
+bool isName(const Token& token, const char* name) {
+    return token.kind == kName && token.text == name;
+}
+
+// A type declared at the type keyword at index i: the index of its name,
+// or 0 when the keyword declares none there.
+size_t declaredName(const std::vector<Token>& tokens, size_t i) {
+    const Token& keyword = tokens[i];
+    if (keyword.kind != kName || i + 1 >= tokens.size() || tokens[i + 1].kind != kName) return 0;
+    bool afterDot = i > 0 && tokens[i - 1].kind == '.';
+    if (keyword.text == "class" || keyword.text == "interface" || keyword.text == "enum")
+        return afterDot ? 0 : i + 1;
+    // "record" is a name anywhere but before a record's name and its
+    // components or type parameters.
+    if (keyword.text == "record" && !afterDot && i + 2 < tokens.size() &&
+        (tokens[i + 2].kind == '(' || tokens[i + 2].kind == '<'))
+        return i + 1;
+    return 0;
+}
+
+// The package's name: the names and dots after "package" up to ";".
+std::string packageAt(const std::vector<Token>& tokens, size_t i) {
+    std::string name;
+    for (++i; i < tokens.size() && tokens[i].kind != ';'; ++i) {
+        if (tokens[i].kind != kName && tokens[i].kind != '.') break;
+        name.append(tokens[i].text);
+    }
+    return name;
+}
+
+}  // namespace
+
+LightScan lightScan(const std::string& text) {
+    std::vector<Token> tokens = Lexer(text).tokens();
+    LightScan scan;
+    // For each open brace, the type whose body it opens (its index in
+    // scan.types plus one), or 0; the declared type whose body is the next
+    // brace at the paren depth of its name.
+    std::vector<size_t> braces;
+    std::vector<size_t> enclosing{0};
+    size_t pending = 0;
+    int pendingDepth = 0;
+    int parens = 0;
+    bool seenType = false;
+    std::vector<std::string_view> names;
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        const Token& token = tokens[i];
+        switch (token.kind) {
+        case kName: {
+            names.push_back(token.text);
+            if (!seenType && braces.empty() && isName(token, "package")) {
+                scan.package = packageAt(tokens, i);
+                break;
+            }
+            size_t name = declaredName(tokens, i);
+            if (name == 0) break;
+            seenType = true;
+            size_t outer = enclosing.back();
+            std::string simple(tokens[name].text);
+            scan.types.push_back(outer == 0 ? simple : scan.types[outer - 1] + "." + simple);
+            pending = scan.types.size();
+            pendingDepth = parens;
+            names.push_back(tokens[name].text);
+            i = name;
+            break;
+        }
+        case '(':
+            ++parens;
+            break;
+        case ')':
+            --parens;
+            break;
+        case '{': {
+            size_t opens = pending != 0 && parens == pendingDepth ? pending : 0;
+            if (opens != 0) pending = 0;
+            braces.push_back(opens);
+            if (opens != 0) enclosing.push_back(opens);
+            break;
+        }
+        case '}':
+            if (braces.empty()) break;
+            if (braces.back() != 0 && enclosing.size() > 1) enclosing.pop_back();
+            braces.pop_back();
+            break;
+        case ';':
+            // A declaration's header never holds one at its own depth.
+            if (parens == pendingDepth) pending = 0;
+            break;
+        default:
+            break;
+        }
+    }
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    scan.identifiers.assign(names.begin(), names.end());
+    return scan;
+}
+
+}  // namespace host
