@@ -171,6 +171,7 @@ if [[ -n $peer ]]; then
     install_peer
 fi
 java_files=$(find "$tree" -type f -name '*.java' | wc -l)
+export NIDUS_CONVERT_SCAN_STATS=1 # the scan says how many Java files it parsed
 convert_args=("${prefilter[@]}" --rules "$rules" --answer yes -o "$work/out" "$tree")
 j1=(-j 1) j2=(-j 2)
 options=$("$convert" --help)
@@ -192,7 +193,7 @@ for ((round = 1; round <= rounds; round++)); do
     fi
 done
 rm -rf "$work/peer-tree"
-# The share of Java files parsed, when nidus-convert's summary line gives it.
+# The share of Java files parsed, as the scan says it.
 parsed_files=$(sed -n 's/.* \([0-9][0-9]*\) Java files parsed.*/\1/p' "$work/j2.log" | head -n 1)
 
 echo

@@ -232,20 +232,31 @@ TEST(CorpusRunTest, FilesThePrefilterSkipsHoldNoNameUnderTheRules) {
     host::RuleSet rules = host::readRuleSet(readFile(rulesPath));
     host::PrefilterKeys keys = host::prefilterKeys(rules, facts);
     ASSERT_EQ("", keys.off);
-    std::vector<host::FileScan> scans;
-    std::vector<host::PrefilterFacts> prefilter;
-    host::NameTable names;
-    for (const CorpusCase& corpusCase : run.cases) {
-        scans.push_back(host::scanJavaFile(run.sourceDir + "/" + corpusCase.relPath, facts, keys));
-        prefilter.push_back(scans.back().prefilter);
-        host::internCodeNames(prefilter.back(), names);
+    // The scan as a run does it, and the types as a parse of every file
+    // gives them.
+    host::TreeScan scan(run.cases.size(), false);
+    host::TreeScan everyFile(run.cases.size(), true);
+    std::vector<std::string> paths;
+    for (size_t i = 0; i < run.cases.size(); ++i) {
+        paths.push_back(run.sourceDir + "/" + run.cases[i].relPath);
+        host::FileBytes bytes = host::readJavaBytes(paths.back(), keys);
+        scan.addBytes(i, bytes);
+        everyFile.addBytes(i, bytes);
     }
-    host::TreeTypes types = host::mergeScans(scans, facts);
-    std::vector<bool> convert = host::filesToConvert(
-        prefilter, names, host::namesLeadingToVendor(types, facts.packageKeywords));
+    do {
+        for (size_t file : scan.toParse()) {
+            host::FileScan parsed = host::scanJavaFile(paths[file], facts);
+            scan.addParse(file, parsed, facts);
+        }
+    } while (scan.keepFilesNamingLeads(facts.packageKeywords));
+    for (size_t file : everyFile.toParse()) {
+        host::FileScan parsed = host::scanJavaFile(paths[file], facts);
+        everyFile.addParse(file, parsed, facts);
+    }
+    host::TreeTypes types = everyFile.takeTypes(paths);
     size_t skipped = 0;
     for (size_t i = 0; i < run.cases.size(); ++i) {
-        if (convert[i]) continue;
+        if (scan.kept(i)) continue;
         ++skipped;
         host::JavaSource source;
         ASSERT_TRUE(source.parse(run.cases[i].input)) << run.cases[i].testName;

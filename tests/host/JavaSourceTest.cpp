@@ -488,6 +488,10 @@ const LightCase kLightCases[] = {
      "", {"A", "A.D", "S", "P", "P.Q"}},
 };
 
+void PrintTo(const LightCase& lightCase, std::ostream* out) {
+    *out << lightCase.what;
+}
+
 class LightScanTest : public ::testing::TestWithParam<LightCase> {};
 
 TEST_P(LightScanTest, FindsTheDeclaredTypes) {

@@ -358,6 +358,10 @@ int main(int argc, char** argv) {
     report.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     tree.discard();
+    // The bench reads how much of the tree the scan parsed.
+    if (getenv("NIDUS_CONVERT_SCAN_STATS") != nullptr)
+        fprintf(stderr, "nidus-convert: scan: %zu Java files parsed of %zu\n", report.parsedJava,
+                report.javaFiles);
     if (report.refused) return host::usageError(report.refusal);
     // The output mirrors the source: what an earlier run wrote and this one
     // did not goes.

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <functional>
 
+#include "names/NameResolution.h"
+
 namespace host {
 
 void MemberLookup::collectFileFacts(TSNode root) {
@@ -175,8 +177,7 @@ std::vector<std::string> MemberLookup::foreignInterfaces(const ClassMembers& mem
 const ClassMembers* MemberLookup::membersOf(const std::string& type) const {
     auto own = ownClasses.find(ownKey(type));
     if (own != ownClasses.end() && qualify(own->first) == type) return &own->second.members;
-    auto tree = types.members.find(type);
-    return tree != types.members.end() ? &tree->second : nullptr;
+    return treeMembers(types, type, rules);
 }
 
 MemberOwner MemberLookup::findUnqualified(const std::string& name, bool method, int arity) const {

@@ -2,6 +2,9 @@
 // classifier walk, exact mode's records and the declarations.
 #include "names/NameResolution.h"
 
+#include <fstream>
+#include <sstream>
+
 #include "names/Classifier.h"
 #include "names/ExactNames.h"
 
@@ -10,6 +13,44 @@ namespace host {
 void collectDeclarations(const JavaSource& source, TreeTypes& types, const RuleFacts& rules) {
     TSNode root = source.root();
     if (!ts_node_is_null(root)) collectDeclarations(source.text(), root, types, rules);
+}
+
+namespace {
+
+// The members of the types that the file at path declares, for the tree
+// types that it is the file of; its entries leave unread either way.
+void readUnreadFile(const std::string& path, const TreeTypes& types, const RuleFacts& rules) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    JavaSource source;
+    TreeTypes declared;
+    if (in && !in.bad() && source.parse(text.str())) {
+        collectDeclarations(source, declared, rules);
+        resolveDeferredTypes(declared.members, types, rules);
+    }
+    for (auto entry = types.unread.begin(); entry != types.unread.end();) {
+        if (entry->second != path) {
+            ++entry;
+            continue;
+        }
+        auto members = declared.members.find(entry->first);
+        if (members != declared.members.end())
+            types.readLater[entry->first] = std::move(members->second);
+        entry = types.unread.erase(entry);
+    }
+}
+
+}  // namespace
+
+const ClassMembers* treeMembers(const TreeTypes& types, const std::string& type,
+                                const RuleFacts& rules) {
+    auto read = types.members.find(type);
+    if (read != types.members.end()) return &read->second;
+    auto unread = types.unread.find(type);
+    if (unread != types.unread.end()) readUnreadFile(std::string(unread->second), types, rules);
+    auto later = types.readLater.find(type);
+    return later != types.readLater.end() ? &later->second : nullptr;
 }
 
 void resolveNames(JavaSource& source, const TreeTypes& types, const RuleFacts& rules,

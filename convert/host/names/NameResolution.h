@@ -4,6 +4,7 @@
 // and qualified names.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,15 @@ void collectDeclarations(const JavaSource& source, TreeTypes& types, const RuleF
 // Settles the deferred lookups once the tree's types are complete, and
 // each method's result type.
 void resolveDeferredTypes(TreeTypes& types, const RuleFacts& rules);
+// The same for members read apart from the tree's: against its names.
+void resolveDeferredTypes(std::map<std::string, ClassMembers>& members, const TreeTypes& names,
+                          const RuleFacts& rules);
+
+// The members of one of the tree's types: read by the scan, or read now
+// from the file that declares it (TreeTypes::unread); none for a type
+// outside the tree, or whose file cannot be read or does not parse.
+const ClassMembers* treeMembers(const TreeTypes& types, const std::string& type,
+                                const RuleFacts& rules);
 
 // Cuts source into leaves and classifies their names (node kinds and
 // resolved qualified names). exact: the compiler's records of the file

@@ -39,6 +39,12 @@ struct TreeTypes {
     std::set<std::string> qualifiedNames;                    // p.q.Type for every declared type
     std::map<std::string, std::set<std::string>> byPackage;  // package -> simple names
     std::map<std::string, ClassMembers> members;             // p.q.Type -> its members
+    // The types whose members no parse has read yet: p.q.Type -> the file
+    // that declares it (the last in the tree's order). A lookup reads the
+    // file when it first needs them (treeMembers), into readLater: that
+    // changes what is cached, never what a lookup answers.
+    mutable std::map<std::string, std::string> unread;
+    mutable std::map<std::string, ClassMembers> readLater;
 };
 
 // What the host knows of the rules: the package keywords, and the names

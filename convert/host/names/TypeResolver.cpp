@@ -93,8 +93,13 @@ std::string resolveInTree(const std::string& simple, const std::string& package,
 }
 
 void resolveDeferredTypes(TreeTypes& types, const RuleFacts& rules) {
+    resolveDeferredTypes(types.members, types, rules);
+}
+
+void resolveDeferredTypes(std::map<std::string, ClassMembers>& all, const TreeTypes& types,
+                          const RuleFacts& rules) {
     auto resolve = [&](std::string& type) { type = resolveDeferred(type, types, rules); };
-    for (auto& named : types.members) {
+    for (auto& named : all) {
         ClassMembers& members = named.second;
         for (auto& field : members.fields) resolve(field.second);
         for (auto& overloads : members.overloads) {

@@ -58,6 +58,8 @@ struct RunReport {
     // ending in "/".
     std::vector<std::string> leftOut;
     double seconds = 0;
+    size_t javaFiles = 0;   // Java files the scan saw
+    size_t parsedJava = 0;  // of them: parsed by the scan
 };
 
 std::string encodeReport(const FileReport& report, const RuleSet& rules);

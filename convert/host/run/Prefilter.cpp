@@ -121,27 +121,33 @@ bool NameTable::find(const std::string& name, uint32_t& id) const {
     return true;
 }
 
-void internCodeNames(PrefilterFacts& facts, NameTable& names) {
-    facts.codeNameIds.clear();
-    for (const std::string& name : facts.codeNames) facts.codeNameIds.push_back(names.intern(name));
-    facts.codeNameIds.shrink_to_fit();
-    std::vector<std::string>().swap(facts.codeNames);
+std::vector<uint32_t> internNames(const std::vector<std::string>& names, NameTable& table) {
+    std::vector<uint32_t> ids;
+    ids.reserve(names.size());
+    for (const std::string& name : names) ids.push_back(table.intern(name));
+    std::sort(ids.begin(), ids.end());
+    return ids;
 }
 
-std::vector<bool> filesToConvert(const std::vector<PrefilterFacts>& files, const NameTable& names,
-                                 const std::set<std::string>& leading) {
-    std::set<uint32_t> leadingIds;
-    for (const std::string& name : leading) {
+std::vector<uint32_t> numbersOf(const std::set<std::string>& names, const NameTable& table) {
+    std::vector<uint32_t> ids;
+    for (const std::string& name : names) {
         uint32_t id = 0;
-        if (names.find(name, id)) leadingIds.insert(id);
+        if (table.find(name, id)) ids.push_back(id);
     }
-    std::vector<bool> convert;
-    for (const PrefilterFacts& file : files) {
-        convert.push_back(!file.parsed || file.touched ||
-                          std::any_of(file.codeNameIds.begin(), file.codeNameIds.end(),
-                                      [&](uint32_t id) { return leadingIds.count(id) != 0; }));
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
+bool namesAny(const std::vector<uint32_t>& identifiers, const std::vector<uint32_t>& names) {
+    // Both sorted: one merge.
+    auto at = identifiers.begin();
+    for (uint32_t name : names) {
+        at = std::lower_bound(at, identifiers.end(), name);
+        if (at == identifiers.end()) return false;
+        if (*at == name) return true;
     }
-    return convert;
+    return false;
 }
 
 }  // namespace host

@@ -33,6 +33,24 @@
 // of the classpath, too): a file is converted as well when one of its
 // records holds a keyword; where the compiler gives no answer, the host's
 // own resolution stands, and the above holds for it.
+//
+// Without a parse. A file's code names are read from its bytes by a lexer
+// that skips comments and literals (LightScan); a key that only a comment
+// or a string holds makes a file converted that the plug-in then copies:
+// a superset is safe. The names that lead to the vendor come from the
+// members of the tree's types, and only the files found so far are parsed
+// for them. That is enough: a member whose type leads is declared in a
+// file whose text holds a keyword (an import, its package or a qualified
+// name: the host resolves a simple type name in no other way that could
+// reach the vendor), or names a class of the tree that leads, by its
+// simple name or its last part, and that class's file is found first.
+// So the files the keys find, then those that name what their members
+// give, again until no file is new, are the files that the argument above
+// converts. Every other file is copied and never parsed; where a converted
+// file's names need the members of its types, they are read from it then
+// (TreeTypes::unread), and so a lookup answers as if every file were
+// parsed. A file that does not parse is found only as any other file is:
+// one that is not found is copied like any other.
 #pragma once
 
 #include <cstdint>
@@ -81,25 +99,18 @@ private:
     std::unordered_map<std::string, uint32_t> ids;
 };
 
-// What the prefilter knows of one Java file of the tree.
-struct PrefilterFacts {
-    bool parsed = false;   // a file that does not parse is converted, to fail as such
-    bool touched = false;  // touchesKeys
-    std::vector<std::string> codeNames;  // sorted, each once; moved into codeNameIds
-    std::vector<uint32_t> codeNameIds;   // their numbers in the run's NameTable
-};
-
-// Moves the file's code names into the table.
-void internCodeNames(PrefilterFacts& facts, NameTable& names);
+// A file's identifiers as their numbers in the table, sorted.
+std::vector<uint32_t> internNames(const std::vector<std::string>& names, NameTable& table);
 
 // The names that lead to the vendor's names through the tree's types (see
 // above).
 std::set<std::string> namesLeadingToVendor(const TreeTypes& types,
                                            const std::vector<std::string>& keywords);
 
-// For each file, whether it is to be converted: touched, not parsed, or
-// naming a name that leads to the vendor.
-std::vector<bool> filesToConvert(const std::vector<PrefilterFacts>& files,
-                                 const NameTable& names, const std::set<std::string>& leading);
+// Whether a file's identifiers (internNames) hold one of the names.
+bool namesAny(const std::vector<uint32_t>& identifiers, const std::vector<uint32_t>& names);
+
+// The numbers of those of names that the table holds, sorted.
+std::vector<uint32_t> numbersOf(const std::set<std::string>& names, const NameTable& table);
 
 }  // namespace host

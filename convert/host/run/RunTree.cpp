@@ -1,9 +1,8 @@
-// RunTree: the run over the whole tree. One parse of every Java file scans
-// the tree's types (and what the prefilter needs), then every entry is
-// converted; both steps are dealt out to the worker processes in tree
-// order, and their results are taken back in tree order, so that the
-// output, the report and the summary do not depend on the number of
-// workers.
+// RunTree: the run over the whole tree. The scan (ScanTree.cpp) learns the
+// tree's types and which Java files to convert, then every entry is
+// converted; both are dealt out to the worker processes in tree order, and
+// their results are kept in tree order, so that the output, the report and
+// the summary do not depend on the number of workers.
 #include <malloc.h>
 
 #include <chrono>
@@ -14,17 +13,11 @@
 #include "plugin/Plugin.h"
 #include "run/Interrupt.h"
 #include "run/Runner.h"
-#include "run/TreeScan.h"
 #include "run/Workers.h"
 
 namespace host {
 
 namespace {
-
-bool isJavaFile(const SourceEntry& entry) {
-    return entry.kind == EntryKind::kFile && entry.rel.size() > 5 &&
-           entry.rel.compare(entry.rel.size() - 5, 5, ".java") == 0;
-}
 
 void count(RunReport& report, FileResult result) {
     switch (result) {
@@ -60,6 +53,8 @@ RunReport Runner::run() {
     report.total = entries.size();
     std::string reason;
     bool scanned = scanTree(entries, reason);
+    report.javaFiles = javaFiles;
+    report.parsedJava = parsedFiles;
     returnFreedMemory();
     // A run interrupted during the scan converts nothing.
     if (!scanned || (!interrupted() && !convertTree(entries, report, reason))) {
@@ -72,69 +67,6 @@ RunReport Runner::run() {
     report.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     return report;
-}
-
-// The tree's types from one parse of each Java file, and which Java files
-// are to be converted.
-bool Runner::scanTree(const std::vector<SourceEntry>& entries, std::string& reason) {
-    std::vector<size_t> java;
-    for (size_t i = 0; i < entries.size(); ++i)
-        if (isJavaFile(entries[i]) && !options.exclude.excludes(entries[i].rel)) java.push_back(i);
-    std::vector<size_t> slot(entries.size(), 0);
-    for (size_t i = 0; i < java.size(); ++i) slot[java[i]] = i;
-    PrefilterKeys keys = prefilterKeys(ruleSet(), options.rules);
-    std::vector<FileScan> scans(java.size());
-    std::vector<PrefilterFacts> facts(java.size());
-    NameTable names;
-    // Each scan's code names go into the table as the scan comes in.
-    auto keep = [&](size_t index, FileScan&& scan) {
-        size_t at = slot[index];
-        facts[at] = std::move(scan.prefilter);
-        internCodeNames(facts[at], names);
-        scans[at] = std::move(scan);
-    };
-    auto scanOne = [&](size_t index) {
-        FileScan scan = scanJavaFile(options.sourceDir + entries[index].rel, options.rules, keys);
-        std::vector<NameRecord> records;
-        if (options.compilerNames != nullptr &&
-            options.compilerNames->recordsOf(entries[index].rel, records) &&
-            recordsHoldKeyword(records, options.rules.packageKeywords))
-            scan.prefilter.touched = true;
-        return scan;
-    };
-    WorkerPool pool(
-        options.workers,
-        [&](size_t index, const WorkerPool::Relay&) {
-            // The run's own process keeps the scan as it is.
-            if (options.workers == 1) {
-                keep(index, scanOne(index));
-                return std::string();
-            }
-            if (entries[index].rel == options.killScanAt) raise(SIGKILL);
-            return encodeScan(scanOne(index));
-        },
-        [](size_t, const std::string&, const std::string&, const std::string&) { return -1; });
-    // A scan whose worker died (or whose result does not read) is done
-    // again here: the names of one file can lead other files to the vendor.
-    auto done = [&](size_t index, const std::string& result, bool lost) {
-        if (options.workers == 1) return;
-        FileScan scan;
-        if (!lost && decodeScan(result, scan)) {
-            keep(index, std::move(scan));
-            return;
-        }
-        fprintf(stderr, "nidus-convert: the worker scanning %s %s; scanned again\n",
-                entries[index].rel.c_str(), lost ? result.c_str() : "sent a scan that does not read");
-        keep(index, scanOne(index));
-    };
-    if (!pool.run(java, done, interrupted, reason)) return false;
-    treeTypes = mergeScans(scans, options.rules);
-    std::vector<bool> converted = filesToConvert(
-        facts, names, namesLeadingToVendor(treeTypes, options.rules.packageKeywords));
-    toConvert.assign(entries.size(), true);
-    bool skip = options.prefilter && keys.off.empty();
-    for (size_t i = 0; skip && i < java.size(); ++i) toConvert[java[i]] = converted[i];
-    return true;
 }
 
 // The scan's data is freed by now; giving its memory back keeps the

@@ -1,6 +1,6 @@
 // Runner: one conversion run over a source tree. Walks the tree, scans the
-// Java files for the types they declare, skips the files that the rules
-// cannot touch, drives every other file through the plug-in's two passes
+// Java files for the types they declare, skips (and never parses) the
+// files that the rules cannot touch, drives every other file through the plug-in's two passes
 // into the staging folder, checks what came out and moves it into place,
 // keeps failed files unchanged, and sums up; the files are dealt out to
 // worker processes.
@@ -20,6 +20,7 @@
 #include "run/FileReport.h"
 #include "run/OutputTree.h"
 #include "run/SourceTree.h"
+#include "run/TreeScan.h"
 #include "syntax/JavaSource.h"
 
 namespace host {
@@ -77,8 +78,19 @@ private:
     // The first file that asked each question, for their order.
     std::map<std::string, size_t> firstAsker;
 
-    // RunTree.cpp: the run over the tree.
+    // The scan's Java files, and those it parsed (the rest are known by
+    // their bytes).
+    size_t javaFiles = 0;
+    size_t parsedFiles = 0;
+
+    // ScanTree.cpp: the scan.
     bool scanTree(const std::vector<SourceEntry>& entries, std::string& reason);
+    void readTreeBytes(const std::vector<SourceEntry>& entries, const std::vector<size_t>& java,
+                       const PrefilterKeys& keys, TreeScan& scan);
+    bool parseKept(const std::vector<SourceEntry>& entries, const std::vector<size_t>& java,
+                   TreeScan& scan, std::string& reason);
+
+    // RunTree.cpp: the run over the tree.
     static void returnFreedMemory();
     bool convertTree(const std::vector<SourceEntry>& entries, RunReport& report,
                      std::string& reason);

@@ -1,5 +1,5 @@
-// TreeScan: one parse of a Java file for the tree's index and the
-// prefilter, merging the scans, and packing a scan for the wire.
+// TreeScan: a Java file's bytes and its parse for the tree's index, the
+// index itself, and packing a parse for the wire.
 #include "run/TreeScan.h"
 
 #include <algorithm>
@@ -68,34 +68,103 @@ ClassMembers getMembers(Reader& in) {
 
 }  // namespace
 
-FileScan scanJavaFile(const std::string& path, const RuleFacts& rules, const PrefilterKeys& keys) {
-    FileScan scan;
+namespace {
+
+bool readText(const std::string& path, std::string& text) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream buffer;
     buffer << in.rdbuf();
+    text = buffer.str();
+    return in && !in.bad();
+}
+
+}  // namespace
+
+FileBytes readJavaBytes(const std::string& path, const PrefilterKeys& keys) {
+    FileBytes bytes;
+    std::string text;
+    if (!readText(path, text)) return bytes;
+    bytes.read = true;
+    bytes.scan = lightScan(text);
+    bytes.touched = touchesKeys(text, bytes.scan.identifiers, keys);
+    return bytes;
+}
+
+FileScan scanJavaFile(const std::string& path, const RuleFacts& rules) {
+    FileScan scan;
+    std::string text;
     JavaSource source;
-    if (!in || in.bad() || !source.parse(buffer.str())) return scan;
-    collectDeclarations(source, scan.declared, rules);
-    PrefilterFacts& facts = scan.prefilter;
-    facts.parsed = true;
-    facts.codeNames = source.codeNames();
-    facts.touched = touchesKeys(buffer.str(), facts.codeNames, keys);
+    if (readText(path, text) && source.parse(text)) collectDeclarations(source, scan.declared, rules);
     return scan;
 }
 
-TreeTypes mergeScans(std::vector<FileScan>& scans, const RuleFacts& rules) {
-    TreeTypes types;
-    for (FileScan& scan : scans) {
-        TreeTypes& declared = scan.declared;
-        types.qualifiedNames.insert(declared.qualifiedNames.begin(), declared.qualifiedNames.end());
-        for (auto& package : declared.byPackage)
-            types.byPackage[package.first].insert(package.second.begin(), package.second.end());
-        // A type that two files declare keeps the later file's members.
-        for (auto& members : declared.members) types.members[members.first] = std::move(members.second);
-        declared = TreeTypes();
+void TreeIndex::addNames(size_t file, const LightScan& scan) {
+    for (const std::string& type : scan.types) {
+        std::string qualified = scan.package.empty() ? type : scan.package + "." + type;
+        tree.qualifiedNames.insert(qualified);
+        if (type.find('.') == std::string::npos) tree.byPackage[scan.package].insert(type);
+        // A type that two files declare is the later file's.
+        fileOf[qualified] = file;
     }
-    resolveDeferredTypes(types, rules);
-    return types;
+}
+
+void TreeIndex::addMembers(size_t file, FileScan& scan, const RuleFacts& rules) {
+    std::map<std::string, ClassMembers> own;
+    for (auto& members : scan.declared.members) {
+        auto declared = fileOf.find(members.first);
+        if (declared != fileOf.end() && declared->second == file)
+            own[members.first] = std::move(members.second);
+    }
+    scan.declared = TreeTypes();
+    resolveDeferredTypes(own, tree, rules);
+    for (auto& members : own) tree.members[members.first] = std::move(members.second);
+}
+
+void TreeIndex::leaveUnread(const std::vector<std::string>& paths, const std::vector<bool>& parsed) {
+    for (const auto& type : fileOf) {
+        if (!parsed[type.second]) tree.unread[type.first] = paths[type.second];
+    }
+}
+
+TreeScan::TreeScan(size_t files, bool keepAll)
+    : identifiers(files), keep(files, keepAll), parsed(files, false) {}
+
+void TreeScan::addBytes(size_t file, const FileBytes& bytes) {
+    if (!bytes.read || bytes.touched) keep[file] = true;
+    index.addNames(file, bytes.scan);
+    identifiers[file] = internNames(bytes.scan.identifiers, names);
+}
+
+std::vector<size_t> TreeScan::toParse() const {
+    std::vector<size_t> files;
+    for (size_t file = 0; file < keep.size(); ++file)
+        if (keep[file] && !parsed[file]) files.push_back(file);
+    return files;
+}
+
+void TreeScan::addParse(size_t file, FileScan& scan, const RuleFacts& rules) {
+    index.addMembers(file, scan, rules);
+    parsed[file] = true;
+}
+
+bool TreeScan::keepFilesNamingLeads(const std::vector<std::string>& keywords) {
+    std::vector<uint32_t> leads = numbersOf(namesLeadingToVendor(index.types(), keywords), names);
+    bool grew = false;
+    for (size_t file = 0; file < keep.size(); ++file) {
+        if (keep[file] || !namesAny(identifiers[file], leads)) continue;
+        keep[file] = true;
+        grew = true;
+    }
+    return grew;
+}
+
+TreeTypes TreeScan::takeTypes(const std::vector<std::string>& paths) {
+    index.leaveUnread(paths, parsed);
+    return index.take();
+}
+
+size_t TreeScan::parsedFiles() const {
+    return static_cast<size_t>(std::count(parsed.begin(), parsed.end(), true));
 }
 
 std::string encodeScan(const FileScan& scan) {
@@ -112,8 +181,6 @@ std::string encodeScan(const FileScan& scan) {
         out.text(members.first);
         putMembers(out, members.second);
     }
-    const PrefilterFacts& facts = scan.prefilter;
-    out.number(facts.parsed).number(facts.touched).texts(facts.codeNames);
     return out.done();
 }
 
@@ -129,10 +196,6 @@ bool decodeScan(const std::string& packed, FileScan& scan) {
         std::string type = in.text();
         declared.members[type] = getMembers(in);
     }
-    PrefilterFacts& facts = scan.prefilter;
-    facts.parsed = in.number() != 0;
-    facts.touched = in.number() != 0;
-    facts.codeNames = in.texts();
     return in.atEnd();
 }
 

@@ -1,32 +1,89 @@
-// TreeScan: what one parse of each Java file tells the run before any file
-// is converted: the types it declares and their members (for the index of
-// the tree's types) and what the prefilter needs. A worker process sends
-// its files' scans to the run's parent, which merges them in tree order.
+// TreeScan: what the run learns of the tree's Java files before any file is
+// converted. The bytes of every file give its package, the names of the
+// types it declares and its identifiers (for the index of the tree's types
+// and the prefilter); one parse of a file gives its types' members. A
+// worker process sends its files' parses to the run's parent, which keeps
+// each type's members from the file that declares it last in tree order.
 #pragma once
 
+#include <cstddef>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "names/SemanticModel.h"
 #include "run/Prefilter.h"
+#include "syntax/LightScan.h"
 
 namespace host {
 
-struct FileScan {
-    // Its types and their members, the members' tree lookups deferred.
-    TreeTypes declared;
-    PrefilterFacts prefilter;
+// What the bytes of one Java file tell.
+struct FileBytes {
+    bool read = false;     // false: it cannot be read (converted, to fail as such)
+    bool touched = false;  // touchesKeys
+    LightScan scan;
 };
 
-// Reads and parses the file at path (a Java file that cannot be read or
-// does not parse has no types, and parsed false).
-FileScan scanJavaFile(const std::string& path, const RuleFacts& rules, const PrefilterKeys& keys);
+FileBytes readJavaBytes(const std::string& path, const PrefilterKeys& keys);
 
-// The tree's types from every file's scan, in tree order, their deferred
-// lookups resolved; each scan's types are moved out.
-TreeTypes mergeScans(std::vector<FileScan>& scans, const RuleFacts& rules);
+// What one parse of a Java file tells: its types and their members, the
+// members' lookups in the tree deferred. Nothing for a file that cannot be
+// read or does not parse.
+struct FileScan {
+    TreeTypes declared;
+};
+
+FileScan scanJavaFile(const std::string& path, const RuleFacts& rules);
 
 std::string encodeScan(const FileScan& scan);
 bool decodeScan(const std::string& packed, FileScan& scan);
+
+// The tree's types: the names of every file's types, from its bytes, and
+// the members of those whose files are parsed.
+class TreeIndex {
+public:
+    // Every file's, in tree order, before any members.
+    void addNames(size_t file, const LightScan& scan);
+    // The members of the types that this file is the file of, their
+    // lookups settled against the names.
+    void addMembers(size_t file, FileScan& scan, const RuleFacts& rules);
+    // The types whose files are not parsed, to be read when a lookup needs
+    // them: paths by file.
+    void leaveUnread(const std::vector<std::string>& paths, const std::vector<bool>& parsed);
+    const TreeTypes& types() const { return tree; }
+    TreeTypes take() { return std::move(tree); }
+
+private:
+    TreeTypes tree;
+    std::map<std::string, size_t> fileOf;
+};
+
+// What the scan knows of the tree's Java files, by their number in tree
+// order: each one's bytes first, then the parses of the files kept, round
+// by round, until no file is new (Prefilter.h).
+class TreeScan {
+public:
+    // keepAll: every file is kept (no prefilter).
+    TreeScan(size_t files, bool keepAll);
+    // Every file's, in tree order, before any parse.
+    void addBytes(size_t file, const FileBytes& bytes);
+    // The files kept and not parsed yet.
+    std::vector<size_t> toParse() const;
+    void addParse(size_t file, FileScan& scan, const RuleFacts& rules);
+    // Keeps the files that name a name leading to the vendor through the
+    // members parsed so far; false when none is new.
+    bool keepFilesNamingLeads(const std::vector<std::string>& keywords);
+    // The index, its unparsed files' types left to be read by path.
+    TreeTypes takeTypes(const std::vector<std::string>& paths);
+    bool kept(size_t file) const { return keep[file]; }
+    size_t parsedFiles() const;
+
+private:
+    TreeIndex index;
+    NameTable names;
+    std::vector<std::vector<uint32_t>> identifiers;  // internNames
+    std::vector<bool> keep;
+    std::vector<bool> parsed;
+};
 
 }  // namespace host
