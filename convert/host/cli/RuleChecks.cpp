@@ -7,7 +7,7 @@
 
 #include "cli/Report.h"
 #include "run/SourceTree.h"
-#include "syntax/JavaSource.h"
+#include "syntax/LightScan.h"
 
 namespace host {
 
@@ -85,11 +85,8 @@ std::vector<std::string> ruleWarnings(const std::string& path, const RuleSet& ru
         bool any = false;
         for (const WordCheck& word : words) any = any || text.find(word.rule->src) != std::string::npos;
         if (!any) continue;
-        JavaSource source;
-        if (!source.parse(text)) continue;
-        source.cutTextTokens();
-        for (const TextToken& token : source.textTokens()) {
-            if (token.comment || token.text.empty() || token.text.front() != '"') continue;
+        // The string literals are all the check reads: the lexer finds them.
+        for (const LightString& token : stringLiterals(text)) {
             for (WordCheck& word : words) {
                 bool stands = false;
                 bool alone = false;

@@ -149,6 +149,21 @@ std::string packageAt(const std::vector<Token>& tokens, size_t i) {
 
 }  // namespace
 
+std::vector<LightString> stringLiterals(const std::string& text) {
+    std::vector<LightString> strings;
+    int line = 1;
+    size_t counted = 0;
+    for (const Token& token : Lexer(text).tokens()) {
+        if (token.kind != kLiteral || token.text.front() != '"') continue;
+        size_t at = static_cast<size_t>(token.text.data() - text.data());
+        line += static_cast<int>(std::count(text.begin() + static_cast<long>(counted),
+                                            text.begin() + static_cast<long>(at), '\n'));
+        counted = at;
+        strings.push_back({token.text, line});
+    }
+    return strings;
+}
+
 LightScan lightScan(const std::string& text) {
     std::vector<Token> tokens = Lexer(text).tokens();
     LightScan scan;

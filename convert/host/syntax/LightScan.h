@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace host {
@@ -22,5 +23,15 @@ struct LightScan {
 };
 
 LightScan lightScan(const std::string& text);
+
+// A string literal (or text block) of a Java text, quotes and all, and its
+// first line (from 1).
+struct LightString {
+    std::string_view text;
+    int line = 0;
+};
+
+// The string literals of text, in order; they point into text.
+std::vector<LightString> stringLiterals(const std::string& text);
 
 }  // namespace host
