@@ -43,7 +43,7 @@ fetch_tree() {
     rm -rf "$extracted/.pc"
     local item
     for item in "$partial"/*; do
-        rm -rf "$src/${item##*/}"
+        rm -rf "${src:?}/${item##*/}"
         mv "$item" "$src/"
     done
     rmdir "$partial"
