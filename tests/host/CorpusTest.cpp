@@ -234,8 +234,10 @@ TEST(CorpusRunTest, FilesThePrefilterSkipsHoldNoNameUnderTheRules) {
     ASSERT_EQ("", keys.off);
     // The scan as a run does it, and the types as a parse of every file
     // gives them.
-    host::TreeScan scan(run.cases.size(), false);
-    host::TreeScan everyFile(run.cases.size(), true);
+    host::TreeScan scan;
+    host::TreeScan everyFile;
+    scan.start(run.cases.size(), false);
+    everyFile.start(run.cases.size(), true);
     std::vector<std::string> paths;
     for (size_t i = 0; i < run.cases.size(); ++i) {
         paths.push_back(run.sourceDir + "/" + run.cases[i].relPath);
@@ -243,17 +245,23 @@ TEST(CorpusRunTest, FilesThePrefilterSkipsHoldNoNameUnderTheRules) {
         scan.addBytes(i, bytes);
         everyFile.addBytes(i, bytes);
     }
-    do {
-        for (size_t file : scan.toParse()) {
+    scan.leaveUnread(paths);
+    everyFile.leaveUnread(paths);
+    std::vector<size_t> round;
+    for (size_t i = 0; i < run.cases.size(); ++i)
+        if (scan.kept(i)) round.push_back(i);
+    while (!round.empty()) {
+        for (size_t file : round) {
             host::FileScan parsed = host::scanJavaFile(paths[file], facts);
             scan.addParse(file, parsed, facts);
         }
-    } while (scan.keepFilesNamingLeads(facts.packageKeywords));
-    for (size_t file : everyFile.toParse()) {
-        host::FileScan parsed = host::scanJavaFile(paths[file], facts);
-        everyFile.addParse(file, parsed, facts);
+        round = scan.keepFilesNamingLeads(facts.packageKeywords);
     }
-    host::TreeTypes types = everyFile.takeTypes(paths);
+    for (size_t i = 0; i < run.cases.size(); ++i) {
+        host::FileScan parsed = host::scanJavaFile(paths[i], facts);
+        everyFile.addParse(i, parsed, facts);
+    }
+    const host::TreeTypes& types = everyFile.types();
     size_t skipped = 0;
     for (size_t i = 0; i < run.cases.size(); ++i) {
         if (scan.kept(i)) continue;

@@ -336,8 +336,6 @@ int main(int argc, char** argv) {
     // Tests make a worker die at this file.
     const char* killAt = getenv("NIDUS_CONVERT_KILL_WORKER_AT");
     if (killAt != nullptr) run.killWorkerAt = killAt;
-    const char* killScanAt = getenv("NIDUS_CONVERT_KILL_SCAN_AT");
-    if (killScanAt != nullptr) run.killScanAt = killScanAt;
     // Exact mode: the compiler attributes the whole tree once, before any file.
     // The run's time counts the compiler's part too.
     auto started = std::chrono::steady_clock::now();

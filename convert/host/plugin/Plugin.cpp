@@ -379,6 +379,7 @@ extern "C" __attribute__((visibility("default"))) int MessageBoxA(void*, const c
         desk.fileMessages.push_back(shownCaption + ": " + shownText);
         return tala::kAnswerOk;
     }
+    desk.fileQuestions.push_back(shownText);
     auto known = desk.answers.find(shownText);
     int answer = known != desk.answers.end() ? known->second : 0;
     std::string place = desk.place ? desk.place() : std::string();

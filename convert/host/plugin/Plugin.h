@@ -33,6 +33,8 @@ struct MessageDesk {
     int questions = 0;
     int messages = 0;
     std::vector<std::string> fileMessages;  // messages of the current file
+    // The questions the current file asks, answered already or not.
+    std::vector<std::string> fileQuestions;
     std::string declined;  // the first question of the current file answered No
     // Every question of the run in the order asked, with its answer (true
     // for yes).

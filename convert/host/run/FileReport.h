@@ -23,6 +23,8 @@ struct FileReport {
     std::string linkTarget;  // of a link
     std::vector<LogLine> log;
     std::vector<std::string> messages;
+    // The questions it asked (each time), for their order in the summary.
+    std::vector<std::string> questions;
     // Of a converted file: names a rule renames, left as written because
     // the types of their receivers are not known.
     std::vector<std::string> leftAsWritten;

@@ -55,7 +55,8 @@ std::string encodeReport(const FileReport& report, const RuleSet& rules) {
     out.text(report.linkTarget);
     out.number(static_cast<long long>(report.log.size()));
     for (const LogLine& line : report.log) out.text(line.message).text(line.file).number(line.line);
-    out.texts(report.messages).texts(report.leftAsWritten).text(report.layoutNote);
+    out.texts(report.messages).texts(report.questions).texts(report.leftAsWritten);
+    out.text(report.layoutNote);
     out.number(report.line).text(report.statement);
     putUses(out, report.uses, rules);
     out.number(report.tokensKept).number(report.excluded);
@@ -78,6 +79,7 @@ bool decodeReport(const std::string& packed, const RuleSet& rules, FileReport& r
         report.log.push_back(line);
     }
     report.messages = in.texts();
+    report.questions = in.texts();
     report.leftAsWritten = in.texts();
     report.layoutNote = in.text();
     report.line = static_cast<int>(in.number());

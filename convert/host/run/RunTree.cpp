@@ -8,7 +8,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <numeric>
 
 #include "plugin/Plugin.h"
 #include "run/Interrupt.h"
@@ -52,15 +51,15 @@ RunReport Runner::run() {
         listSourceTree(options.sourceDir, output.root(), &emptyFolders, &report.leftOut);
     report.total = entries.size();
     std::string reason;
-    bool scanned = scanTree(entries, reason);
-    report.javaFiles = javaFiles;
-    report.parsedJava = parsedFiles;
+    scanTree(entries);
     returnFreedMemory();
     // A run interrupted during the scan converts nothing.
-    if (!scanned || (!interrupted() && !convertTree(entries, report, reason))) {
+    if (!interrupted() && !convertTree(entries, report, reason)) {
         report.refused = true;
         report.refusal = reason;
     }
+    report.javaFiles = javaEntries.size();
+    report.parsedJava = scan.parsedFiles();
     report.interrupted = interruptSignal();
     if (!report.refused && report.interrupted == 0) placeEmptyFolders(emptyFolders, report);
     if (options.progress) fprintf(stderr, "\r\033[K");
@@ -76,29 +75,26 @@ void Runner::returnFreedMemory() {
     malloc_trim(0);
 }
 
+// The entries in rounds (ScanTree.cpp), each dealt out in tree order; the
+// reports are kept by entry, so that the order of the rounds shows nowhere.
 bool Runner::convertTree(const std::vector<SourceEntry>& entries, RunReport& report,
                          std::string& reason) {
-    std::vector<size_t> order(entries.size());
-    std::iota(order.begin(), order.end(), 0);
     if (options.workers > 1) makeStagingFolders(entries);
     std::vector<FileReport> files(entries.size());
     std::vector<bool> done(entries.size(), false);
     size_t finished = 0;
     bool refused = false;
-    WorkerPool pool(
-        options.workers,
-        [&](size_t index, const WorkerPool::Relay& relay) {
-            if (options.workers > 1) return convertInWorker(entries[index], index, relay);
-            files[index] = convertEntry(entries[index], toConvert[index]);
-            return std::string();
-        },
-        [this](size_t index, const std::string& place, const std::string& caption,
-               const std::string& text) { return answer(index, place, caption, text); });
     auto take = [&](size_t index, const std::string& result, bool lost) {
+        FileScan declared;
         if (lost) {
             files[index] = lostFile(entries[index].rel, result);
-        } else if (options.workers > 1 && !decodeReport(result, ruleSet(), files[index])) {
+        } else if (options.workers > 1 && !unpackResult(result, files[index], declared)) {
             files[index] = lostFile(entries[index].rel, "sent a report that does not read");
+        }
+        if (options.workers > 1) takeDeclarations(entries[index], index, declared);
+        for (const std::string& question : files[index].questions) {
+            auto first = firstAsker.emplace(question, index);
+            if (index < first.first->second) first.first->second = index;
         }
         done[index] = true;
         refused = refused || files[index].result == FileResult::kRefused;
@@ -108,8 +104,14 @@ bool Runner::convertTree(const std::vector<SourceEntry>& entries, RunReport& rep
             fflush(stderr);
         }
     };
-    if (!pool.run(order, take, [&] { return refused || interrupted(); }, reason)) return false;
-    if (options.workers > 1) orderQuestions();
+    auto stop = [&] { return refused || interrupted(); };
+    bool copying = false;
+    for (std::vector<size_t> round = firstRound(entries);; round = nextRound(copying)) {
+        if (!round.empty() && !convertRound(entries, round, files, take, stop, reason))
+            return false;
+        if (copying || stop()) break;
+    }
+    orderQuestions();
     for (size_t i = 0; i < entries.size(); ++i) {
         if (!done[i]) continue;
         if (files[i].result == FileResult::kRefused) {
@@ -122,6 +124,25 @@ bool Runner::convertTree(const std::vector<SourceEntry>& entries, RunReport& rep
         report.files.push_back(std::move(files[i]));
     }
     return true;
+}
+
+// One round's entries, by the workers or here; take gets each result.
+bool Runner::convertRound(const std::vector<SourceEntry>& entries,
+                          const std::vector<size_t>& round, std::vector<FileReport>& files,
+                          const WorkerPool::Done& take, const std::function<bool()>& stop,
+                          std::string& reason) {
+    WorkerPool pool(
+        options.workers,
+        [&](size_t index, const WorkerPool::Relay& relay) {
+            if (options.workers > 1) return convertInWorker(entries[index], index, relay);
+            FileScan declared;
+            files[index] = convertEntry(entries[index], toConvert[index], &declared);
+            takeDeclarations(entries[index], index, declared);
+            return std::string();
+        },
+        [this](size_t, const std::string& place, const std::string& caption,
+               const std::string& text) { return answer(place, caption, text); });
+    return pool.run(round, take, stop, reason);
 }
 
 // The folders of the source that hold nothing: made in the output as
@@ -150,30 +171,28 @@ void Runner::makeStagingFolders(const std::vector<SourceEntry>& entries) {
     }
 }
 
-// One entry converted in a worker, its report packed; the plug-in's
-// questions go to the parent.
-std::string Runner::convertInWorker(
-    const SourceEntry& entry, size_t index,
-    const WorkerPool::Relay& relay) {
+// One entry converted in a worker, its report and the types it declares
+// packed; the plug-in's questions go to the parent.
+std::string Runner::convertInWorker(const SourceEntry& entry, size_t index,
+                                    const WorkerPool::Relay& relay) {
     messageDesk().relay = relay;
     if (entry.rel == options.killWorkerAt) raise(SIGKILL);
-    FileReport file = convertEntry(entry, toConvert[index]);
-    return encodeReport(file, ruleSet());
+    FileScan declared;
+    FileReport file = convertEntry(entry, toConvert[index], &declared);
+    return packResult(file, declared);
 }
 
 // A question of a worker, asked once per run by the parent.
-int Runner::answer(size_t index, const std::string& place, const std::string& caption,
+int Runner::answer(const std::string& place, const std::string& caption,
                    const std::string& text) {
     MessageDesk& desk = messageDesk();
-    auto first = firstAsker.emplace(text, index);
-    if (!first.second && index < first.first->second) first.first->second = index;
     auto known = desk.answers.find(text);
     if (known != desk.answers.end()) return known->second;
     return askQuestion(desk, place, caption, text);
 }
 
 // The questions in the order of the files that asked them first, as one
-// process working through the files in order asks them.
+// process working through the files in tree order asks them.
 void Runner::orderQuestions() {
     std::vector<std::pair<std::string, bool>>& asked = messageDesk().asked;
     std::stable_sort(asked.begin(), asked.end(), [this](const auto& left, const auto& right) {

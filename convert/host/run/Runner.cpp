@@ -81,7 +81,7 @@ Runner::Runner(const RunOptions& runOptions, Host& runHost, tala::IConvert& conv
                const OutputTree& outputTree)
     : options(runOptions), host(runHost), convert(converter), output(outputTree) {}
 
-FileReport Runner::convertEntry(const SourceEntry& entry, bool convertJava) {
+FileReport Runner::convertEntry(const SourceEntry& entry, bool convertJava, FileScan* declared) {
     FileReport report;
     report.path = entry.rel;
     std::string staging = std::string(kStagingName) + "/";
@@ -95,7 +95,7 @@ FileReport Runner::convertEntry(const SourceEntry& entry, bool convertJava) {
     }
     switch (entry.kind) {
     case EntryKind::kFile:
-        return convertFile(entry.rel, convertJava);
+        return convertFile(entry.rel, convertJava, declared);
     case EntryKind::kLink:
         // Never followed: made again as a link with the same target text.
         report.result = FileResult::kLink;
@@ -115,7 +115,7 @@ FileReport Runner::convertEntry(const SourceEntry& entry, bool convertJava) {
     return report;
 }
 
-FileReport Runner::convertFile(const std::string& rel, bool convertJava) {
+FileReport Runner::convertFile(const std::string& rel, bool convertJava, FileScan* declared) {
     FileReport report;
     report.path = rel;
     report.reason = unreadable(options.sourceDir + rel);
@@ -129,7 +129,7 @@ FileReport Runner::convertFile(const std::string& rel, bool convertJava) {
         return copied;
     }
     if (!convertJava && endsWith(rel, ".java")) return copyUnconverted(rel);
-    convertThroughPlugin(rel, report);
+    convertThroughPlugin(rel, report, declared);
     return report;
 }
 
@@ -152,17 +152,23 @@ FileReport Runner::copyUnconverted(const std::string& rel) {
 // its statements laid out; one that does not parse never reaches the
 // plug-in. Any file then goes through the plug-in's passes; a converted
 // Java file gets its source's layout back and is checked before it takes
-// its place.
-void Runner::convertThroughPlugin(const std::string& rel, FileReport& report) {
+// its place. The parse gives the types the file declares too (declared).
+void Runner::convertThroughPlugin(const std::string& rel, FileReport& report,
+                                  FileScan* declared) {
     std::unique_ptr<JavaSource> source;
     std::vector<Step> steps;
     std::string text;
     if (endsWith(rel, ".java")) {
         source = std::make_unique<JavaSource>();
-        if (!readAndParse(rel, text, *source, report)) return;
+        bool parsed = readAndParse(rel, text, *source, report);
+        if (declared != nullptr) {
+            declared->parsed = true;
+            if (parsed) collectDeclarations(*source, declared->declared, options.rules);
+        }
+        if (!parsed) return;
         resolveAndLayOut(rel, *source, steps, report);
         if (options.compilerNames != nullptr && options.ruleSet != nullptr)
-            markCompilerOnly(text, treeTypes, options.rules, *options.ruleSet, report.uses);
+            markCompilerOnly(text, scan.types(), options.rules, *options.ruleSet, report.uses);
         // The plug-in would convert the file and leave this name behind.
         if (const NameUse* left = classLeftUnconverted(report.uses, source->leaves())) {
             FailedStatement failed = statementAt(*source, steps, text, left->leaf);
@@ -231,7 +237,7 @@ void Runner::resolveAndLayOut(const std::string& rel, JavaSource& source,
     std::vector<NameRecord> exact;
     bool attributed =
         options.compilerNames != nullptr && options.compilerNames->recordsOf(rel, exact);
-    resolveNames(source, treeTypes, options.rules, attributed ? &exact : nullptr);
+    resolveNames(source, scan.types(), options.rules, attributed ? &exact : nullptr);
     steps = layOutSteps(source);
     if (options.ruleSet != nullptr) report.uses = findRuleUses(source, steps, *options.ruleSet);
 }
@@ -244,6 +250,7 @@ int Runner::runPlugin(const std::string& rel, const JavaSource* source,
                       FileReport& report, bool& converted, bool& refused, std::string& why) {
     MessageDesk& desk = messageDesk();
     desk.fileMessages.clear();
+    desk.fileQuestions.clear();
     desk.declined.clear();
     std::string dir;
     std::string name;
@@ -257,6 +264,7 @@ int Runner::runPlugin(const std::string& rel, const JavaSource* source,
     desk.place = nullptr;
     report.log = host.takeLog();
     report.messages = desk.fileMessages;
+    report.questions = desk.fileQuestions;
     if (result != 0 && source != nullptr) {
         FailedStatement failed = explainFailure(*source, text, report.uses, host, desk.declined);
         report.line = failed.line;

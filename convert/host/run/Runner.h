@@ -21,6 +21,7 @@
 #include "run/OutputTree.h"
 #include "run/SourceTree.h"
 #include "run/TreeScan.h"
+#include "run/Workers.h"
 #include "syntax/JavaSource.h"
 
 namespace host {
@@ -45,9 +46,6 @@ struct RunOptions {
     // For tests of a worker that dies: the worker that is given this file
     // (relative path) kills itself.
     std::string killWorkerAt;
-    // The same for the worker that scans this file; a file scanned again
-    // in the run's own process is not killed.
-    std::string killScanAt;
     // Exact mode: the compiler's answers, the first source of names.
     const CompilerNames* compilerNames = nullptr;
     // What --exclude matches is copied unchanged, never parsed.
@@ -71,24 +69,27 @@ private:
     Host& host;
     tala::IConvert& convert;
     const OutputTree& output;
-    TreeTypes treeTypes;
     RuleSet noRules;
+    // The tree's Java files: their bytes, the types they declare, and
+    // which are converted (TreeScan.h).
+    TreeScan scan;
+    std::vector<size_t> javaEntries;  // by the scan's number: the entry
+    std::vector<size_t> javaSlot;     // by entry: the scan's number, or kNotJava
+    static constexpr size_t kNotJava = static_cast<size_t>(-1);
+    bool prefiltering = false;  // Java files the rules cannot touch are copied
     // By entry: a Java file that the prefilter lets through.
     std::vector<bool> toConvert;
     // The first file that asked each question, for their order.
     std::map<std::string, size_t> firstAsker;
 
-    // The scan's Java files, and those it parsed (the rest are known by
-    // their bytes).
-    size_t javaFiles = 0;
-    size_t parsedFiles = 0;
-
-    // ScanTree.cpp: the scan.
-    bool scanTree(const std::vector<SourceEntry>& entries, std::string& reason);
-    void readTreeBytes(const std::vector<SourceEntry>& entries, const std::vector<size_t>& java,
-                       const PrefilterKeys& keys, TreeScan& scan);
-    bool parseKept(const std::vector<SourceEntry>& entries, const std::vector<size_t>& java,
-                   TreeScan& scan, std::string& reason);
+    // ScanTree.cpp: the bytes of the Java files, the rounds of conversion
+    // they lead to, and the types that converted files declare.
+    void scanTree(const std::vector<SourceEntry>& entries);
+    std::vector<size_t> firstRound(const std::vector<SourceEntry>& entries) const;
+    std::vector<size_t> nextRound(bool& copying);
+    void takeDeclarations(const SourceEntry& entry, size_t index, FileScan& declared);
+    std::string packResult(const FileReport& file, const FileScan& declared) const;
+    bool unpackResult(const std::string& packed, FileReport& file, FileScan& declared) const;
 
     // RunTree.cpp: the run over the tree.
     static void returnFreedMemory();
@@ -96,21 +97,21 @@ private:
                      std::string& reason);
     void makeStagingFolders(const std::vector<SourceEntry>& entries);
     void placeEmptyFolders(const std::vector<std::string>& folders, RunReport& report);
-    std::string convertInWorker(
-        const SourceEntry& entry, size_t index,
-        const std::function<int(const std::string&, const std::string&, const std::string&)>&
-            relay);
-    int answer(size_t index, const std::string& place, const std::string& caption,
-               const std::string& text);
+    bool convertRound(const std::vector<SourceEntry>& entries, const std::vector<size_t>& round,
+                      std::vector<FileReport>& files, const WorkerPool::Done& take,
+                      const std::function<bool()>& stop, std::string& reason);
+    std::string convertInWorker(const SourceEntry& entry, size_t index,
+                                const WorkerPool::Relay& relay);
+    int answer(const std::string& place, const std::string& caption, const std::string& text);
     void orderQuestions();
     FileReport lostFile(const std::string& rel, const std::string& why);
     const RuleSet& ruleSet() const { return options.ruleSet != nullptr ? *options.ruleSet : noRules; }
 
     // Runner.cpp: one file.
-    FileReport convertEntry(const SourceEntry& entry, bool convertJava);
-    FileReport convertFile(const std::string& rel, bool convertJava);
+    FileReport convertEntry(const SourceEntry& entry, bool convertJava, FileScan* declared);
+    FileReport convertFile(const std::string& rel, bool convertJava, FileScan* declared);
     FileReport copyUnconverted(const std::string& rel);
-    void convertThroughPlugin(const std::string& rel, FileReport& report);
+    void convertThroughPlugin(const std::string& rel, FileReport& report, FileScan* declared);
     void noteLeftovers(const JavaSource& source, const std::string& text,
                        FileReport& report) const;
     bool readAndParse(const std::string& rel, std::string& text, JavaSource& source,

@@ -94,18 +94,30 @@ FileScan scanJavaFile(const std::string& path, const RuleFacts& rules) {
     FileScan scan;
     std::string text;
     JavaSource source;
+    scan.parsed = true;
     if (readText(path, text) && source.parse(text)) collectDeclarations(source, scan.declared, rules);
     return scan;
 }
 
 void TreeIndex::addNames(size_t file, const LightScan& scan) {
+    if (typesOf.size() <= file) typesOf.resize(file + 1);
     for (const std::string& type : scan.types) {
         std::string qualified = scan.package.empty() ? type : scan.package + "." + type;
         tree.qualifiedNames.insert(qualified);
         if (type.find('.') == std::string::npos) tree.byPackage[scan.package].insert(type);
         // A type that two files declare is the later file's.
+        auto known = fileOf.find(qualified);
+        if (known != fileOf.end()) {
+            std::vector<std::string>& earlier = typesOf[known->second];
+            earlier.erase(std::remove(earlier.begin(), earlier.end(), qualified), earlier.end());
+        }
         fileOf[qualified] = file;
+        typesOf[file].push_back(qualified);
     }
+}
+
+void TreeIndex::leaveUnread(const std::vector<std::string>& paths) {
+    for (const auto& type : fileOf) tree.unread[type.first] = paths[type.second];
 }
 
 void TreeIndex::addMembers(size_t file, FileScan& scan, const RuleFacts& rules) {
@@ -118,16 +130,19 @@ void TreeIndex::addMembers(size_t file, FileScan& scan, const RuleFacts& rules) 
     scan.declared = TreeTypes();
     resolveDeferredTypes(own, tree, rules);
     for (auto& members : own) tree.members[members.first] = std::move(members.second);
-}
-
-void TreeIndex::leaveUnread(const std::vector<std::string>& paths, const std::vector<bool>& parsed) {
-    for (const auto& type : fileOf) {
-        if (!parsed[type.second]) tree.unread[type.first] = paths[type.second];
+    if (file < typesOf.size()) {
+        for (const std::string& type : typesOf[file]) {
+            tree.unread.erase(type);
+            tree.readLater.erase(type);
+        }
     }
 }
 
-TreeScan::TreeScan(size_t files, bool keepAll)
-    : identifiers(files), keep(files, keepAll), parsed(files, false) {}
+void TreeScan::start(size_t files, bool keepAll) {
+    identifiers.assign(files, std::vector<uint32_t>());
+    keep.assign(files, keepAll);
+    parsedFile.assign(files, false);
+}
 
 void TreeScan::addBytes(size_t file, const FileBytes& bytes) {
     if (!bytes.read || bytes.touched) keep[file] = true;
@@ -135,36 +150,25 @@ void TreeScan::addBytes(size_t file, const FileBytes& bytes) {
     identifiers[file] = internNames(bytes.scan.identifiers, names);
 }
 
-std::vector<size_t> TreeScan::toParse() const {
-    std::vector<size_t> files;
-    for (size_t file = 0; file < keep.size(); ++file)
-        if (keep[file] && !parsed[file]) files.push_back(file);
-    return files;
-}
-
 void TreeScan::addParse(size_t file, FileScan& scan, const RuleFacts& rules) {
     index.addMembers(file, scan, rules);
-    parsed[file] = true;
+    parsedFile[file] = true;
 }
 
-bool TreeScan::keepFilesNamingLeads(const std::vector<std::string>& keywords) {
-    std::vector<uint32_t> leads = numbersOf(namesLeadingToVendor(index.types(), keywords), names);
-    bool grew = false;
+std::vector<size_t> TreeScan::keepFilesNamingLeads(const std::vector<std::string>& keywords) {
+    std::vector<uint32_t> leads =
+        numbersOf(namesLeadingToVendor(index.types(), keywords), names);
+    std::vector<size_t> kept;
     for (size_t file = 0; file < keep.size(); ++file) {
         if (keep[file] || !namesAny(identifiers[file], leads)) continue;
         keep[file] = true;
-        grew = true;
+        kept.push_back(file);
     }
-    return grew;
-}
-
-TreeTypes TreeScan::takeTypes(const std::vector<std::string>& paths) {
-    index.leaveUnread(paths, parsed);
-    return index.take();
+    return kept;
 }
 
 size_t TreeScan::parsedFiles() const {
-    return static_cast<size_t>(std::count(parsed.begin(), parsed.end(), true));
+    return static_cast<size_t>(std::count(parsedFile.begin(), parsedFile.end(), true));
 }
 
 std::string encodeScan(const FileScan& scan) {

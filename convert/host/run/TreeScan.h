@@ -31,6 +31,7 @@ FileBytes readJavaBytes(const std::string& path, const PrefilterKeys& keys);
 // read or does not parse.
 struct FileScan {
     TreeTypes declared;
+    bool parsed = false;  // the file was read and parsed, or tried to be
 };
 
 FileScan scanJavaFile(const std::string& path, const RuleFacts& rules);
@@ -39,51 +40,52 @@ std::string encodeScan(const FileScan& scan);
 bool decodeScan(const std::string& packed, FileScan& scan);
 
 // The tree's types: the names of every file's types, from its bytes, and
-// the members of those whose files are parsed.
+// the members of those whose files are parsed; the others' are left to be
+// read when a lookup needs them.
 class TreeIndex {
 public:
     // Every file's, in tree order, before any members.
     void addNames(size_t file, const LightScan& scan);
+    // After the names: every type's members are to be read from its file.
+    void leaveUnread(const std::vector<std::string>& paths);
     // The members of the types that this file is the file of, their
     // lookups settled against the names.
     void addMembers(size_t file, FileScan& scan, const RuleFacts& rules);
-    // The types whose files are not parsed, to be read when a lookup needs
-    // them: paths by file.
-    void leaveUnread(const std::vector<std::string>& paths, const std::vector<bool>& parsed);
-    const TreeTypes& types() const { return tree; }
-    TreeTypes take() { return std::move(tree); }
+    TreeTypes& types() { return tree; }
 
 private:
     TreeTypes tree;
     std::map<std::string, size_t> fileOf;
+    std::vector<std::vector<std::string>> typesOf;  // by file, qualified
 };
 
-// What the scan knows of the tree's Java files, by their number in tree
-// order: each one's bytes first, then the parses of the files kept, round
-// by round, until no file is new (Prefilter.h).
+// What the run knows of the tree's Java files, by their number in tree
+// order: each one's bytes first, then the parses of the files kept as they
+// are converted, round by round, until no file is new (Prefilter.h).
 class TreeScan {
 public:
     // keepAll: every file is kept (no prefilter).
-    TreeScan(size_t files, bool keepAll);
+    void start(size_t files, bool keepAll);
     // Every file's, in tree order, before any parse.
     void addBytes(size_t file, const FileBytes& bytes);
-    // The files kept and not parsed yet.
-    std::vector<size_t> toParse() const;
+    // After the bytes: the paths of the files, to read the members of
+    // their types from when a lookup needs them.
+    void leaveUnread(const std::vector<std::string>& paths) { index.leaveUnread(paths); }
     void addParse(size_t file, FileScan& scan, const RuleFacts& rules);
     // Keeps the files that name a name leading to the vendor through the
-    // members parsed so far; false when none is new.
-    bool keepFilesNamingLeads(const std::vector<std::string>& keywords);
-    // The index, its unparsed files' types left to be read by path.
-    TreeTypes takeTypes(const std::vector<std::string>& paths);
+    // members parsed so far; the ones newly kept.
+    std::vector<size_t> keepFilesNamingLeads(const std::vector<std::string>& keywords);
     bool kept(size_t file) const { return keep[file]; }
+    bool parsed(size_t file) const { return parsedFile[file]; }
     size_t parsedFiles() const;
+    TreeTypes& types() { return index.types(); }
 
 private:
     TreeIndex index;
     NameTable names;
     std::vector<std::vector<uint32_t>> identifiers;  // internNames
     std::vector<bool> keep;
-    std::vector<bool> parsed;
+    std::vector<bool> parsedFile;
 };
 
 }  // namespace host
