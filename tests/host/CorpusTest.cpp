@@ -295,6 +295,21 @@ TEST(CorpusRunTest, TheBytesOfEveryFileDeclareWhatItsParseDeclares) {
         for (const std::string& type : scan.types)
             types.insert(scan.package.empty() ? type : scan.package + "." + type);
         EXPECT_EQ(declared.qualifiedNames, types);
+        // Without its bodies the file declares the same members, but for
+        // the types declared inside a body (local ones), which no other
+        // file can name.
+        host::JavaSource blanked;
+        ASSERT_TRUE(blanked.parse(host::withoutBodies(corpusCase.input))) << blanked.reason();
+        host::FileScan members;
+        host::FileScan blankedMembers;
+        host::collectDeclarations(blanked, blankedMembers.declared, facts);
+        for (auto& type : declared.members) {
+            if (blankedMembers.declared.members.count(type.first) != 0)
+                members.declared.members.insert(type);
+        }
+        blankedMembers.declared.qualifiedNames.clear();
+        blankedMembers.declared.byPackage.clear();
+        EXPECT_EQ(host::encodeScan(members), host::encodeScan(blankedMembers));
         for (const std::string& name : source.codeNames())
             EXPECT_TRUE(std::binary_search(scan.identifiers.begin(), scan.identifiers.end(), name))
                 << name;

@@ -7,6 +7,7 @@
 
 #include "names/Classifier.h"
 #include "names/ExactNames.h"
+#include "syntax/LightScan.h"
 
 namespace host {
 
@@ -25,7 +26,8 @@ void readUnreadFile(const std::string& path, const TreeTypes& types, const RuleF
     text << in.rdbuf();
     JavaSource source;
     TreeTypes declared;
-    if (in && !in.bad() && source.parse(text.str())) {
+    // Only the declarations are read: the bodies need not be parsed.
+    if (in && !in.bad() && source.parse(withoutBodies(text.str()))) {
         collectDeclarations(source, declared, rules);
         resolveDeferredTypes(declared.members, types, rules);
     }

@@ -171,6 +171,7 @@ LightScan lightScan(const std::string& text) {
     // scan.types plus one), or 0; the declared type whose body is the next
     // brace at the paren depth of its name.
     std::vector<size_t> braces;
+    std::vector<size_t> bodyStarts;  // by open brace: where its body starts, or 0
     std::vector<size_t> enclosing{0};
     size_t pending = 0;
     int pendingDepth = 0;
@@ -207,14 +208,25 @@ LightScan lightScan(const std::string& text) {
         case '{': {
             size_t opens = pending != 0 && parens == pendingDepth ? pending : 0;
             if (opens != 0) pending = 0;
+            bool body = opens == 0 && !braces.empty() && braces.back() != 0;
+            size_t after = static_cast<size_t>(token.text.data() - text.data()) + 1;
+            bodyStarts.push_back(body ? after : 0);
             braces.push_back(opens);
             if (opens != 0) enclosing.push_back(opens);
             break;
         }
         case '}':
-            if (braces.empty()) break;
+            if (braces.empty()) {
+                scan.balanced = false;
+                break;
+            }
             if (braces.back() != 0 && enclosing.size() > 1) enclosing.pop_back();
+            if (bodyStarts.back() != 0) {
+                size_t end = static_cast<size_t>(token.text.data() - text.data());
+                scan.bodies.emplace_back(bodyStarts.back(), end);
+            }
             braces.pop_back();
+            bodyStarts.pop_back();
             break;
         case ';':
             // A declaration's header never holds one at its own depth.
@@ -224,10 +236,22 @@ LightScan lightScan(const std::string& text) {
             break;
         }
     }
+    if (!braces.empty() || parens != 0) scan.balanced = false;
     std::sort(names.begin(), names.end());
     names.erase(std::unique(names.begin(), names.end()), names.end());
     scan.identifiers.assign(names.begin(), names.end());
     return scan;
+}
+
+std::string withoutBodies(const std::string& text) {
+    LightScan scan = lightScan(text);
+    if (!scan.balanced) return text;
+    std::string blanked = text;
+    for (const auto& body : scan.bodies) {
+        for (size_t at = body.first; at < body.second; ++at)
+            if (blanked[at] != '\n' && blanked[at] != '\r') blanked[at] = ' ';
+    }
+    return blanked;
 }
 
 }  // namespace host

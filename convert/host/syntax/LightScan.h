@@ -8,6 +8,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace host {
@@ -20,9 +21,20 @@ struct LightScan {
     // Every identifier outside comments and literals (keywords too),
     // sorted, each once.
     std::vector<std::string> identifiers;
+    // The insides of the braces that stand directly in a type's body and
+    // open no type of their own (the bodies of methods, constructors and
+    // initializers, a field initializer's braces), as byte ranges; and
+    // whether every brace of the file closes.
+    std::vector<std::pair<size_t, size_t>> bodies;
+    bool balanced = true;
 };
 
 LightScan lightScan(const std::string& text);
+
+// text with the insides of those bodies made blanks (line breaks kept):
+// the members it declares parse the same, and much faster. text itself
+// when its braces do not balance.
+std::string withoutBodies(const std::string& text);
 
 // A string literal (or text block) of a Java text, quotes and all, and its
 // first line (from 1).
