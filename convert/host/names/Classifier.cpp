@@ -10,8 +10,9 @@
 
 namespace host {
 
-void Classifier::run(TSNode root) {
+void Classifier::run(TSNode root, TreeTypes* declared) {
     collectFileFacts(root);
+    if (declared != nullptr) exportOwnClasses(*declared);
     collectThrowables(root);
     tasks.run([this, root] { visit(root); });
 }
@@ -19,6 +20,10 @@ void Classifier::run(TSNode root) {
 void Classifier::exportDeclarations(TSNode root, TreeTypes& tree) {
     deferTreeNames = true;
     collectFileFacts(root);
+    exportOwnClasses(tree);
+}
+
+void Classifier::exportOwnClasses(TreeTypes& tree) const {
     for (const auto& own : ownClasses) {
         const std::string& nested = own.first;
         tree.qualifiedNames.insert(qualify(nested));
@@ -375,8 +380,8 @@ void Classifier::visitMethodReference(TSNode node) {
 }
 
 void classifyNames(const std::string& source, TSNode root, std::vector<Leaf>& leaves,
-                   const TreeTypes& types, const RuleFacts& rules) {
-    Classifier(source, leaves, types, rules).run(root);
+                   const TreeTypes& types, const RuleFacts& rules, TreeTypes* declared) {
+    Classifier(source, leaves, types, rules).run(root, declared);
 }
 
 void collectDeclarations(const std::string& source, TSNode root, TreeTypes& types,

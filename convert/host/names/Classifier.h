@@ -43,11 +43,16 @@ class Classifier final : public VariableDeclarations {
 public:
     using VariableDeclarations::VariableDeclarations;
 
-    // Marks the names of the file.
-    void run(TSNode root);
+    // Marks the names of the file; declared (unless null) gets the types
+    // of the file and their members, resolved against the tree's names
+    // (which must be complete).
+    void run(TSNode root, TreeTypes* declared = nullptr);
     // The types of the file and their members, for the other files of the
     // tree; the members' lookups in the tree deferred (resolveDeferredTypes).
     void exportDeclarations(TSNode root, TreeTypes& tree);
+
+private:
+    void exportOwnClasses(TreeTypes& tree) const;
 
 private:
     // The enum type of each switch being walked whose selector is of a
@@ -110,9 +115,10 @@ private:
     void visitMethodReference(TSNode node);
 };
 
-// Sets kind and qualified name of the leaves that are names.
+// Sets kind and qualified name of the leaves that are names; declared:
+// as Classifier::run.
 void classifyNames(const std::string& source, TSNode root, std::vector<Leaf>& leaves,
-                   const TreeTypes& types, const RuleFacts& rules);
+                   const TreeTypes& types, const RuleFacts& rules, TreeTypes* declared);
 
 // The types the file declares and their members, with the lookups of the
 // members' types in the whole tree deferred until its types are all known

@@ -24,22 +24,22 @@ void readUnreadFile(const std::string& path, const TreeTypes& types, const RuleF
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
+    std::string raw = text.str();
+    LightScan scan = lightScan(raw);
     JavaSource source;
     TreeTypes declared;
     // Only the declarations are read: the bodies need not be parsed.
-    if (in && !in.bad() && source.parse(withoutBodies(text.str()))) {
+    if (in && !in.bad() && source.parse(withoutBodies(raw, scan))) {
         collectDeclarations(source, declared, rules);
         resolveDeferredTypes(declared.members, types, rules);
     }
-    for (auto entry = types.unread.begin(); entry != types.unread.end();) {
-        if (entry->second != path) {
-            ++entry;
-            continue;
-        }
+    for (const std::string& type : scan.types) {
+        auto entry = types.unread.find(scan.package.empty() ? type : scan.package + "." + type);
+        if (entry == types.unread.end() || entry->second != path) continue;
         auto members = declared.members.find(entry->first);
         if (members != declared.members.end())
             types.readLater[entry->first] = std::move(members->second);
-        entry = types.unread.erase(entry);
+        types.unread.erase(entry);
     }
 }
 
@@ -50,17 +50,21 @@ const ClassMembers* treeMembers(const TreeTypes& types, const std::string& type,
     auto read = types.members.find(type);
     if (read != types.members.end()) return &read->second;
     auto unread = types.unread.find(type);
-    if (unread != types.unread.end()) readUnreadFile(std::string(unread->second), types, rules);
+    if (unread != types.unread.end()) {
+        readUnreadFile(std::string(unread->second), types, rules);
+        // Read once, even where the file's bytes and its parse disagree.
+        types.unread.erase(type);
+    }
     auto later = types.readLater.find(type);
     return later != types.readLater.end() ? &later->second : nullptr;
 }
 
 void resolveNames(JavaSource& source, const TreeTypes& types, const RuleFacts& rules,
-                  const std::vector<NameRecord>* exact) {
+                  const std::vector<NameRecord>* exact, TreeTypes* declared) {
     source.cutLeaves();
     TSNode root = source.root();
     if (ts_node_is_null(root)) return;
-    classifyNames(source.text(), root, source.leaves(), types, rules);
+    classifyNames(source.text(), root, source.leaves(), types, rules, declared);
     if (exact != nullptr) applyExactNames(*exact, rules, source.leaves());
 }
 

@@ -35,9 +35,12 @@ const ClassMembers* treeMembers(const TreeTypes& types, const std::string& type,
 // Cuts source into leaves and classifies their names (node kinds and
 // resolved qualified names). exact: the compiler's records of the file
 // (exact mode), which correct the host's classification where they
-// resolve a name. Needs the parsed tree.
+// resolve a name. Needs the parsed tree. declared (unless null) gets the
+// types that source declares and their members, as collectDeclarations
+// and resolveDeferredTypes would give them once the tree's names are
+// complete, as they must be.
 void resolveNames(JavaSource& source, const TreeTypes& types, const RuleFacts& rules,
-                  const std::vector<NameRecord>* exact = nullptr);
+                  const std::vector<NameRecord>* exact = nullptr, TreeTypes* declared = nullptr);
 
 // Unresolved member and method names (see Leaf) that a rule changes
 // elsewhere: "line 12: text".

@@ -161,12 +161,10 @@ void Runner::convertThroughPlugin(const std::string& rel, FileReport& report,
     if (endsWith(rel, ".java")) {
         source = std::make_unique<JavaSource>();
         bool parsed = readAndParse(rel, text, *source, report);
-        if (declared != nullptr) {
-            declared->parsed = true;
-            if (parsed) collectDeclarations(*source, declared->declared, options.rules);
-        }
+        if (declared != nullptr) declared->parsed = true;
         if (!parsed) return;
-        resolveAndLayOut(rel, *source, steps, report);
+        resolveAndLayOut(rel, *source, steps, report,
+                         declared != nullptr ? &declared->declared : nullptr);
         if (options.compilerNames != nullptr && options.ruleSet != nullptr)
             markCompilerOnly(text, scan.types(), options.rules, *options.ruleSet, report.uses);
         // The plug-in would convert the file and leave this name behind.
@@ -231,13 +229,15 @@ bool Runner::readAndParse(const std::string& rel, std::string& text, JavaSource&
 }
 
 // The names of a parsed file (with the compiler's records in exact mode),
-// its steps, and the uses of the rules' names in it.
+// its steps, and the uses of the rules' names in it; declared: the types
+// it declares.
 void Runner::resolveAndLayOut(const std::string& rel, JavaSource& source,
-                              std::vector<Step>& steps, FileReport& report) {
+                              std::vector<Step>& steps, FileReport& report,
+                              TreeTypes* declared) {
     std::vector<NameRecord> exact;
     bool attributed =
         options.compilerNames != nullptr && options.compilerNames->recordsOf(rel, exact);
-    resolveNames(source, scan.types(), options.rules, attributed ? &exact : nullptr);
+    resolveNames(source, scan.types(), options.rules, attributed ? &exact : nullptr, declared);
     steps = layOutSteps(source);
     if (options.ruleSet != nullptr) report.uses = findRuleUses(source, steps, *options.ruleSet);
 }

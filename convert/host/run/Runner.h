@@ -117,7 +117,7 @@ private:
     bool readAndParse(const std::string& rel, std::string& text, JavaSource& source,
                       FileReport& report);
     void resolveAndLayOut(const std::string& rel, JavaSource& source, std::vector<Step>& steps,
-                          FileReport& report);
+                          FileReport& report, TreeTypes* declared);
     int runPlugin(const std::string& rel, const JavaSource* source, const std::vector<Step>& steps,
                   const std::string& text, FileReport& report, bool& converted, bool& refused,
                   std::string& why);

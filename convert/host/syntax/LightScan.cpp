@@ -244,7 +244,10 @@ LightScan lightScan(const std::string& text) {
 }
 
 std::string withoutBodies(const std::string& text) {
-    LightScan scan = lightScan(text);
+    return withoutBodies(text, lightScan(text));
+}
+
+std::string withoutBodies(const std::string& text, const LightScan& scan) {
     if (!scan.balanced) return text;
     std::string blanked = text;
     for (const auto& body : scan.bodies) {

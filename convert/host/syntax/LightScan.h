@@ -35,6 +35,8 @@ LightScan lightScan(const std::string& text);
 // the members it declares parse the same, and much faster. text itself
 // when its braces do not balance.
 std::string withoutBodies(const std::string& text);
+// The same with text's scan at hand.
+std::string withoutBodies(const std::string& text, const LightScan& scan);
 
 // A string literal (or text block) of a Java text, quotes and all, and its
 // first line (from 1).
