@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "layout/Align.h"
+#include "syntax/LightScan.h"
 
 namespace host {
 
@@ -192,18 +193,6 @@ private:
 
 }  // namespace
 
-namespace {
-
-std::vector<TextToken> textTokens(const std::vector<Leaf>& leaves) {
-    std::vector<TextToken> tokens;
-    tokens.reserve(leaves.size());
-    for (const Leaf& leaf : leaves)
-        tokens.push_back({leaf.text, leaf.startByte, leaf.endByte, leaf.line, leaf.comment});
-    return tokens;
-}
-
-}  // namespace
-
 bool sameCode(const std::vector<TextToken>& a, const std::vector<TextToken>& b) {
     std::vector<size_t> first = codeTokens(a);
     std::vector<size_t> second = codeTokens(b);
@@ -257,30 +246,28 @@ Restored restoreLayout(const std::string& source, const std::vector<TextToken>& 
 }
 
 Restored restoreFile(const std::string& sourceText, const JavaSource& source,
-                     const std::string& convertedText, JavaSource& converted, std::string& text,
-                     JavaSource& check, std::string& reason) {
-    converted.cutTextTokens();
-    // Its tokens are all the alignment needs of the plug-in's text.
-    converted.releaseTree();
-    std::vector<TextToken> sourceTokens = textTokens(source.leaves());
-    const std::vector<TextToken>& convertedTokens = converted.textTokens();
+                     const std::string& convertedText, std::string& text, std::string& reason) {
+    // Both texts cut by the lexer: the plug-in's text needs no parse of
+    // its own, as the restored text's parse is the check.
+    LexedText sourceTokens(sourceText);
+    LexedText convertedTokens(convertedText);
     std::vector<TextEdit> edits;
-    Restored restored = restoreLayout(sourceText, sourceTokens, convertedText, convertedTokens,
-                                      text, edits, reason);
+    Restored restored = restoreLayout(sourceText, sourceTokens.tokens(), convertedText,
+                                      convertedTokens.tokens(), text, edits, reason);
     if (restored != Restored::kChanged) return restored;
     // The source's tree, edited where the layout took the plug-in's tokens.
+    JavaSource check;
     if (!check.parseEdited(source, text, edits)) {
         reason = "the restored text does not parse (" + check.reason() + ")";
         return Restored::kFailed;
     }
-    check.cutTextTokens();
     check.releaseTree();
-    const std::vector<TextToken>& checkTokens = check.textTokens();
-    if (!sameCode(checkTokens, convertedTokens)) {
+    LexedText checkTokens(text);
+    if (!sameCode(checkTokens.tokens(), convertedTokens.tokens())) {
         reason = "the restored text does not hold the plug-in's tokens";
         return Restored::kFailed;
     }
-    if (!sameComments(checkTokens, sourceTokens)) {
+    if (!sameComments(checkTokens.tokens(), sourceTokens.tokens())) {
         reason = "the restored text does not hold the source's comments";
         return Restored::kFailed;
     }

@@ -26,14 +26,13 @@ Restored restoreLayout(const std::string& source, const std::vector<TextToken>& 
                        std::string& text, std::vector<TextEdit>& edits, std::string& reason);
 
 // The layout step for one converted file: source is the source's text
-// (as read, lone CRs and all) and its parsed, built JavaSource; converted
-// the plug-in's text, parsed. The restored text must parse, hold exactly
-// the plug-in's tokens (comments aside) and exactly the source's comments;
-// otherwise kFailed, with the reason. check receives the restored text,
-// parsed and cut into leaves.
+// (as read, lone CRs and all) and its parsed JavaSource; converted the
+// plug-in's text as written. The restored text must parse (its parse
+// starts from the source's tree, edited), hold exactly the plug-in's
+// tokens (comments aside) and exactly the source's comments; otherwise
+// kFailed, with the reason.
 Restored restoreFile(const std::string& sourceText, const JavaSource& source,
-                     const std::string& convertedText, JavaSource& converted, std::string& text,
-                     JavaSource& check, std::string& reason);
+                     const std::string& convertedText, std::string& text, std::string& reason);
 
 // The same tokens apart from comments, and the same comments: what the
 // restored text must have against the plug-in's text and the source.

@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "layout/LayoutRestore.h"
+#include "syntax/LightScan.h"
 #include "run/CompilerOnly.h"
 #include "names/NameResolution.h"
 #include "run/OutputRoot.h"
@@ -308,35 +309,31 @@ void Runner::finishPlugin(FileReport& report, int result, bool converted, const 
 
 // A converted Java file must be there, not empty, and parse again (a rule's
 // replacement text may not be Java); otherwise the unchanged source takes
-// its place.
+// its place. Where the source's layout comes back, the parse of the
+// restored text is the check; else the plug-in's text is parsed.
 bool Runner::checkStaged(FileReport& report, const JavaSource* source,
                          const std::string& sourceText) {
-    std::string staged = output.stagedPath(report.path);
     std::string text;
     std::string why;
-    JavaSource converted;
-    if (!readFile(staged, text)) {
+    if (!readFile(output.stagedPath(report.path), text)) {
         why = "the converted text cannot be read back";
     } else if (text.empty()) {
         why = "the converted text is empty";
-    } else if (source != nullptr && !converted.parse(text)) {
-        why = "the converted text does not parse (" + converted.reason() + ")";
-    } else {
-        // The leaves of the text that stays: the restored one, or the
-        // plug-in's.
-        JavaSource restored;
-        const JavaSource* staged = &converted;
-        if (source != nullptr && options.sourceLayout &&
-            restoreStaged(report, *source, sourceText, text, converted, restored))
-            staged = &restored;
-        if (report.result == FileResult::kFailed) return false;
-        if (source != nullptr && report.result == FileResult::kConverted &&
-            options.ruleSet != nullptr) {
-            // The layout step cut them already when it ran.
-            if (staged == &converted && converted.textTokens().empty()) converted.cutTextTokens();
-            report.leftovers = findLeftovers(staged->textTokens(), options.ruleSet->keywords);
-        }
+    } else if (source == nullptr) {
         if (output.keepMode(options.sourceDir + report.path, report.path, why)) return true;
+    } else {
+        std::string restored;
+        bool staged = options.sourceLayout && restoreStaged(report, *source, sourceText, text, restored);
+        if (report.result == FileResult::kFailed) return false;
+        JavaSource converted;
+        if (!staged && !converted.parse(text)) {
+            why = "the converted text does not parse (" + converted.reason() + ")";
+            report.layoutNote.clear();
+        } else {
+            if (report.result == FileResult::kConverted && options.ruleSet != nullptr)
+                noteStagedLeftovers(report, staged ? restored : text, staged ? nullptr : &converted);
+            if (output.keepMode(options.sourceDir + report.path, report.path, why)) return true;
+        }
     }
     output.drop(report.path);
     report.result = FileResult::kFailed;
@@ -344,17 +341,29 @@ bool Runner::checkStaged(FileReport& report, const JavaSource* source,
     return false;
 }
 
+// The keywords left in the text that stays: the restored one (cut by the
+// lexer), or the plug-in's (its parse at hand).
+void Runner::noteStagedLeftovers(FileReport& report, const std::string& text,
+                                 JavaSource* parsed) const {
+    if (parsed != nullptr) {
+        parsed->cutTextTokens();
+        report.leftovers = findLeftovers(parsed->textTokens(), options.ruleSet->keywords);
+        return;
+    }
+    LexedText tokens(text);
+    report.leftovers = findLeftovers(tokens.tokens(), options.ruleSet->keywords);
+}
+
 // The converted text in the source's layout, staged in place of the
 // plug-in's; a file whose tokens did not change at all is the source
 // itself, unchanged. Where the layout cannot be restored the plug-in's
 // stays, with a note.
-// true when the restored text is staged, restored holding it parsed.
+// true when the restored text (or the source) is staged.
 bool Runner::restoreStaged(FileReport& report, const JavaSource& source,
                            const std::string& sourceText, const std::string& convertedText,
-                           JavaSource& converted, JavaSource& restored) {
-    std::string text;
+                           std::string& text) {
     std::string reason;
-    switch (restoreFile(sourceText, source, convertedText, converted, text, restored, reason)) {
+    switch (restoreFile(sourceText, source, convertedText, text, reason)) {
     case Restored::kFailed:
         report.layoutNote = "layout as the plug-in wrote it: " + reason;
         return false;

@@ -126,9 +126,10 @@ private:
                   bool& refused);
     void finishPlugin(FileReport& report, int result, bool converted, const std::string& why);
     bool checkStaged(FileReport& report, const JavaSource* source, const std::string& sourceText);
+    void noteStagedLeftovers(FileReport& report, const std::string& text,
+                             JavaSource* parsed) const;
     bool restoreStaged(FileReport& report, const JavaSource& source, const std::string& sourceText,
-                       const std::string& convertedText, JavaSource& converted,
-                       JavaSource& restored);
+                       const std::string& convertedText, std::string& text);
     void keepUnchanged(FileReport& report, const std::string& why);
     bool place(FileReport& report);
 };

@@ -9,10 +9,20 @@ namespace host {
 
 namespace {
 
-// A token: an identifier (kName), a literal or number (kLiteral), or one
-// character of punctuation (the character itself).
+// A token: an identifier (kName), a literal or number (kLiteral), a
+// comment (kComment, when kept), an operator of more than one character
+// (kOperator), or one character of punctuation (the character itself).
 constexpr char kName = 'a';
 constexpr char kLiteral = '0';
+constexpr char kComment = 'c';
+constexpr char kOperator = 'o';
+
+// Java's operators of more than one character, longest first; none starts
+// with ">", which stands alone as it does in a type's arguments (a shift
+// is two of them, next to each other).
+constexpr const char* kOperators[] = {"<<=", "...", "==", "!=", "<=", "&&", "||", "++", "--",
+                                      "->",  "::",  "+=", "-=", "*=", "/=", "%=", "&=", "|=",
+                                      "^=",  "<<"};
 
 struct Token {
     char kind;
@@ -29,38 +39,52 @@ bool inName(unsigned char c) {
 
 class Lexer {
 public:
-    explicit Lexer(std::string_view text) : text(text) {}
+    explicit Lexer(std::string_view text, bool keepComments = false)
+        : text(text), keepComments(keepComments) {}
 
     std::vector<Token> tokens() {
         std::vector<Token> out;
-        while (skipSpaceAndComments()) out.push_back(next());
+        while (skipSpace()) {
+            size_t start = at;
+            if (skipComment()) {
+                if (keepComments) out.push_back({kComment, text.substr(start, at - start)});
+                continue;
+            }
+            out.push_back(next());
+        }
         return out;
     }
 
 private:
     std::string_view text;
+    bool keepComments;
     size_t at = 0;
 
     bool startsWith(const char* what) const { return text.compare(at, strlen(what), what) == 0; }
     static size_t strlen(const char* what) { return std::char_traits<char>::length(what); }
 
-    // false at the end of the text; an unclosed comment ends it.
-    bool skipSpaceAndComments() {
+    // false at the end of the text.
+    bool skipSpace() {
         while (at < text.size()) {
             unsigned char c = static_cast<unsigned char>(text[at]);
-            if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f') {
-                ++at;
-            } else if (startsWith("//")) {
-                size_t end = text.find('\n', at);
-                at = end == std::string_view::npos ? text.size() : end + 1;
-            } else if (startsWith("/*")) {
-                size_t end = text.find("*/", at + 2);
-                at = end == std::string_view::npos ? text.size() : end + 2;
-            } else {
-                return true;
-            }
+            if (c != ' ' && c != '\t' && c != '\n' && c != '\r' && c != '\f') return true;
+            ++at;
         }
         return false;
+    }
+
+    // Past a comment that starts here (to the end of its line, a CR too;
+    // an unclosed one ends the text); false when none does.
+    bool skipComment() {
+        if (startsWith("//")) {
+            size_t end = text.find_first_of("\r\n", at);
+            at = end == std::string_view::npos ? text.size() : end;
+            return true;
+        }
+        if (!startsWith("/*")) return false;
+        size_t end = text.find("*/", at + 2);
+        at = end == std::string_view::npos ? text.size() : end + 2;
+        return true;
     }
 
     // Past a quoted literal that starts here: its closing quote, or the
@@ -93,11 +117,13 @@ private:
         }
         if (c >= '0' && c <= '9') {
             // Digits, letters (0x1F, 10L, 1e5), underscores and dots; an
-            // exponent's sign stays with it.
+            // exponent's sign stays with it (p in a hexadecimal number).
+            bool hex = text.compare(at, 2, "0x") == 0 || text.compare(at, 2, "0X") == 0;
             while (at < text.size()) {
                 char d = text[at];
-                bool sign = (d == '+' || d == '-') && (text[at - 1] == 'e' || text[at - 1] == 'E' ||
-                                                       text[at - 1] == 'p' || text[at - 1] == 'P');
+                char before = text[at - 1];
+                bool exponent = hex ? before == 'p' || before == 'P' : before == 'e' || before == 'E';
+                bool sign = (d == '+' || d == '-') && exponent;
                 if (!inName(static_cast<unsigned char>(d)) && d != '.' && !sign) break;
                 ++at;
             }
@@ -110,6 +136,11 @@ private:
         } else if (c == '\'') {
             skipQuoted("'", false);
         } else {
+            for (const char* op : kOperators) {
+                if (!startsWith(op)) continue;
+                at += strlen(op);
+                return {kOperator, text.substr(start, at - start)};
+            }
             ++at;
             return {static_cast<char>(c), text.substr(start, 1)};
         }
@@ -148,6 +179,33 @@ std::string packageAt(const std::vector<Token>& tokens, size_t i) {
 }
 
 }  // namespace
+
+LexedText::LexedText(const std::string& text) {
+    std::vector<Token> tokens = Lexer(text, true).tokens();
+    cut.reserve(tokens.size());
+    int line = 1;
+    size_t counted = 0;
+    for (const Token& token : tokens) {
+        TextToken made;
+        made.start = static_cast<unsigned>(token.text.data() - text.data());
+        made.end = made.start + static_cast<unsigned>(token.text.size());
+        line += static_cast<int>(std::count(text.begin() + static_cast<long>(counted),
+                                            text.begin() + made.start, '\n'));
+        counted = made.start;
+        made.line = line;
+        made.comment = token.kind == kComment;
+        made.text = token.text;
+        if (token.text.find('\r') != std::string_view::npos) {
+            std::string lf;
+            for (size_t i = 0; i < token.text.size(); ++i)
+                if (token.text[i] != '\r' || i + 1 >= token.text.size() || token.text[i + 1] != '\n')
+                    lf += token.text[i];
+            joined.push_back(std::move(lf));
+            made.text = joined.back();
+        }
+        cut.push_back(made);
+    }
+}
 
 std::vector<LightString> stringLiterals(const std::string& text) {
     std::vector<LightString> strings;

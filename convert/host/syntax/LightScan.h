@@ -6,10 +6,13 @@
 // knows of a file that it does not parse.
 #pragma once
 
+#include <deque>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "syntax/Tokens.h"
 
 namespace host {
 
@@ -47,5 +50,21 @@ struct LightString {
 
 // The string literals of text, in order; they point into text.
 std::vector<LightString> stringLiterals(const std::string& text);
+
+// A text cut into tokens without a parse: as Java's lexer cuts it, but
+// that ">" always stands alone (as in a type's arguments), and comments
+// whole. What the layout step aligns and compares; the tokens point into
+// the text, which must outlive them.
+class LexedText {
+public:
+    explicit LexedText(const std::string& text);
+    LexedText(const LexedText&) = delete;
+    LexedText& operator=(const LexedText&) = delete;
+    const std::vector<TextToken>& tokens() const { return cut; }
+
+private:
+    std::vector<TextToken> cut;
+    std::deque<std::string> joined;  // the tokens with CR LF inside, made LF
+};
 
 }  // namespace host
