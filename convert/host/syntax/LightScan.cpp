@@ -76,12 +76,13 @@ private:
     // Past a comment that starts here (to the end of its line, a CR too;
     // an unclosed one ends the text); false when none does.
     bool skipComment() {
-        if (startsWith("//")) {
+        if (text[at] != '/' || at + 1 >= text.size()) return false;
+        if (text[at + 1] == '/') {
             size_t end = text.find_first_of("\r\n", at);
             at = end == std::string_view::npos ? text.size() : end;
             return true;
         }
-        if (!startsWith("/*")) return false;
+        if (text[at + 1] != '*') return false;
         size_t end = text.find("*/", at + 2);
         at = end == std::string_view::npos ? text.size() : end + 2;
         return true;
@@ -108,6 +109,16 @@ private:
         at = text.size();
     }
 
+    // The length of the punctuation here: an operator of kOperators, or 1.
+    size_t operatorLength() const {
+        // Only these characters start one.
+        if (std::char_traits<char>::find("<.=!&|+-:*/%^", 13, text[at]) == nullptr) return 1;
+        for (const char* op : kOperators) {
+            if (op[0] == text[at] && startsWith(op)) return strlen(op);
+        }
+        return 1;
+    }
+
     Token next() {
         size_t start = at;
         unsigned char c = static_cast<unsigned char>(text[at]);
@@ -129,20 +140,16 @@ private:
             }
             return {kLiteral, text.substr(start, at - start)};
         }
-        if (startsWith("\"\"\"")) {
+        if (c == '"' && startsWith("\"\"\"")) {
             skipQuoted("\"\"\"", true);
         } else if (c == '"') {
             skipQuoted("\"", false);
         } else if (c == '\'') {
             skipQuoted("'", false);
         } else {
-            for (const char* op : kOperators) {
-                if (!startsWith(op)) continue;
-                at += strlen(op);
-                return {kOperator, text.substr(start, at - start)};
-            }
-            ++at;
-            return {static_cast<char>(c), text.substr(start, 1)};
+            size_t length = operatorLength();
+            at += length;
+            return {length > 1 ? kOperator : static_cast<char>(c), text.substr(start, length)};
         }
         return {kLiteral, text.substr(start, at - start)};
     }
