@@ -3,6 +3,7 @@
 #include "layout/LayoutRestore.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include <unordered_map>
 
@@ -28,10 +29,12 @@ bool hasLineBreak(const std::string& text) {
     return text.find('\n') != std::string::npos;
 }
 
-std::vector<size_t> codeTokens(const std::vector<TextToken>& tokens) {
-    std::vector<size_t> code;
+// The indices of the code tokens: 32 bits each, as a large file has
+// millions of them.
+std::vector<uint32_t> codeTokens(const std::vector<TextToken>& tokens) {
+    std::vector<uint32_t> code;
     for (size_t i = 0; i < tokens.size(); ++i) {
-        if (!tokens[i].comment) code.push_back(i);
+        if (!tokens[i].comment) code.push_back(static_cast<uint32_t>(i));
     }
     return code;
 }
@@ -40,7 +43,7 @@ std::vector<size_t> codeTokens(const std::vector<TextToken>& tokens) {
 struct Side {
     const std::string& text;
     const std::vector<TextToken>& tokens;
-    std::vector<size_t> code;
+    std::vector<uint32_t> code;
 
     long size() const { return static_cast<long>(code.size()); }
     const TextToken& at(long i) const { return tokens[code[static_cast<size_t>(i)]]; }
@@ -58,6 +61,8 @@ public:
     Builder(const Side& sourceSide, const Side& convertedSide)
         : source(sourceSide), converted(convertedSide) {
         newline = source.text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+        // Grown in place: a large text copied as it doubles holds both.
+        out.reserve(source.text.size() + source.text.size() / 8);
     }
 
     std::string build(const std::vector<std::pair<size_t, size_t>>& matches) {
@@ -194,8 +199,8 @@ private:
 }  // namespace
 
 bool sameCode(const std::vector<TextToken>& a, const std::vector<TextToken>& b) {
-    std::vector<size_t> first = codeTokens(a);
-    std::vector<size_t> second = codeTokens(b);
+    std::vector<uint32_t> first = codeTokens(a);
+    std::vector<uint32_t> second = codeTokens(b);
     if (first.size() != second.size()) return false;
     for (size_t i = 0; i < first.size(); ++i) {
         if (a[first[i]].text != b[second[i]].text) return false;
@@ -239,6 +244,10 @@ Restored restoreLayout(const std::string& source, const std::vector<TextToken>& 
                  std::to_string(kWindow) + " tokens in a row differ";
         return Restored::kFailed;
     }
+    // The building needs the memory more than the token ids.
+    std::vector<int>().swap(a);
+    std::vector<int>().swap(b);
+    decltype(ids)().swap(ids);
     Builder builder(sourceSide, convertedSide);
     text = builder.build(matches);
     edits = builder.changes();
@@ -262,12 +271,33 @@ Restored restoreFile(const std::string& sourceText, const JavaSource& source,
         return Restored::kFailed;
     }
     check.releaseTree();
-    LexedText checkTokens(text);
-    if (!sameCode(checkTokens.tokens(), convertedTokens.tokens())) {
+    // The restored text's tokens against the plug-in's code and the
+    // source's comments, one at a time: a large file's tokens take much
+    // memory.
+    std::vector<uint32_t> code = codeTokens(convertedTokens.tokens());
+    std::vector<size_t> comments;
+    for (size_t i = 0; i < sourceTokens.tokens().size(); ++i)
+        if (sourceTokens.tokens()[i].comment) comments.push_back(i);
+    size_t codeAt = 0;
+    size_t commentAt = 0;
+    bool sameCode = true;
+    bool sameComments = true;
+    forEachLexedToken(text, [&](const TextToken& token) {
+        if (token.comment) {
+            sameComments = sameComments && commentAt < comments.size() &&
+                           sourceTokens.tokens()[comments[commentAt]].text == token.text;
+            ++commentAt;
+        } else {
+            sameCode = sameCode && codeAt < code.size() &&
+                       convertedTokens.tokens()[code[codeAt]].text == token.text;
+            ++codeAt;
+        }
+    });
+    if (!sameCode || codeAt != code.size()) {
         reason = "the restored text does not hold the plug-in's tokens";
         return Restored::kFailed;
     }
-    if (!sameComments(checkTokens.tokens(), sourceTokens.tokens())) {
+    if (!sameComments || commentAt != comments.size()) {
         reason = "the restored text does not hold the source's comments";
         return Restored::kFailed;
     }

@@ -1,6 +1,8 @@
 // FileFindings: failed statements and leftovers.
 #include "run/FileFindings.h"
 
+#include "syntax/LightScan.h"
+
 namespace host {
 
 namespace {
@@ -144,21 +146,13 @@ std::vector<Leftover> findLeftovers(const std::vector<TextToken>& tokens,
     return leftovers;
 }
 
-std::vector<Leftover> findLeftovers(const std::vector<Leaf>& leaves, const std::string& text,
+std::vector<Leftover> findLeftovers(const std::string& text,
                                     const std::vector<std::string>& keywords) {
     bool any = false;
     for (const std::string& keyword : keywords) any = any || holdsWord(text, keyword);
     if (!any) return {};
-    std::vector<TextToken> tokens;
-    tokens.reserve(leaves.size());
-    for (const Leaf& leaf : leaves) {
-        TextToken token;
-        token.text = leaf.text;
-        token.line = leaf.line;
-        token.comment = leaf.comment;
-        tokens.push_back(token);
-    }
-    return findLeftovers(tokens, keywords);
+    LexedText tokens(text);
+    return findLeftovers(tokens.tokens(), keywords);
 }
 
 }  // namespace host

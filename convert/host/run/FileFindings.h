@@ -42,9 +42,9 @@ struct Leftover {
 std::vector<Leftover> findLeftovers(const std::vector<TextToken>& tokens,
                                     const std::vector<std::string>& keywords);
 
-// The same in the leaves of an unchanged source text; none without a
+// The same in an unchanged source text, cut by the lexer; none without a
 // keyword in its bytes.
-std::vector<Leftover> findLeftovers(const std::vector<Leaf>& leaves, const std::string& text,
+std::vector<Leftover> findLeftovers(const std::string& text,
                                     const std::vector<std::string>& keywords);
 
 }  // namespace host

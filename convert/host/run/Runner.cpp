@@ -175,7 +175,7 @@ void Runner::convertThroughPlugin(const std::string& rel, FileReport& report,
             report.line = failed.line;
             report.statement = failed.statement;
             keepUnchanged(report, "no rule for class " + left->name);
-            noteLeftovers(*source, text, report);
+            noteLeftovers(text, report);
             return;
         }
     }
@@ -189,27 +189,32 @@ void Runner::convertThroughPlugin(const std::string& rel, FileReport& report,
     }
     finishPlugin(report, result, converted, why);
     if (report.result == FileResult::kConverted) {
-        // The plug-in is done with the steps; the check needs the memory.
+        // The plug-in is done with the steps and the leaves; the check
+        // needs the memory.
         std::vector<Step>().swap(steps);
+        std::vector<std::string> leftAsWritten;
+        if (source) {
+            leftAsWritten = unresolvedRuleNames(source->leaves(), options.rules);
+            source->releaseLeaves();
+        }
         if (!checkStaged(report, source.get(), text) || !place(report) || !source) return;
         if (report.result == FileResult::kConverted) {
-            report.leftAsWritten = unresolvedRuleNames(source->leaves(), options.rules);
+            report.leftAsWritten = std::move(leftAsWritten);
             return;
         }
     }
-    if (source) noteLeftovers(*source, text, report);
+    if (source) noteLeftovers(text, report);
 }
 
 // An unchanged Java file may hold vendor names too (a class name in a
 // string that no rule reaches, a javadoc reference), and so may one that
 // failed when its copy is in the output (keepUnchanged says so in its
 // reason).
-void Runner::noteLeftovers(const JavaSource& source, const std::string& text,
-                           FileReport& report) const {
+void Runner::noteLeftovers(const std::string& text, FileReport& report) const {
     if (options.ruleSet == nullptr || report.result == FileResult::kConverted) return;
     if (report.result == FileResult::kFailed && !endsWith(report.reason, "; copied unchanged"))
         return;
-    report.leftovers = findLeftovers(source.leaves(), text, options.ruleSet->keywords);
+    report.leftovers = findLeftovers(text, options.ruleSet->keywords);
 }
 
 // false when the file cannot be read or does not parse: the report says

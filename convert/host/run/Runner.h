@@ -112,8 +112,7 @@ private:
     FileReport convertFile(const std::string& rel, bool convertJava, FileScan* declared);
     FileReport copyUnconverted(const std::string& rel);
     void convertThroughPlugin(const std::string& rel, FileReport& report, FileScan* declared);
-    void noteLeftovers(const JavaSource& source, const std::string& text,
-                       FileReport& report) const;
+    void noteLeftovers(const std::string& text, FileReport& report) const;
     bool readAndParse(const std::string& rel, std::string& text, JavaSource& source,
                       FileReport& report);
     void resolveAndLayOut(const std::string& rel, JavaSource& source, std::vector<Step>& steps,

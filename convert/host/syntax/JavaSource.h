@@ -75,6 +75,8 @@ public:
     // Frees the tree (its leaves stay) once nothing needs it any more;
     // what needs the tree finds none after this.
     void releaseTree();
+    // Frees the leaves (their memory counts in a large file).
+    void releaseLeaves() { std::vector<Leaf>().swap(tokens); }
     // The number of arguments of every method call, by the first byte of
     // the method's name. Needs parse().
     std::map<unsigned, int> callArities() const;

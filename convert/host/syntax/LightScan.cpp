@@ -3,6 +3,7 @@
 #include "syntax/LightScan.h"
 
 #include <algorithm>
+#include <functional>
 #include <string_view>
 
 namespace host {
@@ -44,15 +45,24 @@ public:
 
     std::vector<Token> tokens() {
         std::vector<Token> out;
+        for (Token token; advance(token);) out.push_back(token);
+        return out;
+    }
+
+    // The next token; false at the end of the text.
+    bool advance(Token& token) {
         while (skipSpace()) {
             size_t start = at;
-            if (skipComment()) {
-                if (keepComments) out.push_back({kComment, text.substr(start, at - start)});
-                continue;
+            if (!skipComment()) {
+                token = next();
+                return true;
             }
-            out.push_back(next());
+            if (keepComments) {
+                token = {kComment, text.substr(start, at - start)};
+                return true;
+            }
         }
-        return out;
+        return false;
     }
 
 private:
@@ -187,12 +197,12 @@ std::string packageAt(const std::vector<Token>& tokens, size_t i) {
 
 }  // namespace
 
-LexedText::LexedText(const std::string& text) {
-    std::vector<Token> tokens = Lexer(text, true).tokens();
-    cut.reserve(tokens.size());
+void forEachLexedToken(const std::string& text, const std::function<void(const TextToken&)>& visit) {
+    Lexer lexer(text, true);
     int line = 1;
     size_t counted = 0;
-    for (const Token& token : tokens) {
+    std::string lf;
+    for (Token token; lexer.advance(token);) {
         TextToken made;
         made.start = static_cast<unsigned>(token.text.data() - text.data());
         made.end = made.start + static_cast<unsigned>(token.text.size());
@@ -203,15 +213,26 @@ LexedText::LexedText(const std::string& text) {
         made.comment = token.kind == kComment;
         made.text = token.text;
         if (token.text.find('\r') != std::string_view::npos) {
-            std::string lf;
+            lf.clear();
             for (size_t i = 0; i < token.text.size(); ++i)
                 if (token.text[i] != '\r' || i + 1 >= token.text.size() || token.text[i + 1] != '\n')
                     lf += token.text[i];
-            joined.push_back(std::move(lf));
-            made.text = joined.back();
+            made.text = lf;
         }
-        cut.push_back(made);
+        visit(made);
     }
+}
+
+LexedText::LexedText(const std::string& text) {
+    forEachLexedToken(text, [&](const TextToken& token) {
+        cut.push_back(token);
+        // A token made LF lives in the lexer's buffer only for the call.
+        bool inText = token.text.data() >= text.data() &&
+                      token.text.data() + token.text.size() <= text.data() + text.size();
+        if (inText) return;
+        joined.emplace_back(token.text);
+        cut.back().text = joined.back();
+    });
 }
 
 std::vector<LightString> stringLiterals(const std::string& text) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -50,6 +51,10 @@ struct LightString {
 
 // The string literals of text, in order; they point into text.
 std::vector<LightString> stringLiterals(const std::string& text);
+
+// Calls visit with each token of text, cut as LexedText cuts it, in order;
+// a token's text lives only for the call.
+void forEachLexedToken(const std::string& text, const std::function<void(const TextToken&)>& visit);
 
 // A text cut into tokens without a parse: as Java's lexer cuts it, but
 // that ">" always stands alone (as in a type's arguments), and comments
