@@ -302,7 +302,11 @@ bool CompilerNames::spawn(const CompilerSetup& setup, const std::string& sourceD
     posix_spawn_file_actions_adddup2(&actions, request, STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, errors, STDERR_FILENO);
-    std::vector<std::string> args = {setup.java, "-cp", setup.jar, "NidusNames", sourceDir};
+    // One compiler run that keeps every tree it attributes: the serial
+    // collector holds it in a third of the memory of the default one, and
+    // no slower with a core or two.
+    std::vector<std::string> args = {setup.java, "-XX:+UseSerialGC", "-cp", setup.jar,
+                                     "NidusNames", sourceDir};
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(&arg[0]);
     argv.push_back(nullptr);
