@@ -75,8 +75,11 @@ void Runner::returnFreedMemory() {
     malloc_trim(0);
 }
 
-// The entries in rounds (ScanTree.cpp), each dealt out in tree order; the
-// reports are kept by entry, so that the order of the rounds shows nowhere.
+// The entries in rounds (ScanTree.cpp), dealt out in tree order as they
+// are found, in one run of the workers; the reports are kept by entry, so
+// that the order of the rounds shows nowhere. A task is an entry's index,
+// or past the entries one of the Java files copied last: a worker forked
+// before a file was kept could not tell the two apart.
 bool Runner::convertTree(const std::vector<SourceEntry>& entries, RunReport& report,
                          std::string& reason) {
     if (options.workers > 1) makeStagingFolders(entries);
@@ -84,7 +87,9 @@ bool Runner::convertTree(const std::vector<SourceEntry>& entries, RunReport& rep
     std::vector<bool> done(entries.size(), false);
     size_t finished = 0;
     bool refused = false;
-    auto take = [&](size_t index, const std::string& result, bool lost) {
+    const size_t entryCount = entries.size();
+    auto take = [&](size_t task, const std::string& result, bool lost) {
+        size_t index = task % entryCount;
         FileScan declared;
         if (lost) {
             files[index] = lostFile(entries[index].rel, result);
@@ -104,13 +109,23 @@ bool Runner::convertTree(const std::vector<SourceEntry>& entries, RunReport& rep
             fflush(stderr);
         }
     };
-    auto stop = [&] { return refused || interrupted(); };
+    WorkerPool pool(
+        options.workers,
+        [&](size_t task, const WorkerPool::Relay& relay) {
+            size_t index = task % entryCount;
+            bool convertJava = task < entryCount;
+            if (options.workers > 1) return convertInWorker(entries[index], convertJava, relay);
+            FileScan declared;
+            files[index] = convertEntry(entries[index], convertJava, &declared);
+            takeDeclarations(entries[index], index, declared);
+            return std::string();
+        },
+        [this](size_t, const std::string& place, const std::string& caption,
+               const std::string& text) { return answer(place, caption, text); });
     bool copying = false;
-    for (std::vector<size_t> round = firstRound(entries);; round = nextRound(copying)) {
-        if (!round.empty() && !convertRound(entries, round, files, take, stop, reason))
-            return false;
-        if (copying || stop()) break;
-    }
+    if (!pool.run(firstRound(entries), take, [&] { return refused || interrupted(); }, reason,
+                  [&](bool idle) { return nextTasks(idle, copying, entryCount); }))
+        return false;
     orderQuestions();
     for (size_t i = 0; i < entries.size(); ++i) {
         if (!done[i]) continue;
@@ -124,25 +139,6 @@ bool Runner::convertTree(const std::vector<SourceEntry>& entries, RunReport& rep
         report.files.push_back(std::move(files[i]));
     }
     return true;
-}
-
-// One round's entries, by the workers or here; take gets each result.
-bool Runner::convertRound(const std::vector<SourceEntry>& entries,
-                          const std::vector<size_t>& round, std::vector<FileReport>& files,
-                          const WorkerPool::Done& take, const std::function<bool()>& stop,
-                          std::string& reason) {
-    WorkerPool pool(
-        options.workers,
-        [&](size_t index, const WorkerPool::Relay& relay) {
-            if (options.workers > 1) return convertInWorker(entries[index], index, relay);
-            FileScan declared;
-            files[index] = convertEntry(entries[index], toConvert[index], &declared);
-            takeDeclarations(entries[index], index, declared);
-            return std::string();
-        },
-        [this](size_t, const std::string& place, const std::string& caption,
-               const std::string& text) { return answer(place, caption, text); });
-    return pool.run(round, take, stop, reason);
 }
 
 // The folders of the source that hold nothing: made in the output as
@@ -173,12 +169,12 @@ void Runner::makeStagingFolders(const std::vector<SourceEntry>& entries) {
 
 // One entry converted in a worker, its report and the types it declares
 // packed; the plug-in's questions go to the parent.
-std::string Runner::convertInWorker(const SourceEntry& entry, size_t index,
+std::string Runner::convertInWorker(const SourceEntry& entry, bool convertJava,
                                     const WorkerPool::Relay& relay) {
     messageDesk().relay = relay;
     if (entry.rel == options.killWorkerAt) raise(SIGKILL);
     FileScan declared;
-    FileReport file = convertEntry(entry, toConvert[index], &declared);
+    FileReport file = convertEntry(entry, convertJava, &declared);
     return packResult(file, declared);
 }
 

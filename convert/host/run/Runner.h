@@ -86,7 +86,7 @@ private:
     // they lead to, and the types that converted files declare.
     void scanTree(const std::vector<SourceEntry>& entries);
     std::vector<size_t> firstRound(const std::vector<SourceEntry>& entries) const;
-    std::vector<size_t> nextRound(bool& copying);
+    std::vector<size_t> nextTasks(bool idle, bool& copying, size_t entryCount);
     void takeDeclarations(const SourceEntry& entry, size_t index, FileScan& declared);
     std::string packResult(const FileReport& file, const FileScan& declared) const;
     bool unpackResult(const std::string& packed, FileReport& file, FileScan& declared) const;
@@ -97,10 +97,7 @@ private:
                      std::string& reason);
     void makeStagingFolders(const std::vector<SourceEntry>& entries);
     void placeEmptyFolders(const std::vector<std::string>& folders, RunReport& report);
-    bool convertRound(const std::vector<SourceEntry>& entries, const std::vector<size_t>& round,
-                      std::vector<FileReport>& files, const WorkerPool::Done& take,
-                      const std::function<bool()>& stop, std::string& reason);
-    std::string convertInWorker(const SourceEntry& entry, size_t index,
+    std::string convertInWorker(const SourceEntry& entry, bool convertJava,
                                 const WorkerPool::Relay& relay);
     int answer(const std::string& place, const std::string& caption, const std::string& text);
     void orderQuestions();

@@ -60,22 +60,25 @@ std::vector<size_t> Runner::firstRound(const std::vector<SourceEntry>& entries) 
     return round;
 }
 
-// After a round: the Java files that its files' types lead to; when there
-// are none, the Java files left, to be copied (copying, the last round).
-std::vector<size_t> Runner::nextRound(bool& copying) {
-    std::vector<size_t> round;
-    if (copying) return round;
+// Once every task so far is dealt: the Java files that the types of the
+// files converted so far lead to; when there are none and no task still
+// runs (idle), the Java files left, to be copied (copying: the last ones),
+// as tasks past entryCount.
+std::vector<size_t> Runner::nextTasks(bool idle, bool& copying, size_t entryCount) {
+    std::vector<size_t> tasks;
+    if (copying) return tasks;
     if (prefiltering) {
         for (size_t at : scan.keepFilesNamingLeads(options.rules.packageKeywords)) {
-            round.push_back(javaEntries[at]);
+            tasks.push_back(javaEntries[at]);
             toConvert[javaEntries[at]] = true;
         }
-        if (!round.empty()) return round;
+        if (!tasks.empty()) return tasks;
     }
+    if (!idle) return tasks;
     copying = true;
     for (size_t at = 0; at < javaEntries.size(); ++at)
-        if (!scan.kept(at)) round.push_back(javaEntries[at]);
-    return round;
+        if (!scan.kept(at)) tasks.push_back(entryCount + javaEntries[at]);
+    return tasks;
 }
 
 // The types a converted Java file declares, from its conversion's parse;

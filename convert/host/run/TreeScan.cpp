@@ -153,9 +153,13 @@ void TreeScan::addBytes(size_t file, const FileBytes& bytes) {
 void TreeScan::addParse(size_t file, FileScan& scan, const RuleFacts& rules) {
     index.addMembers(file, scan, rules);
     parsedFile[file] = true;
+    grown = true;
 }
 
 std::vector<size_t> TreeScan::keepFilesNamingLeads(const std::vector<std::string>& keywords) {
+    // Nothing new since the last time: no new names.
+    if (!grown) return std::vector<size_t>();
+    grown = false;
     std::vector<uint32_t> leads =
         numbersOf(namesLeadingToVendor(index.types(), keywords), names);
     std::vector<size_t> kept;

@@ -86,6 +86,7 @@ private:
     std::vector<std::vector<uint32_t>> identifiers;  // internNames
     std::vector<bool> keep;
     std::vector<bool> parsedFile;
+    bool grown = true;  // parses added since the last keepFilesNamingLeads
 };
 
 }  // namespace host

@@ -105,13 +105,19 @@ WorkerPool::~WorkerPool() {
 }
 
 bool WorkerPool::run(const std::vector<size_t>& indices, const Done& done,
-                     const std::function<bool()>& stop, std::string& reason) {
+                     const std::function<bool()>& stop, std::string& reason, const More& more) {
+    std::deque<size_t> todo(indices.begin(), indices.end());
+    auto refill = [&](bool idle) {
+        if (!more || !todo.empty()) return;
+        for (size_t index : more(idle)) todo.push_back(index);
+    };
     if (count == 1) {
         // In the parent itself: its questions are its own.
         Relay relay = [this](const std::string& place, const std::string& caption,
                              const std::string& text) { return ask(0, place, caption, text); };
-        for (size_t index : indices) {
-            if (stop()) break;
+        for (refill(true); !todo.empty() && !stop(); refill(true)) {
+            size_t index = todo.front();
+            todo.pop_front();
             done(index, task(index, relay), false);
         }
         return true;
@@ -119,12 +125,15 @@ bool WorkerPool::run(const std::vector<size_t>& indices, const Done& done,
     // A worker that dies must not take the parent with it on its next write.
     if (stop()) return true;
     signal(SIGPIPE, SIG_IGN);
-    // No more workers than tasks: a small tree on a large machine.
-    workers.assign(std::min(static_cast<size_t>(count), indices.size()), Worker());
+    refill(true);
+    // No more workers than tasks: a small tree on a large machine (unless
+    // more tasks may come).
+    workers.assign(more ? static_cast<size_t>(count)
+                        : std::min(static_cast<size_t>(count), todo.size()),
+                   Worker());
     for (Worker& worker : workers) {
         if (!start(worker, reason)) return false;
     }
-    std::deque<size_t> todo(indices.begin(), indices.end());
     stopping = false;
     killAt = Clock::time_point::max();
     // Asked while a frame is read: past the grace, a worker that stopped in
@@ -140,6 +149,12 @@ bool WorkerPool::run(const std::vector<size_t>& indices, const Done& done,
         std::vector<pollfd> waiting;
         for (Worker& worker : workers)
             if (!worker.pending.empty()) waiting.push_back(pollfd{worker.fromWorker, POLLIN, 0});
+        if (waiting.empty() && !stopping) {
+            refill(true);
+            for (Worker& worker : workers) deal(worker, todo);
+            for (Worker& worker : workers)
+                if (!worker.pending.empty()) waiting.push_back(pollfd{worker.fromWorker, POLLIN, 0});
+        }
         if (waiting.empty()) break;
         if (stopping && Clock::now() >= killAt) {
             // A worker that is stopped or stuck does not hold the run.
@@ -155,7 +170,9 @@ bool WorkerPool::run(const std::vector<size_t>& indices, const Done& done,
             pollfd ready{worker.fromWorker, POLLIN, 0};
             if (poll(&ready, 1, 0) <= 0) continue;
             if (!take(worker, todo, done, reason)) return false;
-            if (worker.pending.empty() && !stopping) deal(worker, todo);
+            if (!worker.pending.empty() || stopping) continue;
+            refill(false);
+            deal(worker, todo);
         }
     }
     for (Worker& worker : workers) finish(worker);

@@ -39,11 +39,17 @@ public:
     WorkerPool(const WorkerPool&) = delete;
     WorkerPool& operator=(const WorkerPool&) = delete;
 
-    // Runs the tasks of indices, in this order, until all are done or
-    // stop() says to deal no more; then the workers end. false with a
-    // reason when no worker could be started.
+    // Runs in the parent whenever every task given so far is dealt: the
+    // tasks to run next (none: the run ends once the tasks dealt are
+    // done); idle says that no task is still running.
+    using More = std::function<std::vector<size_t>(bool idle)>;
+
+    // Runs the tasks of indices, in this order, and those that more gives,
+    // until all are done or stop() says to deal no more; then the workers
+    // end. false with a reason when no worker could be started.
     bool run(const std::vector<size_t>& indices, const Done& done,
-             const std::function<bool()>& stop, std::string& reason);
+             const std::function<bool()>& stop, std::string& reason,
+             const More& more = nullptr);
 
 private:
     struct Worker {
