@@ -1,5 +1,5 @@
-// Runner: the tree walk, the two passes per file, the checks of what the
-// plug-in staged, failures and the summary.
+// Runner: one file's pipeline, up to the plug-in's passes and what they
+// leave.
 #include "run/Runner.h"
 
 #include <fcntl.h>
@@ -14,8 +14,6 @@
 #include <memory>
 #include <sstream>
 
-#include "layout/LayoutRestore.h"
-#include "syntax/LightScan.h"
 #include "run/CompilerOnly.h"
 #include "names/NameResolution.h"
 #include "run/OutputRoot.h"
@@ -32,15 +30,6 @@ constexpr int kRunAgain = 1;
 constexpr int kMaxPasses = 2;
 // runPasses: the plug-in could not copy or open the output file.
 constexpr int kOutputFailed = -2;
-
-bool readFile(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    text = buffer.str();
-    return !in.bad();
-}
 
 bool endsWith(const std::string& text, const std::string& end) {
     return text.size() >= end.size() &&
@@ -73,6 +62,15 @@ int lineOfReason(const std::string& reason) {
 }
 
 }  // namespace
+
+bool Runner::readText(const std::string& path, std::string& text) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    text = buffer.str();
+    return !in.bad();
+}
 
 std::string outputRoot(const RunOptions& options) {
     return options.outputDir.empty() ? options.sourceDir + kConvertDir : options.outputDir;
@@ -221,7 +219,7 @@ void Runner::noteLeftovers(const std::string& text, FileReport& report) const {
 // why, and the source is kept unchanged.
 bool Runner::readAndParse(const std::string& rel, std::string& text, JavaSource& source,
                           FileReport& report) {
-    if (!readFile(options.sourceDir + rel, text)) {
+    if (!readText(options.sourceDir + rel, text)) {
         report.result = FileResult::kFailed;
         report.reason = std::string("cannot be read: ") + strerror(errno);
         return false;
@@ -310,104 +308,6 @@ void Runner::finishPlugin(FileReport& report, int result, bool converted, const 
         return;
     }
     place(report);
-}
-
-// A converted Java file must be there, not empty, and parse again (a rule's
-// replacement text may not be Java); otherwise the unchanged source takes
-// its place. Where the source's layout comes back, the parse of the
-// restored text is the check; else the plug-in's text is parsed.
-bool Runner::checkStaged(FileReport& report, const JavaSource* source,
-                         const std::string& sourceText) {
-    std::string text;
-    std::string why;
-    if (!readFile(output.stagedPath(report.path), text)) {
-        why = "the converted text cannot be read back";
-    } else if (text.empty()) {
-        why = "the converted text is empty";
-    } else if (source == nullptr) {
-        if (output.keepMode(options.sourceDir + report.path, report.path, why)) return true;
-    } else {
-        std::string restored;
-        bool staged = options.sourceLayout && restoreStaged(report, *source, sourceText, text, restored);
-        if (report.result == FileResult::kFailed) return false;
-        JavaSource converted;
-        if (!staged && !converted.parse(text)) {
-            why = "the converted text does not parse (" + converted.reason() + ")";
-            report.layoutNote.clear();
-        } else {
-            if (report.result == FileResult::kConverted && options.ruleSet != nullptr)
-                noteStagedLeftovers(report, staged ? restored : text, staged ? nullptr : &converted);
-            if (output.keepMode(options.sourceDir + report.path, report.path, why)) return true;
-        }
-    }
-    output.drop(report.path);
-    report.result = FileResult::kFailed;
-    keepUnchanged(report, why);
-    return false;
-}
-
-// The keywords left in the text that stays: the restored one (cut by the
-// lexer), or the plug-in's (its parse at hand).
-void Runner::noteStagedLeftovers(FileReport& report, const std::string& text,
-                                 JavaSource* parsed) const {
-    if (parsed != nullptr) {
-        parsed->cutTextTokens();
-        report.leftovers = findLeftovers(parsed->textTokens(), options.ruleSet->keywords);
-        return;
-    }
-    LexedText tokens(text);
-    report.leftovers = findLeftovers(tokens.tokens(), options.ruleSet->keywords);
-}
-
-// The converted text in the source's layout, staged in place of the
-// plug-in's; a file whose tokens did not change at all is the source
-// itself, unchanged. Where the layout cannot be restored the plug-in's
-// stays, with a note.
-// true when the restored text (or the source) is staged.
-bool Runner::restoreStaged(FileReport& report, const JavaSource& source,
-                           const std::string& sourceText, const std::string& convertedText,
-                           std::string& text) {
-    std::string reason;
-    switch (restoreFile(sourceText, source, convertedText, text, reason)) {
-    case Restored::kFailed:
-        report.layoutNote = "layout as the plug-in wrote it: " + reason;
-        return false;
-    case Restored::kUnchanged:
-        report.result = FileResult::kCopied;
-        report.tokensKept = true;
-        break;
-    case Restored::kChanged:
-        break;
-    }
-    if (output.stageText(text, report.path, reason)) return true;
-    output.drop(report.path);
-    report.result = FileResult::kFailed;
-    keepUnchanged(report, "the converted text cannot be written: " + reason);
-    return false;
-}
-
-// The source, byte for byte, in the output instead of what failed; the
-// report says why, and whether even that copy failed.
-void Runner::keepUnchanged(FileReport& report, const std::string& why) {
-    std::string reason;
-    if (!output.stageCopy(options.sourceDir + report.path, report.path, reason) ||
-        !output.commit(report.path, reason)) {
-        output.drop(report.path);
-        output.removePlaced(report.path);
-        report.reason = why + "; not in the output: " + reason;
-        return;
-    }
-    report.reason = why + "; copied unchanged";
-}
-
-bool Runner::place(FileReport& report) {
-    std::string reason;
-    if (output.commit(report.path, reason)) return true;
-    output.drop(report.path);
-    output.removePlaced(report.path);
-    report.result = FileResult::kFailed;
-    report.reason = "not in the output: " + reason;
-    return false;
 }
 
 // beginFile ... endFile, again while endFile asks for it. 0 when the file

@@ -104,7 +104,8 @@ private:
     FileReport lostFile(const std::string& rel, const std::string& why);
     const RuleSet& ruleSet() const { return options.ruleSet != nullptr ? *options.ruleSet : noRules; }
 
-    // Runner.cpp: one file.
+    // Runner.cpp: one file, up to the plug-in's passes.
+    static bool readText(const std::string& path, std::string& text);
     FileReport convertEntry(const SourceEntry& entry, bool convertJava, FileScan* declared);
     FileReport convertFile(const std::string& rel, bool convertJava, FileScan* declared);
     FileReport copyUnconverted(const std::string& rel);
@@ -121,6 +122,8 @@ private:
     int runPasses(const JavaSource* source, const std::vector<Step>& steps, bool& converted,
                   bool& refused);
     void finishPlugin(FileReport& report, int result, bool converted, const std::string& why);
+
+    // StagedFiles.cpp: the checks of what the plug-in staged.
     bool checkStaged(FileReport& report, const JavaSource* source, const std::string& sourceText);
     void noteStagedLeftovers(FileReport& report, const std::string& text,
                              JavaSource* parsed) const;
