@@ -2,11 +2,10 @@
 #include "cli/RuleChecks.h"
 
 #include <cctype>
-#include <fstream>
-#include <sstream>
 
 #include "cli/Report.h"
 #include "run/SourceTree.h"
+#include "syntax/FileText.h"
 #include "syntax/LightScan.h"
 
 namespace host {
@@ -42,11 +41,11 @@ void findWord(std::string_view text, const std::string& word, bool& stands, bool
     }
 }
 
+// The file's bytes; what was read of a file that cannot be read.
 std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    std::string text;
+    readFileText(path, text);
+    return text;
 }
 
 struct WordCheck {

@@ -9,10 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <set>
-#include <sstream>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -33,16 +31,17 @@
 #include "run/OutputTree.h"
 #include "run/Runner.h"
 #include "run/SourceTree.h"
+#include "syntax/FileText.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
+// The file's bytes; what was read of a file that cannot be read.
 std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    std::string text;
+    host::readFileText(path, text);
+    return text;
 }
 
 std::string asDirectory(const fs::path& path) {

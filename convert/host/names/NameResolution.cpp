@@ -2,11 +2,9 @@
 // classifier walk, exact mode's records and the declarations.
 #include "names/NameResolution.h"
 
-#include <fstream>
-#include <sstream>
-
 #include "names/Classifier.h"
 #include "names/ExactNames.h"
+#include "syntax/FileText.h"
 #include "syntax/LightScan.h"
 
 namespace host {
@@ -21,15 +19,13 @@ namespace {
 // The members of the types that the file at path declares, for the tree
 // types that it is the file of; its entries leave unread either way.
 void readUnreadFile(const std::string& path, const TreeTypes& types, const RuleFacts& rules) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    std::string raw = text.str();
+    std::string raw;
+    bool read = readFileText(path, raw);
     LightScan scan = lightScan(raw);
     JavaSource source;
     TreeTypes declared;
     // Only the declarations are read: the bodies need not be parsed.
-    if (in && !in.bad() && source.parse(withoutBodies(raw, scan))) {
+    if (read && source.parse(withoutBodies(raw, scan))) {
         collectDeclarations(source, declared, rules);
         resolveDeferredTypes(declared.members, types, rules);
     }

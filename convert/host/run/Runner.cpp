@@ -10,15 +10,14 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "run/CompilerOnly.h"
 #include "names/NameResolution.h"
 #include "run/OutputRoot.h"
 #include "plugin/Plugin.h"
 #include "plugin/StatementLayout.h"
+#include "syntax/FileText.h"
 
 namespace host {
 
@@ -62,15 +61,6 @@ int lineOfReason(const std::string& reason) {
 }
 
 }  // namespace
-
-bool Runner::readText(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    text = buffer.str();
-    return !in.bad();
-}
 
 std::string outputRoot(const RunOptions& options) {
     return options.outputDir.empty() ? options.sourceDir + kConvertDir : options.outputDir;
@@ -219,7 +209,7 @@ void Runner::noteLeftovers(const std::string& text, FileReport& report) const {
 // why, and the source is kept unchanged.
 bool Runner::readAndParse(const std::string& rel, std::string& text, JavaSource& source,
                           FileReport& report) {
-    if (!readText(options.sourceDir + rel, text)) {
+    if (!readFileText(options.sourceDir + rel, text)) {
         report.result = FileResult::kFailed;
         report.reason = std::string("cannot be read: ") + strerror(errno);
         return false;

@@ -105,7 +105,6 @@ private:
     const RuleSet& ruleSet() const { return options.ruleSet != nullptr ? *options.ruleSet : noRules; }
 
     // Runner.cpp: one file, up to the plug-in's passes.
-    static bool readText(const std::string& path, std::string& text);
     FileReport convertEntry(const SourceEntry& entry, bool convertJava, FileScan* declared);
     FileReport convertFile(const std::string& rel, bool convertJava, FileScan* declared);
     FileReport copyUnconverted(const std::string& rel);

@@ -3,6 +3,7 @@
 // can be given back; and the source, unchanged, in place of what fails.
 #include "layout/LayoutRestore.h"
 #include "run/Runner.h"
+#include "syntax/FileText.h"
 #include "syntax/LightScan.h"
 
 namespace host {
@@ -15,7 +16,7 @@ bool Runner::checkStaged(FileReport& report, const JavaSource* source,
                          const std::string& sourceText) {
     std::string text;
     std::string why;
-    if (!readText(output.stagedPath(report.path), text)) {
+    if (!readFileText(output.stagedPath(report.path), text)) {
         why = "the converted text cannot be read back";
     } else if (text.empty()) {
         why = "the converted text is empty";

@@ -3,11 +3,10 @@
 #include "run/TreeScan.h"
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 #include "names/NameResolution.h"
 #include "run/Wire.h"
+#include "syntax/FileText.h"
 #include "syntax/JavaSource.h"
 
 namespace host {
@@ -68,22 +67,10 @@ ClassMembers getMembers(Reader& in) {
 
 }  // namespace
 
-namespace {
-
-bool readText(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    text = buffer.str();
-    return in && !in.bad();
-}
-
-}  // namespace
-
 FileBytes readJavaBytes(const std::string& path, const PrefilterKeys& keys) {
     FileBytes bytes;
     std::string text;
-    if (!readText(path, text)) return bytes;
+    if (!readFileText(path, text)) return bytes;
     bytes.read = true;
     bytes.scan = lightScan(text);
     bytes.touched = touchesKeys(text, bytes.scan.identifiers, keys);
@@ -95,7 +82,7 @@ FileScan scanJavaFile(const std::string& path, const RuleFacts& rules) {
     std::string text;
     JavaSource source;
     scan.parsed = true;
-    if (readText(path, text) && source.parse(text)) collectDeclarations(source, scan.declared, rules);
+    if (readFileText(path, text) && source.parse(text)) collectDeclarations(source, scan.declared, rules);
     return scan;
 }
 
