@@ -299,7 +299,7 @@ TEST(CorpusRunTest, TheBytesOfEveryFileDeclareWhatItsParseDeclares) {
         // the types declared inside a body (local ones), which no other
         // file can name.
         host::JavaSource blanked;
-        ASSERT_TRUE(blanked.parse(host::withoutBodies(corpusCase.input))) << blanked.reason();
+        ASSERT_TRUE(blanked.parse(host::withoutBodies(corpusCase.input, scan))) << blanked.reason();
         host::FileScan members;
         host::FileScan blankedMembers;
         host::collectDeclarations(blanked, blankedMembers.declared, facts);

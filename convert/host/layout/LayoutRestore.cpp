@@ -208,18 +208,6 @@ bool sameCode(const std::vector<TextToken>& a, const std::vector<TextToken>& b) 
     return true;
 }
 
-bool sameComments(const std::vector<TextToken>& a, const std::vector<TextToken>& b) {
-    std::vector<std::string_view> first;
-    std::vector<std::string_view> second;
-    for (const TextToken& token : a) {
-        if (token.comment) first.push_back(token.text);
-    }
-    for (const TextToken& token : b) {
-        if (token.comment) second.push_back(token.text);
-    }
-    return first == second;
-}
-
 Restored restoreLayout(const std::string& source, const std::vector<TextToken>& sourceTokens,
                        const std::string& converted, const std::vector<TextToken>& convertedTokens,
                        std::string& text, std::vector<TextEdit>& edits, std::string& reason) {
@@ -280,24 +268,24 @@ Restored restoreFile(const std::string& sourceText, const JavaSource& source,
         if (sourceTokens.tokens()[i].comment) comments.push_back(i);
     size_t codeAt = 0;
     size_t commentAt = 0;
-    bool sameCode = true;
-    bool sameComments = true;
+    bool codeHeld = true;
+    bool commentsHeld = true;
     forEachLexedToken(text, [&](const TextToken& token) {
         if (token.comment) {
-            sameComments = sameComments && commentAt < comments.size() &&
+            commentsHeld = commentsHeld && commentAt < comments.size() &&
                            sourceTokens.tokens()[comments[commentAt]].text == token.text;
             ++commentAt;
         } else {
-            sameCode = sameCode && codeAt < code.size() &&
+            codeHeld = codeHeld && codeAt < code.size() &&
                        convertedTokens.tokens()[code[codeAt]].text == token.text;
             ++codeAt;
         }
     });
-    if (!sameCode || codeAt != code.size()) {
+    if (!codeHeld || codeAt != code.size()) {
         reason = "the restored text does not hold the plug-in's tokens";
         return Restored::kFailed;
     }
-    if (!sameComments || commentAt != comments.size()) {
+    if (!commentsHeld || commentAt != comments.size()) {
         reason = "the restored text does not hold the source's comments";
         return Restored::kFailed;
     }

@@ -34,9 +34,7 @@ Restored restoreLayout(const std::string& source, const std::vector<TextToken>& 
 Restored restoreFile(const std::string& sourceText, const JavaSource& source,
                      const std::string& convertedText, std::string& text, std::string& reason);
 
-// The same tokens apart from comments, and the same comments: what the
-// restored text must have against the plug-in's text and the source.
+// The same tokens apart from comments.
 bool sameCode(const std::vector<TextToken>& a, const std::vector<TextToken>& b);
-bool sameComments(const std::vector<TextToken>& a, const std::vector<TextToken>& b);
 
 }  // namespace host

@@ -237,16 +237,11 @@ LexedText::LexedText(const std::string& text) {
 
 std::vector<LightString> stringLiterals(const std::string& text) {
     std::vector<LightString> strings;
-    int line = 1;
-    size_t counted = 0;
-    for (const Token& token : Lexer(text).tokens()) {
-        if (token.kind != kLiteral || token.text.front() != '"') continue;
-        size_t at = static_cast<size_t>(token.text.data() - text.data());
-        line += static_cast<int>(std::count(text.begin() + static_cast<long>(counted),
-                                            text.begin() + static_cast<long>(at), '\n'));
-        counted = at;
-        strings.push_back({token.text, line});
-    }
+    forEachLexedToken(text, [&](const TextToken& token) {
+        if (token.comment || token.text.empty() || token.text.front() != '"') return;
+        strings.push_back({std::string_view(text).substr(token.start, token.end - token.start),
+                           token.line});
+    });
     return strings;
 }
 
@@ -327,10 +322,6 @@ LightScan lightScan(const std::string& text) {
     names.erase(std::unique(names.begin(), names.end()), names.end());
     scan.identifiers.assign(names.begin(), names.end());
     return scan;
-}
-
-std::string withoutBodies(const std::string& text) {
-    return withoutBodies(text, lightScan(text));
 }
 
 std::string withoutBodies(const std::string& text, const LightScan& scan) {

@@ -35,11 +35,9 @@ struct LightScan {
 
 LightScan lightScan(const std::string& text);
 
-// text with the insides of those bodies made blanks (line breaks kept):
-// the members it declares parse the same, and much faster. text itself
-// when its braces do not balance.
-std::string withoutBodies(const std::string& text);
-// The same with text's scan at hand.
+// text (scan: its scan) with the insides of those bodies made blanks
+// (line breaks kept): the members it declares parse the same, and much
+// faster. text itself when its braces do not balance.
 std::string withoutBodies(const std::string& text, const LightScan& scan);
 
 // A string literal (or text block) of a Java text, quotes and all, and its
