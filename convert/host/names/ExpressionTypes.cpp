@@ -11,7 +11,7 @@
 namespace host {
 
 void ExpressionTypes::visitLater(TSNode node) {
-    tasks.then([this, node] { visit(node); });
+    tasks.thenVisit(node);
 }
 
 void ExpressionTypes::popLater() {

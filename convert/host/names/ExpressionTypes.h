@@ -27,7 +27,7 @@ protected:
     // Parameter types of lambdas whose parameters are written without.
     std::map<const void*, std::vector<std::string>> lambdaTypes;
     // The walk's pending work (see TaskStack): it never recurses.
-    TaskStack tasks;
+    TaskStack tasks{[this](TSNode node) { visit(node); }};
 
     // The walk of the layer above: classifies node and what lies below it.
     virtual void visit(TSNode node) = 0;

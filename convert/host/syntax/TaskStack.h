@@ -6,6 +6,9 @@
 // with the pending work on the heap instead of the call stack.
 #pragma once
 
+#include <tree_sitter/api.h>
+
+#include <algorithm>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -15,30 +18,44 @@ namespace host {
 class TaskStack {
 public:
     using Task = std::function<void()>;
+    // What a node handed over with thenVisit() is given to.
+    using Visit = std::function<void(TSNode)>;
+
+    TaskStack() = default;
+    explicit TaskStack(Visit visitNode) : visit(std::move(visitNode)) {}
 
     // Only inside a task that run() runs.
-    void then(Task task) { handed->push_back(std::move(task)); }
+    void then(Task task) { pending.push_back(Step{std::move(task), TSNode{}}); }
+    // The same for the most common step, a node to visit: it needs no
+    // closure, so a walk does not allocate one per node.
+    void thenVisit(TSNode node) { pending.push_back(Step{Task(), node}); }
 
     // Runs first and everything it hands over. May be called from a task.
     void run(Task first) {
-        std::vector<Task>* outer = handed;
         size_t base = pending.size();
-        pending.push_back(std::move(first));
+        pending.push_back(Step{std::move(first), TSNode{}});
         while (pending.size() > base) {
-            Task task = std::move(pending.back());
+            Step step = std::move(pending.back());
             pending.pop_back();
-            std::vector<Task> next;
-            handed = &next;
-            task();
-            for (auto it = next.rbegin(); it != next.rend(); ++it)
-                pending.push_back(std::move(*it));
+            // What the step hands over lands above the steps pending before
+            // it, in the order handed; reversed, the first runs next.
+            size_t handed = pending.size();
+            if (step.task) {
+                step.task();
+            } else {
+                visit(step.node);
+            }
+            std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(handed), pending.end());
         }
-        handed = outer;
     }
 
 private:
-    std::vector<Task> pending;
-    std::vector<Task>* handed = nullptr;
+    struct Step {
+        Task task;    // empty for a node to visit
+        TSNode node;
+    };
+    Visit visit;
+    std::vector<Step> pending;
 };
 
 }  // namespace host
