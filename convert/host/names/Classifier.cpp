@@ -237,7 +237,7 @@ void Classifier::visitAnnotationsAndTypeArguments(TSNode node) {
     while (!open.empty()) {
         TSNode at = open.back();
         open.pop_back();
-        std::string type = typeOf(at);
+        std::string_view type = typeOf(at);
         bool top = ts_node_eq(at, node);
         if (!top &&
             (type == "marker_annotation" || type == "annotation" || type == "type_arguments")) {

@@ -40,7 +40,7 @@ void Declarations::collectNames(TSNode root,
     uint32_t count = ts_node_named_child_count(root);
     for (uint32_t i = 0; i < count; ++i) {
         TSNode child = ts_node_named_child(root, i);
-        std::string type = typeOf(child);
+        std::string_view type = typeOf(child);
         if (type == "package_declaration") {
             TSNode name = ts_node_named_child(child, ts_node_named_child_count(child) - 1);
             package = text(name);
@@ -58,7 +58,7 @@ void Declarations::collectImport(TSNode node) {
     uint32_t count = ts_node_child_count(node);
     for (uint32_t i = 0; i < count; ++i) {
         TSNode child = ts_node_child(node, i);
-        std::string type = typeOf(child);
+        std::string_view type = typeOf(child);
         if (type == "static") isStatic = true;
         if (type == "asterisk") asterisk = true;
         if (type == "scoped_identifier" || type == "identifier") name = text(child);

@@ -78,7 +78,7 @@ void MemberLookup::collectMembersIn(TSNode declaration, const std::string& quali
         uint32_t count = ts_node_named_child_count(holder);
         for (uint32_t i = 0; i < count; ++i) {
             TSNode member = ts_node_named_child(holder, i);
-            std::string type = typeOf(member);
+            std::string_view type = typeOf(member);
             TSNode name = fieldOf(member, "name");
             if (type == "field_declaration" || type == "constant_declaration") {
                 TSNode fieldType = fieldOf(member, "type");
@@ -246,12 +246,16 @@ std::string MemberLookup::jdkDeclarer(const std::string& type, const std::string
 }
 
 void MemberLookup::collectThrowables(TSNode root) {
+    static const TSSymbol catchType = symbolOf("catch_type");
+    static const TSSymbol throws = symbolOf("throws");
+    static const TSSymbol throwStatement = symbolOf("throw_statement");
     walkTree(root, [&](TSNode node, uint32_t) {
         TSNode thrown{};
-        if (isType(node, "catch_type") || isType(node, "throws")) {
+        TSSymbol symbol = ts_node_symbol(node);
+        if (symbol == catchType || symbol == throws) {
             for (uint32_t i = 0; i < ts_node_named_child_count(node); ++i)
                 throwableTypes.insert(typeName(ts_node_named_child(node, i)));
-        } else if (isType(node, "throw_statement")) {
+        } else if (symbol == throwStatement) {
             thrown = ts_node_named_child(node, 0);
             if (isType(thrown, "object_creation_expression"))
                 throwableTypes.insert(typeName(fieldOf(thrown, "type")));

@@ -138,7 +138,7 @@ void TypeResolver::markClassName(TSNode node) {
 
 std::string TypeResolver::typeName(TSNode node) {
     if (ts_node_is_null(node)) return std::string();
-    std::string type = typeOf(node);
+    std::string_view type = typeOf(node);
     if (type == "type_identifier") {
         std::string name = text(node);
         // A type variable stands for its bound.
@@ -162,7 +162,7 @@ void TypeResolver::typeParts(TSNode node, std::vector<TSNode>& parts) {
     while (!open.empty()) {
         TSNode at = open.back();
         open.pop_back();
-        std::string type = typeOf(at);
+        std::string_view type = typeOf(at);
         bool top = ts_node_eq(at, node);
         if (!top && (type == "type_identifier" || type == "identifier")) {
             parts.push_back(at);

@@ -45,7 +45,7 @@ private:
     }
 
     void member(TSNode node) {
-        std::string type = typeOf(node);
+        std::string_view type = typeOf(node);
         if (isTypeDeclaration(type)) {
             typeDeclaration(node);
         } else if (type == "import_declaration") {
@@ -243,7 +243,7 @@ private:
     }
 
     void statement(TSNode node, int level, size_t from) {
-        std::string type = typeOf(node);
+        std::string_view type = typeOf(node);
         if (type == "if_statement") {
             ifStatement(node, level, from);
         } else if (type == "while_statement" || type == "for_statement" ||
@@ -339,7 +339,7 @@ private:
             TSNode child = open.back().first;
             TSNode parent = open.back().second;
             open.pop_back();
-            std::string type = typeOf(child);
+            std::string_view type = typeOf(child);
             TSNode body = fieldOf(child, "body");
             if (type == "lambda_expression" && isType(body, "block")) {
                 bodies.push_back(body);
@@ -414,7 +414,7 @@ private:
         uint32_t count = ts_node_named_child_count(node);
         for (uint32_t i = 0; i < count; ++i) {
             TSNode child = ts_node_named_child(node, i);
-            std::string type = typeOf(child);
+            std::string_view type = typeOf(child);
             if (type != "catch_clause" && type != "finally_clause") continue;
             TSNode clauseBody = fieldOf(child, "body");
             if (ts_node_is_null(clauseBody)) clauseBody = lastNamedChild(child);
@@ -437,7 +437,7 @@ private:
         uint32_t count = ts_node_named_child_count(block);
         for (uint32_t i = 0; i < count; ++i) {
             TSNode child = ts_node_named_child(block, i);
-            std::string type = typeOf(child);
+            std::string_view type = typeOf(child);
             if (type == "switch_block_statement_group") {
                 caseGroup(child, level + 1);
             } else if (type == "switch_rule") {
@@ -460,7 +460,7 @@ private:
         uint32_t count = ts_node_child_count(group);
         for (uint32_t i = 0; i < count; ++i) {
             TSNode child = ts_node_child(group, i);
-            std::string type = typeOf(child);
+            std::string_view type = typeOf(child);
             if (type == "switch_label") {
                 // The label with its ":".
                 size_t last = endOf(child);

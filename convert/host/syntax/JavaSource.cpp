@@ -386,27 +386,17 @@ void JavaSource::cutLeaves() {
 std::map<unsigned, int> JavaSource::callArities() const {
     std::map<unsigned, int> arities;
     if (tree == nullptr) return arities;
-    TSTreeCursor cursor = ts_tree_cursor_new(ts_tree_root_node(static_cast<TSTree*>(tree)));
-    for (bool more = true; more;) {
-        TSNode node = ts_tree_cursor_current_node(&cursor);
-        if (strcmp(ts_node_type(node), "method_invocation") == 0) {
-            TSNode name = ts_node_child_by_field_name(node, "name", 4);
-            TSNode arguments = ts_node_child_by_field_name(node, "arguments", 9);
-            int count = 0;
-            for (uint32_t i = 0; !ts_node_is_null(arguments) && i < ts_node_named_child_count(arguments); ++i)
-                count += ts_node_is_extra(ts_node_named_child(arguments, i)) ? 0 : 1;
-            if (!ts_node_is_null(name)) arities[ts_node_start_byte(name)] = count;
-        }
-        // Depth first, without recursion: down, else along, else up and along.
-        if (ts_tree_cursor_goto_first_child(&cursor)) continue;
-        while (!ts_tree_cursor_goto_next_sibling(&cursor)) {
-            if (!ts_tree_cursor_goto_parent(&cursor)) {
-                more = false;
-                break;
-            }
-        }
-    }
-    ts_tree_cursor_delete(&cursor);
+    const TSSymbol invocation = expressionSymbols().methodInvocation;
+    walkTree(root(), [&](TSNode node, uint32_t) {
+        if (ts_node_symbol(node) != invocation) return WalkNext::kInto;
+        TSNode name = fieldOf(node, "name");
+        TSNode arguments = fieldOf(node, "arguments");
+        int count = 0;
+        for (uint32_t i = 0; !ts_node_is_null(arguments) && i < ts_node_named_child_count(arguments); ++i)
+            count += ts_node_is_extra(ts_node_named_child(arguments, i)) ? 0 : 1;
+        if (!ts_node_is_null(name)) arities[ts_node_start_byte(name)] = count;
+        return WalkNext::kInto;
+    });
     return arities;
 }
 

@@ -6,6 +6,8 @@
 
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 
 extern "C" const TSLanguage* tree_sitter_java(void);
 
@@ -36,12 +38,32 @@ inline const ExpressionSymbols& expressionSymbols() {
     return symbols;
 }
 
-inline std::string typeOf(TSNode node) {
+// The grammar's name of node's kind, held by the grammar itself.
+inline std::string_view typeOf(TSNode node) {
     return ts_node_type(node);
 }
 
+// The grammar's id of a field by its name (0 for none), from a table of
+// all its fields made once: the library's own lookup compares the name
+// with every field's, on every call.
+inline TSFieldId fieldIdOf(std::string_view name) {
+    static const std::unordered_map<std::string_view, TSFieldId> ids = [] {
+        std::unordered_map<std::string_view, TSFieldId> made;
+        const TSLanguage* language = tree_sitter_java();
+        uint32_t count = ts_language_field_count(language);
+        for (uint32_t id = 1; id <= count; ++id) {
+            const char* field = ts_language_field_name_for_id(language, static_cast<TSFieldId>(id));
+            if (field != nullptr) made.emplace(field, static_cast<TSFieldId>(id));
+        }
+        return made;
+    }();
+    auto found = ids.find(name);
+    return found == ids.end() ? 0 : found->second;
+}
+
 inline TSNode fieldOf(TSNode node, const char* name) {
-    return ts_node_child_by_field_name(node, name, static_cast<uint32_t>(strlen(name)));
+    TSFieldId id = fieldIdOf(name);
+    return id == 0 ? TSNode{} : ts_node_child_by_field_id(node, id);
 }
 
 inline bool isType(TSNode node, const char* type) {
@@ -52,7 +74,7 @@ inline bool isComment(TSNode node) {
     return isType(node, "line_comment") || isType(node, "block_comment");
 }
 
-inline bool isTypeDeclaration(const std::string& type) {
+inline bool isTypeDeclaration(std::string_view type) {
     return type == "class_declaration" || type == "interface_declaration" ||
            type == "enum_declaration" || type == "record_declaration" ||
            type == "annotation_type_declaration";
