@@ -514,5 +514,23 @@ INSTANTIATE_TEST_SUITE_P(Bytes, LightScanTest, ::testing::ValuesIn(kLightCases),
                              return std::string(info.param.what);
                          });
 
+// The declarations' text keeps every token outside the bodies as it is
+// (a shift stays one, a comment in a string stays), and makes what lies
+// between two tokens one blank, or one line break where it held one.
+TEST(LightScanTest, TheDeclarationsTextKeepsTheTokensOutsideTheBodies) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"class A { int x = 1 >> 2; /* c */ String s = \"/*\";\n\n  void f() { g(); } // e\n"
+         "  int[] y = {1}; char q = '\\''; }\n",
+         "class A { int x = 1 >> 2; String s = \"/*\";\nvoid f() { }\nint[] y = { }; char q = "
+         "'\\''; }"},
+        {"class B{void f(){}}/**/class C{String t = \"\"\"\n  a\n  \"\"\";}",
+         "class B{void f(){}} class C{String t = \"\"\"\n  a\n  \"\"\";}"},
+        // Braces that do not close: the text as it is.
+        {"class D { void f() {", "class D { void f() {"},
+    };
+    for (const auto& [text, declarations] : cases)
+        EXPECT_EQ(declarations, host::withoutBodies(text, host::lightScan(text))) << text;
+}
+
 }  // namespace
 }  // namespace hosttest

@@ -331,7 +331,26 @@ std::string withoutBodies(const std::string& text, const LightScan& scan) {
         for (size_t at = body.first; at < body.second; ++at)
             if (blanked[at] != '\n' && blanked[at] != '\r') blanked[at] = ' ';
     }
-    return blanked;
+    // The blanks, the line breaks and the comments between two tokens
+    // become one blank, or one line break where they held one (a literal
+    // that is not closed ends at its line): the parser reads the same
+    // tokens from a text a fraction of the length.
+    std::string compact;
+    compact.reserve(blanked.size() / 4);
+    size_t previousEnd = 0;
+    Lexer lexer(blanked);
+    for (Token token; lexer.advance(token);) {
+        size_t start = static_cast<size_t>(token.text.data() - blanked.data());
+        if (start > previousEnd) {
+            auto gap = blanked.begin() + static_cast<std::ptrdiff_t>(previousEnd);
+            bool lineBreak = std::any_of(gap, blanked.begin() + static_cast<std::ptrdiff_t>(start),
+                                         [](char c) { return c == '\n' || c == '\r'; });
+            compact += lineBreak ? '\n' : ' ';
+        }
+        compact.append(token.text);
+        previousEnd = start + token.text.size();
+    }
+    return compact;
 }
 
 }  // namespace host

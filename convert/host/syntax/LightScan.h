@@ -35,9 +35,10 @@ struct LightScan {
 
 LightScan lightScan(const std::string& text);
 
-// text (scan: its scan) with the insides of those bodies made blanks
-// (line breaks kept): the members it declares parse the same, and much
-// faster. text itself when its braces do not balance.
+// text (scan: its scan) without the insides of those bodies and without
+// its comments, each run of blanks between two tokens made one: the
+// members it declares parse the same, and much faster. text itself when
+// its braces do not balance.
 std::string withoutBodies(const std::string& text, const LightScan& scan);
 
 // A string literal (or text block) of a Java text, quotes and all, and its
