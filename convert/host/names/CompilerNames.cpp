@@ -4,7 +4,6 @@
 
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,11 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
-
-#include "names/ProgramFiles.h"
-
 
 extern char** environ;
 
@@ -30,8 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char kJarName[] = "nidus-names.jar";
-constexpr char kNeedsJdk[] = "exact mode (--classpath) needs a JDK: ";
 constexpr size_t kChunk = 1 << 20;
 // The helper's exit code for a Java without a compiler, or a bad request.
 constexpr int kHelperNoCompiler = 2;
@@ -68,32 +61,6 @@ bool readNumber(const std::string& text, unsigned long& number) {
     if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return false;
     number = strtoul(text.c_str(), nullptr, 10);
     return true;
-}
-
-bool isExecutable(const std::string& path) {
-    struct stat status {};
-    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
-           access(path.c_str(), X_OK) == 0;
-}
-
-// JAVA_HOME's java, else the first java on PATH; empty when none.
-std::string findJava() {
-    const char* home = getenv("JAVA_HOME");
-    if (home != nullptr && *home != '\0' && isExecutable(std::string(home) + "/bin/java"))
-        return std::string(home) + "/bin/java";
-    const char* path = getenv("PATH");
-    std::istringstream dirs(path == nullptr ? "" : path);
-    for (std::string dir; std::getline(dirs, dir, ':');) {
-        std::string java = (dir.empty() ? std::string(".") : dir) + "/java";
-        if (isExecutable(java)) return java;
-    }
-    return std::string();
-}
-
-std::string findJar() {
-    std::string jar = programFile(kJarName, NIDUS_NAMES_JAR_DEFAULT);
-    std::error_code error;
-    return !jar.empty() && fs::is_regular_file(jar, error) ? jar : std::string();
 }
 
 // A temporary file, already unlinked; -1 with a reason.
@@ -201,42 +168,6 @@ bool parseNameRecord(const std::string& line, NameRecord& record) {
     if (fields.size() == 6 && !fields[5].empty()) {
         std::istringstream list(fields[5]);
         for (std::string type; std::getline(list, type, ',');) record.parameters.push_back(type);
-    }
-    return true;
-}
-
-bool readClasspath(const std::string& value, std::string& classpath, std::string& reason) {
-    if (value.empty() || value[0] != '@') {
-        classpath = value;
-        return true;
-    }
-    std::string path = value.substr(1);
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        reason = "cannot read the classpath file " + path + ": " + strerror(errno);
-        return false;
-    }
-    classpath.clear();
-    for (std::string line; std::getline(in, line);) {
-        size_t first = line.find_first_not_of(" \t\r");
-        size_t last = line.find_last_not_of(" \t\r");
-        if (first == std::string::npos) continue;
-        classpath += (classpath.empty() ? "" : ":") + line.substr(first, last - first + 1);
-    }
-    return true;
-}
-
-bool findCompiler(CompilerSetup& setup, std::string& reason) {
-    setup.java = findJava();
-    if (setup.java.empty()) {
-        reason = std::string(kNeedsJdk) + "no java program in JAVA_HOME or on PATH";
-        return false;
-    }
-    setup.jar = findJar();
-    if (setup.jar.empty()) {
-        reason = std::string(kNeedsJdk) + "nidus-convert was built without one, so its helper " +
-                 kJarName + " is missing";
-        return false;
     }
     return true;
 }

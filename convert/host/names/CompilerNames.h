@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "names/CompilerSetup.h"
+
 namespace host {
 
 // What a name use denotes, as the helper's records say (one letter each
@@ -53,22 +55,6 @@ struct CompilerErrors {
     int line = 0;
     std::string message;
 };
-
-// How to run the helper: the java program, the helper's jar, the classpath.
-struct CompilerSetup {
-    std::string java;
-    std::string jar;
-    std::string classpath;
-};
-
-// The classpath that --classpath gives: the value itself, or with @FILE
-// the file's text, its lines joined with ":". false with a reason.
-bool readClasspath(const std::string& value, std::string& classpath, std::string& reason);
-
-// java (JAVA_HOME's, else the first on PATH) and the helper's jar (beside
-// this program, else where the build put it). false with a reason for the
-// user: exact mode needs a JDK.
-bool findCompiler(CompilerSetup& setup, std::string& reason);
 
 class CompilerNames {
 public:
