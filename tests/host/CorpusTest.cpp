@@ -313,6 +313,9 @@ TEST(CorpusRunTest, TheBytesOfEveryFileDeclareWhatItsParseDeclares) {
         for (const std::string& name : source.codeNames())
             EXPECT_TRUE(std::binary_search(scan.identifiers.begin(), scan.identifiers.end(), name))
                 << name;
+        // The leaves' vector is made to measure by the lexer's count.
+        source.cutLeaves();
+        EXPECT_GE(host::lexedTokenCount(corpusCase.input), source.leaves().size());
     }
 }
 

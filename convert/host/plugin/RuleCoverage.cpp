@@ -226,7 +226,6 @@ std::vector<NameUse> findRuleUses(const JavaSource& source, const std::vector<St
     std::vector<NameUse> uses;
     const std::vector<Leaf>& leaves = source.leaves();
     std::vector<bool> inImport = importLeaves(source, steps, rules, uses);
-    std::map<unsigned, int> arities = source.callArities();
     for (size_t i = 0; i < leaves.size(); ++i) {
         const Leaf& leaf = leaves[i];
         if (inImport[i] || leaf.comment) continue;
@@ -250,8 +249,8 @@ std::vector<NameUse> findRuleUses(const JavaSource& source, const std::vector<St
         use.rule = rules.find(sectionOf(leaf.kind), use.key);
         if (use.rule == nullptr && !prefix.empty())
             use.rule = rules.find(sectionOf(leaf.kind), leaf.text);
-        auto arity = arities.find(leaf.startByte);
-        if (leaf.kind == kKindMethod && arity != arities.end()) use.arity = arity->second;
+        int arity = leaf.kind == kKindMethod ? source.callArity(leaf.startByte, leaf.endByte) : -1;
+        if (arity >= 0) use.arity = arity;
         uses.push_back(use);
     }
     for (NameUse& use : uses) {

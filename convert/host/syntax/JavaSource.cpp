@@ -11,6 +11,7 @@
 
 #include <cstring>
 
+#include "syntax/LightScan.h"
 #include "syntax/SyntaxNodes.h"
 
 extern "C" const TSLanguage* tree_sitter_java(void);
@@ -132,17 +133,12 @@ void forEachToken(TSNode root, Visit visit) {
     });
 }
 
-// The number of tokens of the tree: their vectors are made to measure, as
-// a vector that grows past a guess takes twice its size for a moment, and
-// the leaves of a large file take a hundred times its bytes.
-size_t countTokens(TSNode root) {
-    size_t count = 0;
-    forEachToken(root, [&](TSNode, LeafClass) { ++count; });
-    return count;
-}
-
+// The vectors of tokens are made to measure, by the lexer's count (cheaper
+// than a walk of the tree): a vector that grows past a guess takes twice
+// its size for a moment, and the leaves of a large file take a hundred
+// times its bytes.
 void collectLeaves(TSNode root, const std::string& source, std::vector<Leaf>& leaves) {
-    leaves.reserve(countTokens(root));
+    leaves.reserve(lexedTokenCount(source));
     forEachToken(root, [&](TSNode node, LeafClass kind) {
         leaves.push_back(makeLeaf(node, kind, source));
     });
@@ -356,7 +352,7 @@ void JavaSource::cutTextTokens() {
     joinedLines.clear();
     if (tree == nullptr) return;
     TSNode root = ts_tree_root_node(static_cast<TSTree*>(tree));
-    compared.reserve(countTokens(root));
+    compared.reserve(lexedTokenCount(source));
     forEachToken(root, [&](TSNode node, LeafClass kind) {
         TextToken token;
         token.start = ts_node_start_byte(node);
@@ -383,21 +379,18 @@ void JavaSource::cutLeaves() {
     markSpacing(source, tokens);
 }
 
-std::map<unsigned, int> JavaSource::callArities() const {
-    std::map<unsigned, int> arities;
-    if (tree == nullptr) return arities;
-    const TSSymbol invocation = expressionSymbols().methodInvocation;
-    walkTree(root(), [&](TSNode node, uint32_t) {
-        if (ts_node_symbol(node) != invocation) return WalkNext::kInto;
-        TSNode name = fieldOf(node, "name");
-        TSNode arguments = fieldOf(node, "arguments");
-        int count = 0;
-        for (uint32_t i = 0; !ts_node_is_null(arguments) && i < ts_node_named_child_count(arguments); ++i)
-            count += ts_node_is_extra(ts_node_named_child(arguments, i)) ? 0 : 1;
-        if (!ts_node_is_null(name)) arities[ts_node_start_byte(name)] = count;
-        return WalkNext::kInto;
-    });
-    return arities;
+int JavaSource::callArity(unsigned start, unsigned end) const {
+    if (tree == nullptr) return -1;
+    TSNode name = ts_node_descendant_for_byte_range(root(), start, end);
+    TSNode call = ts_node_parent(name);
+    if (ts_node_is_null(call) || ts_node_symbol(call) != expressionSymbols().methodInvocation ||
+        !ts_node_eq(fieldOf(call, "name"), name))
+        return -1;
+    TSNode arguments = fieldOf(call, "arguments");
+    int count = 0;
+    for (uint32_t i = 0; !ts_node_is_null(arguments) && i < ts_node_named_child_count(arguments); ++i)
+        count += ts_node_is_extra(ts_node_named_child(arguments, i)) ? 0 : 1;
+    return count;
 }
 
 }  // namespace host

@@ -8,7 +8,6 @@
 
 #include <cstdint>
 #include <deque>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -77,9 +76,9 @@ public:
     void releaseTree();
     // Frees the leaves (their memory counts in a large file).
     void releaseLeaves() { std::vector<Leaf>().swap(tokens); }
-    // The number of arguments of every method call, by the first byte of
-    // the method's name. Needs parse().
-    std::map<unsigned, int> callArities() const;
+    // The number of arguments of the method call whose name is the token
+    // [start, end); -1 when that token names no call. Needs parse().
+    int callArity(unsigned start, unsigned end) const;
 
     ~JavaSource();
     JavaSource() = default;

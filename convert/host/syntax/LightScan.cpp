@@ -197,6 +197,13 @@ std::string packageAt(const std::vector<Token>& tokens, size_t i) {
 
 }  // namespace
 
+size_t lexedTokenCount(const std::string& text) {
+    size_t count = 0;
+    Lexer lexer(text, true);
+    for (Token token; lexer.advance(token);) ++count;
+    return count;
+}
+
 void forEachLexedToken(const std::string& text, const std::function<void(const TextToken&)>& visit) {
     Lexer lexer(text, true);
     int line = 1;

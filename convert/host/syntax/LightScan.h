@@ -51,6 +51,11 @@ struct LightString {
 // The string literals of text, in order; they point into text.
 std::vector<LightString> stringLiterals(const std::string& text);
 
+// The number of tokens forEachLexedToken gives for text: never fewer than
+// the parse's tokens of it (a lexed ">" stands alone, "@interface" is two),
+// so what a vector of them is made to measure with.
+size_t lexedTokenCount(const std::string& text);
+
 // Calls visit with each token of text, cut as LexedText cuts it, in order;
 // a token's text lives only for the call.
 void forEachLexedToken(const std::string& text, const std::function<void(const TextToken&)>& visit);
