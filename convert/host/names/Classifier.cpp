@@ -13,7 +13,7 @@ namespace host {
 void Classifier::run(TSNode root, TreeTypes* declared) {
     collectFileFacts(root);
     if (declared != nullptr) exportOwnClasses(*declared);
-    collectThrowables(root);
+    collectThrowables();
     tasks.run([this, root] { visit(root); });
 }
 

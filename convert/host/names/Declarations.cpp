@@ -86,10 +86,22 @@ void Declarations::collectOwnTypes(TSNode root,
     // that the nodes at depth d + 1 lie in.
     std::vector<std::string> names{std::string()};
     std::vector<size_t> outers{0};
+    static const TSSymbol catchType = symbolOf("catch_type");
+    static const TSSymbol throws = symbolOf("throws");
+    static const TSSymbol throwStatement = symbolOf("throw_statement");
+    static const TSSymbol creation = symbolOf("object_creation_expression");
     walkTree(root, [&](TSNode node, uint32_t depth) {
         outers.resize(depth);
         size_t outer = outers[depth - 1];
         TSSymbol symbol = ts_node_symbol(node);
+        if (symbol == catchType || symbol == throws) {
+            for (uint32_t i = 0; i < ts_node_named_child_count(node); ++i)
+                thrownTypes.push_back(ts_node_named_child(node, i));
+        } else if (symbol == throwStatement) {
+            TSNode thrown = ts_node_named_child(node, 0);
+            if (!ts_node_is_null(thrown) && ts_node_symbol(thrown) == creation)
+                thrownTypes.push_back(fieldOf(thrown, "type"));
+        }
         TSNode name{};
         if (std::find(std::begin(kinds), std::end(kinds), symbol) != std::end(kinds))
             name = fieldOf(node, "name");

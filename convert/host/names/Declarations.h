@@ -50,6 +50,9 @@ protected:
     std::vector<std::string> staticOnDemand;           // types of import static T.*
     std::map<std::string, std::string> staticMembers;  // member -> owner type
     std::map<std::string, std::string> ownTypes;       // simple -> qualified, every nesting
+    // The types as written that the file catches, throws or names in
+    // throws, met by the walk that finds its type declarations.
+    std::vector<TSNode> thrownTypes;
 
     template <typename Function>
     void forDeclarators(TSNode declaration, Function function) {
@@ -72,7 +75,7 @@ protected:
     void collectNames(TSNode root, std::vector<std::pair<TSNode, std::string>>& declarations);
     void collectImport(TSNode node);
     // The type declarations below root in source order, with their names
-    // nested in the file.
+    // nested in the file; and the thrown types on the way.
     void collectOwnTypes(TSNode root, std::vector<std::pair<TSNode, std::string>>& declarations);
     std::string qualify(const std::string& name) const;
     // Own classes keep their fields under the name without the package.

@@ -245,23 +245,8 @@ std::string MemberLookup::jdkDeclarer(const std::string& type, const std::string
     return std::string();
 }
 
-void MemberLookup::collectThrowables(TSNode root) {
-    static const TSSymbol catchType = symbolOf("catch_type");
-    static const TSSymbol throws = symbolOf("throws");
-    static const TSSymbol throwStatement = symbolOf("throw_statement");
-    walkTree(root, [&](TSNode node, uint32_t) {
-        TSNode thrown{};
-        TSSymbol symbol = ts_node_symbol(node);
-        if (symbol == catchType || symbol == throws) {
-            for (uint32_t i = 0; i < ts_node_named_child_count(node); ++i)
-                throwableTypes.insert(typeName(ts_node_named_child(node, i)));
-        } else if (symbol == throwStatement) {
-            thrown = ts_node_named_child(node, 0);
-            if (isType(thrown, "object_creation_expression"))
-                throwableTypes.insert(typeName(fieldOf(thrown, "type")));
-        }
-        return WalkNext::kInto;
-    });
+void MemberLookup::collectThrowables() {
+    for (TSNode type : thrownTypes) throwableTypes.insert(typeName(type));
 }
 
 std::string MemberLookup::qualifiedName(const MemberOwner& member, const std::string& name) {

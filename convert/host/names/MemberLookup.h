@@ -128,8 +128,9 @@ protected:
     // caught or thrown, Iterable's on one walked by a for-each loop; empty
     // for any other.
     std::string jdkDeclarer(const std::string& type, const std::string& name, bool method) const;
-    // The types the file catches, throws or names in throws.
-    void collectThrowables(TSNode root);
+    // The types the file catches, throws or names in throws, resolved once
+    // the file's own types are known (after collectFileFacts).
+    void collectThrowables();
     // The qualified name of a member: its owner's name, ".", the name; the
     // name as written without owner.
     static std::string qualifiedName(const MemberOwner& member, const std::string& name);
