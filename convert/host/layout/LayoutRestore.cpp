@@ -73,12 +73,12 @@ public:
             long j = static_cast<long>(match.second);
             size_t start = out.size();
             bool changed = hunk(i0, i, j0, j);
-            std::string token = source.bytes(source.at(i).start, source.at(i).end);
+            const TextToken& token = source.at(i);
             if (changed) {
-                append(token);
-                note(source.endOf(i0), source.startOf(i), start, out.size() - token.size());
+                append(source.bytes(token.start, token.end));
+                note(source.endOf(i0), source.startOf(i), start, out.size() - (token.end - token.start));
             } else {
-                out += token;
+                out.append(source.text, token.start, token.end - token.start);
             }
             i0 = i;
             j0 = j;
@@ -165,11 +165,11 @@ private:
         unsigned gapEnd = source.startOf(i1);
         bool deleted = i1 - i0 > 1;
         bool inserted = j1 - j0 > 1;
-        std::string indent = indentAt(gapStart);
         if (!deleted && !inserted) {
-            out += source.bytes(gapStart, gapEnd);
+            out.append(source.text, gapStart, gapEnd - gapStart);
             return false;
         }
+        std::string indent = indentAt(gapStart);
         if (!deleted) {
             out += spacing(j0 + 1, indent);
             insertRun(j0 + 1, j1 - 1, indent);
