@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 #include <string_view>
+#include <unordered_set>
 
 namespace host {
 
@@ -265,12 +266,18 @@ LightScan lightScan(const std::string& text) {
     int pendingDepth = 0;
     int parens = 0;
     bool seenType = false;
+    // Each name once, as it first comes: a file repeats its names many
+    // times, and sorting the few distinct ones costs a fraction.
+    std::unordered_set<std::string_view> seen(tokens.size() / 4 + 1);
     std::vector<std::string_view> names;
+    auto addName = [&](std::string_view name) {
+        if (seen.insert(name).second) names.push_back(name);
+    };
     for (size_t i = 0; i < tokens.size(); ++i) {
         const Token& token = tokens[i];
         switch (token.kind) {
         case kName: {
-            names.push_back(token.text);
+            addName(token.text);
             if (!seenType && braces.empty() && isName(token, "package")) {
                 scan.package = packageAt(tokens, i);
                 break;
@@ -283,7 +290,7 @@ LightScan lightScan(const std::string& text) {
             scan.types.push_back(outer == 0 ? simple : scan.types[outer - 1] + "." + simple);
             pending = scan.types.size();
             pendingDepth = parens;
-            names.push_back(tokens[name].text);
+            addName(tokens[name].text);
             i = name;
             break;
         }
@@ -326,7 +333,6 @@ LightScan lightScan(const std::string& text) {
     }
     if (!braces.empty() || parens != 0) scan.balanced = false;
     std::sort(names.begin(), names.end());
-    names.erase(std::unique(names.begin(), names.end()), names.end());
     scan.identifiers.assign(names.begin(), names.end());
     return scan;
 }
