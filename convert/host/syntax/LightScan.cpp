@@ -143,7 +143,7 @@ private:
             bool hex = text.compare(at, 2, "0x") == 0 || text.compare(at, 2, "0X") == 0;
             while (at < text.size()) {
                 char d = text[at];
-                char before = text[at - 1];
+                char before = at > start ? text[at - 1] : '\0';
                 bool exponent = hex ? before == 'p' || before == 'P' : before == 'e' || before == 'E';
                 bool sign = (d == '+' || d == '-') && exponent;
                 if (!inName(static_cast<unsigned char>(d)) && d != '.' && !sign) break;
