@@ -249,8 +249,7 @@ std::vector<NameUse> findRuleUses(const JavaSource& source, const std::vector<St
         use.rule = rules.find(sectionOf(leaf.kind), use.key);
         if (use.rule == nullptr && !prefix.empty())
             use.rule = rules.find(sectionOf(leaf.kind), leaf.text);
-        int arity = leaf.kind == kKindMethod ? source.callArity(leaf.startByte, leaf.endByte) : -1;
-        if (arity >= 0) use.arity = arity;
+        if (leaf.kind == kKindMethod) use.arity = source.callArity(leaf.startByte, leaf.endByte);
         uses.push_back(use);
     }
     for (NameUse& use : uses) {
