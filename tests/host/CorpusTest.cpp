@@ -222,7 +222,8 @@ TEST(CorpusRunTest, ComesOutTheSameInOneProcessWithoutThePrefilterAndWithThreeWo
 
 // What the prefilter skips is what the plug-in would copy: every corpus
 // file that it skips, built against the whole corpus, has no name under
-// the rules (and some are skipped).
+// the rules (and some are skipped: the cases named "... never parsed"
+// among them).
 TEST(CorpusRunTest, FilesThePrefilterSkipsHoldNoNameUnderTheRules) {
     CorpusRun& run = corpusRun();
     std::string rulesPath = std::string(NIDUS_CORPUS_DIR) + "/config.xml";
@@ -264,6 +265,12 @@ TEST(CorpusRunTest, FilesThePrefilterSkipsHoldNoNameUnderTheRules) {
     const host::TreeTypes& types = everyFile.types();
     size_t skipped = 0;
     for (size_t i = 0; i < run.cases.size(); ++i) {
+        const std::string& name = run.cases[i].testName;
+        const std::string skip = "never_parsed";
+        if (name.size() > skip.size() &&
+            name.compare(name.size() - skip.size(), skip.size(), skip) == 0) {
+            EXPECT_FALSE(scan.kept(i)) << name;
+        }
         if (scan.kept(i)) continue;
         ++skipped;
         host::JavaSource source;
@@ -313,6 +320,17 @@ TEST(CorpusRunTest, TheBytesOfEveryFileDeclareWhatItsParseDeclares) {
         for (const std::string& name : source.codeNames())
             EXPECT_TRUE(std::binary_search(scan.identifiers.begin(), scan.identifiers.end(), name))
                 << name;
+        // A name only called is no field or variable anywhere in the file.
+        host::JavaSource resolved;
+        ASSERT_TRUE(resolved.parse(corpusCase.input));
+        host::resolveNames(resolved, host::TreeTypes(), facts);
+        for (const host::Leaf& leaf : resolved.leaves()) {
+            bool field = leaf.kind == host::kKindMember || leaf.kind == host::kKindOwnMember ||
+                         leaf.kind == host::kKindVariable;
+            EXPECT_FALSE(field && std::binary_search(scan.calledOnly.begin(),
+                                                     scan.calledOnly.end(), leaf.text))
+                << leaf.text << " at line " << leaf.line;
+        }
         // The leaves' vector is made to measure by the lexer's count.
         source.cutLeaves();
         EXPECT_GE(host::lexedTokenCount(corpusCase.input), source.leaves().size());

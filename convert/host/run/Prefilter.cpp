@@ -84,29 +84,29 @@ bool recordsHoldKeyword(const std::vector<NameRecord>& records,
     });
 }
 
-std::set<std::string> namesLeadingToVendor(const TreeTypes& types,
-                                           const std::vector<std::string>& keywords) {
+LeadNames namesLeadingToVendor(const TreeTypes& types, const std::vector<std::string>& keywords) {
     std::set<std::string> subclasses = vendorSubclasses(types, keywords);
     auto leads = [&](const std::string& type) {
         std::string element = withoutArray(type);
         return containsAnyPackage(element, keywords) || subclasses.count(element) != 0;
     };
-    std::set<std::string> names;
-    for (const std::string& subclass : subclasses) names.insert(lastPart(subclass));
+    LeadNames names;
+    for (const std::string& subclass : subclasses) names.anywhere.insert(lastPart(subclass));
     for (const auto& type : types.members) {
         const ClassMembers& members = type.second;
         for (const auto& field : members.fields)
-            if (leads(field.second)) names.insert(field.first);
+            if (leads(field.second)) names.fields.insert(field.first);
         for (const auto& method : members.overloads) {
             for (const MethodOverload& overload : method.second) {
                 if (leads(overload.result) ||
                     std::any_of(overload.parameters.begin(), overload.parameters.end(), leads))
-                    names.insert(method.first);
+                    names.anywhere.insert(method.first);
             }
         }
         if (std::any_of(members.lambdaParameters.begin(), members.lambdaParameters.end(), leads))
-            names.insert(lastPart(type.first));
+            names.anywhere.insert(lastPart(type.first));
     }
+    for (const std::string& name : names.anywhere) names.fields.erase(name);
     return names;
 }
 
@@ -137,6 +137,14 @@ std::vector<uint32_t> numbersOf(const std::set<std::string>& names, const NameTa
     }
     std::sort(ids.begin(), ids.end());
     return ids;
+}
+
+bool namesAnyBut(const std::vector<uint32_t>& identifiers, const std::vector<uint32_t>& names,
+                 const std::vector<uint32_t>& except) {
+    return std::any_of(names.begin(), names.end(), [&](uint32_t name) {
+        return std::binary_search(identifiers.begin(), identifiers.end(), name) &&
+               !std::binary_search(except.begin(), except.end(), name);
+    });
 }
 
 bool namesAny(const std::vector<uint32_t>& identifiers, const std::vector<uint32_t>& names) {

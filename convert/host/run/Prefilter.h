@@ -37,7 +37,13 @@
 // Without a parse. A file's code names are read from its bytes by a lexer
 // that skips comments and literals (LightScan); a key that only a comment
 // or a string holds makes a file converted that the plug-in then copies:
-// a superset is safe. The names that lead to the vendor come from the
+// a superset is safe. A field is never named right before a "(": there a
+// name is a method's (a call or a declaration) or a constructor's, and the
+// host resolves it as a method. So a name that leads only as a field (a
+// field of the vendor's type called log, say) touches only the files where
+// it stands somewhere else than before a "(" (not those that only call a
+// log method); a name that leads as a method or a class touches a file
+// wherever it stands. The names that lead to the vendor come from the
 // members of the tree's types, and only the files found so far are parsed
 // for them. That is enough: a member whose type leads is declared in a
 // file whose text holds a keyword (an import, its package or a qualified
@@ -103,12 +109,21 @@ private:
 std::vector<uint32_t> internNames(const std::vector<std::string>& names, NameTable& table);
 
 // The names that lead to the vendor's names through the tree's types (see
-// above).
-std::set<std::string> namesLeadingToVendor(const TreeTypes& types,
-                                           const std::vector<std::string>& keywords);
+// above): anywhere, those of classes and methods, and those that only a
+// field leads by, which touch a file only where they are not called.
+struct LeadNames {
+    std::set<std::string> anywhere;
+    std::set<std::string> fields;
+};
+
+LeadNames namesLeadingToVendor(const TreeTypes& types, const std::vector<std::string>& keywords);
 
 // Whether a file's identifiers (internNames) hold one of the names.
 bool namesAny(const std::vector<uint32_t>& identifiers, const std::vector<uint32_t>& names);
+
+// Whether they hold one of the names that is not among except (sorted).
+bool namesAnyBut(const std::vector<uint32_t>& identifiers, const std::vector<uint32_t>& names,
+                 const std::vector<uint32_t>& except);
 
 // The numbers of those of names that the table holds, sorted.
 std::vector<uint32_t> numbersOf(const std::set<std::string>& names, const NameTable& table);

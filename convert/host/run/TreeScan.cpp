@@ -127,6 +127,7 @@ void TreeIndex::addMembers(size_t file, FileScan& scan, const RuleFacts& rules) 
 
 void TreeScan::start(size_t files, bool keepAll) {
     identifiers.assign(files, std::vector<uint32_t>());
+    calledOnly.assign(files, std::vector<uint32_t>());
     keep.assign(files, keepAll);
     parsedFile.assign(files, false);
 }
@@ -135,6 +136,7 @@ void TreeScan::addBytes(size_t file, const FileBytes& bytes) {
     if (!bytes.read || bytes.touched) keep[file] = true;
     index.addNames(file, bytes.scan);
     identifiers[file] = internNames(bytes.scan.identifiers, names);
+    calledOnly[file] = internNames(bytes.scan.calledOnly, names);
 }
 
 void TreeScan::addParse(size_t file, FileScan& scan, const RuleFacts& rules) {
@@ -147,11 +149,15 @@ std::vector<size_t> TreeScan::keepFilesNamingLeads(const std::vector<std::string
     // Nothing new since the last time: no new names.
     if (!grown) return std::vector<size_t>();
     grown = false;
-    std::vector<uint32_t> leads =
-        numbersOf(namesLeadingToVendor(index.types(), keywords), names);
+    LeadNames leads = namesLeadingToVendor(index.types(), keywords);
+    std::vector<uint32_t> anywhere = numbersOf(leads.anywhere, names);
+    std::vector<uint32_t> fields = numbersOf(leads.fields, names);
     std::vector<size_t> kept;
     for (size_t file = 0; file < keep.size(); ++file) {
-        if (keep[file] || !namesAny(identifiers[file], leads)) continue;
+        if (keep[file]) continue;
+        if (!namesAny(identifiers[file], anywhere) &&
+            !namesAnyBut(identifiers[file], fields, calledOnly[file]))
+            continue;
         keep[file] = true;
         kept.push_back(file);
     }

@@ -84,6 +84,7 @@ private:
     TreeIndex index;
     NameTable names;
     std::vector<std::vector<uint32_t>> identifiers;  // internNames
+    std::vector<std::vector<uint32_t>> calledOnly;   // of LightScan, the same way
     std::vector<bool> keep;
     std::vector<bool> parsedFile;
     bool grown = true;  // parses added since the last keepFilesNamingLeads

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <functional>
 #include <string_view>
-#include <unordered_set>
+#include <unordered_map>
 
 namespace host {
 
@@ -267,17 +267,26 @@ LightScan lightScan(const std::string& text) {
     int parens = 0;
     bool seenType = false;
     // Each name once, as it first comes: a file repeats its names many
-    // times, and sorting the few distinct ones costs a fraction.
-    std::unordered_set<std::string_view> seen(tokens.size() / 4 + 1);
+    // times, and sorting the few distinct ones costs a fraction. With each,
+    // whether it stood before anything but "(" somewhere.
+    std::unordered_map<std::string_view, size_t> seen(tokens.size() / 4 + 1);
     std::vector<std::string_view> names;
-    auto addName = [&](std::string_view name) {
-        if (seen.insert(name).second) names.push_back(name);
+    std::vector<bool> notCalled;
+    auto addName = [&](size_t at) {
+        bool called = at + 1 < tokens.size() && tokens[at + 1].kind == '(';
+        auto known = seen.emplace(tokens[at].text, names.size());
+        if (known.second) {
+            names.push_back(tokens[at].text);
+            notCalled.push_back(!called);
+        } else if (!called) {
+            notCalled[known.first->second] = true;
+        }
     };
     for (size_t i = 0; i < tokens.size(); ++i) {
         const Token& token = tokens[i];
         switch (token.kind) {
         case kName: {
-            addName(token.text);
+            addName(i);
             if (!seenType && braces.empty() && isName(token, "package")) {
                 scan.package = packageAt(tokens, i);
                 break;
@@ -290,7 +299,7 @@ LightScan lightScan(const std::string& text) {
             scan.types.push_back(outer == 0 ? simple : scan.types[outer - 1] + "." + simple);
             pending = scan.types.size();
             pendingDepth = parens;
-            addName(tokens[name].text);
+            addName(name);
             i = name;
             break;
         }
@@ -332,6 +341,9 @@ LightScan lightScan(const std::string& text) {
         }
     }
     if (!braces.empty() || parens != 0) scan.balanced = false;
+    for (size_t i = 0; i < names.size(); ++i)
+        if (!notCalled[i]) scan.calledOnly.emplace_back(names[i]);
+    std::sort(scan.calledOnly.begin(), scan.calledOnly.end());
     std::sort(names.begin(), names.end());
     scan.identifiers.assign(names.begin(), names.end());
     return scan;

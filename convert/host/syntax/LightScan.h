@@ -25,6 +25,9 @@ struct LightScan {
     // Every identifier outside comments and literals (keywords too),
     // sorted, each once.
     std::vector<std::string> identifiers;
+    // Those of them whose every place is right before a "(": a method's
+    // name there (called or declared), a constructor's, never a field's.
+    std::vector<std::string> calledOnly;
     // The insides of the braces that stand directly in a type's body and
     // open no type of their own (the bodies of methods, constructors and
     // initializers, a field initializer's braces), as byte ranges; and
