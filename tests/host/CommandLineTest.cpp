@@ -679,8 +679,10 @@ TEST_F(CommandLineTest, UnreadableFilesAndFoldersFailWithTheirReason) {
     writeFile(source + "/a/Secret.java", kConverts);
     writeFile(source + "/notes.txt", "text\n");
     writeFile(source + "/closed/X.java", kConverts);
+    writeFile(source + "/a/Skipped.java", kConverts);
     chmod(root.c_str(), 0755);
     chmod((source + "/a/Secret.java").c_str(), 0);
+    chmod((source + "/a/Skipped.java").c_str(), 0);
     chmod((source + "/notes.txt").c_str(), 0);
     chmod((source + "/closed").c_str(), 0);
     chmod(rules.c_str(), 0644);
@@ -688,11 +690,13 @@ TEST_F(CommandLineTest, UnreadableFilesAndFoldersFailWithTheirReason) {
     runCommand("chown nobody " + quote(output));
     CommandResult result =
         runCommand("runuser -u nobody -- " + std::string(NIDUS_CONVERT) + " --answer yes --rules " +
-                   quote(rules) + " -o " + quote(output) + " " + quote(source));
+                   quote(rules) + " --exclude a/Skipped.java -o " + quote(output) + " " +
+                   quote(source));
     chmod((source + "/closed").c_str(), 0755);
     EXPECT_EQ(1, result.exitCode) << result.output;
-    EXPECT_TRUE(contains(result.output, "3 failed")) << result.output;
+    EXPECT_TRUE(contains(result.output, "4 failed")) << result.output;
     for (const char* line : {"/a/Secret.java: cannot be read: Permission denied\n",
+                             "/a/Skipped.java: cannot be read: Permission denied\n",
                              "/notes.txt: cannot be read: Permission denied\n",
                              "/closed: the folder cannot be read: Permission denied\n"})
         EXPECT_TRUE(contains(result.output, source + line)) << result.output;

@@ -107,7 +107,10 @@ FileReport Runner::convertEntry(const SourceEntry& entry, bool convertJava, File
 FileReport Runner::convertFile(const std::string& rel, bool convertJava, FileScan* declared) {
     FileReport report;
     report.path = rel;
-    report.reason = unreadable(options.sourceDir + rel);
+    // A Java file's conversion or copy reads it and says so when it cannot;
+    // the plug-in's copy of any other file would not.
+    bool java = endsWith(rel, ".java");
+    if (!java) report.reason = unreadable(options.sourceDir + rel);
     if (!report.reason.empty()) {
         report.result = FileResult::kFailed;
         return report;
@@ -117,18 +120,20 @@ FileReport Runner::convertFile(const std::string& rel, bool convertJava, FileSca
         copied.excluded = copied.result == FileResult::kCopied;
         return copied;
     }
-    if (!convertJava && endsWith(rel, ".java")) return copyUnconverted(rel);
+    if (!convertJava && java) return copyUnconverted(rel);
     convertThroughPlugin(rel, report, declared);
     return report;
 }
 
-// A Java file that the rules cannot touch: the plug-in would copy it.
+// A Java file that the rules cannot touch: the plug-in would copy it. The
+// copy keeps the source's permission bits.
 FileReport Runner::copyUnconverted(const std::string& rel) {
     FileReport report;
     report.path = rel;
     report.result = FileResult::kCopied;
-    if (!output.stageCopy(options.sourceDir + rel, rel, report.reason) ||
-        !output.keepMode(options.sourceDir + rel, rel, report.reason)) {
+    if (!output.stageCopy(options.sourceDir + rel, rel, report.reason)) {
+        std::string unread = unreadable(options.sourceDir + rel);
+        if (!unread.empty()) report.reason = unread;
         output.drop(rel);
         report.result = FileResult::kFailed;
         return report;
