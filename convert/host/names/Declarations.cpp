@@ -77,6 +77,37 @@ void Declarations::collectImport(TSNode node) {
     }
 }
 
+namespace {
+
+bool opensDeclaration(const std::string& word) {
+    return word == "class" || word == "interface" || word == "@interface" || word == "enum" ||
+           word == "record" || word == "throws" || word == "throw";
+}
+
+// The starts of the leaves that every node the walk for the own types acts
+// on holds: the keywords of type declarations, of throws clauses and of
+// throw statements, and each catch clause's header up to its ")". A
+// subtree that holds none of them holds no such node.
+std::vector<unsigned> ownTypeMarks(const std::vector<Leaf>& leaves) {
+    std::vector<unsigned> marks;
+    for (size_t at = 0; at < leaves.size(); ++at) {
+        const Leaf& leaf = leaves[at];
+        if (leaf.comment) continue;
+        if (opensDeclaration(leaf.text)) marks.push_back(leaf.startByte);
+        if (leaf.text != "catch") continue;
+        int depth = 0;
+        for (size_t in = at; in < leaves.size(); ++in) {
+            marks.push_back(leaves[in].startByte);
+            depth += leaves[in].text == "(" ? 1 : leaves[in].text == ")" ? -1 : 0;
+            if (depth == 0 && in > at) break;
+        }
+    }
+    std::sort(marks.begin(), marks.end());
+    return marks;
+}
+
+}  // namespace
+
 void Declarations::collectOwnTypes(TSNode root,
                                    std::vector<std::pair<TSNode, std::string>>& declarations) {
     static const TSSymbol kinds[] = {symbolOf("class_declaration"), symbolOf("interface_declaration"),
@@ -90,6 +121,11 @@ void Declarations::collectOwnTypes(TSNode root,
     static const TSSymbol throws = symbolOf("throws");
     static const TSSymbol throwStatement = symbolOf("throw_statement");
     static const TSSymbol creation = symbolOf("object_creation_expression");
+    // With the file's leaves the walk goes only into the subtrees that hold
+    // a mark; a tree with errors may lack a keyword, and is walked whole.
+    bool pruned = !leaves.empty() && !ts_node_has_error(root);
+    std::vector<unsigned> marks = pruned ? ownTypeMarks(leaves) : std::vector<unsigned>();
+    size_t nextMark = 0;
     walkTree(root, [&](TSNode node, uint32_t depth) {
         outers.resize(depth);
         size_t outer = outers[depth - 1];
@@ -113,7 +149,12 @@ void Declarations::collectOwnTypes(TSNode root,
             declarations.emplace_back(node, names[outer]);
         }
         outers.push_back(outer);
-        return WalkNext::kInto;
+        if (!pruned) return WalkNext::kInto;
+        // The nodes come in the order they start: the marks before this one
+        // lay in the subtrees passed over.
+        while (nextMark < marks.size() && marks[nextMark] < ts_node_start_byte(node)) ++nextMark;
+        return nextMark < marks.size() && marks[nextMark] < ts_node_end_byte(node) ? WalkNext::kInto
+                                                                                 : WalkNext::kOver;
     });
 }
 
