@@ -16,12 +16,34 @@ void collectDeclarations(const JavaSource& source, TreeTypes& types, const RuleF
 
 namespace {
 
+// The types that the file at path declares and the bodies to leave out of
+// its text: as the pass over the bytes saw them while the text is the same,
+// else from a scan of the text.
+std::vector<std::string> shapeOf(const std::string& path, const std::string& raw,
+                                 const TreeTypes& types, LightScan& scan) {
+    auto known = types.unreadShapes.find(path);
+    if (known != types.unreadShapes.end() &&
+        known->second.textHash == std::hash<std::string>{}(raw)) {
+        scan.bodies = std::move(known->second.bodies);
+        scan.balanced = known->second.balanced;
+        std::vector<std::string> declared = std::move(known->second.types);
+        types.unreadShapes.erase(known);
+        return declared;
+    }
+    scan = lightScan(raw);
+    std::vector<std::string> declared;
+    for (const std::string& type : scan.types)
+        declared.push_back(scan.package.empty() ? type : scan.package + "." + type);
+    return declared;
+}
+
 // The members of the types that the file at path declares, for the tree
 // types that it is the file of; its entries leave unread either way.
 void readUnreadFile(const std::string& path, const TreeTypes& types, const RuleFacts& rules) {
     std::string raw;
     bool read = readFileText(path, raw);
-    LightScan scan = lightScan(raw);
+    LightScan scan;
+    std::vector<std::string> declaredTypes = shapeOf(path, raw, types, scan);
     JavaSource source;
     TreeTypes declared;
     // Only the declarations are read: the bodies need not be parsed.
@@ -29,8 +51,8 @@ void readUnreadFile(const std::string& path, const TreeTypes& types, const RuleF
         collectDeclarations(source, declared, rules);
         resolveDeferredTypes(declared.members, types, rules);
     }
-    for (const std::string& type : scan.types) {
-        auto entry = types.unread.find(scan.package.empty() ? type : scan.package + "." + type);
+    for (const std::string& type : declaredTypes) {
+        auto entry = types.unread.find(type);
         if (entry == types.unread.end() || entry->second != path) continue;
         auto members = declared.members.find(entry->first);
         if (members != declared.members.end())

@@ -33,6 +33,17 @@ struct ClassMembers {
     std::vector<std::string> lambdaParameters;
 };
 
+// A file whose members are read on demand, as the pass over the tree's
+// bytes saw it: the hash of its text, the types it is the file of, and the
+// bodies that the read leaves out (LightScan), so that the read need not
+// scan the text again while the text is the same.
+struct UnreadShape {
+    size_t textHash = 0;
+    std::vector<std::string> types;  // p.q.Type
+    std::vector<std::pair<size_t, size_t>> bodies;
+    bool balanced = true;
+};
+
 // What the host knows of the whole source tree: the types it declares, and
 // their members.
 struct TreeTypes {
@@ -45,6 +56,7 @@ struct TreeTypes {
     // changes what is cached, never what a lookup answers.
     mutable std::map<std::string, std::string> unread;
     mutable std::map<std::string, ClassMembers> readLater;
+    mutable std::map<std::string, UnreadShape> unreadShapes;  // by the file's path
 };
 
 // What the host knows of the rules: the package keywords, and the names

@@ -74,6 +74,7 @@ FileBytes readJavaBytes(const std::string& path, const PrefilterKeys& keys) {
     bytes.read = true;
     bytes.scan = lightScan(text);
     bytes.touched = touchesKeys(text, bytes.scan.identifiers, keys);
+    bytes.textHash = std::hash<std::string>{}(text);
     return bytes;
 }
 
@@ -86,8 +87,12 @@ FileScan scanJavaFile(const std::string& path, const RuleFacts& rules) {
     return scan;
 }
 
-void TreeIndex::addNames(size_t file, const LightScan& scan) {
+void TreeIndex::addNames(size_t file, const LightScan& scan, size_t textHash) {
     if (typesOf.size() <= file) typesOf.resize(file + 1);
+    if (shapes.size() <= file) shapes.resize(file + 1);
+    shapes[file].textHash = textHash;
+    shapes[file].bodies = scan.bodies;
+    shapes[file].balanced = scan.balanced;
     for (const std::string& type : scan.types) {
         std::string qualified = scan.package.empty() ? type : scan.package + "." + type;
         tree.qualifiedNames.insert(qualified);
@@ -105,6 +110,12 @@ void TreeIndex::addNames(size_t file, const LightScan& scan) {
 
 void TreeIndex::leaveUnread(const std::vector<std::string>& paths) {
     for (const auto& type : fileOf) tree.unread[type.first] = paths[type.second];
+    for (size_t file = 0; file < shapes.size() && file < paths.size(); ++file) {
+        if (typesOf[file].empty()) continue;
+        shapes[file].types = typesOf[file];
+        tree.unreadShapes[paths[file]] = std::move(shapes[file]);
+    }
+    std::vector<UnreadShape>().swap(shapes);
 }
 
 void TreeIndex::addMembers(size_t file, FileScan& scan, const RuleFacts& rules) {
@@ -134,7 +145,7 @@ void TreeScan::start(size_t files, bool keepAll) {
 
 void TreeScan::addBytes(size_t file, const FileBytes& bytes) {
     if (!bytes.read || bytes.touched) keep[file] = true;
-    index.addNames(file, bytes.scan);
+    index.addNames(file, bytes.scan, bytes.textHash);
     identifiers[file] = internNames(bytes.scan.identifiers, names);
     calledOnly[file] = internNames(bytes.scan.calledOnly, names);
 }

@@ -22,6 +22,7 @@ struct FileBytes {
     bool read = false;     // false: it cannot be read (converted, to fail as such)
     bool touched = false;  // touchesKeys
     LightScan scan;
+    size_t textHash = 0;
 };
 
 FileBytes readJavaBytes(const std::string& path, const PrefilterKeys& keys);
@@ -45,7 +46,7 @@ bool decodeScan(const std::string& packed, FileScan& scan);
 class TreeIndex {
 public:
     // Every file's, in tree order, before any members.
-    void addNames(size_t file, const LightScan& scan);
+    void addNames(size_t file, const LightScan& scan, size_t textHash);
     // After the names: every type's members are to be read from its file.
     void leaveUnread(const std::vector<std::string>& paths);
     // The members of the types that this file is the file of, their
@@ -57,6 +58,7 @@ private:
     TreeTypes tree;
     std::map<std::string, size_t> fileOf;
     std::vector<std::vector<std::string>> typesOf;  // by file, qualified
+    std::vector<UnreadShape> shapes;                // by file, until leaveUnread
 };
 
 // What the run knows of the tree's Java files, by their number in tree
