@@ -57,6 +57,7 @@ void readUnreadFile(const std::string& path, const TreeTypes& types, const RuleF
         auto members = declared.members.find(entry->first);
         if (members != declared.members.end())
             types.readLater[entry->first] = std::move(members->second);
+        types.readOrder.push_back(entry->first);
         types.unread.erase(entry);
     }
 }

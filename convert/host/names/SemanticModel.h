@@ -57,6 +57,9 @@ struct TreeTypes {
     mutable std::map<std::string, std::string> unread;
     mutable std::map<std::string, ClassMembers> readLater;
     mutable std::map<std::string, UnreadShape> unreadShapes;  // by the file's path
+    // The types read so, in the order read (also those whose file gave no
+    // members for them): what a worker process passes on to the others.
+    mutable std::vector<std::string> readOrder;
 };
 
 // What the host knows of the rules: the package keywords, and the names

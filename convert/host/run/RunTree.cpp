@@ -88,15 +88,34 @@ bool Runner::convertTree(const std::vector<SourceEntry>& entries, RunReport& rep
     size_t finished = 0;
     bool refused = false;
     const size_t entryCount = entries.size();
+    WorkerPool pool(
+        options.workers,
+        [&](size_t task, const WorkerPool::Relay& relay) {
+            size_t index = task % entryCount;
+            bool convertJava = task < entryCount;
+            if (options.workers > 1)
+                return convertInWorker(entries[index], index, convertJava, relay);
+            FileScan declared;
+            files[index] = convertEntry(entries[index], convertJava, &declared);
+            takeDeclarations(entries[index], index, declared);
+            return std::string();
+        },
+        [this](size_t, const std::string& place, const std::string& caption,
+               const std::string& text) { return answer(place, caption, text); },
+        [this](const std::string& news) { hearNews(news); });
     auto take = [&](size_t task, const std::string& result, bool lost) {
         size_t index = task % entryCount;
         FileScan declared;
+        std::string reads;
         if (lost) {
             files[index] = lostFile(entries[index].rel, result);
-        } else if (options.workers > 1 && !unpackResult(result, files[index], declared)) {
+        } else if (options.workers > 1 && !unpackResult(result, files[index], declared, reads)) {
             files[index] = lostFile(entries[index].rel, "sent a report that does not read");
         }
-        if (options.workers > 1) takeDeclarations(entries[index], index, declared);
+        if (options.workers > 1) {
+            pool.tell(takeDeclarations(entries[index], index, declared));
+            pool.tell(takeReadMembers(reads));
+        }
         for (const std::string& question : files[index].questions) {
             auto first = firstAsker.emplace(question, index);
             if (index < first.first->second) first.first->second = index;
@@ -109,19 +128,6 @@ bool Runner::convertTree(const std::vector<SourceEntry>& entries, RunReport& rep
             fflush(stderr);
         }
     };
-    WorkerPool pool(
-        options.workers,
-        [&](size_t task, const WorkerPool::Relay& relay) {
-            size_t index = task % entryCount;
-            bool convertJava = task < entryCount;
-            if (options.workers > 1) return convertInWorker(entries[index], convertJava, relay);
-            FileScan declared;
-            files[index] = convertEntry(entries[index], convertJava, &declared);
-            takeDeclarations(entries[index], index, declared);
-            return std::string();
-        },
-        [this](size_t, const std::string& place, const std::string& caption,
-               const std::string& text) { return answer(place, caption, text); });
     bool copying = false;
     if (!pool.run(firstRound(entries), take, [&] { return refused || interrupted(); }, reason,
                   [&](bool idle) { return nextTasks(idle, copying, entryCount); }))
@@ -168,14 +174,17 @@ void Runner::makeStagingFolders(const std::vector<SourceEntry>& entries) {
 }
 
 // One entry converted in a worker, its report and the types it declares
-// packed; the plug-in's questions go to the parent.
-std::string Runner::convertInWorker(const SourceEntry& entry, bool convertJava,
+// packed; the plug-in's questions go to the parent. The worker keeps the
+// types for its later files.
+std::string Runner::convertInWorker(const SourceEntry& entry, size_t index, bool convertJava,
                                     const WorkerPool::Relay& relay) {
     messageDesk().relay = relay;
     if (entry.rel == options.killWorkerAt) raise(SIGKILL);
     FileScan declared;
     FileReport file = convertEntry(entry, convertJava, &declared);
-    return packResult(file, declared);
+    std::string packed = packResult(file, declared);
+    if (declared.parsed) learnDeclarations(index, declared);
+    return packed;
 }
 
 // A question of a worker, asked once per run by the parent.

@@ -87,9 +87,13 @@ private:
     void scanTree(const std::vector<SourceEntry>& entries);
     std::vector<size_t> firstRound(const std::vector<SourceEntry>& entries) const;
     std::vector<size_t> nextTasks(bool idle, bool& copying, size_t entryCount);
-    void takeDeclarations(const SourceEntry& entry, size_t index, FileScan& declared);
-    std::string packResult(const FileReport& file, const FileScan& declared) const;
-    bool unpackResult(const std::string& packed, FileReport& file, FileScan& declared) const;
+    std::string takeDeclarations(const SourceEntry& entry, size_t index, FileScan& declared);
+    std::string takeReadMembers(const std::string& reads);
+    void hearNews(const std::string& news);
+    void learnDeclarations(size_t index, FileScan& declared);
+    std::string packResult(const FileReport& file, const FileScan& declared);
+    bool unpackResult(const std::string& packed, FileReport& file, FileScan& declared,
+                      std::string& reads) const;
 
     // RunTree.cpp: the run over the tree.
     static void returnFreedMemory();
@@ -97,7 +101,7 @@ private:
                      std::string& reason);
     void makeStagingFolders(const std::vector<SourceEntry>& entries);
     void placeEmptyFolders(const std::vector<std::string>& folders, RunReport& report);
-    std::string convertInWorker(const SourceEntry& entry, bool convertJava,
+    std::string convertInWorker(const SourceEntry& entry, size_t index, bool convertJava,
                                 const WorkerPool::Relay& relay);
     int answer(const std::string& place, const std::string& caption, const std::string& text);
     void orderQuestions();

@@ -81,31 +81,84 @@ std::vector<size_t> Runner::nextTasks(bool idle, bool& copying, size_t entryCoun
     return tasks;
 }
 
+// What a worker passes on to the others through the parent: the types a
+// file declares, from its parse, or the members that lookups read from
+// files that are not parsed.
+constexpr char kParsedNews[] = "parsed";
+constexpr char kReadNews[] = "read";
+
 // The types a converted Java file declares, from its conversion's parse;
 // parsed here when the conversion gave none (its worker died, or the file
-// never reached the parse).
-void Runner::takeDeclarations(const SourceEntry& entry, size_t index, FileScan& declared) {
+// never reached the parse). With workers, the news of them for the
+// workers that did not convert it (empty: nothing new).
+std::string Runner::takeDeclarations(const SourceEntry& entry, size_t index, FileScan& declared) {
     size_t at = javaSlot[index];
-    if (at == kNotJava || !toConvert[index] || scan.parsed(at)) return;
+    if (at == kNotJava || !toConvert[index] || scan.parsed(at)) return std::string();
     if (!declared.parsed)
         declared = scanJavaFile(options.sourceDir + entry.rel, options.rules);
+    std::string news;
+    if (options.workers > 1)
+        news = Writer()
+                   .text(kParsedNews)
+                   .number(static_cast<long long>(index))
+                   .text(encodeScan(declared))
+                   .done();
+    scan.addParse(at, declared, options.rules);
+    return news;
+}
+
+// The members a worker's lookups read, kept by the parent too (a worker
+// forked later starts with them); the news of them for the workers.
+std::string Runner::takeReadMembers(const std::string& reads) {
+    if (reads.empty() || !scan.addReadMembers(reads)) return std::string();
+    return Writer().text(kReadNews).text(reads).done();
+}
+
+// In a worker: what another worker learned, so that this one does not
+// read it again from the files.
+void Runner::hearNews(const std::string& news) {
+    Reader in(news);
+    std::string kind = in.text();
+    if (kind == kReadNews) {
+        scan.addReadMembers(in.text());
+        return;
+    }
+    long long index = in.number();
+    FileScan declared;
+    if (kind != kParsedNews || !in.ok() || index < 0 ||
+        static_cast<size_t>(index) >= javaSlot.size() || !decodeScan(in.text(), declared))
+        return;
+    declared.parsed = true;
+    learnDeclarations(static_cast<size_t>(index), declared);
+}
+
+// The types a file converted in this process declares, where the scan
+// does not have them yet.
+void Runner::learnDeclarations(size_t index, FileScan& declared) {
+    size_t at = javaSlot[index];
+    if (at == kNotJava || scan.parsed(at)) return;
     scan.addParse(at, declared, options.rules);
 }
 
-std::string Runner::packResult(const FileReport& file, const FileScan& declared) const {
+// A worker's result: the file's report, the types it declares (when it
+// was parsed) and the members its lookups read.
+std::string Runner::packResult(const FileReport& file, const FileScan& declared) {
     Writer out;
     out.text(encodeReport(file, ruleSet())).number(declared.parsed);
     if (declared.parsed) out.text(encodeScan(declared));
+    out.text(scan.takeReadMembers());
     return out.done();
 }
 
-bool Runner::unpackResult(const std::string& packed, FileReport& file, FileScan& declared) const {
+bool Runner::unpackResult(const std::string& packed, FileReport& file, FileScan& declared,
+                          std::string& reads) const {
     Reader in(packed);
     if (!decodeReport(in.text(), ruleSet(), file)) return false;
     if (in.number() != 0) {
         if (!decodeScan(in.text(), declared)) return false;
         declared.parsed = true;
     }
+    reads = in.text();
     return in.atEnd();
 }
 

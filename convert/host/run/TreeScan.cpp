@@ -179,6 +179,50 @@ size_t TreeScan::parsedFiles() const {
     return static_cast<size_t>(std::count(parsedFile.begin(), parsedFile.end(), true));
 }
 
+std::string TreeScan::takeReadMembers() {
+    const TreeTypes& tree = index.types();
+    if (readsTaken == tree.readOrder.size()) return std::string();
+    Writer out;
+    out.number(static_cast<long long>(tree.readOrder.size() - readsTaken));
+    for (; readsTaken < tree.readOrder.size(); ++readsTaken) {
+        const std::string& type = tree.readOrder[readsTaken];
+        // A type whose file this process parsed since has its members from
+        // that parse: the same.
+        auto read = tree.readLater.find(type);
+        auto parsed = tree.members.find(type);
+        const ClassMembers* found = read != tree.readLater.end() ? &read->second
+                                    : parsed != tree.members.end() ? &parsed->second
+                                                                   : nullptr;
+        out.text(type).number(found != nullptr);
+        if (found == nullptr) continue;
+        Writer members;
+        putMembers(members, *found);
+        out.text(members.done());
+    }
+    return out.done();
+}
+
+bool TreeScan::addReadMembers(const std::string& packed) {
+    Reader in(packed);
+    TreeTypes& tree = index.types();
+    for (long long i = in.number(); in.ok() && i > 0; --i) {
+        std::string type = in.text();
+        bool found = in.number() != 0;
+        std::string members = found ? in.text() : std::string();
+        // Read here already, or parsed since: what this process has stays.
+        auto unread = tree.unread.find(type);
+        if (!in.ok() || unread == tree.unread.end()) continue;
+        if (found) {
+            Reader read(members);
+            ClassMembers got = getMembers(read);
+            if (!read.atEnd()) return false;
+            tree.readLater[type] = std::move(got);
+        }
+        tree.unread.erase(unread);
+    }
+    return in.atEnd();
+}
+
 std::string encodeScan(const FileScan& scan) {
     Writer out;
     const TreeTypes& declared = scan.declared;

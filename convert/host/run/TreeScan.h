@@ -81,6 +81,13 @@ public:
     bool parsed(size_t file) const { return parsedFile[file]; }
     size_t parsedFiles() const;
     TreeTypes& types() { return index.types(); }
+    // The members that lookups read from the files of types since the
+    // last call (TreeTypes::readOrder), packed for another process; empty
+    // when there are none.
+    std::string takeReadMembers();
+    // Members packed so by another process, for the types whose files this
+    // one has not read; false when they do not read.
+    bool addReadMembers(const std::string& packed);
 
 private:
     TreeIndex index;
@@ -90,6 +97,7 @@ private:
     std::vector<bool> keep;
     std::vector<bool> parsedFile;
     bool grown = true;  // parses added since the last keepFilesNamingLeads
+    size_t readsTaken = 0;  // of TreeTypes::readOrder, by takeReadMembers
 };
 
 }  // namespace host

@@ -22,7 +22,7 @@ namespace host {
 namespace {
 
 // Frames: one byte of kind, four of length (little end first), the bytes.
-constexpr char kTask = 'T';      // parent -> worker: an index
+constexpr char kTask = 'T';      // parent -> worker: indices and news
 constexpr char kEnd = 'E';       // parent -> worker: no more tasks
 constexpr char kResult = 'R';    // worker -> parent: a result
 constexpr char kQuestion = 'Q';  // worker -> parent: place, caption and text
@@ -97,8 +97,15 @@ bool receiveFrame(int fd, char& kind, std::string& body,
 
 }  // namespace
 
-WorkerPool::WorkerPool(int workers, Task workerTask, Ask asker)
-    : count(workers < 1 ? 1 : workers), task(std::move(workerTask)), ask(std::move(asker)) {}
+WorkerPool::WorkerPool(int workers, Task workerTask, Ask asker, Hear hearer)
+    : count(workers < 1 ? 1 : workers),
+      task(std::move(workerTask)),
+      ask(std::move(asker)),
+      hear(std::move(hearer)) {}
+
+void WorkerPool::tell(std::string news) {
+    if (count > 1 && !news.empty()) told.push_back(std::move(news));
+}
 
 WorkerPool::~WorkerPool() {
     for (Worker& worker : workers) finish(worker);
@@ -200,8 +207,20 @@ void WorkerPool::deal(Worker& worker, std::deque<size_t>& todo) {
         dealt.push_back(std::to_string(todo.front()));
         todo.pop_front();
     }
+    if (dealt.empty()) return;
+    auto unheard = told.begin() + static_cast<std::ptrdiff_t>(worker.heard - toldFrom);
+    std::vector<std::string> news(unheard, told.end());
+    worker.heard = toldFrom + told.size();
+    forgetHeard();
     // A worker that is gone shows it when its pipe is read.
-    if (!dealt.empty()) sendFrame(worker.toWorker, kTask, Writer().texts(dealt).done());
+    sendFrame(worker.toWorker, kTask, Writer().texts(dealt).texts(news).done());
+}
+
+void WorkerPool::forgetHeard() {
+    size_t heardByAll = toldFrom + told.size();
+    for (const Worker& worker : workers) heardByAll = std::min(heardByAll, worker.heard);
+    told.erase(told.begin(), told.begin() + static_cast<std::ptrdiff_t>(heardByAll - toldFrom));
+    toldFrom = heardByAll;
 }
 
 // One frame from a worker: a result, a question, or its end. false when
@@ -288,6 +307,8 @@ bool WorkerPool::start(Worker& worker, std::string& reason) {
     worker.fromWorker = up[0];
     worker.pending.clear();
     worker.ending = false;
+    // Forked now, it has all the news so far.
+    worker.heard = toldFrom + told.size();
     return true;
 }
 
@@ -307,8 +328,11 @@ void WorkerPool::serve(int in, int out) {
     char kind = 0;
     std::string body;
     while (receiveFrame(in, kind, body) && kind == kTask) {
-        Reader dealt(body);
-        for (const std::string& index : dealt.texts()) {
+        Reader frame(body);
+        std::vector<std::string> dealt = frame.texts();
+        for (const std::string& news : frame.texts())
+            if (hear) hear(news);
+        for (const std::string& index : dealt) {
             pollfd ended{in, POLLIN, 0};
             if (poll(&ended, 1, 0) > 0) return;
             size_t taskIndex = std::strtoull(index.c_str(), nullptr, 10);

@@ -2,8 +2,10 @@
 // at a time, for the parent: the plug-in holds one converter per process,
 // so the run uses every core through processes. The parent deals out the
 // tasks in order, hands each result back as it comes, answers the
-// questions a task asks, and replaces a worker that dies (its task is
-// reported as lost). With one worker the tasks run in the parent itself.
+// questions a task asks, passes on to every worker what it is told
+// (news: what one worker's task learned that the others' tasks can use),
+// and replaces a worker that dies (its task is reported as lost). With
+// one worker the tasks run in the parent itself.
 #pragma once
 
 #include <sys/types.h>
@@ -34,7 +36,11 @@ public:
     using Ask = std::function<int(size_t index, const std::string& place,
                                   const std::string& caption, const std::string& text)>;
 
-    WorkerPool(int workers, Task task, Ask ask);
+    // Runs in a worker before the tasks dealt with it: one piece of news
+    // the parent was told (tell()), in the order told.
+    using Hear = std::function<void(const std::string& news)>;
+
+    WorkerPool(int workers, Task task, Ask ask, Hear hear = nullptr);
     ~WorkerPool();
     WorkerPool(const WorkerPool&) = delete;
     WorkerPool& operator=(const WorkerPool&) = delete;
@@ -51,6 +57,11 @@ public:
              const std::function<bool()>& stop, std::string& reason,
              const More& more = nullptr);
 
+    // In the parent (from done): news for every worker, sent with the
+    // next tasks dealt to each. It must be the parent's own already: a
+    // worker forked later starts with it and is not told it again.
+    void tell(std::string news);
+
 private:
     struct Worker {
         pid_t pid = -1;
@@ -59,6 +70,7 @@ private:
         // The tasks dealt to it and not done, the one in hand first.
         std::deque<size_t> pending;
         bool ending = false;  // told to end after the task in hand
+        size_t heard = 0;     // the news before this number is sent to it
     };
     // Tasks dealt at a time: fewer round trips to the workers for the many
     // small tasks (copies) of a tree.
@@ -66,6 +78,11 @@ private:
     int count;
     Task task;
     Ask ask;
+    Hear hear;
+    // The news of the run, in order, from number toldFrom on: what every
+    // worker has heard is dropped.
+    std::vector<std::string> told;
+    size_t toldFrom = 0;
     std::vector<Worker> workers;
     // The run was told to end: no task is dealt, no worker replaced.
     bool stopping = false;
@@ -77,6 +94,7 @@ private:
     void checkStop(const std::function<bool()>& stop);
     bool start(Worker& worker, std::string& reason);
     void deal(Worker& worker, std::deque<size_t>& todo);
+    void forgetHeard();
     bool take(Worker& worker, std::deque<size_t>& todo, const Done& done, std::string& reason);
     void serve(int in, int out);
     void closePipes(Worker& worker);
