@@ -114,7 +114,7 @@ bool Runner::convertTree(const std::vector<SourceEntry>& entries, RunReport& rep
         }
         if (options.workers > 1) {
             pool.tell(takeDeclarations(entries[index], index, declared));
-            pool.tell(takeReadMembers(reads));
+            pool.tell(readNews(reads));
         }
         for (const std::string& question : files[index].questions) {
             auto first = firstAsker.emplace(question, index);

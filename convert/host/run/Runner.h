@@ -88,7 +88,7 @@ private:
     std::vector<size_t> firstRound(const std::vector<SourceEntry>& entries) const;
     std::vector<size_t> nextTasks(bool idle, bool& copying, size_t entryCount);
     std::string takeDeclarations(const SourceEntry& entry, size_t index, FileScan& declared);
-    std::string takeReadMembers(const std::string& reads);
+    std::string readNews(const std::string& reads);
     void hearNews(const std::string& news);
     void learnDeclarations(size_t index, FileScan& declared);
     std::string packResult(const FileReport& file, const FileScan& declared);

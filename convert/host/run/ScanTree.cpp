@@ -107,11 +107,11 @@ std::string Runner::takeDeclarations(const SourceEntry& entry, size_t index, Fil
     return news;
 }
 
-// The members a worker's lookups read, kept by the parent too (a worker
-// forked later starts with them); the news of them for the workers.
-std::string Runner::takeReadMembers(const std::string& reads) {
-    if (reads.empty() || !scan.addReadMembers(reads)) return std::string();
-    return Writer().text(kReadNews).text(reads).done();
+// The members a worker's lookups read, as news for the others. The parent
+// does not keep them: they only spare a worker reading the files, and one
+// forked later reads what it needs itself.
+std::string Runner::readNews(const std::string& reads) {
+    return reads.empty() ? std::string() : Writer().text(kReadNews).text(reads).done();
 }
 
 // In a worker: what another worker learned, so that this one does not

@@ -208,12 +208,13 @@ void WorkerPool::deal(Worker& worker, std::deque<size_t>& todo) {
         todo.pop_front();
     }
     if (dealt.empty()) return;
-    auto unheard = told.begin() + static_cast<std::ptrdiff_t>(worker.heard - toldFrom);
-    std::vector<std::string> news(unheard, told.end());
+    Writer frame;
+    frame.texts(dealt).number(static_cast<long long>(toldFrom + told.size() - worker.heard));
+    for (size_t at = worker.heard - toldFrom; at < told.size(); ++at) frame.text(told[at]);
     worker.heard = toldFrom + told.size();
     forgetHeard();
     // A worker that is gone shows it when its pipe is read.
-    sendFrame(worker.toWorker, kTask, Writer().texts(dealt).texts(news).done());
+    sendFrame(worker.toWorker, kTask, frame.done());
 }
 
 void WorkerPool::forgetHeard() {

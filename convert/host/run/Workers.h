@@ -58,8 +58,8 @@ public:
              const More& more = nullptr);
 
     // In the parent (from done): news for every worker, sent with the
-    // next tasks dealt to each. It must be the parent's own already: a
-    // worker forked later starts with it and is not told it again.
+    // next tasks dealt to each. A worker forked later is not told the news
+    // before its fork: what it must know has to be the parent's own.
     void tell(std::string news);
 
 private:
