@@ -6,7 +6,9 @@
 // are converted next, and so on until no file is new (Prefilter.h); the
 // Java files left are copied, never parsed. Without the prefilter every
 // Java file is converted in the first round.
+#include <algorithm>
 #include <cstdio>
+#include <thread>
 
 #include "run/Interrupt.h"
 #include "run/Runner.h"
@@ -21,10 +23,31 @@ bool isJavaFile(const SourceEntry& entry) {
            entry.rel.compare(entry.rel.size() - 5, 5, ".java") == 0;
 }
 
+// Files read and lexed at a time: their bytes are held until the tree's
+// index takes them in tree order.
+constexpr size_t kBytesChunk = 256;
+
+// The bytes of the files [from, to), on as many threads as given: each
+// takes every so many files, so that large and small ones mix.
+std::vector<FileBytes> readChunk(const std::vector<std::string>& paths, size_t from, size_t to,
+                                 const PrefilterKeys& keys, size_t threads) {
+    std::vector<FileBytes> bytes(to - from);
+    auto readEvery = [&](size_t first) {
+        for (size_t at = from + first; at < to && interruptSignal() == 0; at += threads)
+            bytes[at - from] = readJavaBytes(paths[at], keys);
+    };
+    std::vector<std::thread> helpers;
+    for (size_t first = 1; first < threads; ++first) helpers.emplace_back(readEvery, first);
+    readEvery(0);
+    for (std::thread& helper : helpers) helper.join();
+    return bytes;
+}
+
 }  // namespace
 
-// Every Java file's bytes, in the run's own process: reading and lexing
-// them costs less than sending their names from a worker would.
+// Every Java file's bytes, in the run's own process, on as many threads as
+// the run has workers (which start once the index is whole): reading and
+// lexing them costs less than sending their names from a worker would.
 void Runner::scanTree(const std::vector<SourceEntry>& entries) {
     javaEntries.clear();
     javaSlot.assign(entries.size(), kNotJava);
@@ -37,15 +60,21 @@ void Runner::scanTree(const std::vector<SourceEntry>& entries) {
     prefiltering = options.prefilter && keys.off.empty();
     scan.start(javaEntries.size(), !prefiltering);
     std::vector<std::string> paths;
-    for (size_t at = 0; at < javaEntries.size(); ++at) {
-        const std::string& rel = entries[javaEntries[at]].rel;
-        paths.push_back(options.sourceDir + rel);
-        FileBytes bytes = interruptSignal() != 0 ? FileBytes() : readJavaBytes(paths.back(), keys);
-        std::vector<NameRecord> records;
-        if (options.compilerNames != nullptr && options.compilerNames->recordsOf(rel, records) &&
-            recordsHoldKeyword(records, options.rules.packageKeywords))
-            bytes.touched = true;
-        scan.addBytes(at, bytes);
+    for (size_t entry : javaEntries) paths.push_back(options.sourceDir + entries[entry].rel);
+    size_t threads = static_cast<size_t>(std::max(1, options.workers));
+    for (size_t from = 0; from < paths.size(); from += kBytesChunk) {
+        size_t to = std::min(paths.size(), from + kBytesChunk);
+        std::vector<FileBytes> chunk = readChunk(paths, from, to, keys, threads);
+        for (size_t at = from; at < to; ++at) {
+            FileBytes& bytes = chunk[at - from];
+            const std::string& rel = entries[javaEntries[at]].rel;
+            std::vector<NameRecord> records;
+            if (options.compilerNames != nullptr &&
+                options.compilerNames->recordsOf(rel, records) &&
+                recordsHoldKeyword(records, options.rules.packageKeywords))
+                bytes.touched = true;
+            scan.addBytes(at, bytes);
+        }
     }
     scan.leaveUnread(paths);
     toConvert.assign(entries.size(), true);
