@@ -183,6 +183,7 @@ bool RootOwner::claim(const std::string& outputRoot, std::string& reason) {
     std::string mark = root + kRootMarkName;
     struct stat status {};
     bool marked = lstat(mark.c_str(), &status) == 0;
+    earlier = marked;
     if (marked && !S_ISREG(status.st_mode)) {
         reason = "the output root's mark " + mark + " is not a file; remove it";
         return false;
@@ -226,7 +227,9 @@ bool RootOwner::claim(const std::string& outputRoot, std::string& reason) {
 }
 
 void RootOwner::removeStale(const std::set<std::string>& kept, const std::string& sourceRoot) const {
-    if (root.empty()) return;
+    // A root without an earlier run's mark held nothing: all it holds now
+    // is this run's.
+    if (root.empty() || !earlier) return;
     // Folders in the order they were met: removed deepest first.
     std::vector<std::string> folders;
     std::vector<std::string> pending{std::string()};

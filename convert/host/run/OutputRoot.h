@@ -62,6 +62,7 @@ public:
 private:
     std::string root;
     int lock = -1;
+    bool earlier = false;  // the root held an earlier run's output (its mark)
 };
 
 }  // namespace host
