@@ -2,6 +2,7 @@
 // and burying workers that die.
 #include "run/Workers.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -57,20 +58,20 @@ constexpr int kReadSliceMilliseconds = 100;
 
 // Reads all of size bytes; false at the end of the pipe, or when giveUp
 // (asked while the read waits) says so: a worker stopped in the middle of
-// a frame. Without giveUp the read waits as long as it takes.
+// a frame. Without giveUp the read waits as long as it takes. The parent's
+// ends of the workers' pipes do not block: what is there is read at once,
+// and only a read that would wait polls.
 bool readAll(int fd, char* data, size_t size, const std::function<bool()>* giveUp) {
     while (size > 0) {
-        if (giveUp != nullptr) {
-            pollfd ready{fd, POLLIN, 0};
-            int polled = poll(&ready, 1, kReadSliceMilliseconds);
-            if (polled < 0 && errno != EINTR) return false;
-            if (polled <= 0) {
-                if ((*giveUp)()) return false;
-                continue;
-            }
-        }
         ssize_t got = read(fd, data, size);
         if (got < 0 && errno == EINTR) continue;
+        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            pollfd ready{fd, POLLIN, 0};
+            int polled = poll(&ready, 1, giveUp != nullptr ? kReadSliceMilliseconds : -1);
+            if (polled < 0 && errno != EINTR) return false;
+            if (polled <= 0 && giveUp != nullptr && (*giveUp)()) return false;
+            continue;
+        }
         if (got <= 0) return false;
         data += got;
         size -= static_cast<size_t>(got);
@@ -154,13 +155,19 @@ bool WorkerPool::run(const std::vector<size_t>& indices, const Done& done,
     for (;;) {
         checkStop(stop);
         std::vector<pollfd> waiting;
-        for (Worker& worker : workers)
-            if (!worker.pending.empty()) waiting.push_back(pollfd{worker.fromWorker, POLLIN, 0});
+        std::vector<Worker*> waited;
+        auto wait = [&] {
+            for (Worker& worker : workers) {
+                if (worker.pending.empty()) continue;
+                waiting.push_back(pollfd{worker.fromWorker, POLLIN, 0});
+                waited.push_back(&worker);
+            }
+        };
+        wait();
         if (waiting.empty() && !stopping) {
             refill(true);
             for (Worker& worker : workers) deal(worker, todo);
-            for (Worker& worker : workers)
-                if (!worker.pending.empty()) waiting.push_back(pollfd{worker.fromWorker, POLLIN, 0});
+            wait();
         }
         if (waiting.empty()) break;
         if (stopping && Clock::now() >= killAt) {
@@ -172,10 +179,9 @@ bool WorkerPool::run(const std::vector<size_t>& indices, const Done& done,
             reason = std::string("cannot wait for the workers: ") + strerror(errno);
             return false;
         }
-        for (Worker& worker : workers) {
-            if (worker.pending.empty()) continue;
-            pollfd ready{worker.fromWorker, POLLIN, 0};
-            if (poll(&ready, 1, 0) <= 0) continue;
+        for (size_t i = 0; i < waited.size(); ++i) {
+            Worker& worker = *waited[i];
+            if (waiting[i].revents == 0 || worker.pending.empty()) continue;
             if (!take(worker, todo, done, reason)) return false;
             if (!worker.pending.empty() || stopping) continue;
             refill(false);
@@ -303,6 +309,7 @@ bool WorkerPool::start(Worker& worker, std::string& reason) {
     }
     close(down[0]);
     close(up[1]);
+    fcntl(up[0], F_SETFL, fcntl(up[0], F_GETFL) | O_NONBLOCK);
     worker.pid = pid;
     worker.toWorker = down[1];
     worker.fromWorker = up[0];
