@@ -50,8 +50,8 @@ std::vector<Step> editScript(const std::vector<std::string>& a, const std::vecto
     std::unordered_map<std::string, int> ids;
     std::vector<int> x;
     std::vector<int> y;
-    for (const std::string& line : a) x.push_back(ids.emplace(line, ids.size()).first->second);
-    for (const std::string& line : b) y.push_back(ids.emplace(line, ids.size()).first->second);
+    for (const std::string& line : a) x.push_back(ids.try_emplace(line, ids.size()).first->second);
+    for (const std::string& line : b) y.push_back(ids.try_emplace(line, ids.size()).first->second);
     std::vector<std::pair<size_t, size_t>> matches;
     if (!alignSequences(x, y, kWindow, kMaxDifferences, matches)) matches.clear();
     matches.emplace_back(a.size(), b.size());

@@ -220,8 +220,11 @@ Restored restoreLayout(const std::string& source, const std::vector<TextToken>& 
     std::unordered_map<std::string_view, int> ids;
     auto idsOf = [&ids](const Side& side) {
         std::vector<int> sequence;
+        sequence.reserve(side.code.size());
+        // try_emplace: a token seen before costs a lookup, not a node.
         for (size_t index : side.code)
-            sequence.push_back(ids.emplace(side.tokens[index].text, ids.size()).first->second);
+            sequence.push_back(
+                ids.try_emplace(side.tokens[index].text, static_cast<int>(ids.size())).first->second);
         return sequence;
     };
     std::vector<int> a = idsOf(sourceSide);

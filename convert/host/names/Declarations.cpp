@@ -3,6 +3,8 @@
 // which the layers above mark with node kinds and qualified names.
 #include "names/Declarations.h"
 
+#include <string_view>
+
 namespace host {
 
 std::string Declarations::text(TSNode node) const {
@@ -79,7 +81,8 @@ void Declarations::collectImport(TSNode node) {
 
 namespace {
 
-bool opensDeclaration(const std::string& word) {
+// Compared as views, the lengths first: this runs for every leaf.
+bool opensDeclaration(std::string_view word) {
     return word == "class" || word == "interface" || word == "@interface" || word == "enum" ||
            word == "record" || word == "throws" || word == "throw";
 }
@@ -94,11 +97,12 @@ std::vector<unsigned> ownTypeMarks(const std::vector<Leaf>& leaves) {
         const Leaf& leaf = leaves[at];
         if (leaf.comment) continue;
         if (opensDeclaration(leaf.text)) marks.push_back(leaf.startByte);
-        if (leaf.text != "catch") continue;
+        if (std::string_view(leaf.text) != "catch") continue;
         int depth = 0;
         for (size_t in = at; in < leaves.size(); ++in) {
             marks.push_back(leaves[in].startByte);
-            depth += leaves[in].text == "(" ? 1 : leaves[in].text == ")" ? -1 : 0;
+            std::string_view text = leaves[in].text;
+            depth += text == "(" ? 1 : text == ")" ? -1 : 0;
             if (depth == 0 && in > at) break;
         }
     }

@@ -83,6 +83,7 @@ constexpr int kNoNote = 0;
 
 HostStatement::HostStatement(const std::vector<Leaf>& leaves, const Statement& statement)
     : leaves(leaves), statement(statement) {
+    tokenStarts.reserve(statement.last - statement.first);
     size_t at = statement.first;
     if (statement.last - statement.first >= 2 && leaves[at].text == "else" &&
         leaves[at + 1].text == "if") {

@@ -111,7 +111,7 @@ LeadNames namesLeadingToVendor(const TreeTypes& types, const std::vector<std::st
 }
 
 uint32_t NameTable::intern(const std::string& name) {
-    return ids.emplace(name, static_cast<uint32_t>(ids.size())).first->second;
+    return ids.try_emplace(name, static_cast<uint32_t>(ids.size())).first->second;
 }
 
 bool NameTable::find(const std::string& name, uint32_t& id) const {

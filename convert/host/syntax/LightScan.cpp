@@ -274,7 +274,7 @@ LightScan lightScan(const std::string& text) {
     std::vector<bool> notCalled;
     auto addName = [&](size_t at) {
         bool called = at + 1 < tokens.size() && tokens[at + 1].kind == '(';
-        auto known = seen.emplace(tokens[at].text, names.size());
+        auto known = seen.try_emplace(tokens[at].text, names.size());
         if (known.second) {
             names.push_back(tokens[at].text);
             notCalled.push_back(!called);
