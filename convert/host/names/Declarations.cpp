@@ -167,9 +167,11 @@ std::string Declarations::qualify(const std::string& name) const {
 }
 
 std::string Declarations::ownKey(const std::string& qualified) const {
-    if (!package.empty() && qualified.rfind(package + ".", 0) == 0)
-        return qualified.substr(package.size() + 1);
-    return qualified;
+    // Compared in place: a lookup of members asks this for every name.
+    bool inPackage = !package.empty() && qualified.size() > package.size() &&
+                     qualified[package.size()] == '.' &&
+                     qualified.compare(0, package.size(), package) == 0;
+    return inPackage ? qualified.substr(package.size() + 1) : qualified;
 }
 
 bool Declarations::hasModifier(TSNode declaration, const char* keyword) {
