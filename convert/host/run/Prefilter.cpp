@@ -90,9 +90,14 @@ LeadNames namesLeadingToVendor(const TreeTypes& types, const std::vector<std::st
         std::string element = withoutArray(type);
         return containsAnyPackage(element, keywords) || subclasses.count(element) != 0;
     };
+    // A class in a vendor's package, and its members, are reached only
+    // through names that already touch a file (Prefilter.h).
+    auto vendors = [&](const std::string& type) { return containsAnyPackage(type, keywords); };
     LeadNames names;
-    for (const std::string& subclass : subclasses) names.anywhere.insert(lastPart(subclass));
+    for (const std::string& subclass : subclasses)
+        if (!vendors(subclass)) names.anywhere.insert(lastPart(subclass));
     for (const auto& type : types.members) {
+        if (vendors(type.first)) continue;
         const ClassMembers& members = type.second;
         for (const auto& field : members.fields)
             if (leads(field.second)) names.fields.insert(field.first);

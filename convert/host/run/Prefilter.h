@@ -43,13 +43,20 @@
 // field of the vendor's type called log, say) touches only the files where
 // it stands somewhere else than before a "(" (not those that only call a
 // log method); a name that leads as a method or a class touches a file
-// wherever it stands. The names that lead to the vendor come from the
-// members of the tree's types, and only the files found so far are parsed
-// for them. That is enough: a member whose type leads is declared in a
-// file whose text holds a keyword (an import, its package or a qualified
-// name: the host resolves a simple type name in no other way that could
-// reach the vendor), or names a class of the tree that leads, by its
-// simple name or its last part, and that class's file is found first.
+// wherever it stands. A class of the tree in a vendor's package (its
+// qualified name holds a keyword) and its members lead nowhere that the
+// keys and the other names do not: a file names such a class only where
+// its text holds the keyword (an import, a qualified name, its own
+// package), and reaches a member of it only on a receiver of that class
+// or of a class of the tree that extends it, or from inside one of these,
+// which a name that leads or the keyword gives already. The names that
+// lead to the vendor come from the members of the tree's other types,
+// and only the files found so far are parsed for them. That is enough: a
+// member whose type leads is declared in a file whose text holds a
+// keyword (an import, its package or a qualified name: the host resolves
+// a simple type name in no other way that could reach the vendor), or
+// names a class of the tree that leads, by its simple name or its last
+// part, and that class's file is found first.
 // So the files the keys find, then those that name what their members
 // give, again until no file is new, are the files that the argument above
 // converts. Every other file is copied and never parsed; where a converted
