@@ -8,6 +8,7 @@
 // Java file is converted in the first round.
 #include <algorithm>
 #include <cstdio>
+#include <system_error>
 #include <thread>
 
 #include "run/Interrupt.h"
@@ -28,7 +29,8 @@ bool isJavaFile(const SourceEntry& entry) {
 constexpr size_t kBytesChunk = 256;
 
 // The bytes of the files [from, to), on as many threads as given: each
-// takes every so many files, so that large and small ones mix.
+// takes every so many files, so that large and small ones mix. The files
+// of a thread that cannot be started are read on this one.
 std::vector<FileBytes> readChunk(const std::vector<std::string>& paths, size_t from, size_t to,
                                  const PrefilterKeys& keys, size_t threads) {
     std::vector<FileBytes> bytes(to - from);
@@ -37,7 +39,15 @@ std::vector<FileBytes> readChunk(const std::vector<std::string>& paths, size_t f
             bytes[at - from] = readJavaBytes(paths[at], keys);
     };
     std::vector<std::thread> helpers;
-    for (size_t first = 1; first < threads; ++first) helpers.emplace_back(readEvery, first);
+    size_t started = 1;
+    for (; started < threads; ++started) {
+        try {
+            helpers.emplace_back(readEvery, started);
+        } catch (const std::system_error&) {
+            break;  // no more threads: a limit of the machine or the user
+        }
+    }
+    for (size_t first = started; first < threads; ++first) readEvery(first);
     readEvery(0);
     for (std::thread& helper : helpers) helper.join();
     return bytes;
