@@ -90,6 +90,7 @@ private:
     std::string takeDeclarations(const SourceEntry& entry, size_t index, FileScan& declared);
     std::string readNews(const std::string& reads);
     void hearNews(const std::string& news);
+    bool hasDeclarations(size_t index) const;
     void learnDeclarations(size_t index, FileScan& declared);
     std::string packResult(const FileReport& file, const FileScan& declared);
     bool unpackResult(const std::string& packed, FileReport& file, FileScan& declared,

@@ -131,8 +131,7 @@ constexpr char kReadNews[] = "read";
 // never reached the parse). With workers, the news of them for the
 // workers that did not convert it (empty: nothing new).
 std::string Runner::takeDeclarations(const SourceEntry& entry, size_t index, FileScan& declared) {
-    size_t at = javaSlot[index];
-    if (at == kNotJava || !toConvert[index] || scan.parsed(at)) return std::string();
+    if (!toConvert[index] || hasDeclarations(index)) return std::string();
     if (!declared.parsed)
         declared = scanJavaFile(options.sourceDir + entry.rel, options.rules);
     std::string news;
@@ -142,7 +141,7 @@ std::string Runner::takeDeclarations(const SourceEntry& entry, size_t index, Fil
                    .number(static_cast<long long>(index))
                    .text(encodeScan(declared))
                    .done();
-    scan.addParse(at, declared, options.rules);
+    learnDeclarations(index, declared);
     return news;
 }
 
@@ -171,12 +170,15 @@ void Runner::hearNews(const std::string& news) {
     learnDeclarations(static_cast<size_t>(index), declared);
 }
 
-// The types a file converted in this process declares, where the scan
-// does not have them yet.
+// Whether the scan has the types of entry index already (or it is no
+// Java file, and has none).
+bool Runner::hasDeclarations(size_t index) const {
+    return javaSlot[index] == kNotJava || scan.parsed(javaSlot[index]);
+}
+
+// The types a file declares, where the scan does not have them yet.
 void Runner::learnDeclarations(size_t index, FileScan& declared) {
-    size_t at = javaSlot[index];
-    if (at == kNotJava || scan.parsed(at)) return;
-    scan.addParse(at, declared, options.rules);
+    if (!hasDeclarations(index)) scan.addParse(javaSlot[index], declared, options.rules);
 }
 
 // A worker's result: the file's report, the types it declares (when it
