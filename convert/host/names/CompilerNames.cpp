@@ -314,18 +314,32 @@ void CompilerNames::addHeader(const std::string& line, off_t next, std::string& 
     entry.errors.message = fields[3];
 }
 
-bool CompilerNames::recordsOf(const std::string& rel, std::vector<NameRecord>& records) const {
-    records.clear();
+bool CompilerNames::recordsTextOf(const std::string& rel, std::string& text) const {
+    text.clear();
     auto found = index.find(rel);
     if (found == index.end() || output < 0) return false;
-    std::istringstream lines(readAt(output, found->second.offset, found->second.size));
+    text = readAt(output, found->second.offset, found->second.size);
+    return true;
+}
+
+bool CompilerNames::recordsOf(const std::string& rel, std::vector<NameRecord>& records) const {
+    std::string text;
+    records.clear();
+    if (!recordsTextOf(rel, text)) return false;
+    records = parseNameRecords(text);
+    return true;
+}
+
+std::vector<NameRecord> parseNameRecords(const std::string& text) {
+    std::vector<NameRecord> records;
+    std::istringstream lines(text);
     NameRecord record;
     for (std::string line; std::getline(lines, line);) {
         if (parseNameRecord(line, record)) records.push_back(record);
     }
     std::stable_sort(records.begin(), records.end(),
                      [](const NameRecord& a, const NameRecord& b) { return a.start < b.start; });
-    return true;
+    return records;
 }
 
 const CompilerErrors* CompilerNames::errorsOf(const std::string& rel) const {

@@ -49,6 +49,9 @@ struct NameRecord {
 // A record line of the helper's output; false when it is none.
 bool parseNameRecord(const std::string& line, NameRecord& record);
 
+// The records of recordsTextOf's text, in the order of their bytes.
+std::vector<NameRecord> parseNameRecords(const std::string& text);
+
 // The compiler's errors in one file: how many, the first one's line and text.
 struct CompilerErrors {
     int count = 0;
@@ -75,6 +78,9 @@ public:
     // The records of a file, in the order of their bytes; false when the
     // compiler gave none for it (it was not attributed).
     bool recordsOf(const std::string& rel, std::vector<NameRecord>& records) const;
+    // The bytes of a file's records, as the helper wrote them (one line
+    // each); false when it was not attributed.
+    bool recordsTextOf(const std::string& rel, std::string& text) const;
     // The compiler's errors in a file; null when it was not attributed.
     const CompilerErrors* errorsOf(const std::string& rel) const;
     size_t attributedFiles() const { return index.size(); }

@@ -76,8 +76,20 @@ std::set<std::string> vendorSubclasses(const TreeTypes& types,
 
 }  // namespace
 
-bool recordsHoldKeyword(const std::vector<NameRecord>& records,
+// A keyword's first part (up to its first dot) has no dot, so where the
+// keyword stands in a record's owner "." name, that part lies whole in the
+// owner or in the name, as the record's line writes them: records whose
+// text holds no keyword's first part need not be read one by one. Most
+// files' records hold none.
+bool recordsHoldKeyword(const CompilerNames& names, const std::string& rel,
                         const std::vector<std::string>& keywords) {
+    std::string text;
+    if (!names.recordsTextOf(rel, text)) return false;
+    bool maybe = std::any_of(keywords.begin(), keywords.end(), [&](const std::string& keyword) {
+        return !keyword.empty() && text.find(keyword.substr(0, keyword.find('.'))) != std::string::npos;
+    });
+    if (!maybe) return false;
+    std::vector<NameRecord> records = parseNameRecords(text);
     return std::any_of(records.begin(), records.end(), [&](const NameRecord& record) {
         return containsAnyPackage(
             record.owner.empty() ? record.name : record.owner + "." + record.name, keywords);

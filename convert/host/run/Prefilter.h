@@ -96,8 +96,9 @@ bool touchesKeys(const std::string& text, const std::vector<std::string>& codeNa
                  const PrefilterKeys& keys);
 
 // Whether one of the compiler's records of a file (exact mode) names a
-// name whose qualified name holds a keyword.
-bool recordsHoldKeyword(const std::vector<NameRecord>& records,
+// name whose qualified name holds a keyword; false when the compiler did
+// not attribute the file.
+bool recordsHoldKeyword(const CompilerNames& names, const std::string& rel,
                         const std::vector<std::string>& keywords);
 
 // The code names of the tree's files, each name once, by number: a tree's

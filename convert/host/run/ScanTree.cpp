@@ -78,10 +78,8 @@ void Runner::scanTree(const std::vector<SourceEntry>& entries) {
         for (size_t at = from; at < to; ++at) {
             FileBytes& bytes = chunk[at - from];
             const std::string& rel = entries[javaEntries[at]].rel;
-            std::vector<NameRecord> records;
             if (options.compilerNames != nullptr &&
-                options.compilerNames->recordsOf(rel, records) &&
-                recordsHoldKeyword(records, options.rules.packageKeywords))
+                recordsHoldKeyword(*options.compilerNames, rel, options.rules.packageKeywords))
                 bytes.touched = true;
             scan.addBytes(at, bytes);
         }
