@@ -108,7 +108,7 @@ private:
             char c = text[at];
             if (c == '\\') {
                 at += 2;
-            } else if (text.compare(at, length, close) == 0) {
+            } else if (c == close[0] && text.compare(at, length, close) == 0) {
                 at += length;
                 return;
             } else if (c == '\n' && !spansLines) {
