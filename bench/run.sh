@@ -20,6 +20,9 @@ usage: bench/run.sh [options]
                    the default rules; no peer with other --rules unless given)
   --no-peer        leave the peer out
   --no-prefilter   pass --no-prefilter to nidus-convert: every file converted in full
+  --exact          also time exact mode: -j 2 with --classpath (for the synthetic
+                   tree, the vendor's stubs of tests/host/stubs/olddb, compiled)
+  --classpath CP   the classpath for --exact (implies it)
   --no-jobs        run nidus-convert without -j (also NIDUS_BENCH_NO_JOBS=1);
                    automatic when its --help lists no -j
 EOF
@@ -27,17 +30,18 @@ EOF
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 files=3000 vendor=30 kb=8 tree='' rules="$root/tests/host/corpus/config.xml" rounds=5
-prefilter=() jobs=${NIDUS_BENCH_NO_JOBS:+no} peer='' peer_off=''
+prefilter=() jobs=${NIDUS_BENCH_NO_JOBS:+no} peer='' peer_off='' exact='' classpath=''
 peer_version=0.51.1
 command_line=$0
 (($#)) && command_line+=$(printf ' %q' "$@")
 while (($#)); do
     case $1 in
-        --files | --vendor | --kb | --tree | --rules | --rounds | --peer)
+        --files | --vendor | --kb | --tree | --rules | --rounds | --peer | --classpath)
             (($# >= 2)) || { echo "run.sh: option $1 needs a value" >&2; exit 2; }
             declare "${1#--}=$2" # --files N sets files, and so on
             shift 2 ;;
         --no-prefilter) prefilter=(--no-prefilter); shift ;;
+        --exact) exact=yes; shift ;;
         # The peer is left out: on one file with many fixes it takes minutes.
         --big) files=1 vendor=100 kb=4000 peer_off=yes; shift ;;
         --no-peer) peer_off=yes; shift ;;
@@ -50,6 +54,7 @@ done
 [[ $rounds =~ ^[1-9][0-9]*$ ]] || { echo "run.sh: --rounds must be a number from 1 up" >&2; exit 2; }
 [[ -z $peer && $rules == "$root/tests/host/corpus/config.xml" ]] && peer=$root/bench/peer/sgconfig.yml
 [[ -n $peer_off ]] && peer=''
+[[ -n $classpath ]] && exact=yes
 
 build=$root/build-bench
 convert=$build/convert/host/nidus-convert
@@ -84,6 +89,18 @@ run_peer() {
     rm -rf "$work/peer-tree"
     cp -r "$tree" "$work/peer-tree"
     "$astgrep" scan -U -j "$1" -c "$peer" "$work/peer-tree" >/dev/null
+}
+
+# The vendor's classes for exact mode on the synthetic tree: its stubs,
+# compiled into $build once (again when a stub changes).
+vendor_classes() {
+    classpath=$build/olddb-classes
+    local stubs=$root/tests/host/stubs/olddb
+    [[ -d $classpath && -z $(find "$stubs" -newer "$classpath" -name '*.java') ]] && return
+    command -v javac >/dev/null || { echo "run.sh: --exact needs javac (a JDK)" >&2; exit 2; }
+    rm -rf "$classpath"
+    javac -d "$classpath" $(find "$stubs" -name '*.java') >"$work/javac.log" 2>&1 ||
+        { cat "$work/javac.log" >&2; echo "run.sh: the vendor's stubs did not compile" >&2; exit 2; }
 }
 
 # The synthetic tree, kept in $build per set of options until gen.py changes.
@@ -136,8 +153,8 @@ for line in open(sys.argv[1]):
     label, seconds, rss, code = line.split()
     runs.setdefault(label, []).append((float(seconds), int(rss), int(code)))
 print("%-12s %9s %9s %9s %14s %6s" % ("", "median s", "min s", "max s", "peak RSS MiB", "exit"))
-names = {"floor": "floor", "j1": "nidus -j 1", "j2": "nidus -j 2", "peer1": "peer -j 1",
-         "peer2": "peer -j 2"}
+names = {"floor": "floor", "j1": "nidus -j 1", "j2": "nidus -j 2", "exact": "exact -j 2",
+         "peer1": "peer -j 1", "peer2": "peer -j 2"}
 for label in (l for l in names if l in runs):
     times = [t for t, _, _ in runs[label]]
     codes = sorted({c for _, _, c in runs[label]})
@@ -151,6 +168,8 @@ print("-j 1 / floor: %.2fx    speedup -j 1 / -j 2: %.2fx    (RSS of the measurin
 if "peer1" in median:
     print("-j 1 / peer -j 1: %.2fx    -j 2 / peer -j 2: %.2fx" % (median["j1"] / median["peer1"],
                                                               median["j2"] / median["peer2"]))
+if "exact" in median:
+    print("exact mode -j 2 / -j 2: %.2fx" % (median["exact"] / median["j2"]))
 java, parsed = int(sys.argv[2]), sys.argv[3]
 if parsed:
     print("Java files parsed: %s of %d (%.0f %%)" % (parsed, java, 100.0 * int(parsed) / max(java, 1)))
@@ -164,7 +183,9 @@ if [[ -n $tree ]]; then
     [[ -d $tree ]] || { echo "run.sh: no such tree: $tree" >&2; exit 2; }
 else
     synthetic_tree
+    [[ -n $exact && -z $classpath ]] && vendor_classes
 fi
+[[ -n $exact && -z $classpath ]] && { echo "run.sh: --exact on a given tree needs --classpath" >&2; exit 2; }
 [[ -f $rules ]] || { echo "run.sh: no such rule file: $rules" >&2; exit 2; }
 if [[ -n $peer ]]; then
     [[ -f $peer ]] || { echo "run.sh: no such peer configuration: $peer" >&2; exit 2; }
@@ -187,6 +208,7 @@ for ((round = 1; round <= rounds; round++)); do
     # nidus-convert's exit code 1 means some files failed: still a full run.
     run_timed j1 1 "$convert" "${j1[@]}" "${convert_args[@]}"
     run_timed j2 1 "$convert" "${j2[@]}" "${convert_args[@]}"
+    [[ -n $exact ]] && run_timed exact 1 "$convert" "${j2[@]}" --classpath "$classpath" "${convert_args[@]}"
     if [[ -n $peer ]]; then
         run_timed peer1 0 bash -c "$(declare -f run_peer); $(declare -p astgrep tree work peer); run_peer 1"
         run_timed peer2 0 bash -c "$(declare -f run_peer); $(declare -p astgrep tree work peer); run_peer 2"
@@ -202,6 +224,7 @@ echo "tree:    $tree ($(cat "$work/floor.log"))"
 echo "floor:   $floor $tree"
 echo "-j 1:   " "$convert" "${j1[@]}" "${convert_args[@]}"
 echo "-j 2:   " "$convert" "${j2[@]}" "${convert_args[@]}"
+[[ -n $exact ]] && echo "exact:  " "$convert" "${j2[@]}" --classpath "$classpath" "${convert_args[@]}"
 [[ -n $peer ]] && echo "peer:    $astgrep scan -U -j 1|2 -c $peer COPY-OF-TREE ($("$astgrep" --version))"
 echo "host:    $(nproc) cores, commit $(git -C "$root" rev-parse --short HEAD)," \
     "$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)"
