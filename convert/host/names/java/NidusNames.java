@@ -219,8 +219,10 @@ public final class NidusNames extends TreePathScanner<Void, Void> {
         List<String> options = new ArrayList<>(List.of(
             "-proc:none", "-implicit:none", "-nowarn", "-Xlint:none",
             "-Xmaxerrs", String.valueOf(Integer.MAX_VALUE),
-            // Errors do not end the attribution: every file is attributed.
-            "-XDshould-stop.ifError=FLOW"));
+            // Errors do not end the attribution: every file is attributed;
+            // and it ends there: the checks of flow (definite assignment,
+            // exceptions, unreachable code) name nothing.
+            "-XDshould-stop.ifError=ATTR", "-XDshould-stop.ifNoError=ATTR"));
         if (!classpath.isEmpty()) options.addAll(List.of("-classpath", classpath));
         JavacTask task = (JavacTask) compiler.getTask(null, files, listener, options, null, sources);
         List<CompilationUnitTree> units = new ArrayList<>();
