@@ -19,6 +19,7 @@
 #include "plugin/Plugin.h"
 #include "plugin/RuleCoverage.h"
 #include "plugin/StatementLayout.h"
+#include "run/Prefilter.h"
 #include "run/TreeScan.h"
 #include "syntax/JavaSource.h"
 #include "syntax/LightScan.h"
@@ -284,6 +285,27 @@ TEST(CorpusRunTest, FilesThePrefilterSkipsHoldNoNameUnderTheRules) {
         }
     }
     EXPECT_GT(skipped, 0u);
+}
+
+// Exact mode's test of a file's records for a keyword, which reads them
+// one by one only where their text holds a keyword's first part: a
+// keyword across a record's owner and name, one in either, and none.
+TEST(CorpusRunTest, RecordsHoldAKeywordAcrossTheirOwnerAndName) {
+    struct {
+        const char* records;
+        const char* keyword;
+        bool holds;
+    } cases[] = {
+        {"P\t7\t12\tnet\tolddb\n", "net.olddb", true},
+        {"C\t7\t14\tnet.olddb\tSession\n", "olddb", true},
+        {"M\t3\t7\tcom.acme.Store\tolddb\t\n", "olddb", true},
+        {"M\t3\t7\tjava.net.URL\topenStream\t\n", "net.olddb", false},
+        {"L\t3\t8\t-\tnetwork\n", "net", false},
+        {"F\t3\t8\tcom.acme.olddbx.Store\tsession\n", "olddb", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.holds, host::recordsTextHoldsKeyword(c.records, {c.keyword}))
+            << c.records << c.keyword;
 }
 
 // What the run knows of a file it does not parse is what the parse would

@@ -81,12 +81,10 @@ std::set<std::string> vendorSubclasses(const TreeTypes& types,
 // owner or in the name, as the record's line writes them: records whose
 // text holds no keyword's first part need not be read one by one. Most
 // files' records hold none.
-bool recordsHoldKeyword(const CompilerNames& names, const std::string& rel,
-                        const std::vector<std::string>& keywords) {
-    std::string text;
-    if (!names.recordsTextOf(rel, text)) return false;
+bool recordsTextHoldsKeyword(const std::string& text, const std::vector<std::string>& keywords) {
     bool maybe = std::any_of(keywords.begin(), keywords.end(), [&](const std::string& keyword) {
-        return !keyword.empty() && text.find(keyword.substr(0, keyword.find('.'))) != std::string::npos;
+        return !keyword.empty() &&
+               text.find(keyword.substr(0, keyword.find('.'))) != std::string::npos;
     });
     if (!maybe) return false;
     std::vector<NameRecord> records = parseNameRecords(text);
@@ -94,6 +92,12 @@ bool recordsHoldKeyword(const CompilerNames& names, const std::string& rel,
         return containsAnyPackage(
             record.owner.empty() ? record.name : record.owner + "." + record.name, keywords);
     });
+}
+
+bool recordsHoldKeyword(const CompilerNames& names, const std::string& rel,
+                        const std::vector<std::string>& keywords) {
+    std::string text;
+    return names.recordsTextOf(rel, text) && recordsTextHoldsKeyword(text, keywords);
 }
 
 LeadNames namesLeadingToVendor(const TreeTypes& types, const std::vector<std::string>& keywords) {

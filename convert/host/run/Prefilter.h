@@ -100,6 +100,8 @@ bool touchesKeys(const std::string& text, const std::vector<std::string>& codeNa
 // not attribute the file.
 bool recordsHoldKeyword(const CompilerNames& names, const std::string& rel,
                         const std::vector<std::string>& keywords);
+// The same for the records' text, as CompilerNames::recordsTextOf gives it.
+bool recordsTextHoldsKeyword(const std::string& text, const std::vector<std::string>& keywords);
 
 // The code names of the tree's files, each name once, by number: a tree's
 // files share most of their names.
