@@ -229,6 +229,8 @@ void forEachLexedToken(const std::string& text, const std::function<void(const T
     int line = 1;
     size_t counted = 0;
     std::string lf;
+    // Most files hold no carriage return: no token then needs a look.
+    bool carriageReturns = text.find('\r') != std::string::npos;
     for (Token token; lexer.advance(token);) {
         TextToken made;
         made.start = static_cast<unsigned>(token.text.data() - text.data());
@@ -239,7 +241,7 @@ void forEachLexedToken(const std::string& text, const std::function<void(const T
         made.line = line;
         made.comment = token.kind == kComment;
         made.text = token.text;
-        if (token.text.find('\r') != std::string_view::npos) {
+        if (carriageReturns && token.text.find('\r') != std::string_view::npos) {
             lf.clear();
             for (size_t i = 0; i < token.text.size(); ++i)
                 if (token.text[i] != '\r' || i + 1 >= token.text.size() || token.text[i + 1] != '\n')
