@@ -4,7 +4,6 @@
 #include "layout/LayoutRestore.h"
 #include "run/Runner.h"
 #include "syntax/FileText.h"
-#include "syntax/LightScan.h"
 
 namespace host {
 
@@ -43,7 +42,8 @@ bool Runner::checkStaged(FileReport& report, const JavaSource* source,
 }
 
 // The keywords left in the text that stays: the restored one (cut by the
-// lexer), or the plug-in's (its parse at hand).
+// lexer only when its bytes hold a keyword, which a converted text seldom
+// does), or the plug-in's (its parse at hand).
 void Runner::noteStagedLeftovers(FileReport& report, const std::string& text,
                                  JavaSource* parsed) const {
     if (parsed != nullptr) {
@@ -51,8 +51,7 @@ void Runner::noteStagedLeftovers(FileReport& report, const std::string& text,
         report.leftovers = findLeftovers(parsed->textTokens(), options.ruleSet->keywords);
         return;
     }
-    LexedText tokens(text);
-    report.leftovers = findLeftovers(tokens.tokens(), options.ruleSet->keywords);
+    report.leftovers = findLeftovers(text, options.ruleSet->keywords);
 }
 
 // The converted text in the source's layout, staged in place of the
