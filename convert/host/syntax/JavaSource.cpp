@@ -207,8 +207,8 @@ int firstTooDeepLine(TSNode root) {
 // grammar does not, and would run a line comment on into the next line.
 // An LF in its place keeps every byte offset.
 void makeLoneCarriageReturnsLineFeeds(std::string& text) {
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) text[i] = '\n';
+    for (size_t i = text.find('\r'); i != std::string::npos; i = text.find('\r', i + 1)) {
+        if (i + 1 == text.size() || text[i + 1] != '\n') text[i] = '\n';
     }
 }
 
