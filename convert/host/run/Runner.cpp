@@ -49,9 +49,16 @@ std::string unreadable(const std::string& path) {
     return std::string();
 }
 
-long long fileSize(const std::string& path) {
+// A file's size (-1 when it cannot be read) and permission bits.
+struct FileShape {
+    long long size = -1;
+    mode_t mode = 0;
+};
+
+FileShape fileShape(const std::string& path) {
     struct stat status {};
-    return stat(path.c_str(), &status) == 0 ? static_cast<long long>(status.st_size) : -1;
+    if (stat(path.c_str(), &status) != 0) return FileShape{};
+    return FileShape{static_cast<long long>(status.st_size), status.st_mode & 0777};
 }
 
 // The line a parse failure names ("line 12: ...", "... at line 12").
@@ -290,15 +297,19 @@ void Runner::finishPlugin(FileReport& report, int result, bool converted, const 
     report.result = converted ? FileResult::kConverted : FileResult::kCopied;
     if (converted) return;
     std::string source = options.sourceDir + report.path;
-    std::string staged = output.stagedPath(report.path);
+    FileShape from = fileShape(source);
+    FileShape staged = fileShape(output.stagedPath(report.path));
     // A copy that is missing or short is made again by the host, which
     // names the reason when it fails as well.
-    bool whole = fileSize(staged) == fileSize(source);
+    bool whole = staged.size == from.size;
     if (!whole && !output.stageCopy(source, report.path, report.reason)) {
         report.result = FileResult::kFailed;
         return;
     }
-    if (!output.keepMode(source, report.path, report.reason)) {
+    // The plug-in's copy keeps the bits it was given; only other ones are
+    // set again.
+    bool sameMode = whole && from.size >= 0 && staged.mode == from.mode;
+    if (!sameMode && !output.keepMode(source, report.path, report.reason)) {
         report.result = FileResult::kFailed;
         return;
     }
