@@ -306,10 +306,10 @@ void Runner::finishPlugin(FileReport& report, int result, bool converted, const 
         report.result = FileResult::kFailed;
         return;
     }
-    // The plug-in's copy keeps the bits it was given; only other ones are
-    // set again.
-    bool sameMode = whole && from.size >= 0 && staged.mode == from.mode;
-    if (!sameMode && !output.keepMode(source, report.path, report.reason)) {
+    // The host's copy takes the source's bits itself; the plug-in's gets
+    // them only where its own differ.
+    bool modeKept = !whole || (from.size >= 0 && staged.mode == from.mode);
+    if (!modeKept && !output.keepMode(source, report.path, report.reason)) {
         report.result = FileResult::kFailed;
         return;
     }
