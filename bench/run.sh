@@ -63,10 +63,12 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/nidus-bench-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
 # Release build of the host and the plug-in; the floor links the same
-# grammar library the host links.
+# grammar library the host links. The setup installs what the build needs
+# and fetches the grammar, so that a fresh clone benches too.
 build_programs() {
     echo "building nidus-convert (Release) and the floor in $build ..."
-    { cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release &&
+    { bash "$root/scripts/setup.sh" &&
+        cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release &&
         cmake --build "$build" -j2 --target nidus-convert nidus &&
         "${CXX:-c++}" -std=c++17 -O2 -Wall -Wextra -Werror "$root/bench/floor.cpp" \
             "$build/convert/host/libnidus_java_grammar.a" -ltree-sitter -o "$floor"
