@@ -375,7 +375,7 @@ int main(int argc, char** argv) {
     // some files (with workers, each page they shared faults as it is
     // freed). The process ends here instead of unwinding this frame; exit
     // still runs what static objects and the C library do at the end (the
-    // output root's lock, the plug-in's copy, the streams).
-    if (!draft.empty()) fs::remove_all(draft, error);
+    // output root's lock, the plug-in's copy, the streams). The rules draft
+    // is gone already: it was removed once the plug-in had read it.
     std::exit(code);
 }
