@@ -10,7 +10,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
 #include "run/CompilerOnly.h"
 #include "names/NameResolution.h"
@@ -112,28 +111,22 @@ FileReport Runner::convertEntry(const SourceEntry& entry, bool convertJava, File
 }
 
 FileReport Runner::convertFile(const std::string& rel, bool convertJava, FileScan* declared) {
-    FileReport report;
-    report.path = rel;
-    // A Java file's conversion or copy reads it and says so when it cannot;
-    // the plug-in's copy of any other file would not.
-    bool java = endsWith(rel, ".java");
-    if (!java) report.reason = unreadable(options.sourceDir + rel);
-    if (!report.reason.empty()) {
-        report.result = FileResult::kFailed;
-        return report;
-    }
     if (options.exclude.excludes(rel)) {
         FileReport copied = copyUnconverted(rel);
         copied.excluded = copied.result == FileResult::kCopied;
         return copied;
     }
-    if (!convertJava && java) return copyUnconverted(rel);
+    // The plug-in converts Java files only: any other file it would copy.
+    if (!convertJava || !endsWith(rel, ".java")) return copyUnconverted(rel);
+    FileReport report;
+    report.path = rel;
     convertThroughPlugin(rel, report, declared);
     return report;
 }
 
-// A Java file that the rules cannot touch: the plug-in would copy it. The
-// copy keeps the source's permission bits.
+// A file that the plug-in would copy unchanged: a file other than Java, or
+// a Java file that the rules cannot touch. The copy keeps the source's
+// permission bits.
 FileReport Runner::copyUnconverted(const std::string& rel) {
     FileReport report;
     report.path = rel;
@@ -149,40 +142,36 @@ FileReport Runner::copyUnconverted(const std::string& rel) {
     return report;
 }
 
-// One file's pipeline. A Java file is read, parsed, its names resolved and
-// its statements laid out; one that does not parse never reaches the
-// plug-in. Any file then goes through the plug-in's passes; a converted
-// Java file gets its source's layout back and is checked before it takes
-// its place. The parse gives the types the file declares too (declared).
+// One Java file's pipeline: it is read, parsed, its names resolved and its
+// statements laid out (one that does not parse never reaches the plug-in),
+// then it goes through the plug-in's passes; a converted file gets its
+// source's layout back and is checked before it takes its place. The parse
+// gives the types the file declares too (declared).
 void Runner::convertThroughPlugin(const std::string& rel, FileReport& report,
                                   FileScan* declared) {
-    std::unique_ptr<JavaSource> source;
+    JavaSource source;
     std::vector<Step> steps;
     std::string text;
-    if (endsWith(rel, ".java")) {
-        source = std::make_unique<JavaSource>();
-        bool parsed = readAndParse(rel, text, *source, report);
-        if (declared != nullptr) declared->parsed = true;
-        if (!parsed) return;
-        resolveAndLayOut(rel, *source, steps, report,
-                         declared != nullptr ? &declared->declared : nullptr);
-        if (options.compilerNames != nullptr && options.ruleSet != nullptr)
-            markCompilerOnly(text, scan.types(), options.rules, *options.ruleSet, report.uses);
-        // The plug-in would convert the file and leave this name behind.
-        if (const NameUse* left = classLeftUnconverted(report.uses, source->leaves())) {
-            FailedStatement failed = statementAt(*source, steps, text, left->leaf);
-            report.result = FileResult::kFailed;
-            report.line = failed.line;
-            report.statement = failed.statement;
-            keepUnchanged(report, "no rule for class " + left->name);
-            noteLeftovers(text, report);
-            return;
-        }
+    bool parsed = readAndParse(rel, text, source, report);
+    if (declared != nullptr) declared->parsed = true;
+    if (!parsed) return;
+    resolveAndLayOut(rel, source, steps, report, declared != nullptr ? &declared->declared : nullptr);
+    if (options.compilerNames != nullptr && options.ruleSet != nullptr)
+        markCompilerOnly(text, scan.types(), options.rules, *options.ruleSet, report.uses);
+    // The plug-in would convert the file and leave this name behind.
+    if (const NameUse* left = classLeftUnconverted(report.uses, source.leaves())) {
+        FailedStatement failed = statementAt(source, steps, text, left->leaf);
+        report.result = FileResult::kFailed;
+        report.line = failed.line;
+        report.statement = failed.statement;
+        keepUnchanged(report, "no rule for class " + left->name);
+        noteLeftovers(text, report);
+        return;
     }
     bool converted = false;
     bool refused = false;
     std::string why;
-    int result = runPlugin(rel, source.get(), steps, text, report, converted, refused, why);
+    int result = runPlugin(rel, source, steps, text, report, converted, refused, why);
     if (refused) {
         report.result = FileResult::kRefused;
         return;
@@ -192,18 +181,15 @@ void Runner::convertThroughPlugin(const std::string& rel, FileReport& report,
         // The plug-in is done with the steps and the leaves; the check
         // needs the memory.
         std::vector<Step>().swap(steps);
-        std::vector<std::string> leftAsWritten;
-        if (source) {
-            leftAsWritten = unresolvedRuleNames(source->leaves(), options.rules);
-            source->releaseLeaves();
-        }
-        if (!checkStaged(report, source.get(), text) || !place(report) || !source) return;
+        std::vector<std::string> leftAsWritten = unresolvedRuleNames(source.leaves(), options.rules);
+        source.releaseLeaves();
+        if (!checkStaged(report, source, text) || !place(report)) return;
         if (report.result == FileResult::kConverted) {
             report.leftAsWritten = std::move(leftAsWritten);
             return;
         }
     }
-    if (source) noteLeftovers(text, report);
+    noteLeftovers(text, report);
 }
 
 // An unchanged Java file may hold vendor names too (a class name in a
@@ -248,10 +234,9 @@ void Runner::resolveAndLayOut(const std::string& rel, JavaSource& source,
     if (options.ruleSet != nullptr) report.uses = findRuleUses(source, steps, *options.ruleSet);
 }
 
-// The plug-in's passes over the file (source and steps: a Java file's),
-// with the host serving it; why: the failed statement's reason when the
+// The plug-in's passes over the file, with the host serving it; why: the failed statement's reason when the
 // passes failed.
-int Runner::runPlugin(const std::string& rel, const JavaSource* source,
+int Runner::runPlugin(const std::string& rel, const JavaSource& source,
                       const std::vector<Step>& steps, const std::string& text,
                       FileReport& report, bool& converted, bool& refused, std::string& why) {
     MessageDesk& desk = messageDesk();
@@ -261,7 +246,7 @@ int Runner::runPlugin(const std::string& rel, const JavaSource* source,
     std::string dir;
     std::string name;
     splitPath(rel, dir, name);
-    host.setFile(dir, name, source != nullptr ? &source->leaves() : nullptr);
+    host.setFile(dir, name, &source.leaves());
     desk.place = [this, rel] {
         int line = host.lineInHand();
         return line > 0 ? rel + ":" + std::to_string(line) : rel;
@@ -271,8 +256,8 @@ int Runner::runPlugin(const std::string& rel, const JavaSource* source,
     report.log = host.takeLog();
     report.messages = desk.fileMessages;
     report.questions = desk.fileQuestions;
-    if (result != 0 && source != nullptr) {
-        FailedStatement failed = explainFailure(*source, text, report.uses, host, desk.declined);
+    if (result != 0) {
+        FailedStatement failed = explainFailure(source, text, report.uses, host, desk.declined);
         report.line = failed.line;
         report.statement = failed.statement;
         why = failed.reason;
@@ -320,14 +305,14 @@ void Runner::finishPlugin(FileReport& report, int result, bool converted, const 
 // was converted or copied by the plug-in, -1 when it failed, kOutputFailed
 // when the plug-in could not copy or open its output (no output file is
 // left open then).
-int Runner::runPasses(const JavaSource* source, const std::vector<Step>& steps, bool& converted,
+int Runner::runPasses(const JavaSource& source, const std::vector<Step>& steps, bool& converted,
                       bool& refused) {
     for (int pass = 0; pass < kMaxPasses; ++pass) {
         if (convert.beginFile() != 0) {
             refused = true;
             return -1;
         }
-        int played = source != nullptr ? playSteps(*source, steps) : 0;
+        int played = playSteps(source, steps);
         if (played != 0) {
             // A writing pass may have left the output file open, or the
             // plug-in may open it anew: close it either way.

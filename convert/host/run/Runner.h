@@ -119,16 +119,16 @@ private:
                       FileReport& report);
     void resolveAndLayOut(const std::string& rel, JavaSource& source, std::vector<Step>& steps,
                           FileReport& report, TreeTypes* declared);
-    int runPlugin(const std::string& rel, const JavaSource* source, const std::vector<Step>& steps,
+    int runPlugin(const std::string& rel, const JavaSource& source, const std::vector<Step>& steps,
                   const std::string& text, FileReport& report, bool& converted, bool& refused,
                   std::string& why);
     int playSteps(const JavaSource& source, const std::vector<Step>& steps);
-    int runPasses(const JavaSource* source, const std::vector<Step>& steps, bool& converted,
+    int runPasses(const JavaSource& source, const std::vector<Step>& steps, bool& converted,
                   bool& refused);
     void finishPlugin(FileReport& report, int result, bool converted, const std::string& why);
 
     // StagedFiles.cpp: the checks of what the plug-in staged.
-    bool checkStaged(FileReport& report, const JavaSource* source, const std::string& sourceText);
+    bool checkStaged(FileReport& report, const JavaSource& source, const std::string& sourceText);
     void noteStagedLeftovers(FileReport& report, const std::string& text,
                              JavaSource* parsed) const;
     bool restoreStaged(FileReport& report, const JavaSource& source, const std::string& sourceText,

@@ -11,7 +11,7 @@ namespace host {
 // replacement text may not be Java); otherwise the unchanged source takes
 // its place. Where the source's layout comes back, the parse of the
 // restored text is the check; else the plug-in's text is parsed.
-bool Runner::checkStaged(FileReport& report, const JavaSource* source,
+bool Runner::checkStaged(FileReport& report, const JavaSource& source,
                          const std::string& sourceText) {
     std::string text;
     std::string why;
@@ -19,11 +19,9 @@ bool Runner::checkStaged(FileReport& report, const JavaSource* source,
         why = "the converted text cannot be read back";
     } else if (text.empty()) {
         why = "the converted text is empty";
-    } else if (source == nullptr) {
-        if (output.keepMode(options.sourceDir + report.path, report.path, why)) return true;
     } else {
         std::string restored;
-        bool staged = options.sourceLayout && restoreStaged(report, *source, sourceText, text, restored);
+        bool staged = options.sourceLayout && restoreStaged(report, source, sourceText, text, restored);
         if (report.result == FileResult::kFailed) return false;
         JavaSource converted;
         if (!staged && !converted.parse(text)) {
