@@ -7,7 +7,9 @@
 // Java files left are copied, never parsed. Without the prefilter every
 // Java file is converted in the first round.
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <memory>
 #include <system_error>
 #include <thread>
 
@@ -28,29 +30,58 @@ bool isJavaFile(const SourceEntry& entry) {
 // index takes them in tree order.
 constexpr size_t kBytesChunk = 256;
 
-// The bytes of the files [from, to), on as many threads as given: each
-// takes every so many files, so that large and small ones mix. The files
-// of a thread that cannot be started are read on this one.
-std::vector<FileBytes> readChunk(const std::vector<std::string>& paths, size_t from, size_t to,
-                                 const PrefilterKeys& keys, size_t threads) {
-    std::vector<FileBytes> bytes(to - from);
-    auto readEvery = [&](size_t first) {
-        for (size_t at = from + first; at < to && interruptSignal() == 0; at += threads)
-            bytes[at - from] = readJavaBytes(paths[at], keys);
-    };
-    std::vector<std::thread> helpers;
-    size_t started = 1;
-    for (; started < threads; ++started) {
-        try {
-            helpers.emplace_back(readEvery, started);
-        } catch (const std::system_error&) {
-            break;  // no more threads: a limit of the machine or the user
+// The reading of the files [from, to): helper threads start on it at once
+// and this thread joins them in take(). Each thread takes the next file not
+// taken yet, so that none waits for another that drew the larger files.
+class ChunkRead {
+public:
+    ChunkRead(const std::vector<std::string>& paths, size_t from, size_t to,
+              const PrefilterKeys& keys, size_t helpers)
+        : paths(paths), keys(keys), from(from), to(to), bytes(to - from), next(from) {
+        for (size_t started = 0; started < helpers; ++started) {
+            try {
+                threads.emplace_back([this] { readNext(); });
+            } catch (const std::system_error&) {
+                break;  // no more threads: a limit of the machine or the user
+            }
         }
     }
-    for (size_t first = started; first < threads; ++first) readEvery(first);
-    readEvery(0);
-    for (std::thread& helper : helpers) helper.join();
-    return bytes;
+    ChunkRead(const ChunkRead&) = delete;
+    ChunkRead& operator=(const ChunkRead&) = delete;
+    ~ChunkRead() { join(); }
+
+    // Reads the files no helper has taken, waits for the helpers, and gives
+    // the bytes of every file of the chunk, in order.
+    std::vector<FileBytes> take() {
+        readNext();
+        join();
+        return std::move(bytes);
+    }
+
+private:
+    void readNext() {
+        for (size_t at = next++; at < to && interruptSignal() == 0; at = next++)
+            bytes[at - from] = readJavaBytes(paths[at], keys);
+    }
+    void join() {
+        for (std::thread& thread : threads)
+            if (thread.joinable()) thread.join();
+    }
+
+    const std::vector<std::string>& paths;
+    const PrefilterKeys& keys;
+    size_t from;
+    size_t to;
+    std::vector<FileBytes> bytes;
+    std::atomic<size_t> next;
+    std::vector<std::thread> threads;
+};
+
+std::unique_ptr<ChunkRead> startChunk(const std::vector<std::string>& paths, size_t from,
+                                      const PrefilterKeys& keys, size_t helpers) {
+    if (from >= paths.size()) return nullptr;
+    size_t to = std::min(paths.size(), from + kBytesChunk);
+    return std::make_unique<ChunkRead>(paths, from, to, keys, helpers);
 }
 
 }  // namespace
@@ -71,10 +102,14 @@ void Runner::scanTree(const std::vector<SourceEntry>& entries) {
     scan.start(javaEntries.size(), !prefiltering);
     std::vector<std::string> paths;
     for (size_t entry : javaEntries) paths.push_back(options.sourceDir + entries[entry].rel);
-    size_t threads = static_cast<size_t>(std::max(1, options.workers));
-    for (size_t from = 0; from < paths.size(); from += kBytesChunk) {
-        size_t to = std::min(paths.size(), from + kBytesChunk);
-        std::vector<FileBytes> chunk = readChunk(paths, from, to, keys, threads);
+    size_t helpers = static_cast<size_t>(std::max(1, options.workers)) - 1;
+    std::unique_ptr<ChunkRead> reading = startChunk(paths, 0, keys, helpers);
+    for (size_t from = 0; reading != nullptr; from += kBytesChunk) {
+        std::vector<FileBytes> chunk = reading->take();
+        size_t to = from + chunk.size();
+        // The helpers go on to the next chunk while this thread takes this
+        // one into the index.
+        reading = startChunk(paths, to, keys, helpers);
         for (size_t at = from; at < to; ++at) {
             FileBytes& bytes = chunk[at - from];
             const std::string& rel = entries[javaEntries[at]].rel;
