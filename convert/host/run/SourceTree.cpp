@@ -2,6 +2,7 @@
 #include "run/SourceTree.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,19 +40,27 @@ bool listFolder(const std::string& root, const std::string& rel, const std::stri
         if (name == "." || name == "..") continue;
         holds = true;
         std::string path = rel + name;
+        // The folder's listing tells most file systems' kinds of entry
+        // itself; the others are asked, by name within the folder.
+        unsigned char kind = item->d_type;
         struct stat status {};
-        if (lstat((root + path).c_str(), &status) != 0) {
-            entries.push_back({path, EntryKind::kUnreadable, std::string(),
-                               std::string("cannot be read: ") + strerror(errno)});
-        } else if (S_ISDIR(status.st_mode)) {
+        if (kind == DT_UNKNOWN) {
+            if (fstatat(dirfd(folder), item->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
+                entries.push_back({path, EntryKind::kUnreadable, std::string(),
+                                   std::string("cannot be read: ") + strerror(errno)});
+                continue;
+            }
+            kind = IFTODT(status.st_mode);
+        }
+        if (kind == DT_DIR) {
             if (name == ".git") {
                 if (leftOut != nullptr) leftOut->push_back(path + "/");
             } else if (root + path + "/" != skip) {
                 pending.push_back(path + "/");
             }
-        } else if (S_ISLNK(status.st_mode)) {
+        } else if (kind == DT_LNK) {
             entries.push_back({path, EntryKind::kLink, linkTarget(root + path), std::string()});
-        } else if (S_ISREG(status.st_mode)) {
+        } else if (kind == DT_REG) {
             entries.push_back({path, EntryKind::kFile, std::string(), std::string()});
         } else {
             entries.push_back({path, EntryKind::kOther, std::string(),
