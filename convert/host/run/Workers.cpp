@@ -79,11 +79,16 @@ bool readAll(int fd, char* data, size_t size, const std::function<bool()>* giveU
     return true;
 }
 
+// The head and the body go in one write: the reader, woken by a head
+// alone, would find no body yet and wait for it a second time.
 bool sendFrame(int fd, char kind, const std::string& body) {
     uint32_t size = static_cast<uint32_t>(body.size());
     char head[5] = {kind, static_cast<char>(size & 0xFF), static_cast<char>((size >> 8) & 0xFF),
                     static_cast<char>((size >> 16) & 0xFF), static_cast<char>(size >> 24)};
-    return writeAll(fd, head, sizeof head) && writeAll(fd, body.data(), body.size());
+    std::string frame;
+    frame.reserve(sizeof head + body.size());
+    frame.append(head, sizeof head).append(body);
+    return writeAll(fd, frame.data(), frame.size());
 }
 
 bool receiveFrame(int fd, char& kind, std::string& body,
