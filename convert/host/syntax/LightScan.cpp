@@ -3,9 +3,9 @@
 #include "syntax/LightScan.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <string_view>
-#include <unordered_map>
 
 namespace host {
 
@@ -18,13 +18,6 @@ constexpr char kName = 'a';
 constexpr char kLiteral = '0';
 constexpr char kComment = 'c';
 constexpr char kOperator = 'o';
-
-// Java's operators of more than one character, longest first; none starts
-// with ">", which stands alone as it does in a type's arguments (a shift
-// is two of them, next to each other).
-constexpr const char* kOperators[] = {"<<=", "...", "==", "!=", "<=", "&&", "||", "++", "--",
-                                      "->",  "::",  "+=", "-=", "*=", "/=", "%=", "&=", "|=",
-                                      "^=",  "<<"};
 
 struct Token {
     char kind;
@@ -139,14 +132,37 @@ private:
         at = text.size();
     }
 
-    // The length of the punctuation here: an operator of kOperators, or 1.
+    // The length of the punctuation here: one of Java's operators of more
+    // than one character, or 1. None starts with ">", which stands alone as
+    // it does in a type's arguments (a shift is two of them, next to each
+    // other); a comment is taken before.
     size_t operatorLength() const {
-        // Only these characters start one.
-        if (std::char_traits<char>::find("<.=!&|+-:*/%^", 13, text[at]) == nullptr) return 1;
-        for (const char* op : kOperators) {
-            if (op[0] == text[at] && startsWith(op)) return strlen(op);
+        char c = text[at];
+        char next = at + 1 < text.size() ? text[at + 1] : '\0';
+        switch (c) {
+        case '<':
+            if (next == '<') return at + 2 < text.size() && text[at + 2] == '=' ? 3 : 2;
+            return next == '=' ? 2 : 1;
+        case '.':
+            return startsWith("...") ? 3 : 1;
+        case '=':
+        case '!':
+        case '*':
+        case '/':
+        case '%':
+        case '^':
+            return next == '=' ? 2 : 1;
+        case '&':
+        case '|':
+        case '+':
+            return next == c || next == '=' ? 2 : 1;
+        case '-':
+            return next == '-' || next == '>' || next == '=' ? 2 : 1;
+        case ':':
+            return next == ':' ? 2 : 1;
+        default:
+            return 1;
         }
-        return 1;
     }
 
     Token next() {
@@ -182,6 +198,60 @@ private:
             return {length > 1 ? kOperator : static_cast<char>(c), text.substr(start, length)};
         }
         return {kLiteral, text.substr(start, at - start)};
+    }
+};
+
+// The distinct names of a file in the order they first come, each found
+// again by open addressing: a file has a few hundred names that come back
+// thousands of times, and a table of slots needs no node for each.
+class NameTable {
+public:
+    explicit NameTable(size_t expected) : slots(slotsFor(expected), 0) {}
+
+    const std::vector<std::string_view>& names() const { return order; }
+
+    // The index of name among the names, which it joins when new (fresh).
+    size_t indexOf(std::string_view name, bool& fresh) {
+        size_t mask = slots.size() - 1;
+        for (size_t slot = hashOf(name) & mask;; slot = (slot + 1) & mask) {
+            if (slots[slot] == 0) {
+                fresh = true;
+                order.push_back(name);
+                slots[slot] = static_cast<uint32_t>(order.size());
+                if (order.size() * 2 > slots.size()) grow();
+                return order.size() - 1;
+            }
+            if (order[slots[slot] - 1] == name) {
+                fresh = false;
+                return slots[slot] - 1;
+            }
+        }
+    }
+
+private:
+    std::vector<uint32_t> slots;  // a name's index plus one, or 0 for none
+    std::vector<std::string_view> order;
+
+    static size_t slotsFor(size_t count) {
+        size_t size = 64;
+        while (size < count * 2) size *= 2;
+        return size;
+    }
+    // FNV-1a: names are short, and any spread of them will do.
+    static size_t hashOf(std::string_view name) {
+        uint64_t hash = 14695981039346656037ull;
+        for (char c : name) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        return static_cast<size_t>(hash ^ (hash >> 29));
+    }
+    void grow() {
+        std::vector<uint32_t> larger(slots.size() * 2, 0);
+        size_t mask = larger.size() - 1;
+        for (size_t at = 0; at < order.size(); ++at) {
+            size_t slot = hashOf(order[at]) & mask;
+            while (larger[slot] != 0) slot = (slot + 1) & mask;
+            larger[slot] = static_cast<uint32_t>(at + 1);
+        }
+        slots.swap(larger);
     }
 };
 
@@ -290,17 +360,16 @@ LightScan lightScan(const std::string& text) {
     // Each name once, as it first comes: a file repeats its names many
     // times, and sorting the few distinct ones costs a fraction. With each,
     // whether it stood before anything but "(" somewhere.
-    std::unordered_map<std::string_view, size_t> seen(tokens.size() / 4 + 1);
-    std::vector<std::string_view> names;
+    NameTable seen(tokens.size() / 16);
     std::vector<bool> notCalled;
     auto addName = [&](size_t at) {
         bool called = at + 1 < tokens.size() && tokens[at + 1].kind == '(';
-        auto known = seen.try_emplace(tokens[at].text, names.size());
-        if (known.second) {
-            names.push_back(tokens[at].text);
+        bool fresh = false;
+        size_t index = seen.indexOf(tokens[at].text, fresh);
+        if (fresh) {
             notCalled.push_back(!called);
         } else if (!called) {
-            notCalled[known.first->second] = true;
+            notCalled[index] = true;
         }
     };
     for (size_t i = 0; i < tokens.size(); ++i) {
@@ -362,6 +431,7 @@ LightScan lightScan(const std::string& text) {
         }
     }
     if (!braces.empty() || parens != 0) scan.balanced = false;
+    std::vector<std::string_view> names = seen.names();
     for (size_t i = 0; i < names.size(); ++i)
         if (!notCalled[i]) scan.calledOnly.emplace_back(names[i]);
     std::sort(scan.calledOnly.begin(), scan.calledOnly.end());
