@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string_view>
 
@@ -237,11 +238,17 @@ private:
         while (size < count * 2) size *= 2;
         return size;
     }
-    // FNV-1a: names are short, and any spread of them will do.
+    // The first and the last eight bytes of a name and its length, mixed:
+    // names are short, the table compares them whole, and any spread of
+    // them will do.
     static size_t hashOf(std::string_view name) {
-        uint64_t hash = 14695981039346656037ull;
-        for (char c : name) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-        return static_cast<size_t>(hash ^ (hash >> 29));
+        uint64_t first = 0;
+        uint64_t last = 0;
+        size_t size = name.size();
+        memcpy(&first, name.data(), std::min<size_t>(size, 8));
+        if (size > 8) memcpy(&last, name.data() + size - 8, 8);
+        uint64_t hash = (first * 0x9E3779B97F4A7C15ull) ^ (last * 0xC2B2AE3D27D4EB4Full) ^ size;
+        return static_cast<size_t>(hash ^ (hash >> 32));
     }
     void grow() {
         std::vector<uint32_t> larger(slots.size() * 2, 0);
