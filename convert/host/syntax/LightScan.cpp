@@ -301,7 +301,12 @@ size_t lexedTokenCount(const std::string& text) {
     return count;
 }
 
-void forEachLexedToken(const std::string& text, const std::function<void(const TextToken&)>& visit) {
+namespace {
+
+// The tokens of text with their places, comments too, each given to visit:
+// a template, so that the layout step's many tokens need no indirect call.
+template <typename Visit>
+void lexTokens(const std::string& text, Visit&& visit) {
     Lexer lexer(text, true);
     int line = 1;
     size_t counted = 0;
@@ -329,8 +334,14 @@ void forEachLexedToken(const std::string& text, const std::function<void(const T
     }
 }
 
+}  // namespace
+
+void forEachLexedToken(const std::string& text, const std::function<void(const TextToken&)>& visit) {
+    lexTokens(text, visit);
+}
+
 LexedText::LexedText(const std::string& text) {
-    forEachLexedToken(text, [&](const TextToken& token) {
+    lexTokens(text, [&](const TextToken& token) {
         cut.push_back(token);
         // A token made LF lives in the lexer's buffer only for the call.
         bool inText = token.text.data() >= text.data() &&
