@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 extern "C" const TSLanguage* tree_sitter_java(void);
 
@@ -86,23 +87,30 @@ enum class WalkNext { kInto, kOver, kStop };
 
 // Walks root and the nodes below it in source order with a tree cursor, so
 // without recursion; visit(node, depth) is told the node's depth (root 1)
-// and answers with what comes next.
+// and answers with what comes next. The walk counts the siblings still to
+// come at each depth and never asks the cursor for one past the last: such
+// a step fails only after a climb through the hidden nodes above.
 template <typename Visit>
 void walkTree(TSNode root, Visit visit) {
     TSTreeCursor cursor = ts_tree_cursor_new(root);
-    uint32_t depth = 1;
-    WalkNext next = visit(root, depth);
+    std::vector<uint32_t> siblingsLeft;  // by depth below the root
+    TSNode node = root;
+    WalkNext next = visit(root, 1);
     while (next != WalkNext::kStop) {
-        if (next == WalkNext::kInto && ts_tree_cursor_goto_first_child(&cursor)) {
-            ++depth;
+        uint32_t children = next == WalkNext::kInto ? ts_node_child_count(node) : 0;
+        if (children > 0 && ts_tree_cursor_goto_first_child(&cursor)) {
+            siblingsLeft.push_back(children - 1);
         } else {
-            while (depth > 1 && !ts_tree_cursor_goto_next_sibling(&cursor)) {
+            while (!siblingsLeft.empty() && siblingsLeft.back() == 0) {
                 ts_tree_cursor_goto_parent(&cursor);
-                --depth;
+                siblingsLeft.pop_back();
             }
-            if (depth == 1) break;
+            if (siblingsLeft.empty()) break;
+            --siblingsLeft.back();
+            ts_tree_cursor_goto_next_sibling(&cursor);
         }
-        next = visit(ts_tree_cursor_current_node(&cursor), depth);
+        node = ts_tree_cursor_current_node(&cursor);
+        next = visit(node, static_cast<uint32_t>(siblingsLeft.size() + 1));
     }
     ts_tree_cursor_delete(&cursor);
 }
