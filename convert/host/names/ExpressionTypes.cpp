@@ -19,19 +19,16 @@ void ExpressionTypes::popLater() {
 }
 
 void ExpressionTypes::visitChildren(TSNode node) {
-    uint32_t count = ts_node_child_count(node);
-    for (uint32_t i = 0; i < count; ++i) visitLater(ts_node_child(node, i));
+    children.forEach(node, [this](TSNode child) { visitLater(child); });
 }
 
 void ExpressionTypes::visitExcept(TSNode node, std::initializer_list<TSNode> skip) {
-    uint32_t count = ts_node_child_count(node);
-    for (uint32_t i = 0; i < count; ++i) {
-        TSNode child = ts_node_child(node, i);
+    children.forEach(node, [&](TSNode child) {
         bool skipped = std::any_of(skip.begin(), skip.end(), [&](TSNode other) {
             return !ts_node_is_null(other) && ts_node_eq(child, other);
         });
         if (!skipped) visitLater(child);
-    }
+    });
 }
 
 Receiver ExpressionTypes::containerResult(const Receiver& receiver, const std::string& method) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "names/MemberLookup.h"
+#include "syntax/SyntaxNodes.h"
 #include "syntax/TaskStack.h"
 
 namespace host {
@@ -28,6 +29,7 @@ protected:
     std::map<const void*, std::vector<std::string>> lambdaTypes;
     // The walk's pending work (see TaskStack): it never recurses.
     TaskStack tasks{[this](TSNode node) { visit(node); }};
+    ChildCursor children;
 
     // The walk of the layer above: classifies node and what lies below it.
     virtual void visit(TSNode node) = 0;

@@ -81,6 +81,56 @@ inline bool isTypeDeclaration(std::string_view type) {
            type == "annotation_type_declaration";
 }
 
+// Steps through the children of one node after another with a tree cursor
+// made once. tree-sitter finds a node's i-th child by counting from its
+// first, so a loop over a node's children by index takes their number
+// squared: a node with more than a few goes through the cursor instead.
+class ChildCursor {
+public:
+    ChildCursor() = default;
+    ~ChildCursor() {
+        if (made) ts_tree_cursor_delete(&cursor);
+    }
+    ChildCursor(const ChildCursor&) = delete;
+    ChildCursor& operator=(const ChildCursor&) = delete;
+
+    // take(child) for every child of node, in order; named: the named
+    // children only.
+    template <typename Take>
+    void forEach(TSNode node, Take take, bool named = false) {
+        uint32_t count = ts_node_child_count(node);
+        if (count <= kFew) {
+            for (uint32_t i = 0; i < count; ++i) {
+                TSNode child = ts_node_child(node, i);
+                if (!named || ts_node_is_named(child)) take(child);
+            }
+            return;
+        }
+        moveTo(node);
+        if (!ts_tree_cursor_goto_first_child(&cursor)) return;
+        for (uint32_t i = 0; i < count; ++i) {
+            // Never past the last child: such a step climbs first.
+            if (i > 0) ts_tree_cursor_goto_next_sibling(&cursor);
+            TSNode child = ts_tree_cursor_current_node(&cursor);
+            if (!named || ts_node_is_named(child)) take(child);
+        }
+    }
+
+private:
+    static constexpr uint32_t kFew = 3;
+    TSTreeCursor cursor{};
+    bool made = false;
+
+    void moveTo(TSNode node) {
+        if (made) {
+            ts_tree_cursor_reset(&cursor, node);
+        } else {
+            cursor = ts_tree_cursor_new(node);
+            made = true;
+        }
+    }
+};
+
 // What a walk does after a node: go into its children, go on after it, or
 // stop.
 enum class WalkNext { kInto, kOver, kStop };
