@@ -186,15 +186,19 @@ bool Declarations::hasModifier(TSNode declaration, const char* keyword) {
     return false;
 }
 
+// A declaration has one list of modifiers at most, its annotations among
+// them.
 bool Declarations::hasAnnotation(TSNode declaration, const std::string& annotation) const {
     uint32_t count = ts_node_named_child_count(declaration);
     for (uint32_t i = 0; i < count; ++i) {
         TSNode modifiers = ts_node_named_child(declaration, i);
         if (!isType(modifiers, "modifiers")) continue;
-        for (uint32_t j = 0; j < ts_node_named_child_count(modifiers); ++j) {
-            TSNode name = fieldOf(ts_node_named_child(modifiers, j), "name");
-            if (!ts_node_is_null(name) && text(name) == annotation) return true;
-        }
+        bool found = false;
+        forEachChild(modifiers, [&](TSNode modifier) {
+            TSNode name = fieldOf(modifier, "name");
+            found = found || (!ts_node_is_null(name) && text(name) == annotation);
+        }, true);
+        return found;
     }
     return false;
 }

@@ -75,9 +75,7 @@ void MemberLookup::collectMembersIn(TSNode declaration, const std::string& quali
     std::string enumType = isType(declaration, "enum_declaration") ? qualify(qualified) : "";
     int abstractMethods = 0;
     std::function<void(TSNode)> scan = [&](TSNode holder) {
-        uint32_t count = ts_node_named_child_count(holder);
-        for (uint32_t i = 0; i < count; ++i) {
-            TSNode member = ts_node_named_child(holder, i);
+        forEachChild(holder, [&](TSNode member) {
             std::string_view type = typeOf(member);
             TSNode name = fieldOf(member, "name");
             if (type == "field_declaration" || type == "constant_declaration") {
@@ -90,7 +88,7 @@ void MemberLookup::collectMembersIn(TSNode declaration, const std::string& quali
             } else if (type == "enum_body_declarations") {
                 scan(member);
             }
-        }
+        }, true);
     };
     scan(body);
     members.functional = isType(declaration, "interface_declaration") && abstractMethods == 1;

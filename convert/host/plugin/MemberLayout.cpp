@@ -162,10 +162,8 @@ void LayoutWalk::method(TSNode node, TSNode block) {
 }
 
 void LayoutWalk::classMembers(TSNode classBody, int level) {
-    uint32_t count = ts_node_named_child_count(classBody);
-    for (uint32_t i = 0; i < count; ++i) {
-        TSNode child = ts_node_named_child(classBody, i);
-        if (isComment(child)) continue;
+    forEachChild(classBody, [&](TSNode child) {
+        if (isComment(child)) return;
         TSNode block = isType(child, "block") ? child : fieldOf(child, "body");
         bool withBlock = isType(child, "method_declaration") ||
                          isType(child, "constructor_declaration") || isType(child, "block");
@@ -174,7 +172,7 @@ void LayoutWalk::classMembers(TSNode classBody, int level) {
         } else {
             emitLater(startOf(child), endOf(child), level);
         }
-    }
+    }, true);
 }
 
 }  // namespace host

@@ -4,6 +4,7 @@
 // bodies of simple statements), and the entry points of StatementLayout.h.
 #include "plugin/StatementLayout.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -17,11 +18,9 @@
 namespace host {
 
 void LayoutWalk::contents(TSNode block, int level) {
-    uint32_t count = ts_node_named_child_count(block);
-    for (uint32_t i = 0; i < count; ++i) {
-        TSNode child = ts_node_named_child(block, i);
+    forEachChild(block, [&](TSNode child) {
         if (!isComment(child)) statementLater(child, level, startOf(child));
-    }
+    }, true);
 }
 
 void LayoutWalk::statementLater(TSNode node, int level, size_t from) {
@@ -147,8 +146,9 @@ void LayoutWalk::innerBodies(TSNode node, std::vector<TSNode>& bodies) {
     // Nodes still to read, the next one last, each with its parent.
     std::vector<std::pair<TSNode, TSNode>> open;
     auto openChildren = [&open](TSNode parent) {
-        for (uint32_t i = ts_node_named_child_count(parent); i > 0; --i)
-            open.emplace_back(ts_node_named_child(parent, i - 1), parent);
+        size_t first = open.size();
+        forEachChild(parent, [&](TSNode child) { open.emplace_back(child, parent); }, true);
+        std::reverse(open.begin() + static_cast<std::ptrdiff_t>(first), open.end());
     };
     openChildren(node);
     while (!open.empty()) {

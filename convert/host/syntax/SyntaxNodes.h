@@ -87,7 +87,8 @@ inline bool isTypeDeclaration(std::string_view type) {
 // squared: a node with more than a few goes through the cursor instead.
 class ChildCursor {
 public:
-    ChildCursor() = default;
+    // few: the most children that a node is read by index with.
+    explicit ChildCursor(uint32_t few = 3) : few(few) {}
     ~ChildCursor() {
         if (made) ts_tree_cursor_delete(&cursor);
     }
@@ -98,14 +99,13 @@ public:
     // children only.
     template <typename Take>
     void forEach(TSNode node, Take take, bool named = false) {
-        uint32_t count = ts_node_child_count(node);
-        if (count <= kFew) {
-            for (uint32_t i = 0; i < count; ++i) {
-                TSNode child = ts_node_child(node, i);
-                if (!named || ts_node_is_named(child)) take(child);
-            }
+        uint32_t wanted = named ? ts_node_named_child_count(node) : ts_node_child_count(node);
+        if (wanted <= few) {
+            for (uint32_t i = 0; i < wanted; ++i)
+                take(named ? ts_node_named_child(node, i) : ts_node_child(node, i));
             return;
         }
+        uint32_t count = named ? ts_node_child_count(node) : wanted;
         moveTo(node);
         if (!ts_tree_cursor_goto_first_child(&cursor)) return;
         for (uint32_t i = 0; i < count; ++i) {
@@ -117,7 +117,7 @@ public:
     }
 
 private:
-    static constexpr uint32_t kFew = 3;
+    uint32_t few;
     TSTreeCursor cursor{};
     bool made = false;
 
@@ -130,6 +130,15 @@ private:
         }
     }
 };
+
+// take(child) for every child of node in order (named: the named ones
+// only), for a loop that has no cursor of its own: a node of many children
+// pays for making one.
+template <typename Take>
+void forEachChild(TSNode node, Take take, bool named = false) {
+    ChildCursor children(6);
+    children.forEach(node, take, named);
+}
 
 // What a walk does after a node: go into its children, go on after it, or
 // stop.
