@@ -78,6 +78,8 @@ private:
     // level (as "} else {"). So the plug-in rebuilds only the statements
     // that need it, each on its own line.
     void simpleStatement(TSNode node, int level, size_t from);
+    // Whether node's leaves hold a "{", as every inner body opens with one.
+    bool holdsBrace(TSNode node) const;
     // The block bodies of the lambdas and the bodies of the anonymous
     // classes in node, outermost first, in source order; not those inside
     // local classes and switch expressions, which stay whole in their
