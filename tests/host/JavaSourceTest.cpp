@@ -514,6 +514,27 @@ INSTANTIATE_TEST_SUITE_P(Bytes, LightScanTest, ::testing::ValuesIn(kLightCases),
                              return std::string(info.param.what);
                          });
 
+// An operator of more than one character is one token, the longest that
+// fits; ">" always stands alone.
+TEST(LightScanTest, OperatorsAreTheLongestThatFit) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"a<<=b<<c<=d<e", "a <<= b << c <= d < e"},
+        {"a>>=b>=c", "a > > = b > = c"},
+        {"a...b.c", "a ... b . c"},
+        {"a==b!=c=!d", "a == b != c = ! d"},
+        {"a&&b&=c&d||e|=f|g", "a && b &= c & d || e |= f | g"},
+        {"a++b+=c+d--e->f-=g-h", "a ++ b += c + d -- e -> f -= g - h"},
+        {"a::b:c*=d*e/=f/g%=h%i^=j^k-", "a :: b : c *= d * e /= f / g %= h % i ^= j ^ k -"},
+    };
+    for (const auto& [text, tokens] : cases) {
+        std::string cut;
+        host::forEachLexedToken(text, [&](const host::TextToken& token) {
+            cut += (cut.empty() ? "" : " ") + std::string(token.text);
+        });
+        EXPECT_EQ(tokens, cut) << text;
+    }
+}
+
 // The declarations' text keeps every token outside the bodies as it is
 // (a shift stays one, a comment in a string stays), and makes what lies
 // between two tokens one blank, or one line break where it held one.
