@@ -155,7 +155,8 @@ void Runner::convertThroughPlugin(const std::string& rel, FileReport& report,
     bool parsed = readAndParse(rel, text, source, report);
     if (declared != nullptr) declared->parsed = true;
     if (!parsed) return;
-    resolveAndLayOut(rel, source, steps, report, declared != nullptr ? &declared->declared : nullptr);
+    resolveAndLayOut(rel, source, steps, report,
+                     declared != nullptr ? &declared->declared : nullptr);
     if (options.compilerNames != nullptr && options.ruleSet != nullptr)
         markCompilerOnly(text, scan.types(), options.rules, *options.ruleSet, report.uses);
     // The plug-in would convert the file and leave this name behind.
@@ -181,7 +182,8 @@ void Runner::convertThroughPlugin(const std::string& rel, FileReport& report,
         // The plug-in is done with the steps and the leaves; the check
         // needs the memory.
         std::vector<Step>().swap(steps);
-        std::vector<std::string> leftAsWritten = unresolvedRuleNames(source.leaves(), options.rules);
+        std::vector<std::string> leftAsWritten =
+            unresolvedRuleNames(source.leaves(), options.rules);
         source.releaseLeaves();
         if (!checkStaged(report, source, text) || !place(report)) return;
         if (report.result == FileResult::kConverted) {
@@ -234,8 +236,8 @@ void Runner::resolveAndLayOut(const std::string& rel, JavaSource& source,
     if (options.ruleSet != nullptr) report.uses = findRuleUses(source, steps, *options.ruleSet);
 }
 
-// The plug-in's passes over the file, with the host serving it; why: the failed statement's reason when the
-// passes failed.
+// The plug-in's passes over the file, with the host serving it; why: the
+// failed statement's reason when the passes failed.
 int Runner::runPlugin(const std::string& rel, const JavaSource& source,
                       const std::vector<Step>& steps, const std::string& text,
                       FileReport& report, bool& converted, bool& refused, std::string& why) {

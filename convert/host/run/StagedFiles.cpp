@@ -21,7 +21,8 @@ bool Runner::checkStaged(FileReport& report, const JavaSource& source,
         why = "the converted text is empty";
     } else {
         std::string restored;
-        bool staged = options.sourceLayout && restoreStaged(report, source, sourceText, text, restored);
+        bool staged =
+            options.sourceLayout && restoreStaged(report, source, sourceText, text, restored);
         if (report.result == FileResult::kFailed) return false;
         JavaSource converted;
         if (!staged && !converted.parse(text)) {

@@ -336,7 +336,8 @@ void lexTokens(const std::string& text, Visit&& visit) {
 
 }  // namespace
 
-void forEachLexedToken(const std::string& text, const std::function<void(const TextToken&)>& visit) {
+void forEachLexedToken(const std::string& text,
+                       const std::function<void(const TextToken&)>& visit) {
     lexTokens(text, visit);
 }
 
