@@ -8,6 +8,7 @@
 #include "plugin/StatementLayout.h"
 #include "syntax/JavaSource.h"
 #include "syntax/LightScan.h"
+#include "syntax/SyntaxNodes.h"
 
 namespace hosttest {
 namespace {
@@ -310,6 +311,19 @@ TEST_F(JavaSourceTest, EveryJavaLineEndEndsALineComment) {
         EXPECT_EQ(host::kKindMethod, leaf("g").kind);
         EXPECT_EQ(end.callLine, leaf("g").line);
     }
+}
+
+// Every field of the grammar is found by its name, and nothing else is.
+TEST(SyntaxNodesTest, EveryFieldIsFoundByItsName) {
+    const TSLanguage* language = tree_sitter_java();
+    uint32_t count = ts_language_field_count(language);
+    ASSERT_GT(count, 30u);
+    for (uint32_t id = 1; id <= count; ++id) {
+        const char* name = ts_language_field_name_for_id(language, static_cast<TSFieldId>(id));
+        EXPECT_EQ(id, host::fieldIdOf(name)) << name;
+        EXPECT_EQ(0, host::fieldIdOf(std::string(name) + "?")) << name;
+    }
+    EXPECT_EQ(0, host::fieldIdOf(""));
 }
 
 }  // namespace

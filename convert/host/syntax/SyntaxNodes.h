@@ -7,7 +7,6 @@
 #include <cstring>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 extern "C" const TSLanguage* tree_sitter_java(void);
@@ -44,22 +43,51 @@ inline std::string_view typeOf(TSNode node) {
     return ts_node_type(node);
 }
 
-// The grammar's id of a field by its name (0 for none), from a table of
-// all its fields made once: the library's own lookup compares the name
-// with every field's, on every call.
-inline TSFieldId fieldIdOf(std::string_view name) {
-    static const std::unordered_map<std::string_view, TSFieldId> ids = [] {
-        std::unordered_map<std::string_view, TSFieldId> made;
+// The grammar's ids of its fields by name, in a table of slots made once:
+// the library's own lookup compares the name with every field's, on every
+// call, and a general hash of the name costs more than the walk to the
+// child it is for.
+class FieldIds {
+public:
+    FieldIds() {
         const TSLanguage* language = tree_sitter_java();
         uint32_t count = ts_language_field_count(language);
         for (uint32_t id = 1; id <= count; ++id) {
             const char* field = ts_language_field_name_for_id(language, static_cast<TSFieldId>(id));
-            if (field != nullptr) made.emplace(field, static_cast<TSFieldId>(id));
+            if (field == nullptr) continue;
+            size_t slot = slotOf(field);
+            while (slots[slot].name != nullptr) slot = (slot + 1) % kSlots;
+            slots[slot] = Slot{field, static_cast<TSFieldId>(id)};
         }
-        return made;
-    }();
-    auto found = ids.find(name);
-    return found == ids.end() ? 0 : found->second;
+    }
+    // 0 for a name that is no field's.
+    TSFieldId find(std::string_view name) const {
+        if (name.empty()) return 0;
+        for (size_t slot = slotOf(name); slots[slot].name != nullptr; slot = (slot + 1) % kSlots) {
+            if (name == slots[slot].name) return slots[slot].id;
+        }
+        return 0;
+    }
+
+private:
+    static constexpr size_t kSlots = 256;  // several times the grammar's fields
+    struct Slot {
+        const char* name = nullptr;
+        TSFieldId id = 0;
+    };
+    Slot slots[kSlots];
+
+    static size_t slotOf(std::string_view name) {
+        size_t mixed = name.size() * 131 + static_cast<unsigned char>(name.front()) * 31 +
+                       static_cast<unsigned char>(name.back()) * 7 +
+                       static_cast<unsigned char>(name[name.size() / 2]);
+        return mixed % kSlots;
+    }
+};
+
+inline TSFieldId fieldIdOf(std::string_view name) {
+    static const FieldIds ids;
+    return ids.find(name);
 }
 
 inline TSNode fieldOf(TSNode node, const char* name) {
