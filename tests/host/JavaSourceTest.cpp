@@ -512,6 +512,8 @@ TEST_P(LightScanTest, FindsTheDeclaredTypes) {
     host::LightScan scan = host::lightScan(GetParam().text);
     EXPECT_EQ(GetParam().package, scan.package);
     EXPECT_EQ(GetParam().types, scan.types);
+    // Its tokens counted as the layout step's lexer counts them, comments too.
+    EXPECT_EQ(host::lexedTokenCount(GetParam().text), scan.lexedTokens);
     // And as the parse does.
     JavaSource source;
     ASSERT_TRUE(source.parse(GetParam().text)) << source.reason();

@@ -95,7 +95,7 @@ bool Runner::convertTree(const std::vector<SourceEntry>& entries, RunReport& rep
             bool convertJava = task < entryCount;
             if (options.workers > 1)
                 return convertInWorker(entries[index], index, convertJava, relay);
-            FileScan declared;
+            FileScan declared = scanToFill(index);
             files[index] = convertEntry(entries[index], convertJava, &declared);
             takeDeclarations(entries[index], index, declared);
             return std::string();
@@ -173,6 +173,12 @@ void Runner::makeStagingFolders(const std::vector<SourceEntry>& entries) {
     }
 }
 
+FileScan Runner::scanToFill(size_t index) const {
+    FileScan declared;
+    if (javaSlot[index] != kNotJava) declared.lexedTokens = scan.lexedTokens(javaSlot[index]);
+    return declared;
+}
+
 // One entry converted in a worker, its report and the types it declares
 // packed; the plug-in's questions go to the parent. The worker keeps the
 // types for its later files.
@@ -180,7 +186,7 @@ std::string Runner::convertInWorker(const SourceEntry& entry, size_t index, bool
                                     const WorkerPool::Relay& relay) {
     messageDesk().relay = relay;
     if (entry.rel == options.killWorkerAt) raise(SIGKILL);
-    FileScan declared;
+    FileScan declared = scanToFill(index);
     FileReport file = convertEntry(entry, convertJava, &declared);
     std::string packed = packResult(file, declared);
     if (declared.parsed) learnDeclarations(index, declared);

@@ -152,7 +152,8 @@ void Runner::convertThroughPlugin(const std::string& rel, FileReport& report,
     JavaSource source;
     std::vector<Step> steps;
     std::string text;
-    bool parsed = readAndParse(rel, text, source, report);
+    bool parsed =
+        readAndParse(rel, text, source, report, declared != nullptr ? declared->lexedTokens : 0);
     if (declared != nullptr) declared->parsed = true;
     if (!parsed) return;
     resolveAndLayOut(rel, source, steps, report,
@@ -208,13 +209,13 @@ void Runner::noteLeftovers(const std::string& text, FileReport& report) const {
 // false when the file cannot be read or does not parse: the report says
 // why, and the source is kept unchanged.
 bool Runner::readAndParse(const std::string& rel, std::string& text, JavaSource& source,
-                          FileReport& report) {
+                          FileReport& report, size_t lexedTokens) {
     if (!readFileText(options.sourceDir + rel, text)) {
         report.result = FileResult::kFailed;
         report.reason = std::string("cannot be read: ") + strerror(errno);
         return false;
     }
-    if (source.parse(text)) return true;
+    if (source.parse(text, lexedTokens)) return true;
     report.result = source.tooDeep() ? FileResult::kFailed : FileResult::kNotParsed;
     report.line = lineOfReason(source.reason());
     keepUnchanged(report, source.tooDeep() ? source.reason()

@@ -111,12 +111,15 @@ private:
 
     // Runner.cpp: one file, up to the plug-in's passes.
     FileReport convertEntry(const SourceEntry& entry, bool convertJava, FileScan* declared);
+    // The scan for the entry at index to fill, with what the pass over its
+    // bytes measured.
+    FileScan scanToFill(size_t index) const;
     FileReport convertFile(const std::string& rel, bool convertJava, FileScan* declared);
     FileReport copyUnconverted(const std::string& rel);
     void convertThroughPlugin(const std::string& rel, FileReport& report, FileScan* declared);
     void noteLeftovers(const std::string& text, FileReport& report) const;
     bool readAndParse(const std::string& rel, std::string& text, JavaSource& source,
-                      FileReport& report);
+                      FileReport& report, size_t lexedTokens);
     void resolveAndLayOut(const std::string& rel, JavaSource& source, std::vector<Step>& steps,
                           FileReport& report, TreeTypes* declared);
     int runPlugin(const std::string& rel, const JavaSource& source, const std::vector<Step>& steps,

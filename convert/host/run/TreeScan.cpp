@@ -141,6 +141,7 @@ void TreeScan::start(size_t files, bool keepAll) {
     calledOnly.assign(files, std::vector<uint32_t>());
     keep.assign(files, keepAll);
     parsedFile.assign(files, false);
+    tokenCounts.assign(files, 0);
 }
 
 void TreeScan::addBytes(size_t file, const FileBytes& bytes) {
@@ -148,6 +149,7 @@ void TreeScan::addBytes(size_t file, const FileBytes& bytes) {
     index.addNames(file, bytes.scan, bytes.textHash);
     identifiers[file] = internNames(bytes.scan.identifiers, names);
     calledOnly[file] = internNames(bytes.scan.calledOnly, names);
+    tokenCounts[file] = bytes.scan.lexedTokens;
 }
 
 void TreeScan::addParse(size_t file, FileScan& scan, const RuleFacts& rules) {

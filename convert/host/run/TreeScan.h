@@ -33,6 +33,9 @@ FileBytes readJavaBytes(const std::string& path, const PrefilterKeys& keys);
 struct FileScan {
     TreeTypes declared;
     bool parsed = false;  // the file was read and parsed, or tried to be
+    // Going in: the lexer's count of the file's tokens as the pass over the
+    // bytes saw them, the measure of its leaves; 0 when not known.
+    size_t lexedTokens = 0;
 };
 
 FileScan scanJavaFile(const std::string& path, const RuleFacts& rules);
@@ -78,6 +81,7 @@ public:
     // members parsed so far; the ones newly kept.
     std::vector<size_t> keepFilesNamingLeads(const std::vector<std::string>& keywords);
     bool kept(size_t file) const { return keep[file]; }
+    size_t lexedTokens(size_t file) const { return tokenCounts[file]; }
     bool parsed(size_t file) const { return parsedFile[file]; }
     size_t parsedFiles() const;
     TreeTypes& types() { return index.types(); }
@@ -96,6 +100,7 @@ private:
     std::vector<std::vector<uint32_t>> calledOnly;   // of LightScan, the same way
     std::vector<bool> keep;
     std::vector<bool> parsedFile;
+    std::vector<size_t> tokenCounts;  // LightScan::lexedTokens
     bool grown = true;  // parses added since the last keepFilesNamingLeads
     size_t readsTaken = 0;  // of TreeTypes::readOrder, by takeReadMembers
 };

@@ -134,11 +134,13 @@ void forEachToken(TSNode root, Visit visit) {
 }
 
 // The vectors of tokens are made to measure, by the lexer's count (cheaper
-// than a walk of the tree): a vector that grows past a guess takes twice
+// than a walk of the tree; the pass over the tree's bytes has it for the
+// files it keeps, lexedTokens, 0 where not known): a vector that grows past a guess takes twice
 // its size for a moment, and the leaves of a large file take a hundred
 // times its bytes.
-void collectLeaves(TSNode root, const std::string& source, std::vector<Leaf>& leaves) {
-    leaves.reserve(lexedTokenCount(source));
+void collectLeaves(TSNode root, const std::string& source, size_t lexedTokens,
+                   std::vector<Leaf>& leaves) {
+    leaves.reserve(lexedTokens != 0 ? lexedTokens : lexedTokenCount(source));
     forEachToken(root, [&](TSNode node, LeafClass kind) {
         leaves.push_back(makeLeaf(node, kind, source));
     });
@@ -258,6 +260,7 @@ void JavaSource::dropTree() {
 void JavaSource::takeText(const std::string& text) {
     dropTree();
     nestedTooDeeply = false;
+    lexedTokens = 0;
     failure.clear();
     // The compared tokens are views of the old text.
     compared.clear();
@@ -266,8 +269,9 @@ void JavaSource::takeText(const std::string& text) {
     makeLoneCarriageReturnsLineFeeds(source);
 }
 
-bool JavaSource::parse(const std::string& text) {
+bool JavaSource::parse(const std::string& text, size_t knownTokens) {
     takeText(text);
+    lexedTokens = knownTokens;
     return parseFrom(nullptr);
 }
 
@@ -375,7 +379,7 @@ void JavaSource::releaseTree() {
 void JavaSource::cutLeaves() {
     tokens.clear();
     if (tree == nullptr) return;
-    collectLeaves(root(), source, tokens);
+    collectLeaves(root(), source, lexedTokens, tokens);
     markSpacing(source, tokens);
 }
 

@@ -39,8 +39,9 @@ public:
 
     // Parses text. false when tree-sitter reports an error or the tree nests
     // deeper than kMaxNesting; reason says where. Only a parsed file has a
-    // tree to cut into tokens.
-    bool parse(const std::string& text);
+    // tree to cut into tokens. knownTokens: lexedTokenCount(text) where the
+    // caller has it (the measure of the leaves), 0 for cutLeaves to count.
+    bool parse(const std::string& text, size_t knownTokens = 0);
     // The same for text, base's text with edits (in increasing order, not
     // overlapping): base's tree, edited alike, is reused where the edits
     // leave it, which makes the parse of a text with a few edits cheap.
@@ -89,6 +90,7 @@ private:
     std::string source;
     std::string failure;
     bool nestedTooDeeply = false;
+    size_t lexedTokens = 0;  // of source, when known before cutLeaves
     void* tree = nullptr;  // TSTree*
     std::vector<Leaf> tokens;
     std::vector<TextToken> compared;

@@ -64,6 +64,8 @@ public:
         for (Token token; advance(token);) out.push_back(token);
         return out;
     }
+    // The comments passed over so far when they are not kept.
+    size_t skippedComments() const { return skipped; }
 
     // The next token; false at the end of the text.
     bool advance(Token& token) {
@@ -77,6 +79,7 @@ public:
                 token = {kComment, text.substr(start, at - start)};
                 return true;
             }
+            ++skipped;
         }
         return false;
     }
@@ -85,6 +88,7 @@ private:
     std::string_view text;
     bool keepComments;
     size_t at = 0;
+    size_t skipped = 0;
 
     bool startsWith(const char* what) const { return text.compare(at, strlen(what), what) == 0; }
     static size_t strlen(const char* what) { return std::char_traits<char>::length(what); }
@@ -364,8 +368,10 @@ std::vector<LightString> stringLiterals(const std::string& text) {
 }
 
 LightScan lightScan(const std::string& text) {
-    std::vector<Token> tokens = Lexer(text).tokens();
+    Lexer lexer(text);
+    std::vector<Token> tokens = lexer.tokens();
     LightScan scan;
+    scan.lexedTokens = tokens.size() + lexer.skippedComments();
     // For each open brace, the type whose body it opens (its index in
     // scan.types plus one), or 0; the declared type whose body is the next
     // brace at the paren depth of its name.

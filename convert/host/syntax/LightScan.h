@@ -34,6 +34,8 @@ struct LightScan {
     // whether every brace of the file closes.
     std::vector<std::pair<size_t, size_t>> bodies;
     bool balanced = true;
+    // What lexedTokenCount gives for the text.
+    size_t lexedTokens = 0;
 };
 
 LightScan lightScan(const std::string& text);
