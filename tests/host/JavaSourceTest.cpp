@@ -569,5 +569,21 @@ TEST(LightScanTest, TheDeclarationsTextKeepsTheTokensOutsideTheBodies) {
         EXPECT_EQ(declarations, host::withoutBodies(text, host::lightScan(text))) << text;
 }
 
+// The imports in their plainest form leave the declarations' text for a
+// list, in order, named as that text would write them; the others stay.
+TEST(LightScanTest, TheDeclarationsTextGivesItsImportsApart) {
+    std::string text =
+        "package p;\nimport a.B;\nimport static a.C.d;\nimport a.b.*;\nimport static a.D.*;\n"
+        "import a . /* c */\n E;\nimport a.record.F;\nimport a.;\nclass G { void f() { } }\n";
+    std::vector<host::LightImport> imports;
+    EXPECT_EQ("package p;\nimport a.record.F;\nimport a.;\nclass G { void f() { } }",
+              host::withoutBodies(text, host::lightScan(text), &imports));
+    std::string listed;
+    for (const host::LightImport& import : imports)
+        listed += import.name + (import.isStatic ? " static" : "") +
+                  (import.onDemand ? " *" : "") + ";";
+    EXPECT_EQ("a.B;a.C.d static;a.b *;a.D static *;a .\nE;", listed);
+}
+
 }  // namespace
 }  // namespace hosttest

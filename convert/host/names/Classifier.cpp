@@ -17,8 +17,11 @@ void Classifier::run(TSNode root, TreeTypes* declared) {
     tasks.run([this, root] { visit(root); });
 }
 
-void Classifier::exportDeclarations(TSNode root, TreeTypes& tree) {
+void Classifier::exportDeclarations(TSNode root, TreeTypes& tree,
+                                    const std::vector<LightImport>& imports) {
     deferTreeNames = true;
+    for (const LightImport& import : imports)
+        addImport(import.name, import.isStatic, import.onDemand);
     collectFileFacts(root);
     exportOwnClasses(tree);
 }
@@ -385,9 +388,9 @@ void classifyNames(const std::string& source, TSNode root, std::vector<Leaf>& le
 }
 
 void collectDeclarations(const std::string& source, TSNode root, TreeTypes& types,
-                         const RuleFacts& rules) {
+                         const RuleFacts& rules, const std::vector<LightImport>& imports) {
     std::vector<Leaf> noLeaves;
-    Classifier(source, noLeaves, types, rules).exportDeclarations(root, types);
+    Classifier(source, noLeaves, types, rules).exportDeclarations(root, types, imports);
 }
 
 // An element of an annotation (level of @Audited(level = 2)) is a method of

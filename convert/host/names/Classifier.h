@@ -36,6 +36,7 @@
 #include <vector>
 
 #include "names/VariableDeclarations.h"
+#include "syntax/LightScan.h"
 
 namespace host {
 
@@ -49,7 +50,9 @@ public:
     void run(TSNode root, TreeTypes* declared = nullptr);
     // The types of the file and their members, for the other files of the
     // tree; the members' lookups in the tree deferred (resolveDeferredTypes).
-    void exportDeclarations(TSNode root, TreeTypes& tree);
+    // imports: those of the file that its text no longer holds.
+    void exportDeclarations(TSNode root, TreeTypes& tree,
+                            const std::vector<LightImport>& imports = {});
 
 private:
     void exportOwnClasses(TreeTypes& tree) const;
@@ -124,6 +127,6 @@ void classifyNames(const std::string& source, TSNode root, std::vector<Leaf>& le
 // members' types in the whole tree deferred until its types are all known
 // (resolveDeferredTypes).
 void collectDeclarations(const std::string& source, TSNode root, TreeTypes& types,
-                         const RuleFacts& rules);
+                         const RuleFacts& rules, const std::vector<LightImport>& imports = {});
 
 }  // namespace host

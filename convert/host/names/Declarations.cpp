@@ -65,7 +65,10 @@ void Declarations::collectImport(TSNode node) {
         if (type == "asterisk") asterisk = true;
         if (type == "scoped_identifier" || type == "identifier") name = text(child);
     }
-    if (name.empty()) return;
+    if (!name.empty()) addImport(name, isStatic, asterisk);
+}
+
+void Declarations::addImport(const std::string& name, bool isStatic, bool asterisk) {
     if (asterisk) {
         (isStatic ? staticOnDemand : onDemand).push_back(name);
         return;

@@ -74,6 +74,8 @@ protected:
     // names nested in the file (Outer.Inner).
     void collectNames(TSNode root, std::vector<std::pair<TSNode, std::string>>& declarations);
     void collectImport(TSNode node);
+    // One import: its name as written, and whether it is static and on demand.
+    void addImport(const std::string& name, bool isStatic, bool onDemand);
     // The type declarations below root in source order, with their names
     // nested in the file; and the thrown types on the way.
     void collectOwnTypes(TSNode root, std::vector<std::pair<TSNode, std::string>>& declarations);

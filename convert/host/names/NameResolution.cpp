@@ -46,9 +46,11 @@ void readUnreadFile(const std::string& path, const TreeTypes& types, const RuleF
     std::vector<std::string> declaredTypes = shapeOf(path, raw, types, scan);
     JavaSource source;
     TreeTypes declared;
-    // Only the declarations are read: the bodies need not be parsed.
-    if (read && source.parse(withoutBodies(raw, scan))) {
-        collectDeclarations(source, declared, rules);
+    // Only the declarations are read: the bodies need not be parsed, nor
+    // the imports, which the lexer reads.
+    std::vector<LightImport> imports;
+    if (read && source.parse(withoutBodies(raw, scan, &imports))) {
+        collectDeclarations(source.text(), source.root(), declared, rules, imports);
         resolveDeferredTypes(declared.members, types, rules);
     }
     for (const std::string& type : declaredTypes) {

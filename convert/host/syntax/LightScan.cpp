@@ -465,7 +465,75 @@ LightScan lightScan(const std::string& text) {
     return scan;
 }
 
-std::string withoutBodies(const std::string& text, const LightScan& scan) {
+namespace {
+
+// token appended to out as the declarations' text writes it: what lies
+// between it and the token before (previousEnd in text) made one blank, or
+// one line break where it held one.
+void appendCompact(std::string& out, const std::string& text, size_t& previousEnd,
+                   const Token& token) {
+    size_t start = static_cast<size_t>(token.text.data() - text.data());
+    if (start > previousEnd) {
+        auto gap = text.begin() + static_cast<std::ptrdiff_t>(previousEnd);
+        bool lineBreak = std::any_of(gap, text.begin() + static_cast<std::ptrdiff_t>(start),
+                                     [](char c) { return c == '\n' || c == '\r'; });
+        out += lineBreak ? '\n' : ' ';
+    }
+    out.append(token.text);
+    previousEnd = start + token.text.size();
+}
+
+// Java's reserved words and the words the grammar may read as keywords in
+// a name: an import that holds one is left to the parse.
+bool isKeywordLike(std::string_view word) {
+    static const std::string_view words[] = {
+        "abstract", "assert", "boolean", "break", "byte", "case", "catch", "char", "class",
+        "const", "continue", "default", "do", "double", "else", "enum", "exports", "extends",
+        "false", "final", "finally", "float", "for", "goto", "if", "implements", "import",
+        "instanceof", "int", "interface", "long", "module", "native", "new", "non", "null",
+        "open", "opens", "package", "permits", "private", "protected", "provides", "public",
+        "record", "requires", "return", "sealed", "short", "static", "strictfp", "super",
+        "switch", "synchronized", "this", "throw", "throws", "to", "transient", "transitive",
+        "true", "try", "uses", "var", "void", "volatile", "when", "while", "with", "yield", "_"};
+    return std::find(std::begin(words), std::end(words), word) != std::end(words);
+}
+
+// The end (past its ";") of the import declaration that tokens[at]
+// ("import") starts, and what it imports; at itself when the tokens there
+// are not one in its plainest form, which the parse is left to read.
+size_t importAt(const std::vector<Token>& tokens, size_t at, const std::string& text,
+                LightImport& import) {
+    size_t i = at + 1;
+    auto is = [&](char kind) { return i < tokens.size() && tokens[i].kind == kind; };
+    auto isWord = [&](std::string_view word) { return is(kName) && tokens[i].text == word; };
+    import.isStatic = isWord("static");
+    if (import.isStatic) ++i;
+    size_t first = i;
+    size_t last = i;
+    for (;;) {
+        if (!is(kName) || isKeywordLike(tokens[i].text)) return at;
+        last = i++;
+        if (!is('.')) break;
+        ++i;
+        if (is('*')) {
+            import.onDemand = true;
+            ++i;
+            break;
+        }
+    }
+    if (!is(';')) return at;
+    // The name as the declarations' text would hold it.
+    import.name.clear();
+    size_t previousEnd = static_cast<size_t>(tokens[first].text.data() - text.data());
+    for (size_t part = first; part <= last; ++part)
+        appendCompact(import.name, text, previousEnd, tokens[part]);
+    return i + 1;
+}
+
+}  // namespace
+
+std::string withoutBodies(const std::string& text, const LightScan& scan,
+                          std::vector<LightImport>* imports) {
     if (!scan.balanced) return text;
     std::string blanked = text;
     for (const auto& body : scan.bodies) {
@@ -479,17 +547,23 @@ std::string withoutBodies(const std::string& text, const LightScan& scan) {
     std::string compact;
     compact.reserve(blanked.size() / 4);
     size_t previousEnd = 0;
-    Lexer lexer(blanked);
-    for (Token token; lexer.advance(token);) {
-        size_t start = static_cast<size_t>(token.text.data() - blanked.data());
-        if (start > previousEnd) {
-            auto gap = blanked.begin() + static_cast<std::ptrdiff_t>(previousEnd);
-            bool lineBreak = std::any_of(gap, blanked.begin() + static_cast<std::ptrdiff_t>(start),
-                                         [](char c) { return c == '\n' || c == '\r'; });
-            compact += lineBreak ? '\n' : ' ';
+    std::vector<Token> tokens = Lexer(blanked).tokens();
+    int depth = 0;  // of braces and parentheses
+    for (size_t i = 0; i < tokens.size();) {
+        const Token& token = tokens[i];
+        if (imports != nullptr && depth == 0 && token.kind == kName && token.text == "import") {
+            LightImport import;
+            size_t end = importAt(tokens, i, blanked, import);
+            if (end != i) {
+                imports->push_back(std::move(import));
+                i = end;
+                continue;
+            }
         }
-        compact.append(token.text);
-        previousEnd = start + token.text.size();
+        if (token.kind == '{' || token.kind == '(') ++depth;
+        if (token.kind == '}' || token.kind == ')') --depth;
+        appendCompact(compact, blanked, previousEnd, token);
+        ++i;
     }
     return compact;
 }
