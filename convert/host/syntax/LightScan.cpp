@@ -530,6 +530,21 @@ size_t importAt(const std::vector<Token>& tokens, size_t at, const std::string& 
     return i + 1;
 }
 
+// The end of the throws clause that tokens[at] ("throws") starts, before
+// the "{" or ";" after it; at itself when it holds more than names, dots
+// and commas.
+size_t throwsEnd(const std::vector<Token>& tokens, size_t at) {
+    size_t i = at + 1;
+    for (; i < tokens.size(); ++i) {
+        const Token& token = tokens[i];
+        if (token.kind == '{' || token.kind == ';') return i;
+        bool plain = (token.kind == kName && !isKeywordLike(token.text)) || token.kind == '.' ||
+                     token.kind == ',';
+        if (!plain) return at;
+    }
+    return at;
+}
+
 }  // namespace
 
 std::string withoutBodies(const std::string& text, const LightScan& scan,
@@ -556,6 +571,13 @@ std::string withoutBodies(const std::string& text, const LightScan& scan,
             size_t end = importAt(tokens, i, blanked, import);
             if (end != i) {
                 imports->push_back(std::move(import));
+                i = end;
+                continue;
+            }
+        }
+        if (imports != nullptr && token.kind == kName && token.text == "throws") {
+            size_t end = throwsEnd(tokens, i);
+            if (end != i) {
                 i = end;
                 continue;
             }

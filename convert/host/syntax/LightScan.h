@@ -51,9 +51,10 @@ struct LightImport {
 // text (scan: its scan) without the insides of those bodies and without
 // its comments, each run of blanks between two tokens made one: the
 // members it declares parse the same, and much faster. text itself when
-// its braces do not balance. imports: when given, the imports of the file
-// in their plainest form go there, in order, and not into the text (their
-// parse is a fifth of the text's).
+// its braces do not balance. imports: when given, the text is for the
+// members of the file's types only: the imports in their plainest form go
+// there, in order, and not into the text (their parse is a fifth of the
+// text's), and the throws clauses of plain names are left out.
 std::string withoutBodies(const std::string& text, const LightScan& scan,
                           std::vector<LightImport>* imports = nullptr);
 
