@@ -571,15 +571,17 @@ TEST(LightScanTest, TheDeclarationsTextKeepsTheTokensOutsideTheBodies) {
 
 // The imports in their plainest form leave the declarations' text for a
 // list, in order, named as that text would write them; the others stay.
-// So do the throws clauses, but one of more than names.
-TEST(LightScanTest, TheMembersTextLeavesOutImportsAndThrowsClauses) {
+// So do the throws clauses, but one of more than names, and the modifiers
+// but static and default.
+TEST(LightScanTest, TheMembersTextLeavesOutImportsThrowsAndModifiers) {
     std::string text =
         "package p;\nimport a.B;\nimport static a.C.d;\nimport a.b.*;\nimport static a.D.*;\n"
         "import a . /* c */\n E;\nimport a.record.F;\nimport a.;\n"
-        "class G { void f() throws A, b.C { } void g() throws @Q E; }\n";
+        "public class G { private static final int x; void f() throws A, b.C { } void g() "
+        "throws @Q E; }\n";
     std::vector<host::LightImport> imports;
-    EXPECT_EQ("package p;\nimport a.record.F;\nimport a.;\nclass G { void f() { } void g() throws @Q "
-              "E; }",
+    EXPECT_EQ("package p;\nimport a.record.F;\nimport a.;\nclass G { static int x; void f() { } "
+              "void g() throws @Q E; }",
               host::withoutBodies(text, host::lightScan(text), &imports));
     std::string listed;
     for (const host::LightImport& import : imports)

@@ -545,6 +545,15 @@ size_t throwsEnd(const std::vector<Token>& tokens, size_t at) {
     return at;
 }
 
+// A modifier that nothing read from the members text asks for (the reader
+// asks only for static, default and the annotations).
+bool isUnaskedModifier(std::string_view word) {
+    static const std::string_view words[] = {"public",    "protected", "private",
+                                             "final",     "transient", "volatile",
+                                             "native",    "strictfp",  "synchronized"};
+    return std::find(std::begin(words), std::end(words), word) != std::end(words);
+}
+
 }  // namespace
 
 std::string withoutBodies(const std::string& text, const LightScan& scan,
@@ -581,6 +590,10 @@ std::string withoutBodies(const std::string& text, const LightScan& scan,
                 i = end;
                 continue;
             }
+        }
+        if (imports != nullptr && token.kind == kName && isUnaskedModifier(token.text)) {
+            ++i;
+            continue;
         }
         if (token.kind == '{' || token.kind == '(') ++depth;
         if (token.kind == '}' || token.kind == ')') --depth;

@@ -54,7 +54,8 @@ struct LightImport {
 // its braces do not balance. imports: when given, the text is for the
 // members of the file's types only: the imports in their plainest form go
 // there, in order, and not into the text (their parse is a fifth of the
-// text's), and the throws clauses of plain names are left out.
+// text's), and the throws clauses of plain names and the modifiers but
+// static and default are left out.
 std::string withoutBodies(const std::string& text, const LightScan& scan,
                           std::vector<LightImport>* imports = nullptr);
 
