@@ -569,25 +569,29 @@ TEST(LightScanTest, TheDeclarationsTextKeepsTheTokensOutsideTheBodies) {
         EXPECT_EQ(declarations, host::withoutBodies(text, host::lightScan(text))) << text;
 }
 
-// The imports in their plainest form leave the declarations' text for a
-// list, in order, named as that text would write them; the others stay.
-// So do the throws clauses, but one of more than names, and the modifiers
-// but static and default.
+// The members text leaves out the imports in their plainest form, for a
+// list in order, named as that text would write them; the throws clauses
+// but one of more than names; and the modifiers but static and default.
+// It marks where its type declarations and throws clauses start.
 TEST(LightScanTest, TheMembersTextLeavesOutImportsThrowsAndModifiers) {
     std::string text =
         "package p;\nimport a.B;\nimport static a.C.d;\nimport a.b.*;\nimport static a.D.*;\n"
         "import a . /* c */\n E;\nimport a.record.F;\nimport a.;\n"
         "public class G { private static final int x; void f() throws A, b.C { } void g() "
-        "throws @Q E; }\n";
-    std::vector<host::LightImport> imports;
+        "throws @Q E; enum H {} }\n";
+    host::MembersText members = host::membersText(text, host::lightScan(text));
     EXPECT_EQ("package p;\nimport a.record.F;\nimport a.;\nclass G { static int x; void f() { } "
-              "void g() throws @Q E; }",
-              host::withoutBodies(text, host::lightScan(text), &imports));
+              "void g() throws @Q E; enum H {} }",
+              members.text);
     std::string listed;
-    for (const host::LightImport& import : imports)
+    for (const host::LightImport& import : members.imports)
         listed += import.name + (import.isStatic ? " static" : "") +
                   (import.onDemand ? " *" : "") + ";";
     EXPECT_EQ("a.B;a.C.d static;a.b *;a.D static *;a .\nE;", listed);
+    std::string marked;
+    for (unsigned mark : members.typeMarks)
+        marked += members.text.substr(mark, members.text.find_first_of(" .", mark) - mark) + ";";
+    EXPECT_EQ("record;class;throws;enum;", marked);
 }
 
 }  // namespace

@@ -17,11 +17,13 @@ void Classifier::run(TSNode root, TreeTypes* declared) {
     tasks.run([this, root] { visit(root); });
 }
 
-void Classifier::exportDeclarations(TSNode root, TreeTypes& tree,
-                                    const std::vector<LightImport>& imports) {
+void Classifier::exportDeclarations(TSNode root, TreeTypes& tree, const MembersText* members) {
     deferTreeNames = true;
-    for (const LightImport& import : imports)
-        addImport(import.name, import.isStatic, import.onDemand);
+    if (members != nullptr) {
+        for (const LightImport& import : members->imports)
+            addImport(import.name, import.isStatic, import.onDemand);
+        if (members->marked) typeMarks = &members->typeMarks;
+    }
     collectFileFacts(root);
     exportOwnClasses(tree);
 }
@@ -388,9 +390,9 @@ void classifyNames(const std::string& source, TSNode root, std::vector<Leaf>& le
 }
 
 void collectDeclarations(const std::string& source, TSNode root, TreeTypes& types,
-                         const RuleFacts& rules, const std::vector<LightImport>& imports) {
+                         const RuleFacts& rules, const MembersText* members) {
     std::vector<Leaf> noLeaves;
-    Classifier(source, noLeaves, types, rules).exportDeclarations(root, types, imports);
+    Classifier(source, noLeaves, types, rules).exportDeclarations(root, types, members);
 }
 
 // An element of an annotation (level of @Audited(level = 2)) is a method of

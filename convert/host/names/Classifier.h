@@ -50,9 +50,8 @@ public:
     void run(TSNode root, TreeTypes* declared = nullptr);
     // The types of the file and their members, for the other files of the
     // tree; the members' lookups in the tree deferred (resolveDeferredTypes).
-    // imports: those of the file that its text no longer holds.
-    void exportDeclarations(TSNode root, TreeTypes& tree,
-                            const std::vector<LightImport>& imports = {});
+    // members: what the text was made of, when it is a MembersText's.
+    void exportDeclarations(TSNode root, TreeTypes& tree, const MembersText* members = nullptr);
 
 private:
     void exportOwnClasses(TreeTypes& tree) const;
@@ -127,6 +126,6 @@ void classifyNames(const std::string& source, TSNode root, std::vector<Leaf>& le
 // members' types in the whole tree deferred until its types are all known
 // (resolveDeferredTypes).
 void collectDeclarations(const std::string& source, TSNode root, TreeTypes& types,
-                         const RuleFacts& rules, const std::vector<LightImport>& imports = {});
+                         const RuleFacts& rules, const MembersText* members = nullptr);
 
 }  // namespace host

@@ -128,10 +128,13 @@ void Declarations::collectOwnTypes(TSNode root,
     static const TSSymbol throws = symbolOf("throws");
     static const TSSymbol throwStatement = symbolOf("throw_statement");
     static const TSSymbol creation = symbolOf("object_creation_expression");
-    // With the file's leaves the walk goes only into the subtrees that hold
-    // a mark; a tree with errors may lack a keyword, and is walked whole.
-    bool pruned = !leaves.empty() && !ts_node_has_error(root);
-    std::vector<unsigned> marks = pruned ? ownTypeMarks(leaves) : std::vector<unsigned>();
+    // With the file's leaves (or the marks of its text) the walk goes only
+    // into the subtrees that hold a mark; a tree with errors may lack a
+    // keyword, and is walked whole.
+    bool pruned = (typeMarks != nullptr || !leaves.empty()) && !ts_node_has_error(root);
+    std::vector<unsigned> marks = !pruned               ? std::vector<unsigned>()
+                                  : typeMarks != nullptr ? *typeMarks
+                                                         : ownTypeMarks(leaves);
     size_t nextMark = 0;
     walkTree(root, [&](TSNode node, uint32_t depth) {
         outers.resize(depth);

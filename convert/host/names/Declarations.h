@@ -53,6 +53,9 @@ protected:
     // The types as written that the file catches, throws or names in
     // throws, met by the walk that finds its type declarations.
     std::vector<TSNode> thrownTypes;
+    // For a text without leaves, where the words that walk acts on start
+    // (MembersText::typeMarks), when known.
+    const std::vector<unsigned>* typeMarks = nullptr;
 
     template <typename Function>
     void forDeclarators(TSNode declaration, Function function) {

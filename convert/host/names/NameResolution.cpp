@@ -47,10 +47,10 @@ void readUnreadFile(const std::string& path, const TreeTypes& types, const RuleF
     JavaSource source;
     TreeTypes declared;
     // Only the declarations are read: the bodies need not be parsed, nor
-    // the imports, which the lexer reads.
-    std::vector<LightImport> imports;
-    if (read && source.parse(withoutBodies(raw, scan, &imports))) {
-        collectDeclarations(source.text(), source.root(), declared, rules, imports);
+    // what the members never ask for (MembersText).
+    MembersText members = membersText(raw, scan);
+    if (read && source.parse(members.text)) {
+        collectDeclarations(source.text(), source.root(), declared, rules, &members);
         resolveDeferredTypes(declared.members, types, rules);
     }
     for (const std::string& type : declaredTypes) {

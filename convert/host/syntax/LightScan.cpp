@@ -554,11 +554,21 @@ bool isUnaskedModifier(std::string_view word) {
     return std::find(std::begin(words), std::end(words), word) != std::end(words);
 }
 
-}  // namespace
+// The words whose starts the walk for a file's own types is pruned by:
+// those of a type declaration, of a throws clause and of a throw (a catch
+// stands only in a body).
+bool opensTypeOrThrows(std::string_view word) {
+    return word == "class" || word == "interface" || word == "enum" || word == "record" ||
+           word == "throws" || word == "throw";
+}
 
-std::string withoutBodies(const std::string& text, const LightScan& scan,
-                          std::vector<LightImport>* imports) {
-    if (!scan.balanced) return text;
+// withoutBodies's text into compact; with members, membersText's.
+void compactText(const std::string& text, const LightScan& scan, std::string& compact,
+                 MembersText* members) {
+    if (!scan.balanced) {
+        compact = text;
+        return;
+    }
     std::string blanked = text;
     for (const auto& body : scan.bodies) {
         for (size_t at = body.first; at < body.second; ++at)
@@ -568,39 +578,54 @@ std::string withoutBodies(const std::string& text, const LightScan& scan,
     // become one blank, or one line break where they held one (a literal
     // that is not closed ends at its line): the parser reads the same
     // tokens from a text a fraction of the length.
-    std::string compact;
     compact.reserve(blanked.size() / 4);
     size_t previousEnd = 0;
     std::vector<Token> tokens = Lexer(blanked).tokens();
     int depth = 0;  // of braces and parentheses
     for (size_t i = 0; i < tokens.size();) {
         const Token& token = tokens[i];
-        if (imports != nullptr && depth == 0 && token.kind == kName && token.text == "import") {
+        if (members != nullptr && depth == 0 && token.kind == kName && token.text == "import") {
             LightImport import;
             size_t end = importAt(tokens, i, blanked, import);
             if (end != i) {
-                imports->push_back(std::move(import));
+                members->imports.push_back(std::move(import));
                 i = end;
                 continue;
             }
         }
-        if (imports != nullptr && token.kind == kName && token.text == "throws") {
+        if (members != nullptr && token.kind == kName && token.text == "throws") {
             size_t end = throwsEnd(tokens, i);
             if (end != i) {
                 i = end;
                 continue;
             }
         }
-        if (imports != nullptr && token.kind == kName && isUnaskedModifier(token.text)) {
+        if (members != nullptr && token.kind == kName && isUnaskedModifier(token.text)) {
             ++i;
             continue;
         }
         if (token.kind == '{' || token.kind == '(') ++depth;
         if (token.kind == '}' || token.kind == ')') --depth;
         appendCompact(compact, blanked, previousEnd, token);
+        if (members != nullptr && token.kind == kName && opensTypeOrThrows(token.text))
+            members->typeMarks.push_back(static_cast<unsigned>(compact.size() - token.text.size()));
         ++i;
     }
+    if (members != nullptr) members->marked = true;
+}
+
+}  // namespace
+
+std::string withoutBodies(const std::string& text, const LightScan& scan) {
+    std::string compact;
+    compactText(text, scan, compact, nullptr);
     return compact;
+}
+
+MembersText membersText(const std::string& text, const LightScan& scan) {
+    MembersText members;
+    compactText(text, scan, members.text, &members);
+    return members;
 }
 
 }  // namespace host

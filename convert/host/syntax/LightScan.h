@@ -51,13 +51,24 @@ struct LightImport {
 // text (scan: its scan) without the insides of those bodies and without
 // its comments, each run of blanks between two tokens made one: the
 // members it declares parse the same, and much faster. text itself when
-// its braces do not balance. imports: when given, the text is for the
-// members of the file's types only: the imports in their plainest form go
-// there, in order, and not into the text (their parse is a fifth of the
-// text's), and the throws clauses of plain names and the modifiers but
-// static and default are left out.
-std::string withoutBodies(const std::string& text, const LightScan& scan,
-                          std::vector<LightImport>* imports = nullptr);
+// its braces do not balance.
+std::string withoutBodies(const std::string& text, const LightScan& scan);
+
+// What the members of a file's types are read from: withoutBodies's text
+// without what that read never asks for (the imports in their plainest
+// form, which go to imports, in order: their parse is a fifth of the
+// text's; the throws clauses of plain names; the modifiers but static and
+// default), and where in it each word that opens a type declaration or a
+// throws clause starts (typeMarks, in order). text itself, and no marks,
+// when its braces do not balance.
+struct MembersText {
+    std::string text;
+    std::vector<LightImport> imports;
+    std::vector<unsigned> typeMarks;
+    bool marked = false;  // typeMarks holds every such word of text
+};
+
+MembersText membersText(const std::string& text, const LightScan& scan);
 
 // A string literal (or text block) of a Java text, quotes and all, and its
 // first line (from 1).
