@@ -66,6 +66,8 @@ public:
     }
     // The comments passed over so far when they are not kept.
     size_t skippedComments() const { return skipped; }
+    // Goes on at position (the end of a stretch not to be lexed).
+    void passTo(size_t position) { at = std::max(at, position); }
 
     // The next token; false at the end of the text.
     bool advance(Token& token) {
@@ -474,9 +476,10 @@ void appendCompact(std::string& out, const std::string& text, size_t& previousEn
                    const Token& token) {
     size_t start = static_cast<size_t>(token.text.data() - text.data());
     if (start > previousEnd) {
-        auto gap = text.begin() + static_cast<std::ptrdiff_t>(previousEnd);
-        bool lineBreak = std::any_of(gap, text.begin() + static_cast<std::ptrdiff_t>(start),
-                                     [](char c) { return c == '\n' || c == '\r'; });
+        const char* gap = text.data() + previousEnd;
+        size_t length = start - previousEnd;
+        bool lineBreak =
+            memchr(gap, '\n', length) != nullptr || memchr(gap, '\r', length) != nullptr;
         out += lineBreak ? '\n' : ' ';
     }
     out.append(token.text);
@@ -569,24 +572,38 @@ void compactText(const std::string& text, const LightScan& scan, std::string& co
         compact = text;
         return;
     }
-    std::string blanked = text;
-    for (const auto& body : scan.bodies) {
-        for (size_t at = body.first; at < body.second; ++at)
-            if (blanked[at] != '\n' && blanked[at] != '\r') blanked[at] = ' ';
+    // The bodies that no other holds, in order: the lexer passes over each.
+    std::vector<std::pair<size_t, size_t>> bodies = scan.bodies;
+    std::sort(bodies.begin(), bodies.end());
+    size_t outermost = 0;
+    for (const auto& body : bodies) {
+        if (outermost == 0 || body.first >= bodies[outermost - 1].second)
+            bodies[outermost++] = body;
     }
-    // The blanks, the line breaks and the comments between two tokens
-    // become one blank, or one line break where they held one (a literal
-    // that is not closed ends at its line): the parser reads the same
-    // tokens from a text a fraction of the length.
-    compact.reserve(blanked.size() / 4);
+    bodies.resize(outermost);
+    std::vector<Token> tokens;
+    Lexer lexer(text);
+    size_t nextBody = 0;
+    for (Token token; lexer.advance(token);) {
+        tokens.push_back(token);
+        // A body starts right after its "{".
+        size_t end = static_cast<size_t>(token.text.data() - text.data()) + token.text.size();
+        while (nextBody < bodies.size() && bodies[nextBody].first < end) ++nextBody;
+        if (nextBody < bodies.size() && bodies[nextBody].first == end)
+            lexer.passTo(bodies[nextBody++].second);
+    }
+    // The blanks, the line breaks, the comments and the bodies between two
+    // tokens become one blank, or one line break where they held one (a
+    // literal that is not closed ends at its line): the parser reads the
+    // same tokens from a text a fraction of the length.
+    compact.reserve(text.size() / 4);
     size_t previousEnd = 0;
-    std::vector<Token> tokens = Lexer(blanked).tokens();
     int depth = 0;  // of braces and parentheses
     for (size_t i = 0; i < tokens.size();) {
         const Token& token = tokens[i];
         if (members != nullptr && depth == 0 && token.kind == kName && token.text == "import") {
             LightImport import;
-            size_t end = importAt(tokens, i, blanked, import);
+            size_t end = importAt(tokens, i, text, import);
             if (end != i) {
                 members->imports.push_back(std::move(import));
                 i = end;
@@ -606,7 +623,7 @@ void compactText(const std::string& text, const LightScan& scan, std::string& co
         }
         if (token.kind == '{' || token.kind == '(') ++depth;
         if (token.kind == '}' || token.kind == ')') --depth;
-        appendCompact(compact, blanked, previousEnd, token);
+        appendCompact(compact, text, previousEnd, token);
         if (members != nullptr && token.kind == kName && opensTypeOrThrows(token.text))
             members->typeMarks.push_back(static_cast<unsigned>(compact.size() - token.text.size()));
         ++i;
