@@ -135,9 +135,12 @@ check_completion() {
   # shellcheck source=/dev/null
   source "$source/convert/host/cli/nidus-convert.bash-completion"
   complete_words -
-  local option
+  # Not through a pipe: with pipefail, grep -q leaving early can fail the
+  # printf that writes to it.
+  local offered option
+  offered=$(printf '%s\n' "${COMPREPLY[@]}")
   for option in "${help_options[@]}"; do
-    printf '%s\n' "${COMPREPLY[@]}" | grep -qxF -- "$option" || fail "'-' does not complete $option"
+    grep -qxF -- "$option" <<<"$offered" || fail "'-' does not complete $option"
   done
   complete_words --lay
   [ "${COMPREPLY[*]}" = "--layout" ] || fail "'--lay' completes to ${COMPREPLY[*]}"
