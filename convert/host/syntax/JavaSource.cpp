@@ -134,10 +134,10 @@ void forEachToken(TSNode root, Visit visit) {
 }
 
 // The vectors of tokens are made to measure, by the lexer's count (cheaper
-// than a walk of the tree; the pass over the tree's bytes has it for the
-// files it keeps, lexedTokens, 0 where not known): a vector that grows past a guess takes twice
-// its size for a moment, and the leaves of a large file take a hundred
-// times its bytes.
+// than a walk of the tree; lexedTokens, from the pass over the tree's
+// bytes, where it is known, else 0): a vector that grows past a guess
+// takes twice its size for a moment, and the leaves of a large file take
+// a hundred times its bytes.
 void collectLeaves(TSNode root, const std::string& source, size_t lexedTokens,
                    std::vector<Leaf>& leaves) {
     leaves.reserve(lexedTokens != 0 ? lexedTokens : lexedTokenCount(source));

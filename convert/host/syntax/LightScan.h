@@ -40,8 +40,9 @@ struct LightScan {
 
 LightScan lightScan(const std::string& text);
 
-// An import declaration: the name it imports as the text below writes it
-// (without a ".*"), whether it is static, and whether it imports on demand.
+// An import declaration: the name it imports as MembersText's text would
+// write it (without a ".*"), whether it is static, and whether it imports
+// on demand.
 struct LightImport {
     std::string name;
     bool isStatic = false;
