@@ -23,6 +23,7 @@
 #include "run/TreeScan.h"
 #include "syntax/JavaSource.h"
 #include "syntax/LightScan.h"
+#include "syntax/MembersText.h"
 
 namespace hosttest {
 namespace {

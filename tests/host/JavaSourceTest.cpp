@@ -8,6 +8,7 @@
 #include "plugin/StatementLayout.h"
 #include "syntax/JavaSource.h"
 #include "syntax/LightScan.h"
+#include "syntax/MembersText.h"
 #include "syntax/SyntaxNodes.h"
 
 namespace hosttest {

@@ -36,7 +36,7 @@
 #include <vector>
 
 #include "names/VariableDeclarations.h"
-#include "syntax/LightScan.h"
+#include "syntax/MembersText.h"
 
 namespace host {
 

@@ -5,6 +5,8 @@
 
 #include <string_view>
 
+#include "syntax/MembersText.h"
+
 namespace host {
 
 std::string Declarations::text(TSNode node) const {
@@ -84,12 +86,6 @@ void Declarations::addImport(const std::string& name, bool isStatic, bool asteri
 
 namespace {
 
-// Compared as views, the lengths first: this runs for every leaf.
-bool opensDeclaration(std::string_view word) {
-    return word == "class" || word == "interface" || word == "@interface" || word == "enum" ||
-           word == "record" || word == "throws" || word == "throw";
-}
-
 // The starts of the leaves that every node the walk for the own types acts
 // on holds: the keywords of type declarations, of throws clauses and of
 // throw statements, and each catch clause's header up to its ")". A
@@ -99,7 +95,7 @@ std::vector<unsigned> ownTypeMarks(const std::vector<Leaf>& leaves) {
     for (size_t at = 0; at < leaves.size(); ++at) {
         const Leaf& leaf = leaves[at];
         if (leaf.comment) continue;
-        if (opensDeclaration(leaf.text)) marks.push_back(leaf.startByte);
+        if (opensTypeOrThrows(leaf.text)) marks.push_back(leaf.startByte);
         if (std::string_view(leaf.text) != "catch") continue;
         int depth = 0;
         for (size_t in = at; in < leaves.size(); ++in) {

@@ -6,6 +6,7 @@
 #include "names/ExactNames.h"
 #include "syntax/FileText.h"
 #include "syntax/LightScan.h"
+#include "syntax/MembersText.h"
 
 namespace host {
 

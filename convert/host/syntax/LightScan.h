@@ -40,37 +40,6 @@ struct LightScan {
 
 LightScan lightScan(const std::string& text);
 
-// An import declaration: the name it imports as MembersText's text would
-// write it (without a ".*"), whether it is static, and whether it imports
-// on demand.
-struct LightImport {
-    std::string name;
-    bool isStatic = false;
-    bool onDemand = false;
-};
-
-// text (scan: its scan) without the insides of those bodies and without
-// its comments, each run of blanks between two tokens made one: the
-// members it declares parse the same, and much faster. text itself when
-// its braces do not balance.
-std::string withoutBodies(const std::string& text, const LightScan& scan);
-
-// What the members of a file's types are read from: withoutBodies's text
-// without what that read never asks for (the imports in their plainest
-// form, which go to imports, in order: their parse is a fifth of the
-// text's; the throws clauses of plain names; the modifiers but static and
-// default), and where in it each word that opens a type declaration or a
-// throws clause starts (typeMarks, in order). text itself, and no marks,
-// when its braces do not balance.
-struct MembersText {
-    std::string text;
-    std::vector<LightImport> imports;
-    std::vector<unsigned> typeMarks;
-    bool marked = false;  // typeMarks holds every such word of text
-};
-
-MembersText membersText(const std::string& text, const LightScan& scan);
-
 // A string literal (or text block) of a Java text, quotes and all, and its
 // first line (from 1).
 struct LightString {
