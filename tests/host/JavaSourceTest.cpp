@@ -10,6 +10,7 @@
 #include "syntax/LightScan.h"
 #include "syntax/MembersText.h"
 #include "syntax/SyntaxNodes.h"
+#include "syntax/TreeMemory.h"
 
 namespace hosttest {
 namespace {
@@ -325,6 +326,57 @@ TEST(SyntaxNodesTest, EveryFieldIsFoundByItsName) {
         EXPECT_EQ(0, host::fieldIdOf(std::string(name) + "?")) << name;
     }
     EXPECT_EQ(0, host::fieldIdOf(""));
+}
+
+// Every node of a parse as "symbol start end", in order.
+std::string shapeOf(const JavaSource& parsed) {
+    std::string shape;
+    TSTreeCursor cursor = ts_tree_cursor_new(parsed.root());
+    for (bool walking = true; walking;) {
+        TSNode node = ts_tree_cursor_current_node(&cursor);
+        shape += std::string(ts_node_type(node)) + " " + std::to_string(ts_node_start_byte(node)) +
+                 " " + std::to_string(ts_node_end_byte(node)) + "\n";
+        if (ts_tree_cursor_goto_first_child(&cursor)) continue;
+        while (walking && !ts_tree_cursor_goto_next_sibling(&cursor))
+            walking = ts_tree_cursor_goto_parent(&cursor);
+    }
+    ts_tree_cursor_delete(&cursor);
+    return shape;
+}
+
+// Parses from the memory of a file's scope are the parses without it: with
+// a scope inside (a file read for its members), an edited parse that shares
+// the first one's tree, and blocks freed and handed out again; and so are
+// those of the next scope, from the same chunks.
+TEST(TreeMemoryTest, ParsesAreTheSameFromAScopesMemory) {
+    std::string text = "class T {\n";
+    for (int i = 0; i < 3000; ++i)
+        text += "  int f" + std::to_string(i) + "(int a) { return g(a, new int[] {" +
+                std::to_string(i) + "}) + (a > 1 ? h(a - 1) : 0); }\n";
+    text += "}\n";
+    std::string edited = text;
+    edited.replace(text.find("g(a"), 1, "gg");
+    std::vector<host::TextEdit> edits = {{unsigned(text.find("g(a")),
+                                          unsigned(text.find("g(a") + 1),
+                                          unsigned(text.find("gg(a")),
+                                          unsigned(text.find("gg(a") + 2)}};
+    JavaSource plain, plainEdited;
+    ASSERT_TRUE(plain.parse(text));
+    ASSERT_TRUE(plainEdited.parse(edited));
+    for (int scope = 0; scope < 2; ++scope) {
+        host::TreeMemoryScope memory;
+        JavaSource source, restored;
+        ASSERT_TRUE(source.parse(text));
+        {
+            host::TreeMemoryScope inner;
+            JavaSource members;
+            ASSERT_TRUE(members.parse("class U { int x; }"));
+            EXPECT_EQ("program 0 18\n", shapeOf(members).substr(0, 13));
+        }
+        ASSERT_TRUE(restored.parseEdited(source, edited, edits));
+        EXPECT_EQ(shapeOf(plain), shapeOf(source));
+        EXPECT_EQ(shapeOf(plainEdited), shapeOf(restored));
+    }
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "run/CompilerOnly.h"
+#include "syntax/TreeMemory.h"
 #include "names/NameResolution.h"
 #include "run/OutputRoot.h"
 #include "plugin/Plugin.h"
@@ -120,6 +121,7 @@ FileReport Runner::convertFile(const std::string& rel, bool convertJava, FileSca
     if (!convertJava || !endsWith(rel, ".java")) return copyUnconverted(rel);
     FileReport report;
     report.path = rel;
+    TreeMemoryScope memory;
     convertThroughPlugin(rel, report, declared);
     return report;
 }
