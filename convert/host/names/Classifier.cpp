@@ -298,7 +298,7 @@ void Classifier::visitTypeDeclaration(TSNode node) {
         auto own = ownTypes.find(simple);
         qualified = own != ownTypes.end() ? qualify(own->second) : qualify(simple);
     }
-    pushClass(qualified, ownClasses[ownKey(qualified)]);
+    pushClass(qualified, ownClassAt(ownKey(qualified)));
     declareTypeParameters(node);
     visitExcept(node, {name});
     popLater();

@@ -15,7 +15,7 @@ void MemberLookup::collectFileFacts(TSNode root) {
     collectNames(root, declarations);
     // Members after all types, so that a member's type may be declared later.
     for (const auto& declaration : declarations)
-        collectMembers(declaration.first, declaration.second, ownClasses[declaration.second]);
+        collectMembers(declaration.first, declaration.second, ownClassAt(declaration.second));
 }
 
 void MemberLookup::collectMembers(TSNode declaration, const std::string& qualified, OwnClass& own) {
@@ -173,9 +173,21 @@ std::vector<std::string> MemberLookup::foreignInterfaces(const ClassMembers& mem
 }
 
 const ClassMembers* MemberLookup::membersOf(const std::string& type) const {
+    auto seen = membersSeen.find(type);
+    if (seen != membersSeen.end()) return seen->second;
     auto own = ownClasses.find(ownKey(type));
-    if (own != ownClasses.end() && qualify(own->first) == type) return &own->second.members;
-    return treeMembers(types, type, rules);
+    const ClassMembers* members = own != ownClasses.end() && qualify(own->first) == type
+                                      ? &own->second.members
+                                      : treeMembers(types, type, rules);
+    membersSeen.emplace(type, members);
+    return members;
+}
+
+OwnClass& MemberLookup::ownClassAt(const std::string& key) {
+    size_t known = ownClasses.size();
+    OwnClass& own = ownClasses[key];
+    if (ownClasses.size() != known) membersSeen.clear();
+    return own;
 }
 
 MemberOwner MemberLookup::findUnqualified(const std::string& name, bool method, int arity) const {

@@ -41,6 +41,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "names/TypeResolver.h"
@@ -69,6 +70,10 @@ public:
 protected:
     // Keyed by the qualified name without the package (ownKey).
     std::map<std::string, OwnClass> ownClasses;
+    // membersOf's answers so far: a file asks for the same few types over
+    // and over. What the tree knows changes only between files, so only a
+    // class added to ownClasses makes them stale (ownClassAt).
+    mutable std::unordered_map<std::string, const ClassMembers*> membersSeen;
     static constexpr int kMaxChain = 64;
     // Classes outside the file and the tree that the file catches, throws
     // or names in throws (Throwables), and that it walks with a for-each
@@ -109,6 +114,9 @@ protected:
     std::vector<std::string> foreignInterfaces(const ClassMembers& members) const;
     // The members of a class of the file or the tree; null for any other.
     const ClassMembers* membersOf(const std::string& type) const;
+    // ownClasses' entry for a class of the file, by its key (made when
+    // there is none).
+    OwnClass& ownClassAt(const std::string& key);
     bool isKnownClass(const std::string& type) const { return membersOf(type) != nullptr; }
     // A name used without receiver, that no scope declares as a variable:
     // the nearest enclosing class whose chain declares it, else where the
