@@ -71,6 +71,7 @@ const Classifier::Handlers& Classifier::handlers() {
              &Classifier::visitLabels},
             {{"enum_constant"}, &Classifier::visitEnumConstant},
             {{"method_reference"}, &Classifier::visitMethodReference},
+            {{"class_literal"}, &Classifier::visitClassLiteral},
             {{"instanceof_expression"}, &Classifier::visitInstanceof},
             {{"type_pattern"}, &Classifier::visitTypePattern},
             {{"object_creation_expression"}, &Classifier::visitCreation},
@@ -382,6 +383,19 @@ void Classifier::visitMethodReference(TSNode node) {
             visitLater(child);
         }
     }
+}
+
+// javax.servlet.Servlet.class: the plug-in reads a dotted name on through
+// every "." operator, and would take "class" for the name's last part and
+// leave javax.servlet.Servlet as written. Its last dot, handed over as no
+// operator, ends the name at Servlet, which the rules then reach.
+void Classifier::visitClassLiteral(TSNode node) {
+    visitChildren(node);
+    TSNode type = ts_node_named_child(node, 0);
+    uint32_t count = ts_node_child_count(node);
+    if (!isType(type, "scoped_type_identifier") || count < 2) return;
+    TSNode dot = ts_node_child(node, count - 2);
+    if (typeOf(dot) == "." && underRules(scopedTypeName(type, false))) mark(dot, kKindOther);
 }
 
 void classifyNames(const std::string& source, TSNode root, std::vector<Leaf>& leaves,

@@ -115,6 +115,7 @@ private:
     static bool isTypeNode(TSNode node);
     // Type::method and value::method name a method the way a call does.
     void visitMethodReference(TSNode node);
+    void visitClassLiteral(TSNode node);
 };
 
 // Sets kind and qualified name of the leaves that are names; declared:
