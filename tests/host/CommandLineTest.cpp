@@ -199,6 +199,8 @@ TEST_F(CommandLineTest, AClassRuleThePluginDropsLeavesTheClassWithoutARuleAndFai
                              "    |     Session open() {\n"))
             << result.output;
         EXPECT_EQ(java, converted());
+        // The failure stands for the names of its code: none is to check.
+        EXPECT_FALSE(contains(result.output, "to check (a vendor")) << result.output;
         std::string report = readFile(root + "/r.json");
         EXPECT_TRUE(contains(report, "{\"kind\": \"class\", \"name\": \"net.olddb.Session\""))
             << report;
@@ -372,6 +374,22 @@ TEST_F(CommandLineTest, VendorKeywordsLeftInConvertedCodeAreListedToCheck) {
     EXPECT_EQ(0, result.exitCode) << result.output;
     EXPECT_TRUE(contains(converted(), "    Object k = Handle.class; // olddb\n")) << converted();
     EXPECT_FALSE(contains(result.output, "to check")) << result.output;
+    // Rules that keep the vendor's class leave its dotted keyword in the
+    // converted code, where no single name holds it.
+    writeFile(rules, "<KeyWords><Key kind=\"package\" code=\"net.olddb\"/></KeyWords>\n"
+                     "<Imports><item code=\"net.olddb.Session\"><change "
+                     "code=\"net.olddb.Session\"/></item></Imports>\n"
+                     "<Classes><class src=\"Session\" to=\"Session\"/>"
+                     "<class src=\"net.olddb.Session\" to=\"net.olddb.Session\"/></Classes>\n"
+                     "<Methods><method src=\"run\" to=\"execute\"/></Methods>\n");
+    result = convertTree();
+    EXPECT_EQ(0, result.exitCode) << result.output;
+    EXPECT_TRUE(contains(result.output,
+                         "to check (a vendor keyword is left in the code, a string or a "
+                         "javadoc reference):\n" +
+                             source + "/a/A.java:3: net.olddb.Session\n" + source +
+                             "/a/A.java:6: net.olddb.Session.class\n"))
+        << result.output;
 }
 
 // Rules that cannot work as written are named before the run, rules that
@@ -397,6 +415,10 @@ TEST_F(CommandLineTest, RulesThatCannotWorkAndNamesLeftBehindAreNamedOnScreen) {
          "<KeyWords><Key kind=\"package\" code=\"newdb\"/></KeyWords>\n", kConverts,
          {"nidus-convert: warning: RULES:2: the package keyword newdb stands in this rule's "
           "replacement org.newdb.Handle: converted code would be under the rules again"}},
+        {"a javadoc reference in a file of the vendor's package", "",
+         "package net.olddb.tools;\n\n/** Uses {@link net.olddb.Session}. */\nclass A {\n}\n",
+         {"to check (a vendor keyword is left in the code, a string or a javadoc reference):\n"
+          "SRC/a/A.java:3: {@link net.olddb.Session}\n"}},
         {"a class name in a string of a file left unchanged", "", kDriver,
          {"to check (a vendor keyword is left in the code, a string or a javadoc reference):\n"
           "SRC/a/A.java:5: \"net.olddb.jdbc.Driver\"\n"}},

@@ -1,6 +1,8 @@
 // FileFindings: failed statements and leftovers.
 #include "run/FileFindings.h"
 
+#include <algorithm>
+
 #include "syntax/LightScan.h"
 
 namespace host {
@@ -39,6 +41,33 @@ bool holdsWord(std::string_view text, const std::string& keyword) {
             return true;
     }
     return false;
+}
+
+bool holdsAnyWord(std::string_view text, const std::vector<std::string>& keywords) {
+    return std::any_of(keywords.begin(), keywords.end(),
+                       [&](const std::string& keyword) { return holdsWord(text, keyword); });
+}
+
+bool isNameToken(const TextToken& token) {
+    return !token.comment && !token.text.empty() &&
+           (isWordChar(token.text[0]) || static_cast<unsigned char>(token.text[0]) >= 0x80) &&
+           !isdigit(static_cast<unsigned char>(token.text[0]));
+}
+
+// One past the last name of the dotted name (a.b.c) that starts at tokens[at];
+// at + 1 for any other token.
+size_t dottedNameEnd(const std::vector<TextToken>& tokens, size_t at) {
+    if (!isNameToken(tokens[at])) return at + 1;
+    size_t end = at + 1;
+    while (end + 1 < tokens.size() && tokens[end].text == "." && isNameToken(tokens[end + 1]))
+        end += 2;
+    return end;
+}
+
+std::string dottedName(const std::vector<TextToken>& tokens, size_t from, size_t to) {
+    std::string name;
+    for (size_t at = from; at < to; ++at) name += tokens[at].text;
+    return name;
 }
 
 std::string oneLine(std::string text) {
@@ -130,29 +159,44 @@ FailedStatement statementAt(const JavaSource& source, const std::vector<Step>& s
 }
 
 std::vector<Leftover> findLeftovers(const std::vector<TextToken>& tokens,
-                                    const std::vector<std::string>& keywords) {
+                                    const std::vector<std::string>& keywords,
+                                    LeftoverPlaces places) {
     std::vector<Leftover> leftovers;
-    for (const TextToken& token : tokens) {
+    for (size_t at = 0; at < tokens.size(); ++at) {
+        const TextToken& token = tokens[at];
         if (token.comment) {
             addJavadocLeftovers(token, keywords, leftovers);
             continue;
         }
-        for (const std::string& keyword : keywords) {
-            if (!holdsWord(token.text, keyword)) continue;
-            leftovers.push_back({token.line, std::string(token.text)});
-            break;
+        size_t end = dottedNameEnd(tokens, at);
+        // The file's own package is its own, whatever its name holds.
+        bool ownPackage = at > 0 && tokens[at - 1].text == "package";
+        if (isNameToken(token) && (ownPackage || places == LeftoverPlaces::kStringsAndJavadoc)) {
+            at = end - 1;
+            continue;
         }
+        size_t found = leftovers.size();
+        for (size_t part = at; part < end; part += 2) {
+            if (holdsAnyWord(tokens[part].text, keywords))
+                leftovers.push_back({tokens[part].line, std::string(tokens[part].text)});
+        }
+        // A keyword of more than one name (javax.servlet) stands only in
+        // the whole dotted name.
+        if (leftovers.size() == found && end > at + 1) {
+            std::string name = dottedName(tokens, at, end);
+            if (holdsAnyWord(name, keywords)) leftovers.push_back({token.line, name});
+        }
+        at = end - 1;
     }
     return leftovers;
 }
 
 std::vector<Leftover> findLeftovers(const std::string& text,
-                                    const std::vector<std::string>& keywords) {
-    bool any = false;
-    for (const std::string& keyword : keywords) any = any || holdsWord(text, keyword);
-    if (!any) return {};
+                                    const std::vector<std::string>& keywords,
+                                    LeftoverPlaces places) {
+    if (!holdsAnyWord(text, keywords)) return {};
     LexedText tokens(text);
-    return findLeftovers(tokens.tokens(), keywords);
+    return findLeftovers(tokens.tokens(), keywords, places);
 }
 
 }  // namespace host

@@ -37,14 +37,22 @@ struct Leftover {
     std::string text;  // the token that holds it
 };
 
-// In the tokens of a converted text: in its code and strings, and in the
+// Where leftovers are looked for: the code's names as well, or only what
+// no rule of the code reaches (the text of a file that failed, whose
+// names its failure stands for).
+enum class LeftoverPlaces { kCodeToo, kStringsAndJavadoc };
+
+// In the tokens of a converted text: in its code's names (a keyword of
+// more than one part in a whole dotted name) and strings, and in the
 // references of its javadoc comments ({@link NAME}, @see NAME).
 std::vector<Leftover> findLeftovers(const std::vector<TextToken>& tokens,
-                                    const std::vector<std::string>& keywords);
+                                    const std::vector<std::string>& keywords,
+                                    LeftoverPlaces places = LeftoverPlaces::kCodeToo);
 
 // The same in an unchanged source text, cut by the lexer; none without a
 // keyword in its bytes.
 std::vector<Leftover> findLeftovers(const std::string& text,
-                                    const std::vector<std::string>& keywords);
+                                    const std::vector<std::string>& keywords,
+                                    LeftoverPlaces places = LeftoverPlaces::kCodeToo);
 
 }  // namespace host

@@ -197,15 +197,18 @@ void Runner::convertThroughPlugin(const std::string& rel, FileReport& report,
     noteLeftovers(text, report);
 }
 
-// An unchanged Java file may hold vendor names too (a class name in a
-// string that no rule reaches, a javadoc reference), and so may one that
-// failed when its copy is in the output (keepUnchanged says so in its
-// reason).
+// An unchanged Java file may hold vendor names too (a name in its code
+// that no rule reached, a class name in a string, a javadoc reference),
+// and so may one that failed when its copy is in the output
+// (keepUnchanged says so in its reason): there, its failure stands for
+// the names of its code.
 void Runner::noteLeftovers(const std::string& text, FileReport& report) const {
     if (options.ruleSet == nullptr || report.result == FileResult::kConverted) return;
-    if (report.result == FileResult::kFailed && !endsWith(report.reason, "; copied unchanged"))
-        return;
-    report.leftovers = findLeftovers(text, options.ruleSet->keywords);
+    bool failed = report.result == FileResult::kFailed;
+    if (failed && !endsWith(report.reason, "; copied unchanged")) return;
+    report.leftovers =
+        findLeftovers(text, options.ruleSet->keywords,
+                      failed ? LeftoverPlaces::kStringsAndJavadoc : LeftoverPlaces::kCodeToo);
 }
 
 // false when the file cannot be read or does not parse: the report says
