@@ -111,7 +111,10 @@ Leaf makeLeaf(TSNode node, LeafClass leafClass, const std::string& source) {
         leaf.kind = kKindOther;
         break;
     case LeafClass::kPlain:
-        leaf.kind = isLetter(leaf.text[0]) ? kKindKeyword : kKindOperator;
+        // "@interface" is one keyword: as punctuation, the plug-in would
+        // write it without the blanks around it.
+        leaf.kind = isLetter(leaf.text[0]) || leaf.text == "@interface" ? kKindKeyword
+                                                                         : kKindOperator;
         break;
     }
     leaf.qualified = leaf.text;
