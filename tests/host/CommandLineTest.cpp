@@ -415,6 +415,12 @@ TEST_F(CommandLineTest, RulesThatCannotWorkAndNamesLeftBehindAreNamedOnScreen) {
          "<KeyWords><Key kind=\"package\" code=\"newdb\"/></KeyWords>\n", kConverts,
          {"nidus-convert: warning: RULES:2: the package keyword newdb stands in this rule's "
           "replacement org.newdb.Handle: converted code would be under the rules again"}},
+        {"a qualified name that takes its bare name's rule", "",
+         "package a;\n\nclass A {\n    void f(net.olddb.Session s) {\n"
+         "        s.run(\"x\");\n    }\n}\n",
+         {"to check (converted; a qualified name took the rule of its bare name, whose "
+          "replacement leaves the qualifier out):\n  a/A.java: line 4: net.olddb.Session "
+          "becomes Handle;\n"}},
         {"a javadoc reference in a file of the vendor's package", "",
          "package net.olddb.tools;\n\n/** Uses {@link net.olddb.Session}. */\nclass A {\n}\n",
          {"to check (a vendor keyword is left in the code, a string or a javadoc reference):\n"

@@ -206,9 +206,17 @@ bool writeReport(const std::string& path, const RunReport& report, const RuleSet
     for (size_t i = 0; i < rules.entries.size(); ++i) indices.push_back(i);
     std::vector<std::string> toCheck;
     std::vector<std::string> leftovers;
+    std::vector<std::string> dropped;
     for (const FileReport& file : report.files) {
         for (const std::string& place : file.leftAsWritten)
             toCheck.push_back(toCheckJson(file.path, place));
+        for (const NameUse& use : file.uses) {
+            if (file.result == FileResult::kConverted && dropsQualifier(use, file.uses))
+                dropped.push_back("{\"path\": " + quoted(file.path) +
+                                  ", \"line\": " + std::to_string(use.line) +
+                                  ", \"name\": " + quoted(use.key) +
+                                  ", \"to\": " + quoted(use.rule->to) + "}");
+        }
         for (const Leftover& leftover : file.leftovers)
             leftovers.push_back("{\"path\": " + quoted(file.path) +
                                 ", \"line\": " + std::to_string(leftover.line) +
@@ -227,6 +235,7 @@ bool writeReport(const std::string& path, const RunReport& report, const RuleSet
                          ", \"hits\": " + std::to_string(hits[i]) + "}";
               }) +
         ",\n  \"to_check\": " + array(toCheck, [](const std::string& s) { return s; }) +
+        ",\n  \"dropped_qualifiers\": " + array(dropped, [](const std::string& s) { return s; }) +
         ",\n  \"leftovers\": " + array(leftovers, [](const std::string& s) { return s; }) +
         ",\n  \"left_out\": " + array(report.leftOut, quoted) +
         ",\n  \"questions\": " +

@@ -27,6 +27,27 @@ void printLeftAsWritten(FILE* out, const RunReport& report) {
     }
 }
 
+// Converted files where a qualified name took its bare name's rule, whose
+// replacement leaves the qualifier out.
+void printDroppedQualifiers(FILE* out, const RunReport& report) {
+    bool any = false;
+    for (const FileReport& file : report.files) {
+        if (file.result != FileResult::kConverted) continue;
+        bool named = false;
+        for (const NameUse& use : file.uses) {
+            if (!dropsQualifier(use, file.uses)) continue;
+            if (!any)
+                fprintf(out, "to check (converted; a qualified name took the rule of its bare "
+                             "name, whose replacement leaves the qualifier out):\n");
+            if (!named) fprintf(out, "  %s:", file.path.c_str());
+            any = named = true;
+            fprintf(out, " line %d: %s becomes %s;", use.line, use.key.c_str(),
+                    use.rule->to.c_str());
+        }
+        if (named) fprintf(out, "\n");
+    }
+}
+
 // Links in the source tree, made again as links in the output.
 void printLinks(FILE* out, const RunReport& report) {
     if (report.links == 0) return;
@@ -116,6 +137,7 @@ void printSummary(const RunReport& report, const SummaryOptions& options) {
     }
     printLayoutNotes(out, report);
     printLeftAsWritten(out, report);
+    printDroppedQualifiers(out, report);
     printLeftovers(out, report, options.sourceShown);
     if (!options.unfired.empty()) fprintf(out, "rules that never fired:\n");
     for (const std::string& rule : options.unfired) fprintf(out, "  %s\n", rule.c_str());

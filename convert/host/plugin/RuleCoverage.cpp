@@ -261,6 +261,19 @@ std::vector<NameUse> findRuleUses(const JavaSource& source, const std::vector<St
     return uses;
 }
 
+bool dropsQualifier(const NameUse& use, const std::vector<NameUse>& uses) {
+    bool named =
+        use.kind == UseKind::kClass || use.kind == UseKind::kMember || use.kind == UseKind::kMethod;
+    if (!named || use.rule == nullptr || use.key.find('.') == std::string::npos ||
+        use.rule->src == use.key || use.rule->to.find('.') != std::string::npos)
+        return false;
+    bool imported = std::any_of(uses.begin(), uses.end(), [&](const NameUse& other) {
+        return other.kind == UseKind::kImport && other.rule != nullptr &&
+               importsSimpleName(other.rule->to, use.rule->to);
+    });
+    return use.kind != UseKind::kClass || !imported;
+}
+
 const NameUse* classLeftUnconverted(const std::vector<NameUse>& uses,
                                     const std::vector<Leaf>& leaves) {
     for (const NameUse& use : uses) {
