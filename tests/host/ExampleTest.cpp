@@ -129,7 +129,8 @@ TEST(ServletMoveExampleTest, MapAndInitRulesGiveACleanRunInOne) {
           "<class src=\"HttpServletResponse\" to=\"HttpServletResponse\"/>",
           "<word src=\"javax.servlet.include.request_uri\" "
           "to=\"jakarta.servlet.include.request_uri\"/>",
-          "<word src=\"javax.servlet.http.HttpServlet\" to=\"jakarta.servlet.http.HttpServlet\"/>"})
+          "<word src=\"javax.servlet.http.HttpServlet\" to=\"jakarta.servlet.http.HttpServlet\"/>",
+          "<word src=\"javax.servlet.\" to=\"jakarta.servlet.\"/>"})
         EXPECT_NE(std::string::npos, written.find(rule)) << rule << "\n" << written;
 
     std::string output = root + "/out";

@@ -76,8 +76,10 @@ std::vector<std::string> PackageMap::dottedStrings(const RunReport& report) cons
                 while (at < text.size() && !isNameChar(text[at])) ++at;
                 size_t end = at;
                 while (end < text.size() && (isNameChar(text[end]) || text[end] == '.')) ++end;
+                // A dot that ends the run stays in the word: without it,
+                // the dot would join the word to its neighbour, and the
+                // rule could never fire ("javax.servlet.async.").
                 std::string run = text.substr(at, end - at);
-                while (!run.empty() && run.back() == '.') run.pop_back();
                 if (!run.empty() && mapped(run) != run && seen.insert(run).second)
                     found.push_back(run);
                 at = end;

@@ -10,4 +10,9 @@ public class ServletCheck {
             return false;
         }
     }
+
+    /** Whether a request attribute is one that the container sets. */
+    public static boolean containerAttribute(String name) {
+        return name.startsWith("javax.servlet.");
+    }
 }
