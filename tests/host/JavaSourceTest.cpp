@@ -284,6 +284,36 @@ TEST_F(JavaSourceTest, SyntaxErrorsAreReportedWithTheirLine) {
     EXPECT_EQ(0u, source.reason().find("line 2: "));
 }
 
+// The grammar reads "@interfaceM" as "@interface M"; Java reads one name
+// there, and the text is no Java.
+TEST_F(JavaSourceTest, NamesThatTheGrammarCutsDifferentlyFromJavaAreNamed) {
+    const struct {
+        const char* text;
+        const char* why;  // empty: every name is one token
+    } cases[] = {
+        {"class T {\n  public @interfaceM {}\n}\n",
+         "line 2: a keyword runs into the name \"interfaceM\""},
+        {"class T {\n  public @interface M {}\n  sealed interface I permits J {}\n"
+         "  non-sealed class J implements I {}\n"
+         "  List<List<String>> m() { return null; } // x.y\n"
+         "  double d = .5 + 1e3; String s = \"@interfaceM\";\n}\n",
+         ""},
+    };
+    for (const auto& c : cases) {
+        std::string text = c.text;
+        ASSERT_TRUE(source.parse(text)) << text;
+        std::string why;
+        EXPECT_EQ(*c.why == '\0', source.namesAsLexed(0, static_cast<unsigned>(text.size()), why))
+            << text;
+        EXPECT_EQ(c.why, why) << text;
+    }
+    // Only the names of the bytes asked about count.
+    std::string why;
+    size_t glued = std::string(cases[0].text).find("@interfaceM");
+    EXPECT_TRUE(source.parse(cases[0].text));
+    EXPECT_TRUE(source.namesAsLexed(0, static_cast<unsigned>(glued), why));
+}
+
 TEST_F(JavaSourceTest, TokensKeepTheirSpacingAndCarriageReturnsLeaveComments) {
     build("class T {\r\n  int a =  1; // c\r\n\r\n  int b;\r\n}\r\n");
     EXPECT_TRUE(leaf("=").blank);

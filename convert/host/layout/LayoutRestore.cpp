@@ -261,6 +261,12 @@ Restored restoreFile(const std::string& sourceText, const JavaSource& source,
         reason = "the restored text does not parse (" + check.reason() + ")";
         return Restored::kFailed;
     }
+    std::string why;
+    for (const TextEdit& edit : edits) {
+        if (check.namesAsLexed(edit.newStart, edit.newEnd, why)) continue;
+        reason = "the restored text does not parse (" + why + ")";
+        return Restored::kFailed;
+    }
     check.releaseTree();
     // The restored text's tokens against the plug-in's code and the
     // source's comments, one at a time: a large file's tokens take much

@@ -7,6 +7,19 @@
 
 namespace host {
 
+namespace {
+
+// Whether text parses as Java; where not, why.
+bool parsesAsJava(JavaSource& parsed, const std::string& text, std::string& why) {
+    if (!parsed.parse(text)) {
+        why = parsed.reason();
+        return false;
+    }
+    return parsed.namesAsLexed(0, static_cast<unsigned>(parsed.text().size()), why);
+}
+
+}  // namespace
+
 // A converted Java file must be there, not empty, and parse again (a rule's
 // replacement text may not be Java); otherwise the unchanged source takes
 // its place. Where the source's layout comes back, the parse of the
@@ -25,8 +38,9 @@ bool Runner::checkStaged(FileReport& report, const JavaSource& source,
             options.sourceLayout && restoreStaged(report, source, sourceText, text, restored);
         if (report.result == FileResult::kFailed) return false;
         JavaSource converted;
-        if (!staged && !converted.parse(text)) {
-            why = "the converted text does not parse (" + converted.reason() + ")";
+        std::string unparsed;
+        if (!staged && !parsesAsJava(converted, text, unparsed)) {
+            why = "the converted text does not parse (" + unparsed + ")";
             report.layoutNote.clear();
         } else {
             if (report.result == FileResult::kConverted && options.ruleSet != nullptr)

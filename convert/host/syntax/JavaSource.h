@@ -77,6 +77,12 @@ public:
     void releaseTree();
     // Frees the leaves (their memory counts in a large file).
     void releaseLeaves() { std::vector<Leaf>().swap(tokens); }
+    // Whether every name that Java's lexer cuts from the bytes [from, to) of
+    // the parsed text is one token of the tree too. The grammar reads a
+    // keyword that is no word at a word's start ("@interfaceM" as
+    // "@interface" and "M"), where Java reads one name that does not
+    // parse; why says where ("line 7: ..."). Needs parse().
+    bool namesAsLexed(unsigned from, unsigned to, std::string& why) const;
     // The number of arguments of the method call whose name is the token
     // [start, end); -1 when that token names no call. Needs parse().
     int callArity(unsigned start, unsigned end) const;
