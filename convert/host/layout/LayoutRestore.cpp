@@ -261,16 +261,10 @@ Restored restoreFile(const std::string& sourceText, const JavaSource& source,
         reason = "the restored text does not parse (" + check.reason() + ")";
         return Restored::kFailed;
     }
-    std::string why;
-    for (const TextEdit& edit : edits) {
-        if (check.namesAsLexed(edit.newStart, edit.newEnd, why)) continue;
-        reason = "the restored text does not parse (" + why + ")";
-        return Restored::kFailed;
-    }
-    check.releaseTree();
     // The restored text's tokens against the plug-in's code and the
     // source's comments, one at a time: a large file's tokens take much
-    // memory.
+    // memory. Where the plug-in's tokens stand, each name must be one
+    // token of the check's tree too.
     std::vector<uint32_t> code = codeTokens(convertedTokens.tokens());
     std::vector<size_t> comments;
     for (size_t i = 0; i < sourceTokens.tokens().size(); ++i)
@@ -279,7 +273,13 @@ Restored restoreFile(const std::string& sourceText, const JavaSource& source,
     size_t commentAt = 0;
     bool codeHeld = true;
     bool commentsHeld = true;
+    size_t edit = 0;
+    std::string runTogether;
     forEachLexedToken(text, [&](const TextToken& token) {
+        while (edit < edits.size() && edits[edit].newEnd <= token.start) ++edit;
+        bool edited = edit < edits.size() && edits[edit].newStart < token.end;
+        if (edited && runTogether.empty() && !check.holdsName(token))
+            runTogether = check.nameRunTogether(token);
         if (token.comment) {
             commentsHeld = commentsHeld && commentAt < comments.size() &&
                            sourceTokens.tokens()[comments[commentAt]].text == token.text;
@@ -290,6 +290,11 @@ Restored restoreFile(const std::string& sourceText, const JavaSource& source,
             ++codeAt;
         }
     });
+    check.releaseTree();
+    if (!runTogether.empty()) {
+        reason = "the restored text does not parse (" + runTogether + ")";
+        return Restored::kFailed;
+    }
     if (!codeHeld || codeAt != code.size()) {
         reason = "the restored text does not hold the plug-in's tokens";
         return Restored::kFailed;

@@ -15,7 +15,7 @@ bool parsesAsJava(JavaSource& parsed, const std::string& text, std::string& why)
         why = parsed.reason();
         return false;
     }
-    return parsed.namesAsLexed(0, static_cast<unsigned>(parsed.text().size()), why);
+    return parsed.namesAsLexed(why);
 }
 
 }  // namespace

@@ -386,30 +386,33 @@ void JavaSource::cutLeaves() {
     markSpacing(source, tokens);
 }
 
-bool JavaSource::namesAsLexed(unsigned from, unsigned to, std::string& why) const {
+bool JavaSource::holdsName(const TextToken& name) const {
     if (tree == nullptr) return false;
-    bool whole = from == 0 && to == source.size();
-    std::string part = whole ? std::string() : source.substr(from, to - from);
+    if (name.comment || name.text.empty() || !isLetter(name.text[0])) return true;
+    TSNode node = ts_node_descendant_for_byte_range(root(), name.start, name.end);
+    unsigned start = ts_node_start_byte(node);
+    unsigned end = ts_node_end_byte(node);
+    if (ts_node_child_count(node) != 0) return false;
+    if (start == name.start && end == name.end) return true;
+    // The lexer cuts these keywords in parts.
+    std::string_view type = ts_node_type(node);
+    return (type == "@interface" || type == "non-sealed") && start <= name.start &&
+           name.end <= end;
+}
+
+bool JavaSource::namesAsLexed(std::string& why) const {
     bool held = true;
-    forEachLexedToken(whole ? source : part, [&](const TextToken& token) {
-        if (!held || token.comment || !isLetter(token.text[0])) return;
-        unsigned start = from + token.start;
-        unsigned end = from + token.end;
-        TSNode node = ts_node_descendant_for_byte_range(root(), start, end);
-        unsigned nodeStart = ts_node_start_byte(node);
-        unsigned nodeEnd = ts_node_end_byte(node);
-        std::string_view type = ts_node_type(node);
-        // The lexer cuts these keywords in parts.
-        bool cut = (type == "@interface" || type == "non-sealed") && nodeStart <= start &&
-                   end <= nodeEnd;
-        held = ts_node_child_count(node) == 0 &&
-               ((nodeStart == start && nodeEnd == end) || cut);
-        if (held) return;
-        long line = 1 + std::count(source.begin(), source.begin() + start, '\n');
-        why = "line " + std::to_string(line) + ": a keyword runs into the name \"" +
-              std::string(token.text) + "\"";
+    forEachLexedToken(source, [&](const TextToken& token) {
+        if (!held || holdsName(token)) return;
+        held = false;
+        why = nameRunTogether(token);
     });
     return held;
+}
+
+std::string JavaSource::nameRunTogether(const TextToken& name) const {
+    return "line " + std::to_string(name.line) + ": a keyword runs into the name \"" +
+           std::string(name.text) + "\"";
 }
 
 int JavaSource::callArity(unsigned start, unsigned end) const {

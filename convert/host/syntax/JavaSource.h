@@ -77,12 +77,17 @@ public:
     void releaseTree();
     // Frees the leaves (their memory counts in a large file).
     void releaseLeaves() { std::vector<Leaf>().swap(tokens); }
-    // Whether every name that Java's lexer cuts from the bytes [from, to) of
-    // the parsed text is one token of the tree too. The grammar reads a
+    // Whether a name that Java's lexer cut from the parsed text (at its
+    // bytes there) is one token of the tree too. The grammar reads a
     // keyword that is no word at a word's start ("@interfaceM" as
     // "@interface" and "M"), where Java reads one name that does not
-    // parse; why says where ("line 7: ..."). Needs parse().
-    bool namesAsLexed(unsigned from, unsigned to, std::string& why) const;
+    // parse. Needs parse().
+    bool holdsName(const TextToken& name) const;
+    // The same for every name of the parsed text; why says where the first
+    // one that is not stands ("line 7: ...").
+    bool namesAsLexed(std::string& why) const;
+    // What holdsName found wrong with name, for a reason.
+    std::string nameRunTogether(const TextToken& name) const;
     // The number of arguments of the method call whose name is the token
     // [start, end); -1 when that token names no call. Needs parse().
     int callArity(unsigned start, unsigned end) const;
