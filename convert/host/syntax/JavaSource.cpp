@@ -111,10 +111,10 @@ Leaf makeLeaf(TSNode node, LeafClass leafClass, const std::string& source) {
         leaf.kind = kKindOther;
         break;
     case LeafClass::kPlain:
-        // "@interface" is one keyword: as punctuation, the plug-in would
-        // write it without the blanks around it.
-        leaf.kind = isLetter(leaf.text[0]) || leaf.text == "@interface" ? kKindKeyword
-                                                                         : kKindOperator;
+        // A word is a keyword, "@interface" too: as punctuation, the
+        // plug-in would write it without the blanks around it.
+        leaf.kind = std::any_of(leaf.text.begin(), leaf.text.end(), isLetter) ? kKindKeyword
+                                                                               : kKindOperator;
         break;
     }
     leaf.qualified = leaf.text;
