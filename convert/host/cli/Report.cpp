@@ -210,12 +210,12 @@ bool writeReport(const std::string& path, const RunReport& report, const RuleSet
     for (const FileReport& file : report.files) {
         for (const std::string& place : file.leftAsWritten)
             toCheck.push_back(toCheckJson(file.path, place));
-        for (const NameUse& use : file.uses) {
-            if (file.result == FileResult::kConverted && dropsQualifier(use, file.uses))
+        if (file.result == FileResult::kConverted) {
+            for (const NameUse* use : droppedQualifiers(file.uses))
                 dropped.push_back("{\"path\": " + quoted(file.path) +
-                                  ", \"line\": " + std::to_string(use.line) +
-                                  ", \"name\": " + quoted(use.key) +
-                                  ", \"to\": " + quoted(use.rule->to) + "}");
+                                  ", \"line\": " + std::to_string(use->line) +
+                                  ", \"name\": " + quoted(use->key) +
+                                  ", \"to\": " + quoted(use->rule->to) + "}");
         }
         for (const Leftover& leftover : file.leftovers)
             leftovers.push_back("{\"path\": " + quoted(file.path) +

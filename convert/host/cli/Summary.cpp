@@ -2,6 +2,7 @@
 #include "cli/Summary.h"
 
 #include <cstdio>
+#include <functional>
 
 #include "plugin/Plugin.h"
 
@@ -9,43 +10,48 @@ namespace host {
 
 namespace {
 
+// Under header, a line for each file with places to check: its path, and
+// the places (placesOf) one after another.
+using PlacesOf = std::function<std::vector<std::string>(const FileReport&)>;
+
+void printPlacesToCheck(FILE* out, const RunReport& report, const char* header,
+                        const PlacesOf& placesOf) {
+    bool any = false;
+    for (const FileReport& file : report.files) {
+        std::vector<std::string> places = placesOf(file);
+        if (places.empty()) continue;
+        if (!any) fprintf(out, "%s\n", header);
+        any = true;
+        fprintf(out, "  %s:", file.path.c_str());
+        for (const std::string& place : places) fprintf(out, " %s;", place.c_str());
+        fprintf(out, "\n");
+    }
+}
+
 // Converted files that hold a name a rule changes elsewhere, left as
 // written here: the type of its receiver is not known, or it is a method
 // of a vendor subclass that may override the vendor's.
 void printLeftAsWritten(FILE* out, const RunReport& report) {
-    bool any = false;
-    for (const FileReport& file : report.files) {
-        if (file.leftAsWritten.empty()) continue;
-        if (!any)
-            fprintf(out,
-                    "to check (converted; a name that a rule changes is left as written: its "
-                    "receiver's type is not known, or the method may override a vendor's):\n");
-        any = true;
-        fprintf(out, "  %s:", file.path.c_str());
-        for (const std::string& place : file.leftAsWritten) fprintf(out, " %s;", place.c_str());
-        fprintf(out, "\n");
-    }
+    printPlacesToCheck(out, report,
+                       "to check (converted; a name that a rule changes is left as written: its "
+                       "receiver's type is not known, or the method may override a vendor's):",
+                       [](const FileReport& file) { return file.leftAsWritten; });
 }
 
 // Converted files where a qualified name took its bare name's rule, whose
 // replacement leaves the qualifier out.
 void printDroppedQualifiers(FILE* out, const RunReport& report) {
-    bool any = false;
-    for (const FileReport& file : report.files) {
-        if (file.result != FileResult::kConverted) continue;
-        bool named = false;
-        for (const NameUse& use : file.uses) {
-            if (!dropsQualifier(use, file.uses)) continue;
-            if (!any)
-                fprintf(out, "to check (converted; a qualified name took the rule of its bare "
-                             "name, whose replacement leaves the qualifier out):\n");
-            if (!named) fprintf(out, "  %s:", file.path.c_str());
-            any = named = true;
-            fprintf(out, " line %d: %s becomes %s;", use.line, use.key.c_str(),
-                    use.rule->to.c_str());
-        }
-        if (named) fprintf(out, "\n");
-    }
+    printPlacesToCheck(out, report,
+                       "to check (converted; a qualified name took the rule of its bare name, "
+                       "whose replacement leaves the qualifier out):",
+                       [](const FileReport& file) {
+                           std::vector<std::string> places;
+                           if (file.result != FileResult::kConverted) return places;
+                           for (const NameUse* use : droppedQualifiers(file.uses))
+                               places.push_back("line " + std::to_string(use->line) + ": " +
+                                                use->key + " becomes " + use->rule->to);
+                           return places;
+                       });
 }
 
 // Links in the source tree, made again as links in the output.

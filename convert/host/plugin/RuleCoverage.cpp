@@ -261,17 +261,21 @@ std::vector<NameUse> findRuleUses(const JavaSource& source, const std::vector<St
     return uses;
 }
 
-bool dropsQualifier(const NameUse& use, const std::vector<NameUse>& uses) {
-    bool named =
-        use.kind == UseKind::kClass || use.kind == UseKind::kMember || use.kind == UseKind::kMethod;
-    if (!named || use.rule == nullptr || use.key.find('.') == std::string::npos ||
-        use.rule->src == use.key || use.rule->to.find('.') != std::string::npos)
-        return false;
-    bool imported = std::any_of(uses.begin(), uses.end(), [&](const NameUse& other) {
-        return other.kind == UseKind::kImport && other.rule != nullptr &&
-               importsSimpleName(other.rule->to, use.rule->to);
-    });
-    return use.kind != UseKind::kClass || !imported;
+std::vector<const NameUse*> droppedQualifiers(const std::vector<NameUse>& uses) {
+    std::vector<const NameUse*> dropped;
+    for (const NameUse& use : uses) {
+        bool named = use.kind == UseKind::kClass || use.kind == UseKind::kMember ||
+                     use.kind == UseKind::kMethod;
+        if (!named || use.rule == nullptr || use.key.find('.') == std::string::npos ||
+            use.rule->src == use.key || use.rule->to.find('.') != std::string::npos)
+            continue;
+        bool imported = std::any_of(uses.begin(), uses.end(), [&](const NameUse& other) {
+            return other.kind == UseKind::kImport && other.rule != nullptr &&
+                   importsSimpleName(other.rule->to, use.rule->to);
+        });
+        if (use.kind != UseKind::kClass || !imported) dropped.push_back(&use);
+    }
+    return dropped;
 }
 
 const NameUse* classLeftUnconverted(const std::vector<NameUse>& uses,

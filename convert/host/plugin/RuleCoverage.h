@@ -50,8 +50,9 @@ std::vector<NameUse> findRuleUses(const JavaSource& source, const std::vector<St
 // name's, and the replacement stands for the whole name: a qualifier that
 // the replacement does not spell is gone (net.olddb.Session.TIMEOUT under
 // a rule TIMEOUT to LIMIT becomes LIMIT). A class name is not lost where
-// the file's converted imports (among uses) bring the new one in.
-bool dropsQualifier(const NameUse& use, const std::vector<NameUse>& uses);
+// the file's converted imports bring the new one in. The uses of a file
+// that lose their qualifier, in order.
+std::vector<const NameUse*> droppedQualifiers(const std::vector<NameUse>& uses);
 
 // A vendor class standing alone without a rule while the file's import of
 // it is converted: the plug-in leaves the name as written under an import
