@@ -109,9 +109,21 @@ LeadNames namesLeadingToVendor(const TreeTypes& types, const std::vector<std::st
     // A class in a vendor's package, and its members, are reached only
     // through names that already touch a file (Prefilter.h).
     auto vendors = [&](const std::string& type) { return containsAnyPackage(type, keywords); };
+    // The functional interfaces whose lambdas get one: a method that takes
+    // one gets such a lambda without the interface's name being written.
+    std::set<std::string> lambdaTypes;
+    for (const auto& type : types.members) {
+        const std::vector<std::string>& parameters = type.second.lambdaParameters;
+        if (!vendors(type.first) && std::any_of(parameters.begin(), parameters.end(), leads))
+            lambdaTypes.insert(type.first);
+    }
+    auto takes = [&](const std::string& type) {
+        return leads(type) || lambdaTypes.count(withoutArray(type)) != 0;
+    };
     LeadNames names;
     for (const std::string& subclass : subclasses)
         if (!vendors(subclass)) names.anywhere.insert(lastPart(subclass));
+    for (const std::string& type : lambdaTypes) names.anywhere.insert(lastPart(type));
     for (const auto& type : types.members) {
         if (vendors(type.first)) continue;
         const ClassMembers& members = type.second;
@@ -120,12 +132,10 @@ LeadNames namesLeadingToVendor(const TreeTypes& types, const std::vector<std::st
         for (const auto& method : members.overloads) {
             for (const MethodOverload& overload : method.second) {
                 if (leads(overload.result) ||
-                    std::any_of(overload.parameters.begin(), overload.parameters.end(), leads))
+                    std::any_of(overload.parameters.begin(), overload.parameters.end(), takes))
                     names.anywhere.insert(method.first);
             }
         }
-        if (std::any_of(members.lambdaParameters.begin(), members.lambdaParameters.end(), leads))
-            names.anywhere.insert(lastPart(type.first));
     }
     for (const std::string& name : names.anywhere) names.fields.erase(name);
     return names;

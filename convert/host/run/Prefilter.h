@@ -25,8 +25,9 @@
 // or its code names hold a class rule's name, the last part of a keyword,
 // or a name that leads to the vendor: a class of the tree that extends or
 // implements a vendor's class, a member of a class of the tree whose type
-// is such a class or the vendor's, a method that takes one, or a
-// functional interface of the tree whose lambdas get one. Every other file
+// is such a class or the vendor's, a functional interface of the tree whose
+// lambdas get one, or a method that takes either (a lambda it takes has
+// such parameters though the interface's name is not written). Every other file
 // can only resolve names whose qualified names hold no keyword: the plug-in
 // would copy it byte for byte, and it has nothing to report. In exact mode
 // the compiler names the owner of every name, whatever declares it (a jar
