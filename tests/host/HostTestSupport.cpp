@@ -411,8 +411,8 @@ std::string exactNameDifferences(const std::vector<CorpusCase>& cases, const std
     host::CompilerNames names;
     if (!host::readRuleFacts(rulesPath, rules, reason) ||
         !host::startExactMode(classpath, sourceDir + "/",
-                              host::listJavaFiles(sourceDir + "/", std::string()), false,
-                              nullptr, names, reason))
+                              host::listJavaFiles(sourceDir + "/", std::string()),
+                              host::CompilerChoice(), false, nullptr, names, reason))
         return std::string();
     host::TreeTypes types;
     std::vector<std::unique_ptr<host::JavaSource>> sources = parseCorpus(cases, rules, types);

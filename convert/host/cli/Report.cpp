@@ -1,6 +1,7 @@
 // Report: missing rules, hits and the JSON report.
 #include "cli/Report.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -102,10 +103,18 @@ const char* statusOf(const FileReport& file) {
     return "failed";
 }
 
+// A copied file's errors are left out: it names nothing that the rules act
+// on, and without the prefilter, when the compiler attributes every file,
+// the report stays the same.
+bool toldCompilerErrors(const FileReport& file) {
+    return file.result != FileResult::kCopied && file.result != FileResult::kLink;
+}
+
 // Exact mode: the compiler's errors in an attributed file, so that a user
 // with an incomplete classpath learns which names (and jars) it missed.
 std::string compilerErrorsJson(const FileReport& file, const CompilerNames* compiler) {
-    const CompilerErrors* errors = compiler == nullptr ? nullptr : compiler->errorsOf(file.path);
+    if (compiler == nullptr || !toldCompilerErrors(file)) return std::string();
+    const CompilerErrors* errors = compiler->errorsOf(file.path);
     if (errors == nullptr) return std::string();
     std::string json = ", \"compiler_errors\": " + std::to_string(errors->count);
     if (errors->count > 0)
@@ -197,6 +206,15 @@ std::vector<int> countHits(const RunReport& report, const RuleSet& rules) {
         }
     }
     return hits;
+}
+
+std::vector<std::string> filesWithCompilerErrorsTold(const RunReport& report) {
+    std::vector<std::string> files;
+    for (const FileReport& file : report.files) {
+        if (toldCompilerErrors(file)) files.push_back(file.path);
+    }
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
 bool writeReport(const std::string& path, const RunReport& report, const RuleSet& rules,

@@ -31,9 +31,14 @@ std::vector<MissingRule> collectMissing(const RunReport& report);
 // How often each rule of rules.entries covers a name, by index.
 std::vector<int> countHits(const RunReport& report, const RuleSet& rules);
 
+// The Java files whose compiler errors the run tells in exact mode: those it
+// converted or tried to (not those it copied, whichever of them the
+// compiler attributed), in the order of their paths.
+std::vector<std::string> filesWithCompilerErrorsTold(const RunReport& report);
+
 // Writes the JSON report to path. false with the system's reason. In exact
-// mode (compiler), each attributed file has its compiler errors: how many,
-// and the first one's line and text.
+// mode (compiler), each attributed file that the run converted or tried to
+// has its compiler errors: how many, and the first one's line and text.
 bool writeReport(const std::string& path, const RunReport& report, const RuleSet& rules,
                  std::string& reason, const CompilerNames* compiler = nullptr);
 

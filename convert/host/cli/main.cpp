@@ -29,6 +29,7 @@
 #include "run/Interrupt.h"
 #include "run/OutputRoot.h"
 #include "run/OutputTree.h"
+#include "run/Prefilter.h"
 #include "run/Runner.h"
 #include "run/SourceTree.h"
 #include "syntax/FileText.h"
@@ -258,6 +259,19 @@ int endBeforeFiles(const host::Options& options, const host::RunOptions& run,
     return exitCode(report);
 }
 
+// What the compiler attributes in exact mode: where the prefilter may skip
+// files, only those that can name the vendor; every file otherwise, since
+// each is converted.
+host::CompilerChoice compilerChoice(const host::RunOptions& run, const host::RuleSet& rules) {
+    host::CompilerChoice choice;
+    host::PrefilterKeys keys = host::prefilterKeys(rules, run.rules);
+    choice.leads = run.prefilter && keys.off.empty();
+    choice.keywords = run.rules.packageKeywords;
+    choice.texts = keys.texts;
+    choice.names.assign(keys.names.begin(), keys.names.end());
+    return choice;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -335,8 +349,9 @@ int main(int argc, char** argv) {
     // Tests make a worker die at this file.
     const char* killAt = getenv("NIDUS_CONVERT_KILL_WORKER_AT");
     if (killAt != nullptr) run.killWorkerAt = killAt;
-    // Exact mode: the compiler attributes the whole tree once, before any file.
-    // The run's time counts the compiler's part too.
+    // Exact mode: the compiler reads the whole tree once, before any file,
+    // and attributes the files that can name the vendor. The run's time
+    // counts the compiler's part too.
     auto started = std::chrono::steady_clock::now();
     host::CompilerNames compilerNames;
     bool exact = !options.classpath.empty();
@@ -344,7 +359,8 @@ int main(int argc, char** argv) {
     host::catchInterrupts();
     if (exact && !host::startExactMode(options.classpath, run.sourceDir,
                                        host::listJavaFiles(run.sourceDir, tree.root(), run.exclude),
-                                       run.progress, host::interruptSignal, compilerNames, reason))
+                                       compilerChoice(run, ruleSet), run.progress,
+                                       host::interruptSignal, compilerNames, reason))
         return host::interruptSignal() != 0 ? endBeforeFiles(options, run, tree.root())
                                             : host::usageError(reason);
     if (exact) run.compilerNames = &compilerNames;
@@ -359,6 +375,9 @@ int main(int argc, char** argv) {
     if (getenv("NIDUS_CONVERT_SCAN_STATS") != nullptr)
         fprintf(stderr, "nidus-convert: scan: %zu Java files parsed of %zu\n", report.parsedJava,
                 report.javaFiles);
+    if (exact && getenv("NIDUS_CONVERT_SCAN_STATS") != nullptr)
+        fprintf(stderr, "nidus-convert: exact mode: %zu Java files attributed\n",
+                compilerNames.attributedFiles());
     if (report.refused) return host::usageError(report.refusal);
     // The output mirrors the source: what an earlier run wrote and this one
     // did not goes.
@@ -367,7 +386,9 @@ int main(int argc, char** argv) {
                                tree.root(), run.compilerNames);
     if (options.dryRun) fs::remove_all(tree.root(), error);
     printEnd(options, report, tree.root(),
-             exact ? host::compilerErrorNote(compilerNames) : std::string(),
+             exact ? host::compilerErrorNote(compilerNames,
+                                             host::filesWithCompilerErrorsTold(report))
+                   : std::string(),
              host::unfiredRules(rulesPath, report, ruleSet));
     int code = written != host::kExitOk ? written : exitCode(report);
     // The run's tables of names and members and its reports are millions of

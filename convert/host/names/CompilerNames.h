@@ -59,6 +59,17 @@ struct CompilerErrors {
     std::string message;
 };
 
+// Which files the helper attributes: all of them, or (leads) those that can
+// name the vendor (the argument is in NidusLeads.java), told by the package
+// keywords, the texts that touch a file wherever they stand and the code
+// names that touch it. The others are read for their declarations only.
+struct CompilerChoice {
+    bool leads = false;
+    std::vector<std::string> keywords;
+    std::vector<std::string> texts;
+    std::vector<std::string> names;
+};
+
 class CompilerNames {
 public:
     CompilerNames() = default;
@@ -66,14 +77,15 @@ public:
     CompilerNames(const CompilerNames&) = delete;
     CompilerNames& operator=(const CompilerNames&) = delete;
 
-    // Runs the helper over files (relative to sourceDir, which ends in "/").
-    // false with a reason when it could not run or failed; the compiler's
-    // errors in the files are no failure. The helper runs in a process
-    // group of its own, which is killed at once when interrupted (checked
-    // while it runs) says the run is to end; false then too.
+    // Runs the helper over files (relative to sourceDir, which ends in "/"),
+    // attributing those that choice gives. false with a reason when it could
+    // not run or failed; the compiler's errors in the files are no failure.
+    // The helper runs in a process group of its own, which is killed at
+    // once when interrupted (checked while it runs) says the run is to end;
+    // false then too.
     bool run(const CompilerSetup& setup, const std::string& sourceDir,
-             const std::vector<std::string>& files, const std::function<bool()>& interrupted,
-             std::string& reason);
+             const std::vector<std::string>& files, const CompilerChoice& choice,
+             const std::function<bool()>& interrupted, std::string& reason);
 
     // The records of a file, in the order of their bytes; false when the
     // compiler gave none for it (it was not attributed).
@@ -84,8 +96,6 @@ public:
     // The compiler's errors in a file; null when it was not attributed.
     const CompilerErrors* errorsOf(const std::string& rel) const;
     size_t attributedFiles() const { return index.size(); }
-    // The files with errors, in the order of their paths.
-    std::vector<std::string> filesWithErrors() const;
     // What the helper wrote on standard error besides its answers.
     const std::vector<std::string>& notes() const { return helperNotes; }
 
@@ -99,24 +109,25 @@ private:
     std::map<std::string, Entry> index;
     std::vector<std::string> helperNotes;
 
-    bool spawn(const CompilerSetup& setup, const std::string& sourceDir, int request, int errors,
-               const std::function<bool()>& interrupted, std::string& reason);
+    bool spawn(const CompilerSetup& setup, const std::string& sourceDir, bool leads, int request,
+               int errors, const std::function<bool()>& interrupted, std::string& reason);
     bool indexOutput(std::string& reason);
     void addHeader(const std::string& line, off_t next, std::string& current);
 };
 
 // Exact mode's start: the classpath (--classpath's value), the JDK, and one
 // run of the helper over javaFiles (the Java files below sourceDir, paths
-// relative to it; a module declaration among them is left out); the
-// helper's notes become warnings. false with a reason for the user, or
-// when interrupted ended the helper.
+// relative to it; a module declaration among them is left out) that
+// attributes those that choice gives; the helper's notes become warnings.
+// false with a reason for the user, or when interrupted ended the helper.
 bool startExactMode(const std::string& classpathOption, const std::string& sourceDir,
-                    const std::vector<std::string>& javaFiles, bool progress,
-                    const std::function<bool()>& interrupted, CompilerNames& names,
+                    const std::vector<std::string>& javaFiles, const CompilerChoice& choice,
+                    bool progress, const std::function<bool()>& interrupted, CompilerNames& names,
                     std::string& reason);
 
-// A one-line note for the summary when the compiler found errors: how many
-// files, and the first error; empty when there were none.
-std::string compilerErrorNote(const CompilerNames& names);
+// A one-line note for the summary when the compiler found errors in those of
+// files (in the order of their paths) that it attributed: how many, and the
+// first error; empty when there were none.
+std::string compilerErrorNote(const CompilerNames& names, const std::vector<std::string>& files);
 
 }  // namespace host

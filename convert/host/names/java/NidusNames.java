@@ -1,12 +1,18 @@
 // NidusNames: the compiler's answers for nidus-convert's exact mode. Parses
-// and attributes a whole source tree with the application's classpath
-// through the JDK's compiler API (nothing is generated, no processor runs),
-// and writes what every name of every file denotes.
+// a whole source tree with the application's classpath through the JDK's
+// compiler API (nothing is generated, no processor runs), attributes the
+// files that can name the vendor (or all of them), and writes what every
+// name of those files denotes.
 //
 // Usage: java -cp nidus-names.jar NidusNames ROOT < REQUEST
-// REQUEST: the classpath on its first line, then one source file per line,
-// relative to ROOT. Standard output, UTF-8, one block per file in the order
-// given (tab-separated fields):
+// REQUEST: the classpath on its first line; then "all", or "leads" and
+// three lines of tab-separated fields: "keywords" and the package keywords,
+// "texts" and the texts that touch a file wherever they stand, "names" and
+// the code names that touch it; then one source file per line, relative to
+// ROOT. With "all" every file is attributed, with "leads" those that can
+// name the vendor (NidusLeads), and the others are only read for their
+// declarations. Standard output, UTF-8, one block per attributed file in
+// the order given (tab-separated fields):
 //   #  ERRORS  LINE  MESSAGE  PATH     the file's compiler errors: how many,
 //                                     and the line and text of the first
 //                                     (0 and empty without)
@@ -57,6 +63,8 @@ import java.io.IOException;
 import java.io.InputStreamReader;
 import java.io.OutputStreamWriter;
 import java.io.Writer;
+import java.lang.reflect.InvocationTargetException;
+import java.lang.reflect.Method;
 import java.net.URI;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
@@ -65,6 +73,7 @@ import java.nio.file.Paths;
 import java.util.ArrayDeque;
 import java.util.ArrayList;
 import java.util.BitSet;
+import java.util.Collection;
 import java.util.Collections;
 import java.util.HashMap;
 import java.util.IdentityHashMap;
@@ -88,6 +97,7 @@ import javax.lang.model.util.Types;
 import javax.tools.Diagnostic;
 import javax.tools.DiagnosticListener;
 import javax.tools.JavaCompiler;
+import javax.tools.JavaFileManager;
 import javax.tools.JavaFileObject;
 import javax.tools.SimpleJavaFileObject;
 import javax.tools.StandardJavaFileManager;
@@ -168,46 +178,73 @@ public final class NidusNames extends TreePathScanner<Void, Void> {
             System.err.println("this Java has no compiler (a JDK is needed, not a JRE)");
             return 2;
         }
-        List<Source> sources = new ArrayList<>();
-        String classpath;
+        Request request = new Request();
         try {
-            classpath = readRequest(root, sources);
+            readRequest(root, request);
         } catch (IOException e) {
             System.err.println("cannot read the request: " + e.getMessage());
             return 2;
         }
         try (Writer out = new BufferedWriter(
                  new OutputStreamWriter(System.out, StandardCharsets.UTF_8), 1 << 16)) {
-            return attribute(compiler, classpath, sources, out);
+            return attribute(compiler, request, out);
         } catch (IOException e) {
             System.err.println("cannot write the names: " + e.getMessage());
             return 3;
         }
     }
 
-    // The classpath line, then the files; a file that cannot be read is left
-    // out (nidus-convert names it as it reads the file itself).
-    private static String readRequest(Path root, List<Source> sources) throws IOException {
+    // What the request asks: the classpath, the keys that choose the files
+    // to attribute (null: all of them), and the files.
+    private static final class Request {
+        String classpath;
+        NidusLeads.Keys keys;
+        final List<Source> sources = new ArrayList<>();
+    }
+
+    // The classpath line, the choice, then the files; a file that cannot be
+    // read is left out (nidus-convert names it as it reads the file itself).
+    private static void readRequest(Path root, Request request) throws IOException {
         BufferedReader in =
             new BufferedReader(new InputStreamReader(System.in, StandardCharsets.UTF_8));
-        String classpath = in.readLine();
-        if (classpath == null) throw new IOException("it is empty");
+        request.classpath = in.readLine();
+        String choice = in.readLine();
+        if (request.classpath == null || choice == null) throw new IOException("it is empty");
+        if (choice.equals("leads")) {
+            request.keys = new NidusLeads.Keys();
+            readFields(in, "keywords", request.keys.keywords);
+            readFields(in, "texts", request.keys.texts);
+            readFields(in, "names", request.keys.names);
+        } else if (!choice.equals("all")) {
+            throw new IOException("its second line is neither \"all\" nor \"leads\"");
+        }
         for (String line = in.readLine(); line != null; line = in.readLine()) {
             if (line.isEmpty()) continue;
             Path file = root.resolve(line);
             try {
-                sources.add(new Source(file, line, Files.readAllBytes(file)));
+                request.sources.add(new Source(file, line, Files.readAllBytes(file)));
             } catch (IOException e) {
                 System.err.println(line + ": cannot be read: " + e.getMessage());
             }
         }
-        return classpath;
     }
 
-    private static int attribute(JavaCompiler compiler, String classpath, List<Source> sources,
-                                 Writer out) throws IOException {
+    // One line of the keys: its label, then the fields.
+    private static void readFields(BufferedReader in, String label, Collection<String> fields)
+        throws IOException {
+        String line = in.readLine();
+        String[] parts = line == null ? new String[0] : line.split("\t", -1);
+        if (parts.length == 0 || !parts[0].equals(label))
+            throw new IOException("its line of " + label + " is missing");
+        for (int i = 1; i < parts.length; ++i) {
+            if (!parts[i].isEmpty()) fields.add(parts[i]);
+        }
+    }
+
+    private static int attribute(JavaCompiler compiler, Request request, Writer out)
+        throws IOException {
         Map<URI, Source> byUri = new HashMap<>();
-        for (Source source : sources) byUri.put(source.toUri(), source);
+        for (Source source : request.sources) byUri.put(source.toUri(), source);
         DiagnosticListener<JavaFileObject> listener = diagnostic -> noteDiagnostic(diagnostic, byUri);
         StandardJavaFileManager files =
             compiler.getStandardFileManager(listener, Locale.ENGLISH, StandardCharsets.UTF_8);
@@ -215,6 +252,7 @@ public final class NidusNames extends TreePathScanner<Void, Void> {
         // that lie on the classpath.
         files.setLocation(StandardLocation.SOURCE_PATH, List.of());
         // An empty classpath is the JDK's classes alone, not the current folder.
+        String classpath = request.classpath;
         if (classpath.isEmpty()) files.setLocation(StandardLocation.CLASS_PATH, List.of());
         List<String> options = new ArrayList<>(List.of(
             "-proc:none", "-implicit:none", "-nowarn", "-Xlint:none",
@@ -224,19 +262,79 @@ public final class NidusNames extends TreePathScanner<Void, Void> {
             // exceptions, unreachable code) name nothing.
             "-XDshould-stop.ifError=ATTR", "-XDshould-stop.ifNoError=ATTR"));
         if (!classpath.isEmpty()) options.addAll(List.of("-classpath", classpath));
-        JavacTask task = (JavacTask) compiler.getTask(null, files, listener, options, null, sources);
+        JavacTask task =
+            (JavacTask) compiler.getTask(null, files, listener, options, null, request.sources);
         List<CompilationUnitTree> units = new ArrayList<>();
+        List<CompilationUnitTree> chosen;
         try {
             task.parse().forEach(units::add);
-            task.analyze();
+            chosen = analyze(task, units, request.keys, files, byUri);
         } catch (Throwable e) {
             System.err.println("the compiler failed: " + e);
             return 3;
         }
         NidusNames scanner = new NidusNames(task, byUri);
         for (CompilationUnitTree unit : units) scanner.noteSourceTypes(unit);
-        for (CompilationUnitTree unit : units) scanner.write(unit, out);
+        for (CompilationUnitTree unit : chosen) scanner.write(unit, out);
         return 0;
+    }
+
+    // Attributes the files that keys choose (all without keys) and gives
+    // them, in their order. Every file is entered: a chosen file's names
+    // resolve against the whole tree's declarations, as when all are
+    // attributed. The choice needs the compiler's own task (entering and
+    // attributing some classes is no public interface); where this Java's
+    // compiler does not give it, every file is attributed.
+    private static List<CompilationUnitTree> analyze(JavacTask task, List<CompilationUnitTree> units,
+                                                     NidusLeads.Keys keys, JavaFileManager files,
+                                                     Map<URI, Source> sources) throws Exception {
+        Method analyzeSome = null;
+        try {
+            if (keys != null) {
+                Method enter = task.getClass().getMethod("enter");
+                analyzeSome = task.getClass().getMethod("analyze", Iterable.class);
+                enter.invoke(task);
+            }
+        } catch (NoSuchMethodException | IllegalAccessException e) {
+            analyzeSome = null;
+        } catch (InvocationTargetException e) {
+            throw e.getCause() instanceof Exception ? (Exception) e.getCause() : e;
+        }
+        if (analyzeSome == null) {
+            task.analyze();
+            return units;
+        }
+        Trees trees = Trees.instance(task);
+        List<TypeElement> treeTypes = new ArrayList<>();
+        for (CompilationUnitTree unit : units) {
+            for (Tree declaration : unit.getTypeDecls()) {
+                Element type = trees.getElement(TreePath.getPath(unit, declaration));
+                if (type instanceof TypeElement) treeTypes.add((TypeElement) type);
+            }
+        }
+        NidusLeads leads = new NidusLeads(keys, task.getElements(), task.getTypes(), files);
+        leads.noteTypes(treeTypes);
+        List<CompilationUnitTree> chosen = new ArrayList<>();
+        List<Element> classes = new ArrayList<>();
+        for (CompilationUnitTree unit : units) {
+            Source source = sources.get(unit.getSourceFile().toUri());
+            if (source == null || !leads.attributes(source.content, source.errors > 0)) continue;
+            chosen.add(unit);
+            if (unit.getPackage() != null) {
+                Element pack = trees.getElement(new TreePath(new TreePath(unit), unit.getPackage()));
+                if (pack != null) classes.add(pack);
+            }
+            for (Tree declaration : unit.getTypeDecls()) {
+                Element type = trees.getElement(TreePath.getPath(unit, declaration));
+                if (type != null) classes.add(type);
+            }
+        }
+        try {
+            analyzeSome.invoke(task, classes);
+        } catch (InvocationTargetException e) {
+            throw e.getCause() instanceof Exception ? (Exception) e.getCause() : e;
+        }
+        return chosen;
     }
 
     private static void noteDiagnostic(Diagnostic<? extends JavaFileObject> diagnostic,
