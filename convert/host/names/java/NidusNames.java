@@ -313,7 +313,14 @@ public final class NidusNames extends TreePathScanner<Void, Void> {
             }
         }
         NidusLeads leads = new NidusLeads(keys, task.getElements(), task.getTypes(), files);
-        leads.noteTypes(treeTypes);
+        try {
+            leads.noteTypes(treeTypes);
+        } catch (IOException e) {
+            System.err.println("the classpath's classes cannot be read (" + e.getMessage()
+                               + "): every file is attributed");
+            task.analyze();
+            return units;
+        }
         List<CompilationUnitTree> chosen = new ArrayList<>();
         List<Element> classes = new ArrayList<>();
         for (CompilationUnitTree unit : units) {
