@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <sstream>
 
 extern char** environ;
@@ -272,11 +273,19 @@ bool CompilerNames::spawn(const CompilerSetup& setup, const std::string& sourceD
                                      setup.jar,
                                      "NidusNames",
                                      sourceDir};
-    // Attributing some of the files, the JVM spends less time than its
-    // optimising compiler takes to pay off, whose threads hold the second
-    // core (on Tomcat's sources a third less time, half the processor's);
-    // attributing all of them, it pays.
-    if (leads) args.insert(args.begin() + 1, "-XX:TieredStopAtLevel=1");
+    // Attributing some of the files, the run is short for the optimising
+    // compiler's defaults: its threads take the second core for code that
+    // the run leaves soon after. Compiling only what runs seven times as
+    // often as by default took a sixth less time on Tomcat's sources
+    // (attributing a fifth of them) and a twentieth less on Jetty's (nine
+    // tenths); attributing every file, the defaults pay.
+    if (leads) {
+        const char* later[] = {"-XX:Tier4InvocationThreshold=100000",
+                               "-XX:Tier4MinInvocationThreshold=50000",
+                               "-XX:Tier4CompileThreshold=100000",
+                               "-XX:Tier4BackEdgeThreshold=400000"};
+        args.insert(args.begin() + 1, std::begin(later), std::end(later));
+    }
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(&arg[0]);
     argv.push_back(nullptr);

@@ -44,7 +44,10 @@
 // among those names. A file is attributed when its text holds a keyword or
 // a word, or a name of its code is a name that the rules act on or a name
 // that leads (a field's only where it is not called: a name right before a
-// "(" is a method's), or the compiler found errors in it as it read it.
+// "(" is a method's). A file with errors is no exception: a name that the
+// compiler cannot resolve is none of the vendor's in its records, and a
+// declaration of a type it cannot resolve leads (above), so that a file that
+// nidus-convert's own answers could convert through it is attributed too.
 import com.sun.source.tree.CompilationUnitTree;
 
 import java.io.IOException;
@@ -119,14 +122,12 @@ final class NidusLeads {
         fieldNames.removeAll(leadNames);
     }
 
-    // Whether a file is to be attributed: text is its content, erroneous
-    // whether the compiler found errors in it as it read it. Its words are
+    // Whether a file, whose content text is, is to be attributed. Its words are
     // those of its code: comments and literals are passed over, and a name
     // that leads only as a field counts where it is not called (right before
     // a "(" it is a method's). A unicode escape can spell a name that such a
     // reading misses: then every word of the text counts, wherever it stands.
-    boolean attributes(String text, boolean erroneous) {
-        if (erroneous) return true;
+    boolean attributes(String text) {
         for (String key : keys.texts) {
             if (!key.isEmpty() && text.contains(key)) return true;
         }

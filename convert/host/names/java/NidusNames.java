@@ -325,7 +325,7 @@ public final class NidusNames extends TreePathScanner<Void, Void> {
         List<Element> classes = new ArrayList<>();
         for (CompilationUnitTree unit : units) {
             Source source = sources.get(unit.getSourceFile().toUri());
-            if (source == null || !leads.attributes(source.content, source.errors > 0)) continue;
+            if (source == null || !leads.attributes(source.content)) continue;
             chosen.add(unit);
             if (unit.getPackage() != null) {
                 Element pack = trees.getElement(new TreePath(new TreePath(unit), unit.getPackage()));
