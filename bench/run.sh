@@ -148,7 +148,7 @@ run_timed() {
 }
 
 summary() {
-    python3 - "$work/results" "$java_files" "$parsed_files" <<'EOF'
+    python3 - "$work/results" "$java_files" "$parsed_files" "$attributed_files" <<'EOF'
 import statistics, sys
 runs = {}
 for line in open(sys.argv[1]):
@@ -177,6 +177,9 @@ if parsed:
     print("Java files parsed: %s of %d (%.0f %%)" % (parsed, java, 100.0 * int(parsed) / max(java, 1)))
 else:
     print("Java files parsed: all %d (every Java file is parsed for the tree's types)" % java)
+if sys.argv[4]:
+    print("Java files the compiler attributed in exact mode: %s of %d (%.0f %%)"
+          % (sys.argv[4], java, 100.0 * int(sys.argv[4]) / max(java, 1)))
 EOF
 }
 
@@ -219,6 +222,8 @@ done
 rm -rf "$work/peer-tree"
 # The share of Java files parsed, as the scan says it.
 parsed_files=$(sed -n 's/.* \([0-9][0-9]*\) Java files parsed.*/\1/p' "$work/j2.log" | head -n 1)
+attributed_files=
+[[ -n $exact ]] && attributed_files=$(sed -n 's/.* \([0-9][0-9]*\) Java files attributed.*/\1/p' "$work/exact.log" | head -n 1)
 
 echo
 echo "command: $command_line"

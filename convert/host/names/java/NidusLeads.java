@@ -122,8 +122,8 @@ final class NidusLeads {
         fieldNames.removeAll(leadNames);
     }
 
-    // Whether a file, whose content text is, is to be attributed. Its words are
-    // those of its code: comments and literals are passed over, and a name
+    // Whether the file whose content is text is to be attributed. Its words
+    // are those of its code: comments and literals are passed over, and a name
     // that leads only as a field counts where it is not called (right before
     // a "(" it is a method's). A unicode escape can spell a name that such a
     // reading misses: then every word of the text counts, wherever it stands.
@@ -139,12 +139,14 @@ final class NidusLeads {
                 at = pastCommentOrLiteral(text, at);
                 continue;
             }
-            if (!Character.isJavaIdentifierStart(c)) {
-                ++at;
+            int point = text.codePointAt(at);
+            if (!Character.isJavaIdentifierStart(point)) {
+                at += Character.charCount(point);
                 continue;
             }
-            int end = at + 1;
-            while (end < length && Character.isJavaIdentifierPart(text.charAt(end))) ++end;
+            int end = at + Character.charCount(point);
+            while (end < length && Character.isJavaIdentifierPart(text.codePointAt(end)))
+                end += Character.charCount(text.codePointAt(end));
             String word = text.substring(at, end);
             if (keys.names.contains(word) || leadNames.contains(word)
                 || (fieldNames.contains(word) && !(plain && calledAt(text, end))))
