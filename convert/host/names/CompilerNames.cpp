@@ -200,7 +200,8 @@ CompilerNames::~CompilerNames() {
 bool CompilerNames::run(const CompilerSetup& setup, const std::string& sourceDir,
                         const std::vector<std::string>& files, const CompilerChoice& choice,
                         const std::function<bool()>& interrupted, std::string& reason) {
-    std::string request = setup.classpath + "\n" + choiceLines(choice);
+    std::string chosen = choiceLines(choice);
+    std::string request = setup.classpath + "\n" + chosen;
     for (const std::string& file : files) {
         // A path with a line break cannot be asked for: it keeps the host's answers.
         if (file.find('\n') == std::string::npos) request += file + "\n";
@@ -216,7 +217,8 @@ bool CompilerNames::run(const CompilerSetup& setup, const std::string& sourceDir
         reason = "cannot write the compiler's request: " + std::string(strerror(errno));
         ran = false;
     }
-    ran = ran && spawn(setup, sourceDir, choice.leads, requestFile, errors, interrupted, reason) &&
+    bool leads = chosen != "all\n";
+    ran = ran && spawn(setup, sourceDir, leads, requestFile, errors, interrupted, reason) &&
           indexOutput(reason);
     for (int fd : {requestFile, errors}) {
         if (fd >= 0) close(fd);
