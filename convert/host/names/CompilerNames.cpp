@@ -279,8 +279,8 @@ bool CompilerNames::spawn(const CompilerSetup& setup, const std::string& sourceD
     // compiler's defaults: its threads take the second core for code that
     // the run leaves soon after. Compiling only what runs seven times as
     // often as by default took a sixth less time on Tomcat's sources
-    // (attributing a fifth of them) and a twentieth less on Jetty's (nine
-    // tenths); attributing every file, the defaults pay.
+    // (attributing a fifth of them) and a twentieth less on Jetty's (most of
+    // them); attributing every file, the defaults pay.
     if (leads) {
         const char* later[] = {"-XX:Tier4InvocationThreshold=100000",
                                "-XX:Tier4MinInvocationThreshold=50000",

@@ -29,25 +29,26 @@
 // of its supertypes mentions a type that leads (as itself or as a type
 // argument, as List<Conn> does), or when it is an interface one of whose
 // abstract methods takes such a type. A type mentions one when it, a type
-// argument, an array's element or a type variable's bound is one; a type
-// the compiler cannot resolve (a jar missing from the classpath) may be
-// anything, and counts as one. The names that lead are the simple names of
-// the types that lead (but the vendor's own: the keyword is written where
-// they are) and the names of the members (not private: those are reached
-// only from their own file) whose field type or result mentions one, or
-// that take one (a constructor: an interface or a type variable, which a
-// lambda can be), of the tree's types and of the classpath's; the vendor's classes' members are
-// reached only through the names above. The classpath's classes that can
-// hold such members are those whose class files hold a keyword or the name
-// of a type that leads, in the form a class file writes names in
-// (net/vendor/Conn): a class's supertypes and its members' types are all
-// among those names. A file is attributed when its text holds a keyword or
-// a word, or a name of its code is a name that the rules act on or a name
-// that leads (a field's only where it is not called: a name right before a
-// "(" is a method's). A file with errors is no exception: a name that the
-// compiler cannot resolve is none of the vendor's in its records, and a
-// declaration of a type it cannot resolve leads (above), so that a file that
-// nidus-convert's own answers could convert through it is attributed too.
+// argument, an array's element or a type variable's bound is one. The names
+// that lead are the simple names of the types that lead (but the vendor's
+// own: the keyword is written where they are) and the names of the members
+// (not private: those are reached only from their own file) whose field
+// type or result mentions one, or that take one (a constructor: an
+// interface or a type variable, which a lambda can be), of the tree's types
+// and of the classpath's; the vendor's classes' members are reached only
+// through the names above. The classpath's classes that can hold such
+// members are those whose class files hold a keyword or the name of a type
+// that leads, in the form a class file writes names in (net/vendor/Conn): a
+// class's supertypes and its members' types are all among those names. A
+// file is attributed when its text holds a keyword or a word, or a name of
+// its code is a name that the rules act on or a name that leads (a field's
+// only where it is not called: a name right before a "(" is a method's).
+//
+// What the compiler cannot resolve (a class of a jar missing from the
+// classpath, and what is reached through it) is a name without an answer
+// in its records, which keeps nidus-convert's own answer; in a file that is
+// not attributed every name keeps it. So such a type leads nowhere: a file
+// that names only it converts alike whether it is attributed or not.
 import com.sun.source.tree.CompilationUnitTree;
 
 import java.io.IOException;
@@ -245,7 +246,7 @@ final class NidusLeads {
     // Whether a value of the type can be a lambda or a method reference: an
     // interface, or a type variable (bound by one at the call).
     private boolean takesLambda(TypeMirror type) {
-        if (type.getKind() == TypeKind.TYPEVAR || type.getKind() == TypeKind.ERROR) return true;
+        if (type.getKind() == TypeKind.TYPEVAR) return true;
         return type.getKind() == TypeKind.DECLARED
             && ((DeclaredType) type).asElement().getKind() == ElementKind.INTERFACE;
     }
@@ -292,8 +293,6 @@ final class NidusLeads {
 
     private boolean mentions(TypeMirror type) {
         switch (type.getKind()) {
-        case ERROR:
-            return true;
         case DECLARED:
             DeclaredType declared = (DeclaredType) type;
             if (leads((TypeElement) declared.asElement())) return true;
