@@ -622,7 +622,9 @@ public final class NidusNames extends TreePathScanner<Void, Void> {
         case "ENUM_CONSTANT":
             return "F";
         case "METHOD":
-            return "M";
+            // A method the compiler could not place (a member reference in an
+            // expression of a missing type) belongs to no type.
+            return element.getEnclosingElement() instanceof TypeElement ? "M" : "U";
         case "CONSTRUCTOR":
             return "N";
         case "PARAMETER":
