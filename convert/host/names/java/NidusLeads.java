@@ -27,22 +27,23 @@
 // So a file that none of these reach is copied whatever the compiler would
 // say of it. A type leads when its qualified name holds a keyword, when one
 // of its supertypes mentions a type that leads (as itself or as a type
-// argument, as List<Conn> does), or when it is an interface one of whose
-// abstract methods takes such a type. A type mentions one when it, a type
-// argument, an array's element or a type variable's bound is one. The names
-// that lead are the simple names of the types that lead (but the vendor's
-// own: the keyword is written where they are) and the names of the members
-// (not private: those are reached only from their own file) whose field
-// type or result mentions one, or that take one (a constructor: an
-// interface or a type variable, which a lambda can be), of the tree's types
-// and of the classpath's; the vendor's classes' members are reached only
-// through the names above. The classpath's classes that can hold such
-// members are those whose class files hold a keyword or the name of a type
-// that leads, in the form a class file writes names in (net/vendor/Conn): a
-// class's supertypes and its members' types are all among those names. A
-// file is attributed when its text holds a keyword or a word, or a name of
-// its code is a name that the rules act on or a name that leads (a field's
-// only where it is not called: a name right before a "(" is a method's).
+// argument, as List<Conn> does), or when it is an interface that a lambda
+// can implement, one of whose abstract methods takes such a type. A type
+// mentions one when it, a type argument, an array's element or a type
+// variable's bound is one. The names that lead are the simple names of the
+// types that lead (but the vendor's own: the keyword is written where they
+// are) and the names of the members (not private: those are reached only
+// from their own file) whose field type or result mentions one, or that
+// take one (a constructor: an interface or a type variable, which a lambda
+// can be), of the tree's types and of the classpath's; the vendor's
+// classes' members are reached only through the names above. The
+// classpath's classes that can hold such members are those whose class
+// files hold a keyword or the name of a type that leads, in the form a
+// class file writes names in (net/vendor/Conn): a class's supertypes and
+// its members' types are all among those names. A file is attributed when
+// its text holds a keyword or a word, or a name of its code is a name that
+// the rules act on or a name that leads (a field's only where it is not
+// called: a name right before a "(" is a method's).
 //
 // What the compiler cannot resolve (a class of a jar missing from the
 // classpath, and what is reached through it) is a name without an answer
@@ -149,12 +150,39 @@ final class NidusLeads {
             while (end < length && Character.isJavaIdentifierPart(text.codePointAt(end)))
                 end += Character.charCount(text.codePointAt(end));
             String word = text.substring(at, end);
+            if (plain && declaresNames(text, word, end)) {
+                at = pastDeclaration(text, end);
+                continue;
+            }
             if (keys.names.contains(word) || leadNames.contains(word)
                 || (fieldNames.contains(word) && !(plain && calledAt(text, end))))
                 return true;
             at = end;
         }
         return false;
+    }
+
+    // Whether the word that ends at end starts a package declaration or an
+    // import of a type: the names in it are a package's and a type's, which
+    // the file's code names again where it uses them. A static import names
+    // members, and counts.
+    private static boolean declaresNames(String text, String word, int end) {
+        if (word.equals("package")) return true;
+        if (!word.equals("import")) return false;
+        int at = end;
+        while (at < text.length() && Character.isWhitespace(text.charAt(at))) ++at;
+        return !text.startsWith("static", at)
+            || (at + 6 < text.length() && Character.isJavaIdentifierPart(text.charAt(at + 6)));
+    }
+
+    // Past the ";" that ends the declaration, comments passed over.
+    private static int pastDeclaration(String text, int at) {
+        int length = text.length();
+        while (at < length && text.charAt(at) != ';') {
+            char c = text.charAt(at);
+            at = c == '/' || c == '"' || c == '\'' ? pastCommentOrLiteral(text, at) : at + 1;
+        }
+        return at;
     }
 
     // Where the comment or literal that starts at at ends (at + 1 for a
@@ -278,8 +306,8 @@ final class NidusLeads {
         boolean leads = isVendor(type);
         for (TypeMirror supertype : types.directSupertypes(type.asType()))
             leads = leads || mentions(supertype);
-        if (!leads && type.getKind() == ElementKind.INTERFACE) {
-            for (Element member : type.getEnclosedElements()) {
+        if (!leads && type.getKind() == ElementKind.INTERFACE && mayBeFunctional(type)) {
+            for (Element member : elements.getAllMembers(type)) {
                 if (member.getKind() == ElementKind.METHOD
                     && member.getModifiers().contains(Modifier.ABSTRACT)) {
                     for (VariableElement parameter : ((ExecutableElement) member).getParameters())
@@ -289,6 +317,29 @@ final class NidusLeads {
         }
         leading.put(type, leads);
         return leads;
+    }
+
+    // Whether a lambda can implement the interface: false only when it has
+    // two abstract methods of another name or arity (Object's aside) that no
+    // default method of it implements. An interface of many methods that
+    // take a vendor's type leads nowhere by itself: a class implements them
+    // with their parameters' types written.
+    private boolean mayBeFunctional(TypeElement type) {
+        Set<String> implemented = new HashSet<>();
+        Set<String> open = new HashSet<>();
+        for (Element member : elements.getAllMembers(type)) {
+            if (member.getKind() != ElementKind.METHOD) continue;
+            ExecutableElement method = (ExecutableElement) member;
+            String key = method.getSimpleName() + "/" + method.getParameters().size();
+            if (!method.getModifiers().contains(Modifier.ABSTRACT)) {
+                implemented.add(key);
+            } else if (!key.equals("equals/1") && !key.equals("hashCode/0")
+                       && !key.equals("toString/0")) {
+                open.add(key);
+            }
+        }
+        open.removeAll(implemented);
+        return open.size() < 2;
     }
 
     private boolean mentions(TypeMirror type) {
