@@ -152,23 +152,31 @@ bool awaitHelper(pid_t child, const std::function<bool()>& interrupted, int& sta
     }
 }
 
+// Whether the request asks for the files that can name the vendor: the
+// choice says so, and no key holds a tab or a line break, which cannot be
+// asked for (every file is attributed then).
+bool asksForLeads(const CompilerChoice& choice) {
+    auto plain = [](const std::vector<std::string>& keys) {
+        return std::none_of(keys.begin(), keys.end(), [](const std::string& key) {
+            return key.find_first_of("\t\n\r") != std::string::npos;
+        });
+    };
+    return choice.leads && plain(choice.keywords) && plain(choice.texts) && plain(choice.names);
+}
+
 // The request's lines for the choice: "all", or "leads" and its keys, one
-// line each. A key that holds a tab or a line break cannot be asked for:
-// every file is attributed then.
+// line each.
 std::string choiceLines(const CompilerChoice& choice) {
+    if (!asksForLeads(choice)) return "all\n";
     std::string lines = "leads\n";
     auto addLine = [&](const char* label, const std::vector<std::string>& keys) {
         lines += label;
-        for (const std::string& key : keys) {
-            if (key.find_first_of("\t\n\r") != std::string::npos) return false;
-            lines += "\t" + key;
-        }
+        for (const std::string& key : keys) lines += "\t" + key;
         lines += "\n";
-        return true;
     };
-    if (!choice.leads || !addLine("keywords", choice.keywords) || !addLine("texts", choice.texts) ||
-        !addLine("names", choice.names))
-        return "all\n";
+    addLine("keywords", choice.keywords);
+    addLine("texts", choice.texts);
+    addLine("names", choice.names);
     return lines;
 }
 
@@ -200,8 +208,7 @@ CompilerNames::~CompilerNames() {
 bool CompilerNames::run(const CompilerSetup& setup, const std::string& sourceDir,
                         const std::vector<std::string>& files, const CompilerChoice& choice,
                         const std::function<bool()>& interrupted, std::string& reason) {
-    std::string chosen = choiceLines(choice);
-    std::string request = setup.classpath + "\n" + chosen;
+    std::string request = setup.classpath + "\n" + choiceLines(choice);
     for (const std::string& file : files) {
         // A path with a line break cannot be asked for: it keeps the host's answers.
         if (file.find('\n') == std::string::npos) request += file + "\n";
@@ -217,8 +224,8 @@ bool CompilerNames::run(const CompilerSetup& setup, const std::string& sourceDir
         reason = "cannot write the compiler's request: " + std::string(strerror(errno));
         ran = false;
     }
-    bool leads = chosen != "all\n";
-    ran = ran && spawn(setup, sourceDir, leads, requestFile, errors, interrupted, reason) &&
+    ran = ran &&
+          spawn(setup, sourceDir, asksForLeads(choice), requestFile, errors, interrupted, reason) &&
           indexOutput(reason);
     for (int fd : {requestFile, errors}) {
         if (fd >= 0) close(fd);
@@ -282,10 +289,9 @@ bool CompilerNames::spawn(const CompilerSetup& setup, const std::string& sourceD
     // (attributing a fifth of them) and a twentieth less on Jetty's (most of
     // them); attributing every file, the defaults pay.
     if (leads) {
-        const char* later[] = {"-XX:Tier4InvocationThreshold=100000",
-                               "-XX:Tier4MinInvocationThreshold=50000",
-                               "-XX:Tier4CompileThreshold=100000",
-                               "-XX:Tier4BackEdgeThreshold=400000"};
+        const char* later[] = {
+            "-XX:Tier4InvocationThreshold=100000", "-XX:Tier4MinInvocationThreshold=50000",
+            "-XX:Tier4CompileThreshold=100000", "-XX:Tier4BackEdgeThreshold=400000"};
         args.insert(args.begin() + 1, std::begin(later), std::end(later));
     }
     std::vector<char*> argv;

@@ -306,12 +306,13 @@ final class NidusLeads {
         boolean leads = isVendor(type);
         for (TypeMirror supertype : types.directSupertypes(type.asType()))
             leads = leads || mentions(supertype);
-        if (!leads && type.getKind() == ElementKind.INTERFACE && mayBeFunctional(type)) {
-            for (Element member : elements.getAllMembers(type)) {
-                if (member.getKind() == ElementKind.METHOD
-                    && member.getModifiers().contains(Modifier.ABSTRACT)) {
-                    for (VariableElement parameter : ((ExecutableElement) member).getParameters())
-                        leads = leads || mentions(parameter.asType());
+        if (!leads && type.getKind() == ElementKind.INTERFACE) {
+            List<? extends Element> members = elements.getAllMembers(type);
+            if (mayBeFunctional(members)) {
+                for (Element member : members) {
+                    if (member.getKind() == ElementKind.METHOD
+                        && member.getModifiers().contains(Modifier.ABSTRACT))
+                        leads = leads || takesOne((ExecutableElement) member, false);
                 }
             }
         }
@@ -319,15 +320,16 @@ final class NidusLeads {
         return leads;
     }
 
-    // Whether a lambda can implement the interface: false only when it has
-    // two abstract methods of another name or arity (Object's aside) that no
-    // default method of it implements. An interface of many methods that
-    // take a vendor's type leads nowhere by itself: a class implements them
-    // with their parameters' types written.
-    private boolean mayBeFunctional(TypeElement type) {
+    // Whether a lambda can implement the interface of these members (its own
+    // and its supertypes'): false only when it has two abstract methods of
+    // another name or arity (Object's aside) that no default method of it
+    // implements. An interface of many methods that take a vendor's type
+    // leads nowhere by itself: a class implements them with their
+    // parameters' types written.
+    private static boolean mayBeFunctional(List<? extends Element> members) {
         Set<String> implemented = new HashSet<>();
         Set<String> open = new HashSet<>();
-        for (Element member : elements.getAllMembers(type)) {
+        for (Element member : members) {
             if (member.getKind() != ElementKind.METHOD) continue;
             ExecutableElement method = (ExecutableElement) member;
             String key = method.getSimpleName() + "/" + method.getParameters().size();

@@ -307,8 +307,7 @@ public final class NidusNames extends TreePathScanner<Void, Void> {
         Trees trees = Trees.instance(task);
         List<TypeElement> treeTypes = new ArrayList<>();
         for (CompilationUnitTree unit : units) {
-            for (Tree declaration : unit.getTypeDecls()) {
-                Element type = trees.getElement(TreePath.getPath(unit, declaration));
+            for (Element type : declaredTypes(trees, unit)) {
                 if (type instanceof TypeElement) treeTypes.add((TypeElement) type);
             }
         }
@@ -331,10 +330,7 @@ public final class NidusNames extends TreePathScanner<Void, Void> {
                 Element pack = trees.getElement(new TreePath(new TreePath(unit), unit.getPackage()));
                 if (pack != null) classes.add(pack);
             }
-            for (Tree declaration : unit.getTypeDecls()) {
-                Element type = trees.getElement(TreePath.getPath(unit, declaration));
-                if (type != null) classes.add(type);
-            }
+            classes.addAll(declaredTypes(trees, unit));
         }
         try {
             analyzeSome.invoke(task, classes);
@@ -420,10 +416,17 @@ public final class NidusNames extends TreePathScanner<Void, Void> {
     }
 
     private void noteSourceTypes(CompilationUnitTree unit) {
+        sourceTypes.addAll(declaredTypes(trees, unit));
+    }
+
+    // The elements of a file's top-level types, once the file is entered.
+    private static List<Element> declaredTypes(Trees trees, CompilationUnitTree unit) {
+        List<Element> types = new ArrayList<>();
         for (Tree declaration : unit.getTypeDecls()) {
             Element type = trees.getElement(TreePath.getPath(unit, declaration));
-            if (type != null) sourceTypes.add(type);
+            if (type != null) types.add(type);
         }
+        return types;
     }
 
     // The file's header and records.
