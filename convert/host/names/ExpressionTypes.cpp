@@ -144,9 +144,18 @@ bool ExpressionTypes::markDeclaredValue(TSNode node, Receiver& value) {
     if (member != staticMembers.end()) {
         mark(node, kKindOwnMember, member->second + "." + name);
         value.kind = Receiver::kValue;
+        value.name = importedMember(member->second, name, false, -1).type;
         return true;
     }
     return false;
+}
+
+// A member that a static import names alone: its type where the host
+// knows the importing class's members, else of that class and no type.
+MemberOwner ExpressionTypes::importedMember(const std::string& owner, const std::string& name,
+                                            bool method, int arity) const {
+    MemberOwner found = findMember(owner, name, method, arity);
+    return found.owner.empty() ? MemberOwner{owner, std::string()} : found;
 }
 
 Receiver ExpressionTypes::visitIdentifier(TSNode node) {
@@ -187,7 +196,7 @@ Receiver ExpressionTypes::visitCall(TSNode node, const Receiver* receiver) {
         }
     } else {
         auto member = staticMembers.find(method);
-        callee = member != staticMembers.end() ? MemberOwner{member->second, std::string()}
+        callee = member != staticMembers.end() ? importedMember(member->second, method, true, arity)
                                                : findUnqualified(method, true, arity);
     }
     if ((receiver != nullptr && callee.owner.empty()) || callee.unknown) {

@@ -71,6 +71,9 @@ protected:
     // an enclosing class or a statically imported member (13). false when no
     // scope and no import declares it.
     bool markDeclaredValue(TSNode node, Receiver& value);
+    // A member that a static import names alone (of owner).
+    MemberOwner importedMember(const std::string& owner, const std::string& name, bool method,
+                               int arity) const;
     // A value name that nothing declares is a field inherited from a
     // superclass, when there is one.
     Receiver visitIdentifier(TSNode node);
