@@ -122,22 +122,28 @@ LeadNames namesLeadingToVendor(const TreeTypes& types, const std::vector<std::st
     };
     LeadNames names;
     for (const std::string& subclass : subclasses)
-        if (!vendors(subclass)) names.anywhere.insert(lastPart(subclass));
-    for (const std::string& type : lambdaTypes) names.anywhere.insert(lastPart(type));
+        if (!vendors(subclass)) names.types.insert(lastPart(subclass));
+    for (const std::string& type : lambdaTypes) names.types.insert(lastPart(type));
     for (const auto& type : types.members) {
         if (vendors(type.first)) continue;
         const ClassMembers& members = type.second;
-        for (const auto& field : members.fields)
-            if (leads(field.second)) names.fields.insert(field.first);
+        for (const auto& field : members.fields) {
+            if (!leads(field.second)) continue;
+            // An enum's constant (of the enum's own type) is named bare in
+            // a switch over the enum, which needs no name of it.
+            if (field.second == type.first)
+                names.fields.insert(field.first);
+            else
+                names.ownedFields[field.first].insert(lastPart(type.first));
+        }
         for (const auto& method : members.overloads) {
             for (const MethodOverload& overload : method.second) {
                 if (leads(overload.result) ||
                     std::any_of(overload.parameters.begin(), overload.parameters.end(), takes))
-                    names.anywhere.insert(method.first);
+                    names.methods.insert(method.first);
             }
         }
     }
-    for (const std::string& name : names.anywhere) names.fields.erase(name);
     return names;
 }
 

@@ -138,7 +138,10 @@ void TreeIndex::addMembers(size_t file, FileScan& scan, const RuleFacts& rules) 
 
 void TreeScan::start(size_t files, bool keepAll) {
     identifiers.assign(files, std::vector<uint32_t>());
+    declarationOnly.assign(files, std::vector<uint32_t>());
     calledOnly.assign(files, std::vector<uint32_t>());
+    dotted.assign(files, std::vector<uint32_t>());
+    callLike.assign(files, std::vector<uint32_t>());
     keep.assign(files, keepAll);
     parsedFile.assign(files, false);
     tokenCounts.assign(files, 0);
@@ -147,8 +150,18 @@ void TreeScan::start(size_t files, bool keepAll) {
 void TreeScan::addBytes(size_t file, const FileBytes& bytes) {
     if (!bytes.read || bytes.touched) keep[file] = true;
     index.addNames(file, bytes.scan, bytes.textHash);
-    identifiers[file] = internNames(bytes.scan.identifiers, names);
-    calledOnly[file] = internNames(bytes.scan.calledOnly, names);
+    const LightScan& scan = bytes.scan;
+    identifiers[file] = internNames(scan.identifiers, names);
+    declarationOnly[file] = internNames(scan.declarationOnly, names);
+    calledOnly[file] = internNames(scan.calledOnly, names);
+    dotted[file] = internNames(scan.dotted, names);
+    callLike[file] = internNames(scan.callLike, names);
+    for (size_t type = 0; type < scan.types.size() && type < scan.headers.size(); ++type) {
+        const std::string& nested = scan.types[type];
+        uint32_t simple = names.intern(nested.substr(nested.rfind('.') + 1));
+        for (const std::string& name : scan.headers[type])
+            inHeaders[names.intern(name)].push_back(simple);
+    }
     tokenCounts[file] = bytes.scan.lexedTokens;
 }
 
@@ -162,19 +175,62 @@ std::vector<size_t> TreeScan::keepFilesNamingLeads(const std::vector<std::string
     // Nothing new since the last time: no new names.
     if (!grown) return std::vector<size_t>();
     grown = false;
-    LeadNames leads = namesLeadingToVendor(index.types(), keywords);
-    std::vector<uint32_t> anywhere = numbersOf(leads.anywhere, names);
-    std::vector<uint32_t> fields = numbersOf(leads.fields, names);
+    LeadNumbers leads = numbersOfLeads(namesLeadingToVendor(index.types(), keywords));
     std::vector<size_t> kept;
     for (size_t file = 0; file < keep.size(); ++file) {
-        if (keep[file]) continue;
-        if (!namesAny(identifiers[file], anywhere) &&
-            !namesAnyBut(identifiers[file], fields, calledOnly[file]))
-            continue;
+        if (keep[file] || !namesLead(file, leads)) continue;
         keep[file] = true;
         kept.push_back(file);
     }
     return kept;
+}
+
+TreeScan::LeadNumbers TreeScan::numbersOfLeads(const LeadNames& leads) const {
+    LeadNumbers numbers;
+    numbers.types = numbersOf(leads.types, names);
+    numbers.methods = numbersOf(leads.methods, names);
+    numbers.fields = numbersOf(leads.fields, names);
+    for (const auto& field : leads.ownedFields) {
+        OwnedField owned;
+        if (!names.find(field.first, owned.name)) continue;
+        owned.owners = withHeirs(field.second);
+        numbers.ownedNames.push_back(owned.name);
+        numbers.owned.push_back(std::move(owned));
+    }
+    std::sort(numbers.ownedNames.begin(), numbers.ownedNames.end());
+    return numbers;
+}
+
+// The owners and every type whose header names one of them or one of
+// these, again until none is new: each class that inherits a field from an
+// owner is among them, whether its file is parsed or not.
+std::vector<uint32_t> TreeScan::withHeirs(const std::set<std::string>& owners) const {
+    std::vector<uint32_t> found = numbersOf(owners, names);
+    std::set<uint32_t> seen(found.begin(), found.end());
+    for (size_t next = 0; next < found.size(); ++next) {
+        auto heirs = inHeaders.find(found[next]);
+        if (heirs == inHeaders.end()) continue;
+        for (uint32_t heir : heirs->second)
+            if (seen.insert(heir).second) found.push_back(heir);
+    }
+    return std::vector<uint32_t>(seen.begin(), seen.end());
+}
+
+// Where each kind of name that leads touches a file (LeadNames).
+bool TreeScan::namesLead(size_t file, const LeadNumbers& leads) const {
+    const std::vector<uint32_t>& code = identifiers[file];
+    if (namesAnyBut(code, leads.types, declarationOnly[file]) ||
+        namesAny(callLike[file], leads.methods) ||
+        namesAnyBut(code, leads.fields, calledOnly[file]) ||
+        namesAny(dotted[file], leads.ownedNames))
+        return true;
+    auto holds = [](const std::vector<uint32_t>& sorted, uint32_t name) {
+        return std::binary_search(sorted.begin(), sorted.end(), name);
+    };
+    return std::any_of(leads.owned.begin(), leads.owned.end(), [&](const OwnedField& field) {
+        return holds(code, field.name) && !holds(calledOnly[file], field.name) &&
+               namesAnyBut(code, field.owners, declarationOnly[file]);
+    });
 }
 
 size_t TreeScan::parsedFiles() const {

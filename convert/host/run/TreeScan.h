@@ -8,7 +8,9 @@
 
 #include <cstddef>
 #include <map>
+#include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "names/SemanticModel.h"
@@ -97,12 +99,37 @@ private:
     TreeIndex index;
     NameTable names;
     std::vector<std::vector<uint32_t>> identifiers;  // internNames
-    std::vector<std::vector<uint32_t>> calledOnly;   // of LightScan, the same way
+    // LightScan's other lists of names, the same way.
+    std::vector<std::vector<uint32_t>> declarationOnly;
+    std::vector<std::vector<uint32_t>> calledOnly;
+    std::vector<std::vector<uint32_t>> dotted;
+    std::vector<std::vector<uint32_t>> callLike;
+    // For each name in a header (LightScan::headers), the simple names of
+    // the types whose header holds it: a superset of each type's subtypes.
+    std::unordered_map<uint32_t, std::vector<uint32_t>> inHeaders;
     std::vector<bool> keep;
     std::vector<bool> parsedFile;
     std::vector<size_t> tokenCounts;  // LightScan::lexedTokens
     bool grown = true;  // parses added since the last keepFilesNamingLeads
     size_t readsTaken = 0;  // of TreeTypes::readOrder, by takeReadMembers
+
+    // LeadNames by number. An owned field comes with the simple names of
+    // its owners and of every type whose header leads to one of them,
+    // sorted.
+    struct OwnedField {
+        uint32_t name = 0;
+        std::vector<uint32_t> owners;
+    };
+    struct LeadNumbers {
+        std::vector<uint32_t> types;
+        std::vector<uint32_t> methods;
+        std::vector<uint32_t> fields;
+        std::vector<uint32_t> ownedNames;  // of owned, sorted
+        std::vector<OwnedField> owned;
+    };
+    LeadNumbers numbersOfLeads(const LeadNames& leads) const;
+    std::vector<uint32_t> withHeirs(const std::set<std::string>& owners) const;
+    bool namesLead(size_t file, const LeadNumbers& leads) const;
 };
 
 }  // namespace host

@@ -109,6 +109,29 @@ std::string packageAt(const std::vector<Token>& tokens, size_t i) {
     return name;
 }
 
+// How a name stands outside the package declaration and the type imports.
+struct NameUse {
+    bool inCode = false;
+    bool notCalled = false;  // somewhere not right before a "("
+    bool dotted = false;     // somewhere right after a "." and not before a "("
+    bool callLike = false;   // somewhere where a method's name stands
+};
+
+// Where the declaration at the top-level name tokens[i] ends (past its
+// ";") when it is the package declaration or the import of a type; i
+// itself for any other.
+size_t declarationAt(const std::vector<Token>& tokens, size_t i, bool seenType) {
+    bool package = !seenType && isName(tokens[i], "package");
+    bool typeImport =
+        isName(tokens[i], "import") && i + 1 < tokens.size() && !isName(tokens[i + 1], "static");
+    if (!package && !typeImport) return i;
+    size_t end = i + 1;
+    while (end < tokens.size() &&
+           (tokens[end].kind == kName || tokens[end].kind == '.' || tokens[end].kind == '*'))
+        ++end;
+    return end < tokens.size() && tokens[end].kind == ';' ? end + 1 : i;
+}
+
 }  // namespace
 
 size_t lexedTokenCount(const std::string& text) {
@@ -197,24 +220,37 @@ LightScan lightScan(const std::string& text) {
     bool seenType = false;
     // Each name once, as it first comes: a file repeats its names many
     // times, and sorting the few distinct ones costs a fraction. With each,
-    // whether it stood before anything but "(" somewhere.
+    // how it stood somewhere outside the package declaration and the type
+    // imports (which end before declarationEnd).
     NameTable seen(tokens.size() / 16);
-    std::vector<bool> notCalled;
+    std::vector<NameUse> uses;
+    size_t declarationEnd = 0;
     auto addName = [&](size_t at) {
-        bool called = at + 1 < tokens.size() && tokens[at + 1].kind == '(';
         bool fresh = false;
         size_t index = seen.indexOf(tokens[at].text, fresh);
-        if (fresh) {
-            notCalled.push_back(!called);
-        } else if (!called) {
-            notCalled[index] = true;
-        }
+        if (fresh) uses.emplace_back();
+        if (at < declarationEnd) return;
+        char next = at + 1 < tokens.size() ? tokens[at + 1].kind : '\0';
+        const Token* before = at > 0 ? &tokens[at - 1] : nullptr;
+        bool called = next == '(';
+        bool element =
+            next == '=' && before != nullptr && (before->kind == '(' || before->kind == ',');
+        bool referenced =
+            before != nullptr && before->kind == lexing::kOperator && before->text == "::";
+        NameUse& use = uses[index];
+        use.inCode = true;
+        use.notCalled = use.notCalled || !called;
+        use.dotted = use.dotted || (!called && before != nullptr && before->kind == '.');
+        use.callLike = use.callLike || called || element || referenced;
     };
     for (size_t i = 0; i < tokens.size(); ++i) {
         const Token& token = tokens[i];
         switch (token.kind) {
         case kName: {
+            if (braces.empty() && parens == 0 && i >= declarationEnd)
+                declarationEnd = declarationAt(tokens, i, seenType);
             addName(i);
+            if (pending != 0) scan.headers[pending - 1].emplace_back(token.text);
             if (!seenType && braces.empty() && isName(token, "package")) {
                 scan.package = packageAt(tokens, i);
                 break;
@@ -225,6 +261,7 @@ LightScan lightScan(const std::string& text) {
             size_t outer = enclosing.back();
             std::string simple(tokens[name].text);
             scan.types.push_back(outer == 0 ? simple : scan.types[outer - 1] + "." + simple);
+            scan.headers.emplace_back();
             pending = scan.types.size();
             pendingDepth = parens;
             addName(name);
@@ -270,9 +307,18 @@ LightScan lightScan(const std::string& text) {
     }
     if (!braces.empty() || parens != 0) scan.balanced = false;
     std::vector<std::string_view> names = seen.names();
-    for (size_t i = 0; i < names.size(); ++i)
-        if (!notCalled[i]) scan.calledOnly.emplace_back(names[i]);
-    std::sort(scan.calledOnly.begin(), scan.calledOnly.end());
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (!uses[i].inCode) scan.declarationOnly.emplace_back(names[i]);
+        if (!uses[i].notCalled) scan.calledOnly.emplace_back(names[i]);
+        if (uses[i].dotted) scan.dotted.emplace_back(names[i]);
+        if (uses[i].callLike) scan.callLike.emplace_back(names[i]);
+    }
+    for (auto* sorted : {&scan.declarationOnly, &scan.calledOnly, &scan.dotted, &scan.callLike})
+        std::sort(sorted->begin(), sorted->end());
+    for (std::vector<std::string>& header : scan.headers) {
+        std::sort(header.begin(), header.end());
+        header.erase(std::unique(header.begin(), header.end()), header.end());
+    }
     std::sort(names.begin(), names.end());
     scan.identifiers.assign(names.begin(), names.end());
     return scan;

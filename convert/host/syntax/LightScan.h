@@ -25,9 +25,28 @@ struct LightScan {
     // Every identifier outside comments and literals (keywords too),
     // sorted, each once.
     std::vector<std::string> identifiers;
-    // Those of them whose every place is right before a "(": a method's
-    // name there (called or declared), a constructor's, never a field's.
+    // Those of them that stand only in the package declaration and in the
+    // imports of types (not static ones): a package's or a type's name
+    // there, never a member's, and a type that the code uses is named in
+    // the code again.
+    std::vector<std::string> declarationOnly;
+    // Those whose every place outside these declarations is right before a
+    // "(": a method's name there (called or declared), a constructor's,
+    // never a field's. declarationOnly's names among them.
     std::vector<std::string> calledOnly;
+    // Those that stand somewhere outside these declarations right after a
+    // "." and not before a "(": a field's name on a receiver (or in a
+    // static import) is one of them.
+    std::vector<std::string> dotted;
+    // Those that stand somewhere outside these declarations where a
+    // method's name does: right before a "(" (type arguments stand before
+    // the name), right after a "::", or as an annotation's element, right
+    // before a "=" that follows a "(" or a ",".
+    std::vector<std::string> callLike;
+    // For each of types, the names between its name and its body (its
+    // type parameters, its supertypes and their type arguments, a record's
+    // components), sorted: its supertypes' names are among them.
+    std::vector<std::vector<std::string>> headers;
     // The insides of the braces that stand directly in a type's body and
     // open no type of their own (the bodies of methods, constructors and
     // initializers, a field initializer's braces), as byte ranges; and
