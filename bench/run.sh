@@ -14,6 +14,8 @@ usage: bench/run.sh [options]
   --kb K           synthetic tree: average file size in KB (default 8)
   --tree DIR       measure the tree DIR instead of a synthetic one
   --rules FILE     rule file (default tests/host/corpus/config.xml)
+  --map OLD=NEW    rules of a package move instead: what nidus-convert --map
+                   OLD=NEW --init-rules gives on the tree, made before the rounds
   --rounds R       interleaved rounds of floor, -j 1, -j 2 and the peer (default 5)
   --big            one large file instead: --files 1 --vendor 100 --kb 4000, no peer
   --peer CONFIG    the peer's sgconfig.yml (default bench/peer/sgconfig.yml with
@@ -29,14 +31,14 @@ EOF
 }
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-files=3000 vendor=30 kb=8 tree='' rules="$root/tests/host/corpus/config.xml" rounds=5
+files=3000 vendor=30 kb=8 tree='' rules="$root/tests/host/corpus/config.xml" rounds=5 map=''
 prefilter=() jobs=${NIDUS_BENCH_NO_JOBS:+no} peer='' peer_off='' exact='' classpath=''
 peer_version=0.51.1
 command_line=$0
 (($#)) && command_line+=$(printf ' %q' "$@")
 while (($#)); do
     case $1 in
-        --files | --vendor | --kb | --tree | --rules | --rounds | --peer | --classpath)
+        --files | --vendor | --kb | --tree | --rules | --rounds | --peer | --classpath | --map)
             (($# >= 2)) || { echo "run.sh: option $1 needs a value" >&2; exit 2; }
             declare "${1#--}=$2" # --files N sets files, and so on
             shift 2 ;;
@@ -52,7 +54,8 @@ while (($#)); do
 done
 
 [[ $rounds =~ ^[1-9][0-9]*$ ]] || { echo "run.sh: --rounds must be a number from 1 up" >&2; exit 2; }
-[[ -z $peer && $rules == "$root/tests/host/corpus/config.xml" ]] && peer=$root/bench/peer/sgconfig.yml
+[[ -z $peer && -z $map && $rules == "$root/tests/host/corpus/config.xml" ]] &&
+    peer=$root/bench/peer/sgconfig.yml
 [[ -n $peer_off ]] && peer=''
 [[ -n $classpath ]] && exact=yes
 
@@ -191,6 +194,12 @@ else
     [[ -n $exact && -z $classpath ]] && vendor_classes
 fi
 [[ -n $exact && -z $classpath ]] && { echo "run.sh: --exact on a given tree needs --classpath" >&2; exit 2; }
+if [[ -n $map ]]; then
+    rules=$work/rules.xml
+    "$convert" --map "$map" --dry-run --init-rules "$rules" "$tree" >"$work/init-rules.log" 2>&1 ||
+        [[ -s $rules ]] ||
+        { tail -n 20 "$work/init-rules.log" >&2; echo "run.sh: --init-rules gave no rules" >&2; exit 2; }
+fi
 [[ -f $rules ]] || { echo "run.sh: no such rule file: $rules" >&2; exit 2; }
 if [[ -n $peer ]]; then
     [[ -f $peer ]] || { echo "run.sh: no such peer configuration: $peer" >&2; exit 2; }
