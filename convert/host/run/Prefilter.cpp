@@ -138,9 +138,10 @@ LeadNames namesLeadingToVendor(const TreeTypes& types, const std::vector<std::st
         }
         for (const auto& method : members.overloads) {
             for (const MethodOverload& overload : method.second) {
-                if (leads(overload.result) ||
-                    std::any_of(overload.parameters.begin(), overload.parameters.end(), takes))
+                if (leads(overload.result))
                     names.methods.insert(method.first);
+                else if (std::any_of(overload.parameters.begin(), overload.parameters.end(), takes))
+                    names.takers.insert(method.first);
             }
         }
     }

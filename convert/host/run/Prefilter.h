@@ -46,41 +46,45 @@
 // before a "(" (a call or a declaration), right after a "::" (a reference)
 // or, as an annotation's element, before a "=" that follows a "(" or a ",";
 // a name that leads as a method touches only the files where it stands so
-// (not those with a variable of that name). A field is never named right
-// before a "(": there the host resolves a method or a constructor. And the
-// host reaches a field of a class of the tree in two ways only: on a
-// receiver or through a static import, right after a "."; or bare, in the
-// code of a class that declares or inherits it, which names that class or
-// one on the way to it, in its own declaration or its header (an anonymous
-// class where it is created). Every type's header is in the bytes, and
-// every type whose header names an owner of the field, or one of those
-// again, counts as inheriting it: a superset. So a name that leads only as
-// a field (a field of the vendor's type called log, say) touches the files
-// where it stands somewhere else than before a "(" (not those that only
-// call a log method) and either after a "." or in a file that names one of
-// those classes (not those with a local variable of that name alone). An
-// enum's constant is named bare in a switch over the enum too, which needs
-// no name of the enum: a name that leads as one touches a file wherever it
-// stands but before a "(". A class of the tree in a vendor's package (its
-// qualified name holds a keyword) and its members lead nowhere that the
-// keys and the other names do not: a file names such a class only where its
-// text holds the keyword (an import, a qualified name, its own package),
-// and reaches a member of it only on a receiver of that class or of a class
-// of the tree that extends it, or from inside one of these, which a name
-// that leads or the keyword gives already. The names that lead to the
-// vendor come from the members of the tree's other types, and only the
-// files found so far are parsed for them. That is enough: a member whose
-// type leads is declared in a file whose text holds a keyword (an import,
-// its package or a qualified name: the host resolves a simple type name in
-// no other way that could reach the vendor), or names a class of the tree
-// that leads, by its simple name or its last part, and that class's file is
-// found first. So the files the keys find, then those that name what their
-// members give, again until no file is new, are the files that the argument
-// above converts. Every other file is copied and never parsed; where a
-// converted file's names need the members of its types, they are read from
-// it then (TreeTypes::unread), and so a lookup answers as if every file
-// were parsed. A file that does not parse is found only as any other file
-// is: one that is not found is copied like any other.
+// (not those with a variable of that name). A method that leads only by
+// what it takes (no result of it leads) gives a call nothing but the types
+// of the lambdas passed to it: its own qualified name holds no keyword, and
+// what the call gives leads nowhere; such a name touches only a file that
+// holds a "->" as well. A field is never named right before a "(": there
+// the host resolves a method or a constructor. And the host reaches a field
+// of a class of the tree in two ways only: on a receiver or through a
+// static import, right after a "."; or bare, in the code of a class that
+// declares or inherits it, which names that class or one on the way to it,
+// in its own declaration or its header (an anonymous class where it is
+// created). Every type's header is in the bytes, and every type whose
+// header names an owner of the field, or one of those again, counts as
+// inheriting it: a superset. So a name that leads only as a field (a field
+// of the vendor's type called log, say) touches the files where it stands
+// somewhere else than before a "(" (not those that only call a log method)
+// and either after a "." or in a file that names one of those classes (not
+// those with a local variable of that name alone). An enum's constant is
+// named bare in a switch over the enum too, which needs no name of the
+// enum: a name that leads as one touches a file wherever it stands but
+// before a "(". A class of the tree in a vendor's package (its qualified
+// name holds a keyword) and its members lead nowhere that the keys and the
+// other names do not: a file names such a class only where its text holds
+// the keyword (an import, a qualified name, its own package), and reaches a
+// member of it only on a receiver of that class or of a class of the tree
+// that extends it, or from inside one of these, which a name that leads or
+// the keyword gives already. The names that lead to the vendor come from
+// the members of the tree's other types, and only the files found so far
+// are parsed for them. That is enough: a member whose type leads is
+// declared in a file whose text holds a keyword (an import, its package or
+// a qualified name: the host resolves a simple type name in no other way
+// that could reach the vendor), or names a class of the tree that leads, by
+// its simple name or its last part, and that class's file is found first.
+// So the files the keys find, then those that name what their members give,
+// again until no file is new, are the files that the argument above
+// converts. Every other file is copied and never parsed; where a converted
+// file's names need the members of its types, they are read from it then
+// (TreeTypes::unread), and so a lookup answers as if every file were
+// parsed. A file that does not parse is found only as any other file is:
+// one that is not found is copied like any other.
 #pragma once
 
 #include <cstdint>
@@ -138,14 +142,16 @@ std::vector<uint32_t> internNames(const std::vector<std::string>& names, NameTab
 
 // The names that lead to the vendor's names through the tree's types (see
 // above), by where they touch a file: a class's anywhere in its code; a
-// method's where a method's name stands; an enum constant's where it is
-// not called; any other field's where it is not called and either stands
-// after a "." or the file names one of the field's owners (simple names:
-// the types of the tree that declare it; TreeScan adds those that inherit
-// it).
+// method's where a method's name stands, in a file that holds a lambda
+// too for a method that leads only by what it takes (takers); an enum
+// constant's where it is not called; any other field's where it is not
+// called and either stands after a "." or the file names one of the
+// field's owners (simple names: the types of the tree that declare it;
+// TreeScan adds those that inherit it).
 struct LeadNames {
     std::set<std::string> types;
     std::set<std::string> methods;
+    std::set<std::string> takers;
     std::set<std::string> fields;
     std::map<std::string, std::set<std::string>> ownedFields;
 };

@@ -142,6 +142,7 @@ void TreeScan::start(size_t files, bool keepAll) {
     calledOnly.assign(files, std::vector<uint32_t>());
     dotted.assign(files, std::vector<uint32_t>());
     callLike.assign(files, std::vector<uint32_t>());
+    arrows.assign(files, false);
     keep.assign(files, keepAll);
     parsedFile.assign(files, false);
     tokenCounts.assign(files, 0);
@@ -156,6 +157,7 @@ void TreeScan::addBytes(size_t file, const FileBytes& bytes) {
     calledOnly[file] = internNames(scan.calledOnly, names);
     dotted[file] = internNames(scan.dotted, names);
     callLike[file] = internNames(scan.callLike, names);
+    arrows[file] = scan.arrows;
     for (size_t type = 0; type < scan.types.size() && type < scan.headers.size(); ++type) {
         const std::string& nested = scan.types[type];
         uint32_t simple = names.intern(nested.substr(nested.rfind('.') + 1));
@@ -189,6 +191,7 @@ TreeScan::LeadNumbers TreeScan::numbersOfLeads(const LeadNames& leads) const {
     LeadNumbers numbers;
     numbers.types = numbersOf(leads.types, names);
     numbers.methods = numbersOf(leads.methods, names);
+    numbers.takers = numbersOf(leads.takers, names);
     numbers.fields = numbersOf(leads.fields, names);
     for (const auto& field : leads.ownedFields) {
         OwnedField owned;
@@ -221,6 +224,7 @@ bool TreeScan::namesLead(size_t file, const LeadNumbers& leads) const {
     const std::vector<uint32_t>& code = identifiers[file];
     if (namesAnyBut(code, leads.types, declarationOnly[file]) ||
         namesAny(callLike[file], leads.methods) ||
+        (arrows[file] && namesAny(callLike[file], leads.takers)) ||
         namesAnyBut(code, leads.fields, calledOnly[file]) ||
         namesAny(dotted[file], leads.ownedNames))
         return true;

@@ -104,6 +104,7 @@ private:
     std::vector<std::vector<uint32_t>> calledOnly;
     std::vector<std::vector<uint32_t>> dotted;
     std::vector<std::vector<uint32_t>> callLike;
+    std::vector<bool> arrows;
     // For each name in a header (LightScan::headers), the simple names of
     // the types whose header holds it: a superset of each type's subtypes.
     std::unordered_map<uint32_t, std::vector<uint32_t>> inHeaders;
@@ -123,6 +124,7 @@ private:
     struct LeadNumbers {
         std::vector<uint32_t> types;
         std::vector<uint32_t> methods;
+        std::vector<uint32_t> takers;
         std::vector<uint32_t> fields;
         std::vector<uint32_t> ownedNames;  // of owned, sorted
         std::vector<OwnedField> owned;

@@ -301,6 +301,9 @@ LightScan lightScan(const std::string& text) {
             // A declaration's header never holds one at its own depth.
             if (parens == pendingDepth) pending = 0;
             break;
+        case lexing::kOperator:
+            scan.arrows = scan.arrows || token.text == "->";
+            break;
         default:
             break;
         }

@@ -43,6 +43,8 @@ struct LightScan {
     // the name), right after a "::", or as an annotation's element, right
     // before a "=" that follows a "(" or a ",".
     std::vector<std::string> callLike;
+    // Whether the code holds a "->" (a lambda, or a rule of a switch).
+    bool arrows = false;
     // For each of types, the names between its name and its body (its
     // type parameters, its supertypes and their type arguments, a record's
     // components), sorted: its supertypes' names are among them.
