@@ -175,7 +175,9 @@ void Runner::makeStagingFolders(const std::vector<SourceEntry>& entries) {
 
 FileScan Runner::scanToFill(size_t index) const {
     FileScan declared;
-    if (javaSlot[index] != kNotJava) declared.lexedTokens = scan.lexedTokens(javaSlot[index]);
+    if (javaSlot[index] == kNotJava) return declared;
+    declared.lexedTokens = scan.lexedTokens(javaSlot[index]);
+    declared.forLeadsOnly = prefiltering && !scan.keyed(javaSlot[index]);
     return declared;
 }
 

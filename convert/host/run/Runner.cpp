@@ -6,18 +6,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 
-#include "run/CompilerOnly.h"
-#include "syntax/TreeMemory.h"
+#include "names/JdkNames.h"
 #include "names/NameResolution.h"
-#include "run/OutputRoot.h"
 #include "plugin/Plugin.h"
 #include "plugin/StatementLayout.h"
+#include "run/CompilerOnly.h"
+#include "run/OutputRoot.h"
 #include "syntax/FileText.h"
+#include "syntax/TreeMemory.h"
 
 namespace host {
 
@@ -158,8 +160,10 @@ void Runner::convertThroughPlugin(const std::string& rel, FileReport& report,
         readAndParse(rel, text, source, report, declared != nullptr ? declared->lexedTokens : 0);
     if (declared != nullptr) declared->parsed = true;
     if (!parsed) return;
-    resolveAndLayOut(rel, source, steps, report,
-                     declared != nullptr ? &declared->declared : nullptr);
+    if (!resolveAndLayOut(rel, source, steps, report, declared)) {
+        report = copyUnconverted(rel);
+        return;
+    }
     if (options.compilerNames != nullptr && options.ruleSet != nullptr)
         markCompilerOnly(text, scan.types(), options.rules, *options.ruleSet, report.uses);
     // The plug-in would convert the file and leave this name behind.
@@ -230,16 +234,29 @@ bool Runner::readAndParse(const std::string& rel, std::string& text, JavaSource&
 
 // The names of a parsed file (with the compiler's records in exact mode),
 // its steps, and the uses of the rules' names in it; declared: the types
-// it declares.
-void Runner::resolveAndLayOut(const std::string& rel, JavaSource& source,
-                              std::vector<Step>& steps, FileReport& report,
-                              TreeTypes* declared) {
+// it declares. false when the file is to be copied as it is.
+bool Runner::resolveAndLayOut(const std::string& rel, JavaSource& source, std::vector<Step>& steps,
+                              FileReport& report, FileScan* declared) {
     std::vector<NameRecord> exact;
     bool attributed =
         options.compilerNames != nullptr && options.compilerNames->recordsOf(rel, exact);
-    resolveNames(source, scan.types(), options.rules, attributed ? &exact : nullptr, declared);
+    resolveNames(source, scan.types(), options.rules, attributed ? &exact : nullptr,
+                 declared != nullptr ? &declared->declared : nullptr);
+    // A file kept for the names that lead to the vendor, none of whose
+    // names turns out to hold a keyword, is one the plug-in would copy:
+    // the argument of the prefilter (Prefilter.h) holds for it as for the
+    // files never parsed.
+    if (declared != nullptr && declared->forLeadsOnly && !namesHoldKeyword(source.leaves()))
+        return false;
     steps = layOutSteps(source);
     if (options.ruleSet != nullptr) report.uses = findRuleUses(source, steps, *options.ruleSet);
+    return true;
+}
+
+bool Runner::namesHoldKeyword(const std::vector<Leaf>& leaves) const {
+    return std::any_of(leaves.begin(), leaves.end(), [&](const Leaf& leaf) {
+        return containsAnyPackage(leaf.qualified, options.rules.packageKeywords);
+    });
 }
 
 // The plug-in's passes over the file, with the host serving it; why: the

@@ -120,8 +120,9 @@ private:
     void noteLeftovers(const std::string& text, FileReport& report) const;
     bool readAndParse(const std::string& rel, std::string& text, JavaSource& source,
                       FileReport& report, size_t lexedTokens);
-    void resolveAndLayOut(const std::string& rel, JavaSource& source, std::vector<Step>& steps,
-                          FileReport& report, TreeTypes* declared);
+    bool resolveAndLayOut(const std::string& rel, JavaSource& source, std::vector<Step>& steps,
+                          FileReport& report, FileScan* declared);
+    bool namesHoldKeyword(const std::vector<Leaf>& leaves) const;
     int runPlugin(const std::string& rel, const JavaSource& source, const std::vector<Step>& steps,
                   const std::string& text, FileReport& report, bool& converted, bool& refused,
                   std::string& why);

@@ -144,12 +144,14 @@ void TreeScan::start(size_t files, bool keepAll) {
     callLike.assign(files, std::vector<uint32_t>());
     arrows.assign(files, false);
     keep.assign(files, keepAll);
+    keyedFile.assign(files, false);
     parsedFile.assign(files, false);
     tokenCounts.assign(files, 0);
 }
 
 void TreeScan::addBytes(size_t file, const FileBytes& bytes) {
-    if (!bytes.read || bytes.touched) keep[file] = true;
+    keyedFile[file] = !bytes.read || bytes.touched;
+    if (keyedFile[file]) keep[file] = true;
     index.addNames(file, bytes.scan, bytes.textHash);
     const LightScan& scan = bytes.scan;
     identifiers[file] = internNames(scan.identifiers, names);

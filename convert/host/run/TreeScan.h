@@ -38,6 +38,10 @@ struct FileScan {
     // Going in: the lexer's count of the file's tokens as the pass over the
     // bytes saw them, the measure of its leaves; 0 when not known.
     size_t lexedTokens = 0;
+    // Going in: the prefilter keeps the file only for a name that leads to
+    // the vendor, not for a key: once its names are resolved, the plug-in
+    // would copy it unless one of them holds a package keyword.
+    bool forLeadsOnly = false;
 };
 
 FileScan scanJavaFile(const std::string& path, const RuleFacts& rules);
@@ -83,6 +87,9 @@ public:
     // members parsed so far; the ones newly kept.
     std::vector<size_t> keepFilesNamingLeads(const std::vector<std::string>& keywords);
     bool kept(size_t file) const { return keep[file]; }
+    // Kept for a key of its bytes (or because they cannot be read), not
+    // for a name that leads.
+    bool keyed(size_t file) const { return keyedFile[file]; }
     size_t lexedTokens(size_t file) const { return tokenCounts[file]; }
     bool parsed(size_t file) const { return parsedFile[file]; }
     size_t parsedFiles() const;
@@ -109,6 +116,7 @@ private:
     // the types whose header holds it: a superset of each type's subtypes.
     std::unordered_map<uint32_t, std::vector<uint32_t>> inHeaders;
     std::vector<bool> keep;
+    std::vector<bool> keyedFile;
     std::vector<bool> parsedFile;
     std::vector<size_t> tokenCounts;  // LightScan::lexedTokens
     bool grown = true;  // parses added since the last keepFilesNamingLeads
