@@ -1050,12 +1050,16 @@ TEST_F(CommandLineTest, AnOutputRootHasOneOwnerAndMirrorsItsSource) {
     EXPECT_EQ(0, convertTree().exitCode);
     EXPECT_EQ(std::vector<std::string>{"a/A.java"}, listTree(output));
     // A second run into the same root is refused while the first (slowed
-    // down) holds it, naming the first.
+    // down) holds it, naming the first: it starts once the root's mark
+    // holds the first's process number, however slow the machine.
     std::string run = std::string(NIDUS_CONVERT) + " -j 1 --answer yes --rules " + quote(rules) +
                       " -o " + quote(output) + " " + quote(source);
-    CommandResult locked = runCommand("NIDUS_CONVERT_FAULTS=slow-ms=1500 " + run +
-                                      " >/dev/null & first=$!; sleep 0.7; " + run +
-                                      "; echo \"exit $? first $first\"; wait $first");
+    std::string waitForMark = "for i in $(seq 400); do [ \"$(cat " +
+                              quote(output + "/.nidus-convert") +
+                              " 2>/dev/null)\" = \"$first\" ] && break; sleep 0.05; done; ";
+    CommandResult locked =
+        runCommand("NIDUS_CONVERT_FAULTS=slow-ms=1500 " + run + " >/dev/null & first=$!; " +
+                   waitForMark + run + "; echo \"exit $? first $first\"; wait $first");
     std::string first = locked.output.substr(locked.output.rfind(" first ") + 7);
     first = first.substr(0, first.find('\n'));
     EXPECT_TRUE(contains(locked.output, "exit 2 first")) << locked.output;
