@@ -137,12 +137,7 @@ void TreeIndex::addMembers(size_t file, FileScan& scan, const RuleFacts& rules) 
 }
 
 void TreeScan::start(size_t files, bool keepAll) {
-    identifiers.assign(files, std::vector<uint32_t>());
-    declarationOnly.assign(files, std::vector<uint32_t>());
-    calledOnly.assign(files, std::vector<uint32_t>());
-    dotted.assign(files, std::vector<uint32_t>());
-    callLike.assign(files, std::vector<uint32_t>());
-    arrows.assign(files, false);
+    codeNames.assign(files, CodeNames());
     keep.assign(files, keepAll);
     keyedFile.assign(files, false);
     parsedFile.assign(files, false);
@@ -154,12 +149,13 @@ void TreeScan::addBytes(size_t file, const FileBytes& bytes) {
     if (keyedFile[file]) keep[file] = true;
     index.addNames(file, bytes.scan, bytes.textHash);
     const LightScan& scan = bytes.scan;
-    identifiers[file] = internNames(scan.identifiers, names);
-    declarationOnly[file] = internNames(scan.declarationOnly, names);
-    calledOnly[file] = internNames(scan.calledOnly, names);
-    dotted[file] = internNames(scan.dotted, names);
-    callLike[file] = internNames(scan.callLike, names);
-    arrows[file] = scan.arrows;
+    CodeNames& code = codeNames[file];
+    code.identifiers = internNames(scan.identifiers, names);
+    code.declarationOnly = internNames(scan.declarationOnly, names);
+    code.calledOnly = internNames(scan.calledOnly, names);
+    code.dotted = internNames(scan.dotted, names);
+    code.callLike = internNames(scan.callLike, names);
+    code.arrows = scan.arrows;
     for (size_t type = 0; type < scan.types.size() && type < scan.headers.size(); ++type) {
         const std::string& nested = scan.types[type];
         uint32_t simple = names.intern(nested.substr(nested.rfind('.') + 1));
@@ -223,19 +219,19 @@ std::vector<uint32_t> TreeScan::withHeirs(const std::set<std::string>& owners) c
 
 // Where each kind of name that leads touches a file (LeadNames).
 bool TreeScan::namesLead(size_t file, const LeadNumbers& leads) const {
-    const std::vector<uint32_t>& code = identifiers[file];
-    if (namesAnyBut(code, leads.types, declarationOnly[file]) ||
-        namesAny(callLike[file], leads.methods) ||
-        (arrows[file] && namesAny(callLike[file], leads.takers)) ||
-        namesAnyBut(code, leads.fields, calledOnly[file]) ||
-        namesAny(dotted[file], leads.ownedNames))
+    const CodeNames& code = codeNames[file];
+    const std::vector<uint32_t>& all = code.identifiers;
+    if (namesAnyBut(all, leads.types, code.declarationOnly) ||
+        namesAny(code.callLike, leads.methods) ||
+        (code.arrows && namesAny(code.callLike, leads.takers)) ||
+        namesAnyBut(all, leads.fields, code.calledOnly) || namesAny(code.dotted, leads.ownedNames))
         return true;
     auto holds = [](const std::vector<uint32_t>& sorted, uint32_t name) {
         return std::binary_search(sorted.begin(), sorted.end(), name);
     };
     return std::any_of(leads.owned.begin(), leads.owned.end(), [&](const OwnedField& field) {
-        return holds(code, field.name) && !holds(calledOnly[file], field.name) &&
-               namesAnyBut(code, field.owners, declarationOnly[file]);
+        return holds(all, field.name) && !holds(code.calledOnly, field.name) &&
+               namesAnyBut(all, field.owners, code.declarationOnly);
     });
 }
 

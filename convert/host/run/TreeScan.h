@@ -105,13 +105,16 @@ public:
 private:
     TreeIndex index;
     NameTable names;
-    std::vector<std::vector<uint32_t>> identifiers;  // internNames
-    // LightScan's other lists of names, the same way.
-    std::vector<std::vector<uint32_t>> declarationOnly;
-    std::vector<std::vector<uint32_t>> calledOnly;
-    std::vector<std::vector<uint32_t>> dotted;
-    std::vector<std::vector<uint32_t>> callLike;
-    std::vector<bool> arrows;
+    // A file's names as LightScan gives them, by number (internNames).
+    struct CodeNames {
+        std::vector<uint32_t> identifiers;
+        std::vector<uint32_t> declarationOnly;
+        std::vector<uint32_t> calledOnly;
+        std::vector<uint32_t> dotted;
+        std::vector<uint32_t> callLike;
+        bool arrows = false;
+    };
+    std::vector<CodeNames> codeNames;  // by file
     // For each name in a header (LightScan::headers), the simple names of
     // the types whose header holds it: a superset of each type's subtypes.
     std::unordered_map<uint32_t, std::vector<uint32_t>> inHeaders;
