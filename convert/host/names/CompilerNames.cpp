@@ -269,7 +269,9 @@ bool CompilerNames::spawn(const CompilerSetup& setup, const std::string& sourceD
     // is copied once instead of through the survivor spaces, and a young
     // generation of a fixed size keeps each pause short: a quarter less
     // time than the serial collector in about the same memory, a third of
-    // the default collector's. An initial heap of a twenty-fifth of the
+    // the default collector's. 128 MB of it take as long as 256 MB and a
+    // fifth less memory at the peak (Tomcat's sources: 0.50 GB against
+    // 0.62 GB; Spring's: 0.82 GB against 0.95 GB). An initial heap of a twenty-fifth of the
     // memory (the JVM's default is a sixty-fourth, and never more than its
     // largest heap) spares the full collections that growing the heap
     // takes: on Tomcat's and Spring's sources their pauses took 0.4 s and
@@ -279,7 +281,7 @@ bool CompilerNames::spawn(const CompilerSetup& setup, const std::string& sourceD
     std::vector<std::string> args = {setup.java,
                                      "-XX:+UseParallelGC",
                                      "-XX:MaxTenuringThreshold=0",
-                                     "-Xmn256m",
+                                     "-Xmn128m",
                                      "-XX:InitialRAMPercentage=4",
                                      "--add-exports",
                                      "jdk.compiler/com.sun.tools.javac.api=ALL-UNNAMED",
