@@ -2,6 +2,7 @@
 #include "run/Interrupt.h"
 
 #include <poll.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -55,13 +56,22 @@ void disarmBound() {
     alarm(0);
 }
 
-bool waitToRead(int fd) {
+sigset_t holdEndingSignals() {
     sigset_t ending;
     sigset_t previous;
     sigemptyset(&ending);
     sigaddset(&ending, SIGINT);
     sigaddset(&ending, SIGTERM);
-    sigprocmask(SIG_BLOCK, &ending, &previous);
+    pthread_sigmask(SIG_BLOCK, &ending, &previous);
+    return previous;
+}
+
+void releaseEndingSignals(const sigset_t& previous) {
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+}
+
+bool waitToRead(int fd) {
+    sigset_t previous = holdEndingSignals();
     // With the signals held, a signal that came before shows in caught; one
     // that comes during the wait is let in by ppoll alone and ends it.
     int ready = -1;
@@ -70,7 +80,7 @@ bool waitToRead(int fd) {
         ready = ppoll(&input, 1, nullptr, &previous);
         if (ready >= 0 || errno != EINTR) break;
     }
-    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    releaseEndingSignals(previous);
     return caught == 0 && ready > 0;
 }
 

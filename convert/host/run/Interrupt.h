@@ -3,6 +3,8 @@
 // and reports what it did so far.
 #pragma once
 
+#include <csignal>
+
 namespace host {
 
 // Installs the handlers. Interrupted system calls are not restarted, so a
@@ -13,6 +15,13 @@ void catchInterrupts();
 // The run over the tree has ended: what is left (the report, the summary)
 // is not bounded.
 void disarmBound();
+
+// Holds SIGINT and SIGTERM (they wait, pending) and gives the signal mask
+// before; released, a pending one is handled then. Held from a check for
+// a signal to a ppoll with the mask before, a signal that comes between
+// the two ends the wait instead of waiting for it.
+sigset_t holdEndingSignals();
+void releaseEndingSignals(const sigset_t& previous);
 
 // Waits until fd can be read (or is at its end); false when a signal has
 // asked the run to end, before or during the wait, so that a question

@@ -9,13 +9,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <deque>
-#include <algorithm>
 
+#include "run/Interrupt.h"
 #include "run/Wire.h"
 
 namespace host {
@@ -51,6 +52,14 @@ int waitMilliseconds(Clock::time_point until) {
     if (until == Clock::time_point::max()) return -1;
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
     return static_cast<int>(std::max<long long>(0, left.count()));
+}
+
+// poll over the pipes until the moment given, with the signal mask open
+// while it waits (see holdEndingSignals).
+int waitFor(std::vector<pollfd>& pipes, Clock::time_point until, const sigset_t& open) {
+    int milliseconds = waitMilliseconds(until);
+    timespec timeout{milliseconds / 1000, (milliseconds % 1000) * 1000000L};
+    return ppoll(pipes.data(), pipes.size(), milliseconds < 0 ? nullptr : &timeout, &open);
 }
 
 // How often a read that waits asks whether to give up.
@@ -158,6 +167,10 @@ bool WorkerPool::run(const std::vector<size_t>& indices, const Done& done,
     reading = &giveUp;
     for (Worker& worker : workers) deal(worker, todo);
     for (;;) {
+        // From the check to the wait: a signal that comes in between ends
+        // the wait, where it would otherwise wait for a worker's frame (and
+        // stopped workers send none).
+        sigset_t open = holdEndingSignals();
         checkStop(stop);
         std::vector<pollfd> waiting;
         std::vector<Worker*> waited;
@@ -174,14 +187,20 @@ bool WorkerPool::run(const std::vector<size_t>& indices, const Done& done,
             for (Worker& worker : workers) deal(worker, todo);
             wait();
         }
-        if (waiting.empty()) break;
+        if (waiting.empty()) {
+            releaseEndingSignals(open);
+            break;
+        }
         if (stopping && Clock::now() >= killAt) {
             // A worker that is stopped or stuck does not hold the run.
             for (Worker& worker : workers)
                 if (!worker.pending.empty() && worker.pid > 0) kill(worker.pid, SIGKILL);
         }
-        if (poll(waiting.data(), waiting.size(), waitMilliseconds(killAt)) < 0 && errno != EINTR) {
-            reason = std::string("cannot wait for the workers: ") + strerror(errno);
+        int polled = waitFor(waiting, killAt, open);
+        int error = errno;
+        releaseEndingSignals(open);
+        if (polled < 0 && error != EINTR) {
+            reason = std::string("cannot wait for the workers: ") + strerror(error);
             return false;
         }
         for (size_t i = 0; i < waited.size(); ++i) {
