@@ -159,14 +159,6 @@ bool NameTable::find(const std::string& name, uint32_t& id) const {
     return true;
 }
 
-std::vector<uint32_t> internNames(const std::vector<std::string>& names, NameTable& table) {
-    std::vector<uint32_t> ids;
-    ids.reserve(names.size());
-    for (const std::string& name : names) ids.push_back(table.intern(name));
-    std::sort(ids.begin(), ids.end());
-    return ids;
-}
-
 std::vector<uint32_t> numbersOf(const std::set<std::string>& names, const NameTable& table) {
     std::vector<uint32_t> ids;
     for (const std::string& name : names) {

@@ -137,9 +137,6 @@ private:
     std::unordered_map<std::string, uint32_t> ids;
 };
 
-// A file's identifiers as their numbers in the table, sorted.
-std::vector<uint32_t> internNames(const std::vector<std::string>& names, NameTable& table);
-
 // The names that lead to the vendor's names through the tree's types (see
 // above), by where they touch a file: a class's anywhere in its code; a
 // method's where a method's name stands, in a file that holds a lambda
@@ -158,7 +155,7 @@ struct LeadNames {
 
 LeadNames namesLeadingToVendor(const TreeTypes& types, const std::vector<std::string>& keywords);
 
-// Whether a file's identifiers (internNames) hold one of the names.
+// Whether a file's identifiers (by number, sorted) hold one of the names.
 bool namesAny(const std::vector<uint32_t>& identifiers, const std::vector<uint32_t>& names);
 
 // Whether they hold one of the names that is not among except (sorted).

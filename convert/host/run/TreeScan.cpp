@@ -144,17 +144,31 @@ void TreeScan::start(size_t files, bool keepAll) {
     tokenCounts.assign(files, 0);
 }
 
+// Each identifier interned once; the lists of where they stand follow
+// from its places.
+void TreeScan::internNames(const LightScan& scan, CodeNames& code) {
+    code.identifiers.reserve(scan.identifiers.size());
+    for (size_t i = 0; i < scan.identifiers.size(); ++i) {
+        uint32_t id = names.intern(scan.identifiers[i]);
+        code.identifiers.push_back(id);
+        uint8_t places = i < scan.places.size() ? scan.places[i] : 0;
+        if ((places & kDeclarationOnly) != 0) code.declarationOnly.push_back(id);
+        if ((places & kCalledOnly) != 0) code.calledOnly.push_back(id);
+        if ((places & kDotted) != 0) code.dotted.push_back(id);
+        if ((places & kCallLike) != 0) code.callLike.push_back(id);
+    }
+    for (auto* list :
+         {&code.identifiers, &code.declarationOnly, &code.calledOnly, &code.dotted, &code.callLike})
+        std::sort(list->begin(), list->end());
+}
+
 void TreeScan::addBytes(size_t file, const FileBytes& bytes) {
     keyedFile[file] = !bytes.read || bytes.touched;
     if (keyedFile[file]) keep[file] = true;
     index.addNames(file, bytes.scan, bytes.textHash);
     const LightScan& scan = bytes.scan;
     CodeNames& code = codeNames[file];
-    code.identifiers = internNames(scan.identifiers, names);
-    code.declarationOnly = internNames(scan.declarationOnly, names);
-    code.calledOnly = internNames(scan.calledOnly, names);
-    code.dotted = internNames(scan.dotted, names);
-    code.callLike = internNames(scan.callLike, names);
+    internNames(scan, code);
     code.arrows = scan.arrows;
     for (size_t type = 0; type < scan.types.size() && type < scan.headers.size(); ++type) {
         const std::string& nested = scan.types[type];

@@ -105,7 +105,7 @@ public:
 private:
     TreeIndex index;
     NameTable names;
-    // A file's names as LightScan gives them, by number (internNames).
+    // A file's names as LightScan gives them, by number, each list sorted.
     struct CodeNames {
         std::vector<uint32_t> identifiers;
         std::vector<uint32_t> declarationOnly;
@@ -115,6 +115,7 @@ private:
         bool arrows = false;
     };
     std::vector<CodeNames> codeNames;  // by file
+    void internNames(const LightScan& scan, CodeNames& code);
     // For each name in a header (LightScan::headers), the simple names of
     // the types whose header holds it: a superset of each type's subtypes.
     std::unordered_map<uint32_t, std::vector<uint32_t>> inHeaders;

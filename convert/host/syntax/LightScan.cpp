@@ -309,21 +309,24 @@ LightScan lightScan(const std::string& text) {
         }
     }
     if (!braces.empty() || parens != 0) scan.balanced = false;
-    std::vector<std::string_view> names = seen.names();
-    for (size_t i = 0; i < names.size(); ++i) {
-        if (!uses[i].inCode) scan.declarationOnly.emplace_back(names[i]);
-        if (!uses[i].notCalled) scan.calledOnly.emplace_back(names[i]);
-        if (uses[i].dotted) scan.dotted.emplace_back(names[i]);
-        if (uses[i].callLike) scan.callLike.emplace_back(names[i]);
+    const std::vector<std::string_view>& names = seen.names();
+    std::vector<uint32_t> sorted(names.size());
+    for (size_t i = 0; i < sorted.size(); ++i) sorted[i] = static_cast<uint32_t>(i);
+    std::sort(sorted.begin(), sorted.end(),
+              [&names](uint32_t a, uint32_t b) { return names[a] < names[b]; });
+    scan.identifiers.reserve(names.size());
+    scan.places.reserve(names.size());
+    for (uint32_t i : sorted) {
+        scan.identifiers.emplace_back(names[i]);
+        const NameUse& use = uses[i];
+        scan.places.push_back(static_cast<uint8_t>(
+            (use.inCode ? 0 : kDeclarationOnly) | (use.notCalled ? 0 : kCalledOnly) |
+            (use.dotted ? kDotted : 0) | (use.callLike ? kCallLike : 0)));
     }
-    for (auto* sorted : {&scan.declarationOnly, &scan.calledOnly, &scan.dotted, &scan.callLike})
-        std::sort(sorted->begin(), sorted->end());
     for (std::vector<std::string>& header : scan.headers) {
         std::sort(header.begin(), header.end());
         header.erase(std::unique(header.begin(), header.end()), header.end());
     }
-    std::sort(names.begin(), names.end());
-    scan.identifiers.assign(names.begin(), names.end());
     return scan;
 }
 

@@ -6,6 +6,7 @@
 // knows of a file that it does not parse.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <string>
@@ -17,32 +18,36 @@
 
 namespace host {
 
+// Where an identifier of a file stands, as bits of LightScan::places.
+enum NamePlace : uint8_t {
+    // Only in the package declaration and in the imports of types (not
+    // static ones): a package's or a type's name there, never a member's,
+    // and a type that the code uses is named in the code again.
+    kDeclarationOnly = 1,
+    // Everywhere outside these declarations right before a "(": a method's
+    // name there (called or declared), a constructor's, never a field's.
+    // Every kDeclarationOnly name is one too.
+    kCalledOnly = 2,
+    // Somewhere outside these declarations right after a "." and not before
+    // a "(": a field's name on a receiver (or in a static import) is one.
+    kDotted = 4,
+    // Somewhere outside these declarations where a method's name stands:
+    // right before a "(" (type arguments stand before the name), right
+    // after a "::", or as an annotation's element, right before a "=" that
+    // follows a "(" or a ",".
+    kCallLike = 8,
+};
+
 struct LightScan {
     std::string package;  // empty: the default package
     // The declared types, in the order they start, each as written under
     // its enclosing types; a name declared twice is there twice.
     std::vector<std::string> types;
     // Every identifier outside comments and literals (keywords too),
-    // sorted, each once.
+    // sorted, each once; and for each of them where it stands (NamePlace
+    // bits).
     std::vector<std::string> identifiers;
-    // Those of them that stand only in the package declaration and in the
-    // imports of types (not static ones): a package's or a type's name
-    // there, never a member's, and a type that the code uses is named in
-    // the code again.
-    std::vector<std::string> declarationOnly;
-    // Those whose every place outside these declarations is right before a
-    // "(": a method's name there (called or declared), a constructor's,
-    // never a field's. declarationOnly's names among them.
-    std::vector<std::string> calledOnly;
-    // Those that stand somewhere outside these declarations right after a
-    // "." and not before a "(": a field's name on a receiver (or in a
-    // static import) is one of them.
-    std::vector<std::string> dotted;
-    // Those that stand somewhere outside these declarations where a
-    // method's name does: right before a "(" (type arguments stand before
-    // the name), right after a "::", or as an annotation's element, right
-    // before a "=" that follows a "(" or a ",".
-    std::vector<std::string> callLike;
+    std::vector<uint8_t> places;
     // Whether the code holds a "->" (a lambda, or a rule of a switch).
     bool arrows = false;
     // For each of types, the names between its name and its body (its
