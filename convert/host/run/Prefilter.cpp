@@ -44,10 +44,20 @@ bool touchesKeys(const std::string& text, const std::vector<std::string>& codeNa
 
 namespace {
 
+bool isArray(const std::string& type) {
+    return type.size() > 2 && type.compare(type.size() - 2, 2, "[]") == 0;
+}
+
 std::string withoutArray(std::string type) {
-    while (type.size() > 2 && type.compare(type.size() - 2, 2, "[]") == 0)
-        type.resize(type.size() - 2);
+    while (isArray(type)) type.resize(type.size() - 2);
     return type;
+}
+
+// Whether test holds for type's element type: most types are no array,
+// and need no copy.
+template <typename Test>
+bool elementIs(const std::string& type, Test test) {
+    return isArray(type) ? test(withoutArray(type)) : test(type);
 }
 
 // The classes of the tree that extend or implement a vendor's class,
@@ -58,17 +68,17 @@ std::set<std::string> vendorSubclasses(const TreeTypes& types,
     for (bool grew = true; grew;) {
         grew = false;
         for (const auto& type : types.members) {
-            if (found.count(type.first) != 0) continue;
-            std::vector<std::string> supertypes = type.second.interfaces;
-            supertypes.push_back(type.second.superclass);
-            for (const std::string& supertype : supertypes) {
-                if (supertype.empty() ||
-                    (!containsAnyPackage(supertype, keywords) && found.count(supertype) == 0))
-                    continue;
-                found.insert(type.first);
-                grew = true;
-                break;
-            }
+            const ClassMembers& members = type.second;
+            auto leads = [&](const std::string& supertype) {
+                return !supertype.empty() &&
+                       (found.count(supertype) != 0 || containsAnyPackage(supertype, keywords));
+            };
+            if (found.count(type.first) != 0 ||
+                (!leads(members.superclass) &&
+                 std::none_of(members.interfaces.begin(), members.interfaces.end(), leads)))
+                continue;
+            found.insert(type.first);
+            grew = true;
         }
     }
     return found;
@@ -103,8 +113,9 @@ bool recordsHoldKeyword(const CompilerNames& names, const std::string& rel,
 LeadNames namesLeadingToVendor(const TreeTypes& types, const std::vector<std::string>& keywords) {
     std::set<std::string> subclasses = vendorSubclasses(types, keywords);
     auto leads = [&](const std::string& type) {
-        std::string element = withoutArray(type);
-        return containsAnyPackage(element, keywords) || subclasses.count(element) != 0;
+        return !type.empty() && elementIs(type, [&](const std::string& element) {
+            return containsAnyPackage(element, keywords) || subclasses.count(element) != 0;
+        });
     };
     // A class in a vendor's package, and its members, are reached only
     // through names that already touch a file (Prefilter.h).
@@ -118,7 +129,9 @@ LeadNames namesLeadingToVendor(const TreeTypes& types, const std::vector<std::st
             lambdaTypes.insert(type.first);
     }
     auto takes = [&](const std::string& type) {
-        return leads(type) || lambdaTypes.count(withoutArray(type)) != 0;
+        return leads(type) || elementIs(type, [&](const std::string& element) {
+                   return lambdaTypes.count(element) != 0;
+               });
     };
     LeadNames names;
     for (const std::string& subclass : subclasses)
@@ -169,23 +182,36 @@ std::vector<uint32_t> numbersOf(const std::set<std::string>& names, const NameTa
     return ids;
 }
 
+namespace {
+
+// Whether found holds for a number that both sorted lists hold. The
+// shorter one is walked and the longer searched from where the last
+// search ended: a file has a few hundred names, and a tree may have
+// thousands that lead.
+template <typename Found>
+bool anyCommon(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, Found found) {
+    const std::vector<uint32_t>& shorter = a.size() <= b.size() ? a : b;
+    const std::vector<uint32_t>& longer = a.size() <= b.size() ? b : a;
+    auto at = longer.begin();
+    for (uint32_t name : shorter) {
+        at = std::lower_bound(at, longer.end(), name);
+        if (at == longer.end()) return false;
+        if (*at == name && found(name)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 bool namesAnyBut(const std::vector<uint32_t>& identifiers, const std::vector<uint32_t>& names,
                  const std::vector<uint32_t>& except) {
-    return std::any_of(names.begin(), names.end(), [&](uint32_t name) {
-        return std::binary_search(identifiers.begin(), identifiers.end(), name) &&
-               !std::binary_search(except.begin(), except.end(), name);
+    return anyCommon(identifiers, names, [&](uint32_t name) {
+        return !std::binary_search(except.begin(), except.end(), name);
     });
 }
 
 bool namesAny(const std::vector<uint32_t>& identifiers, const std::vector<uint32_t>& names) {
-    // Both sorted: one merge.
-    auto at = identifiers.begin();
-    for (uint32_t name : names) {
-        at = std::lower_bound(at, identifiers.end(), name);
-        if (at == identifiers.end()) return false;
-        if (*at == name) return true;
-    }
-    return false;
+    return anyCommon(identifiers, names, [](uint32_t) { return true; });
 }
 
 }  // namespace host

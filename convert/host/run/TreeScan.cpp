@@ -240,6 +240,8 @@ bool TreeScan::namesLead(size_t file, const LeadNumbers& leads) const {
         (code.arrows && namesAny(code.callLike, leads.takers)) ||
         namesAnyBut(all, leads.fields, code.calledOnly) || namesAny(code.dotted, leads.ownedNames))
         return true;
+    // A file that names no owned field needs no look at each.
+    if (!namesAny(all, leads.ownedNames)) return false;
     auto holds = [](const std::vector<uint32_t>& sorted, uint32_t name) {
         return std::binary_search(sorted.begin(), sorted.end(), name);
     };
