@@ -2,15 +2,21 @@
 // conversion run with the example's rules (loaded once): the Runner parses
 // it, drives it through the plug-in into a private output folder, answering
 // questions yes, and the file must come out converted or byte for byte
-// unchanged. The output is emptied after each input.
+// unchanged. The output is emptied after each input. Where the declaration
+// reader takes the input's members text and the text parses, the reader
+// must give what the parse gives.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 
 #include "FuzzSupport.h"
+#include "names/Classifier.h"
+#include "names/DeclarationReader.h"
 #include "plugin/HostObjects.h"
 #include "plugin/Plugin.h"
 #include "run/Runner.h"
+#include "run/TreeScan.h"
+#include "syntax/LightScan.h"
 
 namespace {
 
@@ -57,6 +63,23 @@ void setUp() {
     made.convert = loaded.convert;
 }
 
+void checkDeclarationReader(const std::string& text, const host::RuleFacts& facts) {
+    host::MembersText members = host::membersText(text, host::lightScan(text));
+    host::FileScan read;
+    if (!host::readDeclarations(members, facts, read.declared.members)) return;
+    // A text that does not parse (a value that is no expression, a name
+    // that is no UTF-8) gives the parse no members; the reader reads its
+    // declarations all the same.
+    host::JavaSource parse;
+    if (!parse.parse(members.text)) return;
+    host::FileScan parsed;
+    host::collectDeclarations(members.text, parse.root(), parsed.declared, facts, &members);
+    parsed.declared.qualifiedNames.clear();
+    parsed.declared.byPackage.clear();
+    if (host::encodeScan(read) != host::encodeScan(parsed))
+        fuzz::fail("the declaration reader and the parse give other members");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -74,5 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         fuzz::runChecked(made.options, *made.service, *made.convert, *made.output);
     if (report.refused) fuzz::fail(report.refusal);
     made.service->takeLog();
+    checkDeclarationReader(std::string(reinterpret_cast<const char*>(data), size),
+                           made.options.rules);
     return 0;
 }

@@ -14,6 +14,8 @@
 #include <sstream>
 
 #include "HostTestSupport.h"
+#include "names/Classifier.h"
+#include "names/DeclarationReader.h"
 #include "names/JdkNames.h"
 #include "names/NameResolution.h"
 #include "plugin/Plugin.h"
@@ -324,9 +326,12 @@ TEST(CorpusRunTest, RecordsHoldAKeywordAcrossTheirOwnerAndName) {
 // and hold every name of its code.
 TEST(CorpusRunTest, TheBytesOfEveryFileDeclareWhatItsParseDeclares) {
     host::RuleFacts facts{{"olddb"}, {}, {}};
+    size_t parsedCases = 0;
+    size_t readByReader = 0;
     for (const CorpusCase& corpusCase : corpusRun().cases) {
         host::JavaSource source;
         if (!source.parse(corpusCase.input)) continue;
+        ++parsedCases;
         SCOPED_TRACE(corpusCase.testName);
         host::TreeTypes declared;
         host::collectDeclarations(source, declared, facts);
@@ -350,6 +355,20 @@ TEST(CorpusRunTest, TheBytesOfEveryFileDeclareWhatItsParseDeclares) {
         blankedMembers.declared.qualifiedNames.clear();
         blankedMembers.declared.byPackage.clear();
         EXPECT_EQ(host::encodeScan(members), host::encodeScan(blankedMembers));
+        // The declaration reader gives the members that the parse of the
+        // members text gives, wherever it takes the text.
+        host::MembersText lean = host::membersText(corpusCase.input, scan);
+        host::JavaSource leanParse;
+        ASSERT_TRUE(leanParse.parse(lean.text)) << leanParse.reason();
+        host::FileScan parsed;
+        host::collectDeclarations(lean.text, leanParse.root(), parsed.declared, facts, &lean);
+        parsed.declared.qualifiedNames.clear();
+        parsed.declared.byPackage.clear();
+        host::FileScan read;
+        if (host::readDeclarations(lean, facts, read.declared.members)) {
+            ++readByReader;
+            EXPECT_EQ(host::encodeScan(parsed), host::encodeScan(read));
+        }
         for (const std::string& name : source.codeNames())
             EXPECT_TRUE(std::binary_search(scan.identifiers.begin(), scan.identifiers.end(), name))
                 << name;
@@ -371,6 +390,9 @@ TEST(CorpusRunTest, TheBytesOfEveryFileDeclareWhatItsParseDeclares) {
         source.cutLeaves();
         EXPECT_GE(host::lexedTokenCount(corpusCase.input), source.leaves().size());
     }
+    // The reader leaves few files to the parse: records, and names that the
+    // grammar may read as keywords.
+    EXPECT_GE(readByReader * 5, parsedCases * 4) << readByReader << " of " << parsedCases;
 }
 
 TEST(CorpusRunTest, ExitsWithOneBecauseSomeCasesFail) {

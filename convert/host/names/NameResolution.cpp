@@ -3,6 +3,7 @@
 #include "names/NameResolution.h"
 
 #include "names/Classifier.h"
+#include "names/DeclarationReader.h"
 #include "names/ExactNames.h"
 #include "syntax/FileText.h"
 #include "syntax/LightScan.h"
@@ -45,14 +46,19 @@ void readUnreadFile(const std::string& path, const TreeTypes& types, const RuleF
     bool read = readFileText(path, raw);
     LightScan scan;
     std::vector<std::string> declaredTypes = shapeOf(path, raw, types, scan);
-    JavaSource source;
     TreeTypes declared;
     // Only the declarations are read: the bodies need not be parsed, nor
-    // what the members never ask for (MembersText).
+    // what the members never ask for (MembersText); most texts need no
+    // parse at all (DeclarationReader).
     MembersText members = membersText(raw, scan);
-    if (read && source.parse(members.text)) {
-        collectDeclarations(source.text(), source.root(), declared, rules, &members);
+    if (read && readDeclarations(members, rules, declared.members)) {
         resolveDeferredTypes(declared.members, types, rules);
+    } else if (read) {
+        JavaSource source;
+        if (source.parse(members.text)) {
+            collectDeclarations(source.text(), source.root(), declared, rules, &members);
+            resolveDeferredTypes(declared.members, types, rules);
+        }
     }
     for (const std::string& type : declaredTypes) {
         auto entry = types.unread.find(type);

@@ -34,21 +34,6 @@ void appendCompact(std::string& out, const std::string& text, size_t& previousEn
     previousEnd = start + token.text.size();
 }
 
-// Java's reserved words and the words the grammar may read as keywords in
-// a name: an import that holds one is left to the parse.
-bool isKeywordLike(std::string_view word) {
-    static const std::string_view words[] = {
-        "abstract", "assert", "boolean", "break", "byte", "case", "catch", "char", "class",
-        "const", "continue", "default", "do", "double", "else", "enum", "exports", "extends",
-        "false", "final", "finally", "float", "for", "goto", "if", "implements", "import",
-        "instanceof", "int", "interface", "long", "module", "native", "new", "non", "null",
-        "open", "opens", "package", "permits", "private", "protected", "provides", "public",
-        "record", "requires", "return", "sealed", "short", "static", "strictfp", "super",
-        "switch", "synchronized", "this", "throw", "throws", "to", "transient", "transitive",
-        "true", "try", "uses", "var", "void", "volatile", "when", "while", "with", "yield", "_"};
-    return std::find(std::begin(words), std::end(words), word) != std::end(words);
-}
-
 // The end (past its ";") of the import declaration that tokens[at]
 // ("import") starts, and what it imports; at itself when the tokens there
 // are not one in its plainest form, which the parse is left to read.
@@ -172,6 +157,22 @@ void compactText(const std::string& text, const LightScan& scan, std::string& co
 }
 
 }  // namespace
+
+bool isKeywordLike(std::string_view word) {
+    static const std::string_view words[] = {
+        "abstract", "assert",    "boolean",   "break",      "byte",         "case",    "catch",
+        "char",     "class",     "const",     "continue",   "default",      "do",      "double",
+        "else",     "enum",      "exports",   "extends",    "false",        "final",   "finally",
+        "float",    "for",       "goto",      "if",         "implements",   "import",  "instanceof",
+        "int",      "interface", "long",      "module",     "native",       "new",     "non",
+        "null",     "open",      "opens",     "package",    "permits",      "private", "protected",
+        "provides", "public",    "record",    "requires",   "return",       "sealed",  "short",
+        "static",   "strictfp",  "super",     "switch",     "synchronized", "this",    "throw",
+        "throws",   "to",        "transient", "transitive", "true",         "try",     "uses",
+        "var",      "void",      "volatile",  "when",       "while",        "with",    "yield",
+        "_"};
+    return std::find(std::begin(words), std::end(words), word) != std::end(words);
+}
 
 bool opensTypeOrThrows(std::string_view word) {
     return word == "class" || word == "interface" || word == "@interface" || word == "enum" ||

@@ -43,6 +43,10 @@ struct MembersText {
 
 MembersText membersText(const std::string& text, const LightScan& scan);
 
+// Java's reserved words and the words the grammar may read as keywords in
+// a name: an import that holds one is left to the parse.
+bool isKeywordLike(std::string_view word);
+
 // Whether a word (a token's text, a leaf's) opens a type declaration, a
 // throws clause or a throw: what the walk for a file's own types acts on.
 bool opensTypeOrThrows(std::string_view word);
