@@ -29,7 +29,17 @@ void MemberLookup::collectSupertypes(TSNode declaration, ClassMembers& members) 
     TSNode superclass = fieldOf(declaration, "superclass");
     if (!ts_node_is_null(superclass) && ts_node_named_child_count(superclass) > 0)
         members.superclass = typeName(ts_node_named_child(superclass, 0));
+    // A class's "implements" is a field of the grammar; an interface's
+    // "extends" is a child without one.
     TSNode implemented = fieldOf(declaration, "interfaces");
+    if (ts_node_is_null(implemented) && isType(declaration, "interface_declaration")) {
+        forEachChild(
+            declaration,
+            [&](TSNode child) {
+                if (isType(child, "extends_interfaces")) implemented = child;
+            },
+            true);
+    }
     TSNode list = ts_node_is_null(implemented) ? TSNode{} : ts_node_named_child(implemented, 0);
     for (uint32_t i = 0; isType(list, "type_list") && i < ts_node_named_child_count(list); ++i)
         members.interfaces.push_back(typeName(ts_node_named_child(list, i)));
@@ -129,7 +139,9 @@ bool MemberLookup::declaresMethod(const ClassMembers& members, const std::string
 MemberOwner MemberLookup::findMember(const std::string& type, const std::string& name, bool method,
                                      int arity, int depth) const {
     std::string current = type;
-    for (int step = depth; step < kMaxChain && !current.empty(); ++step) {
+    std::vector<const ClassMembers*> chain;
+    int step = depth;
+    for (; step < kMaxChain && !current.empty(); ++step) {
         const ClassMembers* members = membersOf(current);
         if (members == nullptr) {
             std::string jdk = jdkDeclarer(current, name, method);
@@ -137,9 +149,36 @@ MemberOwner MemberLookup::findMember(const std::string& type, const std::string&
         }
         MemberOwner found;
         if (memberIn(*members, current, name, method, arity, step + 1, found)) return found;
+        chain.push_back(members);
         current = members->superclass;
     }
-    return MemberOwner{};
+    return current.empty() ? fromInterfaces(chain, name, method, arity, step) : MemberOwner{};
+}
+
+MemberOwner MemberLookup::fromInterfaces(const std::vector<const ClassMembers*>& chain,
+                                         const std::string& name, bool method, int arity,
+                                         int depth) const {
+    // Nearest first: the chain's own interfaces, then theirs.
+    std::vector<std::string> open;
+    for (const ClassMembers* members : chain)
+        open.insert(open.end(), members->interfaces.begin(), members->interfaces.end());
+    std::set<std::string> seen;
+    std::vector<std::string> vendors;
+    for (size_t next = 0; next < open.size() && depth < kMaxChain; ++next, ++depth) {
+        std::string implemented = open[next];
+        if (implemented.empty() || !seen.insert(implemented).second) continue;
+        const ClassMembers* members = membersOf(implemented);
+        if (members == nullptr) {
+            if (underRules(implemented)) vendors.push_back(implemented);
+            continue;
+        }
+        MemberOwner found;
+        if (memberIn(*members, implemented, name, method, arity, depth + 1, found)) return found;
+        open.insert(open.end(), members->interfaces.begin(), members->interfaces.end());
+    }
+    if (vendors.size() != 1) return MemberOwner{};
+    std::string jdk = jdkDeclarer(vendors[0], name, method);
+    return MemberOwner{jdk.empty() ? vendors[0] : jdk, std::string()};
 }
 
 bool MemberLookup::memberIn(const ClassMembers& members, const std::string& self,

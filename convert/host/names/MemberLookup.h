@@ -102,6 +102,13 @@ protected:
     // against classes that (as far as names tell) extend each other.
     MemberOwner findMember(const std::string& type, const std::string& name, bool method,
                            int arity = -1, int depth = 0) const;
+    // A member that no class of a superclass chain within the file and the
+    // tree declares (chain: their members), from the interfaces they
+    // implement and those extend: the nearest of them in the file or the
+    // tree that declares it, else the vendor's interface when the chain
+    // reaches one only; unknown otherwise.
+    MemberOwner fromInterfaces(const std::vector<const ClassMembers*>& chain,
+                               const std::string& name, bool method, int arity, int depth) const;
     // Whether the class self, with these members, declares the member. A
     // method declared as an override (@Override) stands for the method it
     // overrides, so that a rule renames the override with its calls: the

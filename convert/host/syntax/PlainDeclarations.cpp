@@ -160,8 +160,7 @@ private:
             ++at;
             declaration.extends = kind == 'c';
             if (kind == 'c' && !readTypeAt(false, &declaration.superclass)) return false;
-            std::vector<WrittenType> ignored;
-            if (kind == 'i' && !readTypeList(ignored)) return false;
+            if (kind == 'i' && !readTypeList(declaration.interfaces)) return false;
         }
         if (isWord("implements") && (kind == 'c' || kind == 'e')) {
             ++at;

@@ -49,9 +49,10 @@ struct WrittenMember {
     bool overrides = false;  // annotated @Override
 };
 
-// A type declaration. Its members leave out constructors, initializers,
-// nested types (declarations of their own) and an annotation type's
-// elements; an interface's extended interfaces are left out as well.
+// A type declaration; interfaces are those a class or an enum implements
+// and those an interface extends. Its members leave out constructors,
+// initializers, nested types (declarations of their own) and an
+// annotation type's elements.
 struct WrittenDeclaration {
     std::string name;
     std::string nested;  // Outer.Inner
