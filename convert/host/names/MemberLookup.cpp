@@ -236,8 +236,7 @@ MemberOwner MemberLookup::findUnqualified(const std::string& name, bool method, 
         if (method &&
             memberIn(scope->own.members, scope->classQualified, name, true, arity, 0, own))
             return own;
-        if (scope->superQualified.empty()) continue;
-        MemberOwner inherited = findMember(scope->superQualified, name, method, arity);
+        MemberOwner inherited = inheritedIn(*scope, name, method, arity);
         if (isKnownClass(inherited.owner)) return inherited;
     }
     MemberOwner imported;
@@ -246,8 +245,11 @@ MemberOwner MemberLookup::findUnqualified(const std::string& name, bool method, 
     MemberOwner unknown;
     unknown.unknown = true;
     for (auto scope = scopes.rbegin(); scope != scopes.rend(); ++scope) {
-        if (!scope->classScope || scope->superQualified.empty()) continue;
-        MemberOwner inherited = findMember(scope->superQualified, name, method, arity);
+        if (!scope->classScope) continue;
+        // A class without a superclass counts here only where one of its
+        // interfaces gives the member.
+        MemberOwner inherited = inheritedIn(*scope, name, method, arity);
+        if (scope->superQualified.empty() && inherited.owner.empty()) continue;
         if (foreign == 0) return inherited;
         if (!inherited.owner.empty()) return unknown;
         break;
@@ -257,6 +259,15 @@ MemberOwner MemberLookup::findUnqualified(const std::string& name, bool method, 
     const Scope* own = currentClass();
     if (!method || own == nullptr) return MemberOwner{};
     return MemberOwner{own->classQualified, std::string()};
+}
+
+MemberOwner MemberLookup::inheritedIn(const Scope& scope, const std::string& name, bool method,
+                                      int arity) const {
+    MemberOwner inherited;
+    if (!scope.superQualified.empty())
+        inherited = findMember(scope.superQualified, name, method, arity);
+    if (!inherited.owner.empty() || scope.own.members.interfaces.empty()) return inherited;
+    return fromInterfaces({&scope.own.members}, name, method, arity, 0);
 }
 
 bool MemberLookup::staticImported(const std::string& name, bool method, int arity,

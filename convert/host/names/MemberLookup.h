@@ -126,13 +126,18 @@ protected:
     OwnClass& ownClassAt(const std::string& key);
     bool isKnownClass(const std::string& type) const { return membersOf(type) != nullptr; }
     // A name used without receiver, that no scope declares as a variable:
-    // the nearest enclosing class whose chain declares it, else where the
-    // nearest class with a superclass inherits it from, else (a method) the
-    // nearest class. Empty owner when none of them tells.
+    // the nearest enclosing class whose chain or interfaces declare it, else
+    // where the nearest class with a superclass (or whose interfaces give
+    // it) inherits it from, else (a method) the nearest class. Empty owner
+    // when none of them tells.
     // A static on-demand import comes after the enclosing classes, as in
     // Java; where both it and a vendor superclass may supply the name, the
     // owner is unknown.
     MemberOwner findUnqualified(const std::string& name, bool method, int arity = -1) const;
+    // What a class of the scopes inherits: through its superclass's chain,
+    // else through the interfaces it implements (fromInterfaces).
+    MemberOwner inheritedIn(const Scope& scope, const std::string& name, bool method,
+                            int arity) const;
     // The type of a static on-demand import of the file or the tree that
     // declares the member; else, in foreign, how many such imports name a
     // class outside them, and in found the last of those.
