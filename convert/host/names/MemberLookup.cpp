@@ -158,27 +158,33 @@ MemberOwner MemberLookup::findMember(const std::string& type, const std::string&
 MemberOwner MemberLookup::fromInterfaces(const std::vector<const ClassMembers*>& chain,
                                          const std::string& name, bool method, int arity,
                                          int depth) const {
-    // Nearest first: the chain's own interfaces, then theirs.
-    std::vector<std::string> open;
-    for (const ClassMembers* members : chain)
-        open.insert(open.end(), members->interfaces.begin(), members->interfaces.end());
-    std::set<std::string> seen;
-    std::vector<std::string> vendors;
+    // Nearest first: the chain's own interfaces, then theirs. The names
+    // point into the members, which outlive the search; a type's
+    // interfaces are few, so the ones seen are looked for one by one.
+    std::vector<const std::string*> open;
+    auto add = [&open](const ClassMembers& members) {
+        for (const std::string& implemented : members.interfaces) open.push_back(&implemented);
+    };
+    for (const ClassMembers* members : chain) add(*members);
+    std::vector<const std::string*> vendors;
     for (size_t next = 0; next < open.size() && depth < kMaxChain; ++next, ++depth) {
-        std::string implemented = open[next];
-        if (implemented.empty() || !seen.insert(implemented).second) continue;
+        const std::string& implemented = *open[next];
+        bool seen =
+            std::any_of(open.begin(), open.begin() + static_cast<long>(next),
+                        [&](const std::string* earlier) { return *earlier == implemented; });
+        if (implemented.empty() || seen) continue;
         const ClassMembers* members = membersOf(implemented);
         if (members == nullptr) {
-            if (underRules(implemented)) vendors.push_back(implemented);
+            if (underRules(implemented)) vendors.push_back(&implemented);
             continue;
         }
         MemberOwner found;
         if (memberIn(*members, implemented, name, method, arity, depth + 1, found)) return found;
-        open.insert(open.end(), members->interfaces.begin(), members->interfaces.end());
+        add(*members);
     }
     if (vendors.size() != 1) return MemberOwner{};
-    std::string jdk = jdkDeclarer(vendors[0], name, method);
-    return MemberOwner{jdk.empty() ? vendors[0] : jdk, std::string()};
+    std::string jdk = jdkDeclarer(*vendors[0], name, method);
+    return MemberOwner{jdk.empty() ? *vendors[0] : jdk, std::string()};
 }
 
 bool MemberLookup::memberIn(const ClassMembers& members, const std::string& self,
@@ -230,25 +236,29 @@ OwnClass& MemberLookup::ownClassAt(const std::string& key) {
 }
 
 MemberOwner MemberLookup::findUnqualified(const std::string& name, bool method, int arity) const {
+    // What each enclosing class inherits, innermost first: the second
+    // look below goes through the same classes.
+    std::vector<MemberOwner> inheritedBy;
     for (auto scope = scopes.rbegin(); scope != scopes.rend(); ++scope) {
         if (!scope->classScope) continue;
         MemberOwner own;
         if (method &&
             memberIn(scope->own.members, scope->classQualified, name, true, arity, 0, own))
             return own;
-        MemberOwner inherited = inheritedIn(*scope, name, method, arity);
-        if (isKnownClass(inherited.owner)) return inherited;
+        inheritedBy.push_back(inheritedIn(*scope, name, method, arity));
+        if (isKnownClass(inheritedBy.back().owner)) return inheritedBy.back();
     }
     MemberOwner imported;
     int foreign = 0;
     if (staticImported(name, method, arity, imported, foreign)) return imported;
     MemberOwner unknown;
     unknown.unknown = true;
+    size_t next = 0;
     for (auto scope = scopes.rbegin(); scope != scopes.rend(); ++scope) {
         if (!scope->classScope) continue;
         // A class without a superclass counts here only where one of its
         // interfaces gives the member.
-        MemberOwner inherited = inheritedIn(*scope, name, method, arity);
+        const MemberOwner& inherited = inheritedBy[next++];
         if (scope->superQualified.empty() && inherited.owner.empty()) continue;
         if (foreign == 0) return inherited;
         if (!inherited.owner.empty()) return unknown;
