@@ -2,8 +2,8 @@
 // the collection from a parse resolves them: each type's with its own type
 // parameters alone (a method's with its own too), once every type of the
 // file is known; a type variable as its bound, an array type as its
-// element's with one "[]", a primitive type as unknown; a dotted type by
-// its first part.
+// element's with one "[]", a primitive type as unknown (TypeResolver's
+// names of simple and dotted types).
 #include "names/DeclarationReader.h"
 
 #include <vector>
@@ -93,18 +93,8 @@ private:
 
     std::string typeNameOf(const WrittenType& written) {
         const std::vector<std::string>& parts = written.parts;
-        std::string type;
-        if (parts.size() == 1) {
-            const std::string* variable = typeVariable(parts[0]);
-            type = variable != nullptr ? *variable : resolveType(parts[0]);
-        } else if (!parts.empty()) {
-            bool known = false;
-            std::string resolved = resolveType(parts[0], &known);
-            type = known ? resolved : parts[0];
-            for (size_t i = 1; i < parts.size(); ++i) type += "." + parts[i];
-        }
-        if (!written.array || type.empty()) return written.array ? std::string() : type;
-        return type + kArraySuffix;
+        std::string type = parts.size() == 1 ? simpleTypeName(parts[0]) : dottedTypeName(parts);
+        return written.array && !type.empty() ? type + kArraySuffix : type;
     }
 };
 

@@ -139,13 +139,7 @@ void TypeResolver::markClassName(TSNode node) {
 std::string TypeResolver::typeName(TSNode node) {
     if (ts_node_is_null(node)) return std::string();
     std::string_view type = typeOf(node);
-    if (type == "type_identifier") {
-        std::string name = text(node);
-        // A type variable stands for its bound.
-        const std::string* variable = typeVariable(name);
-        if (variable != nullptr) return *variable;
-        return name == "var" ? std::string() : resolveType(name);
-    }
+    if (type == "type_identifier") return simpleTypeName(text(node));
     if (type == "generic_type") return typeName(ts_node_named_child(node, 0));
     if (type == "array_type") {
         // Kept as T[] so that an element (a[i]) has type T; the array
@@ -174,10 +168,31 @@ void TypeResolver::typeParts(TSNode node, std::vector<TSNode>& parts) {
     }
 }
 
+std::string TypeResolver::simpleTypeName(const std::string& name) {
+    // A type variable stands for its bound.
+    const std::string* variable = typeVariable(name);
+    if (variable != nullptr) return *variable;
+    return name == "var" ? std::string() : resolveType(name);
+}
+
+std::string TypeResolver::dottedTypeName(const std::vector<std::string>& parts) {
+    if (parts.empty()) return std::string();
+    bool known = false;
+    std::string resolved = resolveType(parts[0], &known);
+    std::string qualified = known ? resolved : parts[0];
+    for (size_t i = 1; i < parts.size(); ++i) qualified += "." + parts[i];
+    return qualified;
+}
+
 std::string TypeResolver::scopedTypeName(TSNode node, bool markParts) {
     std::vector<TSNode> parts;
     typeParts(node, parts);
     if (parts.empty()) return std::string();
+    if (!markParts) {
+        std::vector<std::string> names;
+        for (TSNode part : parts) names.push_back(text(part));
+        return dottedTypeName(names);
+    }
     std::string qualified;
     bool inClass = false;
     bool known = false;

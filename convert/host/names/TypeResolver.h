@@ -53,6 +53,11 @@ protected:
     // A dotted type: package parts are 16, class parts 11. Returns the
     // qualified name of the whole.
     std::string scopedTypeName(TSNode node, bool markParts);
+    // The same from the names as written: a simple type name (a type
+    // variable as its bound, var as unknown), and a dotted one by its
+    // first part, the rest appended.
+    std::string simpleTypeName(const std::string& name);
+    std::string dottedTypeName(const std::vector<std::string>& parts);
     // The type parameters of a class or method declaration, into the
     // innermost scope.
     void declareTypeParameters(TSNode declaration);
